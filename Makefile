@@ -1,0 +1,37 @@
+# Kartzmap — top-level commands. See README.md.
+JOBS ?= $(shell nproc)
+TEST_DIR  ?= build/test
+BENCH_DIR ?= build/bench
+DEMO_DIR  ?= build/demo
+FUZZ_DIR  ?= build/fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps test bench demo fuzz clean
+
+deps:
+	scripts/deps.sh
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKZ_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DKZ_TESTS=ON -DKZ_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	scripts/bench.sh $(BENCH_DIR)
+
+demo: deps
+	cmake -S . -B $(DEMO_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKZ_TESTS=OFF
+	cmake --build $(DEMO_DIR) -j $(JOBS) --target kzmap Kartzmap
+	scripts/demo.sh $(DEMO_DIR)
+
+# Runs every libFuzzer target for FUZZ_SECONDS each (clang).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKZ_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build
