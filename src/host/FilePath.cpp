@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "host/AIError.h"
+#include "host/AIFilePathSuite.h"
 #include "host/SuitePointers.h"
 
 namespace ai {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "host/AIError.h"
+#include "host/AIUnicodeStringSuite.h"
 #include "host/SuitePointers.h"
 
 namespace ai {

@@ -1,5 +1,7 @@
 #include "support/HostEnvironment.h"
 
+#include "host/AIFilePathSuite.h"
+#include "host/AIUnicodeStringSuite.h"
 #include "host/SuitePointers.h"
 #include "sim/StringSuites.h"
 
