@@ -1,0 +1,35 @@
+#include "formats/CKzFile.h"
+
+CKzFile::CKzFile(bool ownsStream) : ownsStream(ownsStream) {}
+
+CKzFile::CKzFile(const ai::FilePath& path) : filePath(path), ownsStream(true) {}
+
+CKzFile::~CKzFile() {
+  if (ownsStream) Close();
+}
+
+void CKzFile::Close() {
+  if (!stream) return;
+  std::fclose(stream);
+  stream = nullptr;
+}
+
+bool CKzFile::OpenStream(const std::string& pathText, const char* mode) {
+  // A stream we own must not leak when the object is reopened; one we do not
+  // own already belongs to whoever took it.
+  if (ownsStream) Close();
+  stream = std::fopen(pathText.c_str(), mode);
+  return stream != nullptr;
+}
+
+bool CKzFile::Open(const std::string& pathText, const char* mode) {
+  const bool opened = OpenStream(pathText, mode);
+  filePath = ai::FilePath::FromPlatform(pathText);
+  return opened;
+}
+
+bool CKzFile::Open(const ai::FilePath& path, const char* mode) {
+  const bool opened = OpenStream(path.GetPlatformPath(), mode);
+  filePath = path;
+  return opened;
+}
