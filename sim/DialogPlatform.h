@@ -1,0 +1,177 @@
+// The stand-in platform's dialogs and controls, and the scripted user who
+// works them. A test says, for each dialog it expects (by template id), what
+// the user does: set a text, click a button or box, choose an item,
+// double-click a list row, move a track bar, OK, Cancel. Every control's
+// state is recorded after the dialog opens and after each action. A dialog
+// that no script expects is cancelled and recorded as unexpected.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/DialogTemplate.h"
+#include "host/PlatformDialogSuite.h"
+
+namespace sim {
+
+class SuiteBroker;
+
+struct ListViewColumn {
+  std::string title;
+  int32_t width = 0;
+};
+
+struct CellColours {
+  uint32_t text = 0x000000;
+  uint32_t back = 0xFFFFFF;
+  bool operator==(const CellColours&) const = default;
+};
+
+// One control as the user would see it. Texts are UTF-8.
+struct ControlState {
+  int32_t id = 0;
+  DialogControlKind kind = DialogControlKind::Static;
+  std::string text;
+  bool enabled = true;
+  bool visible = true;
+  bool checked = false;
+  int32_t textLimit = -1;  // -1: none set
+  int32_t selectionStart = 0, selectionEnd = 0;  // characters of an edit
+  std::vector<std::string> items;  // drop-down list
+  int32_t selection = -1;
+  int32_t droppedWidth = 0;
+  uint32_t viewStyle = 0;  // list view
+  std::vector<ListViewColumn> columns;
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::vector<CellColours>> colours;  // as last painted
+  std::set<int32_t> selectedRows;
+  int32_t trackMinimum = 0, trackMaximum = 100, trackTickFrequency = 1, trackPosition = 0;
+
+  bool AllTextSelected() const;
+  std::string SelectedItem() const;
+};
+
+struct DialogState {
+  int32_t templateId = 0;
+  std::string caption;
+  std::string step;  // "open" or the action just done
+  std::vector<ControlState> controls;
+  int32_t focus = 0;  // id of the focused control, 0 none
+  bool ended = false;
+  int32_t result = 0;
+
+  const ControlState& Control(int32_t id) const;  // throws std::out_of_range
+  bool Has(int32_t id) const;
+};
+
+// One thing the user does.
+struct DialogAction {
+  enum class Kind { SetText, Click, Check, Choose, ChooseText, DoubleClickRow, SelectRows, SetTrackPosition, Inspect };
+  Kind kind = Kind::Click;
+  int32_t id = 0;
+  std::string text;
+  int32_t index = 0;   // item, row or position
+  int32_t column = 0;  // double-clicked column
+  bool checked = false;
+  std::vector<int32_t> rows;
+  std::function<void(const DialogState&)> inspect;
+
+  static DialogAction SetText(int32_t id, std::string utf8);
+  static DialogAction Click(int32_t id);
+  static DialogAction Check(int32_t id, bool checked);
+  static DialogAction Choose(int32_t id, int32_t item);
+  static DialogAction ChooseText(int32_t id, std::string utf8);
+  static DialogAction DoubleClickRow(int32_t id, int32_t row, int32_t column = 0);
+  static DialogAction SelectRows(int32_t id, std::vector<int32_t> rows);
+  static DialogAction SetTrackPosition(int32_t id, int32_t position);
+  // Looks at the dialog as it is at this point of the script.
+  static DialogAction Inspect(std::function<void(const DialogState&)> look);
+  static DialogAction OK() { return Click(kDialogIdOK); }
+  static DialogAction Cancel() { return Click(kDialogIdCancel); }
+
+  std::string Describe() const;
+};
+
+// The record of one modal dialog.
+struct DialogRun {
+  int32_t templateId = 0;
+  std::string caption;
+  bool scripted = false;
+  std::vector<DialogState> states;  // after opening, then after each action
+  std::vector<std::string> problems;  // actions that could not be done, a script that ran out
+  bool ended = false;
+  int32_t result = 0;
+
+  const DialogState& Last() const { return states.back(); }
+};
+
+class DialogPlatform {
+ public:
+  DialogPlatform();
+  ~DialogPlatform();
+  DialogPlatform(const DialogPlatform&) = delete;
+  DialogPlatform& operator=(const DialogPlatform&) = delete;
+
+  // The platform that the suite's entry points talk to.
+  static DialogPlatform* Current();
+  static const PlatformDialogSuite* Suite();
+  void RegisterWith(SuiteBroker& broker) const;
+
+  // Scripts are taken in order: the first waiting one with the template id.
+  void Expect(int32_t templateId, std::vector<DialogAction> actions);
+  size_t PendingScripts() const { return scripts.size(); }
+
+  const std::vector<DialogRun>& Runs() const { return runs; }
+  std::vector<const DialogRun*> RunsOf(int32_t templateId) const;
+  std::vector<const DialogRun*> UnexpectedRuns() const;
+  // Calls that named a window or control that does not exist, or a control of the wrong kind.
+  const std::vector<std::string>& Faults() const { return faults; }
+  // Addresses opened with the shell.
+  const std::vector<std::string>& Opened() const { return opened; }
+  void Reset();
+
+  // Native windows that are not dialogs (the panel's), and the user acting in them.
+  AIWindowRef CreateNativeWindow(const std::string& caption);
+  void DestroyNativeWindow(AIWindowRef window);
+  DialogState Snapshot(AIWindowRef window) const;
+  // Problems of the action, empty when done.
+  std::string Act(AIWindowRef window, const DialogAction& action);
+
+  struct Window;
+  struct Control;
+
+  // Entry points of the suite.
+  AIErr RunModal(const DialogTemplate* dialogTemplate, AIWindowRef owner, PlatformDialogProc proc, void* userData,
+                 int32_t* result);
+  Window* FindWindow(AIWindowRef window, const char* operation);
+  Control* FindControl(AIWindowRef window, int32_t id, const char* operation);
+  void Fault(std::string what) { faults.push_back(std::move(what)); }
+  void Open(std::string address) { opened.push_back(std::move(address)); }
+
+ private:
+  std::string Apply(Window& window, const DialogAction& action);
+  void Paint(Window& window);
+  int32_t Send(Window& window, PlatformDialogEvent& event);
+  int32_t Send(Window& window, PlatformDialogEvent&& event) { return Send(window, event); }
+  void Command(Window& window, int32_t id, int32_t code);
+  void CancelRun(Window& window, DialogRun& run);
+
+  struct Script {
+    int32_t templateId;
+    std::vector<DialogAction> actions;
+  };
+  std::deque<Script> scripts;
+  std::vector<DialogRun> runs;
+  std::vector<std::unique_ptr<Window>> windows;
+  std::vector<std::string> faults;
+  std::vector<std::string> opened;
+  DialogPlatform* previous = nullptr;
+};
+
+}  // namespace sim
