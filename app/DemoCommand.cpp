@@ -1,0 +1,107 @@
+// kzmap demo: loads the plug-in library into the headless host, starts it,
+// sends it a few of the host's messages, shuts it down, and tells what the
+// plug-in did.
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "app/Command.h"
+#include "host/AIFilePathSuite.h"
+#include "host/AINotifierSuite.h"
+#include "host/AIUnicodeStringSuite.h"
+#include "host/PluginCallers.h"
+#include "host/SuitePointers.h"
+#include "sim/PlaceholderSuites.h"
+#include "sim/PluginLoader.h"
+#include "sim/PluginRegistry.h"
+#include "sim/StringSuites.h"
+#include "sim/SuiteBroker.h"
+
+namespace {
+
+// A result as the host's people read it: four characters when it spells them.
+std::string CodeText(AIErr code) {
+  if (code == kNoErr) return "0";
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const unsigned char c = static_cast<unsigned char>(static_cast<uint32_t>(code) >> shift);
+    if (!std::isprint(c)) return std::to_string(code);
+    text += static_cast<char>(c);
+  }
+  return "'" + text + "'";
+}
+
+int HeldSuites(const sim::SuiteBroker& broker) {
+  int held = 0;
+#define KZ_COUNT_HELD(Id, Name, Version) held += broker.HeldCount(Name) > 0;
+  KZ_HOST_SUITES(KZ_COUNT_HELD)
+#undef KZ_COUNT_HELD
+  return held;
+}
+
+void Step(const char* what, AIErr result) { std::printf("%-38s %s\n", what, CodeText(result).c_str()); }
+
+int RunDemo(const kzmap::Arguments& arguments) {
+  std::string pluginFile = kzmap::PluginFile();
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--plugin" && i + 1 < arguments.size()) {
+      pluginFile = arguments[++i];
+    } else {
+      std::fprintf(stderr, "kzmap demo: unexpected argument '%s'\n", arguments[i].c_str());
+      return 2;
+    }
+  }
+
+  sim::SuiteBroker broker;
+  sim::PluginRegistry registry;
+  sim::RegisterPlaceholderSuites(broker);
+  broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
+  broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
+  registry.RegisterSuites(broker);
+  sim::PluginLoader loader(broker, registry);
+
+  std::printf("Plug-in library: %s\n", pluginFile.c_str());
+  if (!loader.Load(pluginFile)) {
+    std::fprintf(stderr, "kzmap demo: %s\n", loader.LoadError().c_str());
+    return 1;
+  }
+  const int tableSize = kBaseSuiteCount + kPluginSuiteCount;
+
+  const AIErr started = loader.Startup();
+  Step("Start-up", started);
+  if (started) return 1;
+  std::printf("  suites held:           %d of %d\n", HeldSuites(broker), tableSize);
+  std::printf("  registered name:       %s\n", registry.PluginName(loader.Ref()).c_str());
+  for (const AINotifierHandleOpaque* notifier : registry.Notifiers())
+    std::printf("  notifier:              \"%s\" for \"%s\"\n", notifier->name.c_str(), notifier->type.c_str());
+  std::printf("  host access locks:     %d\n", registry.AccessLockCount(loader.Ref()));
+
+  Step("About", loader.About());
+  Step("Application started notification", loader.Broadcast(kAIApplicationStartedNotifier));
+  Step("Document changed notification", loader.Notify(kAIDocumentChangedNotifier));
+  Step("Menu update (no item)", loader.MenuUpdate(nullptr));
+  Step("Cache purge", loader.Send(kSPCacheCaller, kSPPluginPurgeCachesSelector));
+  Step("Unknown caller", loader.Send("Unknown Caller", "Unknown Selector"));
+
+  Step("Unload", loader.Unload());
+  std::printf("  suites held:           %d of %d\n", HeldSuites(broker), tableSize);
+  Step("Reload", loader.Reload());
+  std::printf("  suites held:           %d of %d\n", HeldSuites(broker), tableSize);
+
+  const AIErr stopped = loader.Shutdown();
+  Step("Shut-down", stopped);
+  std::printf("  suites held:           %d of %d\n", HeldSuites(broker), tableSize);
+  std::printf("  plug-in object:        %s\n", loader.Global() ? "still there" : "destroyed");
+  std::printf("  messages sent:         %zu, suite acquisitions: %d\n", loader.Log().size(),
+              broker.TotalAcquisitions());
+  return stopped == kNoErr && broker.TotalHeld() == 0 ? 0 : 1;
+}
+
+const kzmap::CommandRegistration registration({
+    "demo",
+    "[--plugin PATH]",
+    "load the plug-in into the headless host and show what it does",
+    RunDemo,
+});
+
+}  // namespace
