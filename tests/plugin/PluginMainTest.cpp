@@ -138,6 +138,8 @@ struct RefusalCase {
   AIErr code;
 };
 
+void PrintTo(const RefusalCase& refusal, std::ostream* out) { *out << refusal.operation; }
+
 class StartupRefusalTest : public LoadedPluginTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(StartupRefusalTest, ReturnsTheHostCode) {
