@@ -54,10 +54,10 @@ int RunDemo(const kzmap::Arguments& arguments) {
 
   sim::SuiteBroker broker;
   sim::PluginRegistry registry;
-  sim::RegisterPlaceholderSuites(broker);
   broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
   broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
   registry.RegisterSuites(broker);
+  sim::RegisterPlaceholderSuites(broker);
   sim::PluginLoader loader(broker, registry);
 
   std::printf("Plug-in library: %s\n", pluginFile.c_str());

@@ -13,7 +13,8 @@ void (*const placeholder[256])() = {};
 }  // namespace
 
 void RegisterPlaceholderSuites(SuiteBroker& broker) {
-#define KZ_REGISTER_PLACEHOLDER(Id, Name, Version) broker.Register(Name, Version, placeholder);
+#define KZ_REGISTER_PLACEHOLDER(Id, Name, Version) \
+  if (!broker.Has(Name, Version)) broker.Register(Name, Version, placeholder);
   KZ_HOST_SUITES(KZ_REGISTER_PLACEHOLDER)
 #undef KZ_REGISTER_PLACEHOLDER
 }

@@ -7,8 +7,8 @@ namespace sim {
 
 class SuiteBroker;
 
-// Registers a placeholder under every suite of the host suite table;
-// register real suites afterwards to take their place.
+// Registers a placeholder under every suite of the host suite table that the
+// broker does not have yet.
 void RegisterPlaceholderSuites(SuiteBroker& broker);
 
 }  // namespace sim

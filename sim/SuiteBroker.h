@@ -22,6 +22,7 @@ class SuiteBroker {
   static SuiteBroker* Current();
 
   void Register(const std::string& name, int32_t version, const void* suite);
+  bool Has(const std::string& name, int32_t version) const { return suites.count({name, version}) > 0; }
   // Acquisition of this suite fails with kSPSuiteNotFoundError from now on.
   void MakeUnavailable(const std::string& name) { unavailable.insert(name); }
   void MakeAvailable(const std::string& name) { unavailable.erase(name); }

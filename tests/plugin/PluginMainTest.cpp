@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/AIFilePathSuite.h"
+#include "host/AIFoldersSuite.h"
 #include "host/AINotifierSuite.h"
 #include "host/SPPluginsSuite.h"
 #include "host/PluginCallers.h"
@@ -202,6 +203,31 @@ TEST_F(LoadedPluginTest, PluginFileIsTheLoadedLibrary) {
   EXPECT_TRUE(std::filesystem::equivalent(buffer, KZ_PLUGIN_FILE));
   sAIFilePath->Dispose(path);
   broker.Release(kSPPluginsSuite, kSPPluginsSuiteVersion);
+}
+
+TEST_F(LoadedPluginTest, FoldersLieWhereTheHostKeepsThem) {
+  const std::filesystem::path root = std::filesystem::path(::testing::TempDir()) / "kz-folders";
+  std::filesystem::remove_all(root);
+  registry.SetFolderRoot(root);
+  const AIFoldersSuite* folders = nullptr;
+  ASSERT_EQ(broker.Acquire(kAIFoldersSuite, kAIFoldersSuiteVersion, reinterpret_cast<const void**>(&folders)), kNoErr);
+  auto find = [&](AIFolderType type, bool create) {
+    AIFilePathRef path = nullptr;
+    EXPECT_EQ(folders->FindFolder(type, create, &path), kNoErr);
+    char buffer[4096] = {};
+    size_t needed = 0;
+    sAIFilePath->GetPlatformPath(path, buffer, sizeof buffer, &needed);
+    sAIFilePath->Dispose(path);
+    return std::filesystem::path(buffer);
+  };
+  EXPECT_TRUE(std::filesystem::equivalent(find(kAIPluginsFolderType, false),
+                                          std::filesystem::path(KZ_PLUGIN_FILE).parent_path()));
+  EXPECT_FALSE(std::filesystem::exists(find(kAIPreferencesFolderType, false)));
+  const std::filesystem::path preferences = find(kAIPreferencesFolderType, true);
+  EXPECT_TRUE(std::filesystem::is_directory(preferences));
+  EXPECT_EQ(preferences.parent_path(), root);
+  broker.Release(kAIFoldersSuite, kAIFoldersSuiteVersion);
+  std::filesystem::remove_all(root);
 }
 
 TEST(PluginLoaderTest, RefusesWhatIsNotAPluginLibrary) {

@@ -9,10 +9,10 @@
 namespace kztest {
 
 PluginHostEnvironment::PluginHostEnvironment() {
-  sim::RegisterPlaceholderSuites(broker);
   broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
   broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
   registry.RegisterSuites(broker);
+  sim::RegisterPlaceholderSuites(broker);
   sSPBasic = broker.Basic();
   sAIUnicodeString = sim::UnicodeStringSuite();
   sAIFilePath = sim::FilePathSuite();
