@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "host/AIError.h"
+#include "host/AIModalParentSuite.h"
+#include "host/AIUserSuite.h"
 #include "host/SuitePointers.h"
 
 namespace {
@@ -29,7 +31,35 @@ class PlatformDialogs {
   AIErr error = kNoErr;
 };
 
+// Makes a window the host's modal parent for the life of the object.
+class ModalParentScope {
+ public:
+  explicit ModalParentScope(AIWindowRef window) {
+    held = sAIModalParent != nullptr && sAIModalParent->SetModalParent(window, &previous) == kNoErr;
+  }
+  ~ModalParentScope() {
+    if (held) sAIModalParent->RestoreModalParent(previous);
+  }
+  ModalParentScope(const ModalParentScope&) = delete;
+  ModalParentScope& operator=(const ModalParentScope&) = delete;
+
+ private:
+  AIWindowRef previous = nullptr;
+  bool held = false;
+};
+
 }  // namespace
+
+void ModalDialog::ShowMessage(const ai::UnicodeString& message) const {
+  ModalParentScope parent(window);
+  sAIUser->MessageAlert(message.Ref());
+}
+
+bool ModalDialog::AskYesNo(const ai::UnicodeString& question) const {
+  ModalParentScope parent(window);
+  int32_t answer = kAINoAnswer;
+  return sAIUser->YesNoAlert(question.Ref(), &answer) == kNoErr && answer == kAIYesAnswer;
+}
 
 AIErr ModalDialog::Run(const DialogTemplate& dialogTemplate, AIWindowRef owner, int32_t* result) {
   PlatformDialogs dialogs;

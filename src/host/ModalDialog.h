@@ -38,6 +38,10 @@ class ModalDialog : protected DialogControls {
   virtual void OnCellColours(int32_t id, int32_t row, int32_t column, uint32_t& text, uint32_t& back) {}
 
   void End(int32_t result) const;
+  // Host alerts over this dialog: the dialog is the host's modal parent
+  // while the alert is up.
+  void ShowMessage(const ai::UnicodeString& message) const;
+  bool AskYesNo(const ai::UnicodeString& question) const;
 
  private:
   static int32_t EventProc(AIWindowRef window, PlatformDialogEvent* event, void* userData);
