@@ -16,10 +16,25 @@ AIErr ReadString(AIArrayRef array, int32_t index, ai::UnicodeString& out) {
   return kNoErr;
 }
 
-AIErr AppendOwned(AIArrayRef array, AIErr made, AIEntryRef entry) {
-  if (made != kNoErr) return made;
-  ai::EntryRef held(entry);
-  return sAIArray->AppendEntry(array, held.get());
+// Appends an entry made by make and releases it.
+template <typename Make>
+AIErr AppendMade(AIArrayRef array, Make make) {
+  ai::EntryRef entry;
+  AIErr error = make(entry.put());
+  if (error != kNoErr) return error;
+  return sAIArray->AppendEntry(array, entry.get());
+}
+
+AIErr AppendString(AIArrayRef array, const ai::UnicodeString& text) {
+  return AppendMade(array, [&](AIEntryRef* entry) { return sAIEntry->FromUnicodeString(text.Ref(), entry); });
+}
+
+AIErr AppendInteger(AIArrayRef array, int32_t number) {
+  return AppendMade(array, [&](AIEntryRef* entry) { return sAIEntry->FromInteger(number, entry); });
+}
+
+AIErr AppendArray(AIArrayRef array, AIArrayRef inner) {
+  return AppendMade(array, [&](AIEntryRef* entry) { return sAIEntry->FromArray(inner, entry); });
 }
 
 }  // namespace
@@ -106,17 +121,12 @@ bool CKzShapeAttr::Find(const ShapeField& definition, int32_t* position) const {
 
 AIErr CKzShapeAttr::MakeEntryArray(const ShapeField& field, ai::ArrayRef& entry) {
   AIErr error = sAIArray->CreateArray(entry.put());
-  if (error != kNoErr) return error;
-  AIEntryRef made = nullptr;
-  error = AppendOwned(entry.get(), sAIEntry->FromUnicodeString(field.name.Ref(), &made), made);
-  if (error != kNoErr) return error;
+  if (error == kNoErr) error = AppendString(entry.get(), field.name);
   for (int32_t number : {field.type, field.totalDigits, field.decimals}) {
-    made = nullptr;
-    error = AppendOwned(entry.get(), sAIEntry->FromInteger(number, &made), made);
-    if (error != kNoErr) return error;
+    if (error == kNoErr) error = AppendInteger(entry.get(), number);
   }
-  made = nullptr;
-  return AppendOwned(entry.get(), sAIEntry->FromUnicodeString(field.value.Ref(), &made), made);
+  if (error == kNoErr) error = AppendString(entry.get(), field.value);
+  return error;
 }
 
 AIErr CKzShapeAttr::Append(const ShapeField& field) {
@@ -125,8 +135,7 @@ AIErr CKzShapeAttr::Append(const ShapeField& field) {
   ai::ArrayRef entry;
   AIErr error = MakeEntryArray(field, entry);
   if (error != kNoErr) return error;
-  AIEntryRef wrapped = nullptr;
-  error = AppendOwned(fieldArray.get(), sAIEntry->FromArray(entry.get(), &wrapped), wrapped);
+  error = AppendArray(fieldArray.get(), entry.get());
   if (error != kNoErr) return error;
   keyIndex[FieldKey(field)] = Count() - 1;
   return kNoErr;
@@ -191,8 +200,7 @@ AIErr CKzShapeAttr::ReplaceAll(const std::vector<ShapeField>& fields) {
     ai::ArrayRef entry;
     error = MakeEntryArray(field, entry);
     if (error != kNoErr) return error;
-    AIEntryRef wrapped = nullptr;
-    error = AppendOwned(array.get(), sAIEntry->FromArray(entry.get(), &wrapped), wrapped);
+    error = AppendArray(array.get(), entry.get());
     if (error != kNoErr) return error;
     keyIndex[FieldKey(field)] = position++;
   }
