@@ -26,6 +26,15 @@ ai::UnicodeString Number(int32_t value) { return ai::UnicodeString::FromUTF8(std
 
 }  // namespace
 
+AIErr FieldDialog::Show(FieldDialogParams& params) {
+  if (params.field == nullptr) return kBadParameterErr;
+  params.deleteRequested = 0;
+  FieldDialog dialog(params);
+  int32_t result = kCanceledErr;
+  AIErr error = RunPluginDialog(params.plugin, dialog_ids::kFieldDefinition, dialog, &result);
+  return error != kNoErr ? error : result;
+}
+
 AIErr FieldDialog::Show(FieldDialogParams& params, const ai::FilePath& pluginFile, AIWindowRef owner) {
   if (params.field == nullptr) return kBadParameterErr;
   params.deleteRequested = 0;

@@ -2,6 +2,10 @@
 
 #include <iterator>
 
+#include "host/AIContextSuite.h"
+#include "host/SPPluginsSuite.h"
+#include "host/SuitePointers.h"
+
 extern const DialogTemplate* const kDialogTemplates[];
 extern const size_t kDialogTemplateCount;
 
@@ -24,4 +28,15 @@ AIErr RunPluginDialog(const ai::FilePath& pluginFile, AIWindowRef owner, int32_t
   const DialogTemplate* dialogTemplate = FindDialogTemplate(module, id);
   if (dialogTemplate == nullptr) return kResourceNotFoundErr;
   return dialog.Run(*dialogTemplate, owner, result);
+}
+
+AIErr RunPluginDialog(SPPluginRef plugin, int32_t id, ModalDialog& dialog, int32_t* result) {
+  AIFilePathRef file = nullptr;
+  AIErr error = sSPPlugins->GetPluginFilePath(plugin, &file);
+  if (error != kNoErr) return error;
+  const ai::FilePath pluginFile = ai::FilePath::Adopt(file);
+  AIWindowRef owner = nullptr;
+  error = sAIContext->GetPlatformAppWindow(&owner);
+  if (error != kNoErr) return error;
+  return RunPluginDialog(pluginFile, owner, id, dialog, result);
 }

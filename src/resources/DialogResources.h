@@ -24,3 +24,7 @@ const DialogTemplate* const* AllDialogTemplates(size_t* count);
 // holding that template, else what ModalDialog::Run returns.
 AIErr RunPluginDialog(const ai::FilePath& pluginFile, AIWindowRef owner, int32_t id, ModalDialog& dialog,
                       int32_t* result);
+
+// Runs dialog id of the plug-in, found through its file as the host reports
+// it, owned by the host's main window.
+AIErr RunPluginDialog(SPPluginRef plugin, int32_t id, ModalDialog& dialog, int32_t* result);
