@@ -1,0 +1,148 @@
+#include "geodesy/CoordConverter.h"
+
+#include <cmath>
+
+#include "geodesy/Angles.h"
+#include "geodesy/GeodesyHost.h"
+
+CoordConverter::CoordConverter(SPPluginRef owner) : owner(owner) {}
+
+bool CoordConverter::Configure(int32_t srcDatum, int32_t srcKind, int32_t srcSystem, int32_t srcZone,
+                               int32_t dstDatum, int32_t dstKind, int32_t dstSystem, int32_t dstZone) {
+  source = {srcDatum, srcKind, srcSystem, srcZone};
+  target = {dstDatum, dstKind, dstSystem, dstZone};
+  identity = false;
+  const bool sourceReady = SetupSource();
+  datumShift = srcDatum != dstDatum;
+  if (datumShift && !gridLoaded) {
+    if (!LoadGrid()) {
+      ShowGeodesyAlert(kDatumGridAlert);
+      return false;
+    }
+    gridLoaded = true;
+  }
+  const bool targetReady = SetupTarget();
+  return sourceReady && targetReady;
+}
+
+bool CoordConverter::SetupSource() {
+  if (source.datum == target.datum && source.kind == target.kind) {
+    if (source.kind == kKindUtm && source.zone == target.zone) identity = true;
+    if (source.kind == kKindPlane && source.system == target.system) identity = true;
+  }
+  switch (source.kind) {
+    case kKindPlane:
+      return sourceProjection.SetupPlaneSystem(source.system, source.datum);
+    case kKindUtm:
+      return sourceProjection.SetupUtmZone(source.zone, source.datum);
+    case kKindLatLong:
+    case kKindLatLongPlane:
+      return EllipsoidIdOfDatum(source.datum) >= 0;
+    default:
+      return false;
+  }
+}
+
+bool CoordConverter::SetupTarget() {
+  switch (target.kind) {
+    case kKindPlane:
+      return targetProjection.SetupPlaneSystem(target.system, target.datum);
+    case kKindUtm:
+      return targetProjection.SetupUtmZone(target.zone, target.datum);
+    case kKindLatLong:
+      return targetProjection.MeanRadius(target.datum, meanRadius);
+    default:
+      return false;
+  }
+}
+
+bool CoordConverter::LoadGrid() {
+  const ai::FilePath file = GridFile();
+  if (file.IsEmpty()) return false;
+  return sourceProjection.Grid().LoadDatumGrid(file);
+}
+
+ai::FilePath CoordConverter::GridFile() const {
+  if (!gridFile.IsEmpty()) return gridFile;
+  return FileBesidePlugin(owner, kDatumGridFileName);
+}
+
+void CoordConverter::UseDatumGrid(DatumGrid grid) {
+  sourceProjection.Grid() = std::move(grid);
+  gridLoaded = true;
+}
+
+bool CoordConverter::ToGeographic(double northing, double easting, double& latitude, double& longitude) const {
+  GeographicPoint point;
+  switch (source.kind) {
+    case kKindLatLong:
+      point.latitude = northing;
+      point.longitude = easting;
+      break;
+    case kKindPlane:
+      if (!sourceProjection.InversePlane(northing, easting, point)) return false;
+      break;
+    case kKindUtm:
+      if (!sourceProjection.InverseUtm(northing, easting, point)) return false;
+      break;
+    case kKindLatLongPlane:
+      if (!sourceProjection.LatLongPlaneInverse(easting, northing, source.datum, point)) return false;
+      break;
+    default:
+      return false;
+  }
+  latitude = point.latitude;
+  longitude = point.longitude;
+  return true;
+}
+
+bool CoordConverter::ShiftDatum(double latitude, double longitude, double& outLatitude, double& outLongitude) const {
+  if (!datumShift) {
+    outLatitude = latitude;
+    outLongitude = longitude;
+    return true;
+  }
+  const DatumGrid& grid = sourceProjection.Grid();
+  if (source.datum == kDatumTokyo) return grid.TokyoToJgd(latitude, longitude, outLatitude, outLongitude);
+  return grid.JgdToTokyo(latitude, longitude, outLatitude, outLongitude);
+}
+
+bool CoordConverter::FromGeographic(double latitude, double longitude, double& x, double& y, double* convergence,
+                                    double* scale) const {
+  ProjectedPoint point;
+  switch (target.kind) {
+    case kKindLatLong:
+      point.easting = std::cos(planeReferenceLatitude * kDegToRad) * kDegToRad * longitude * meanRadius;
+      point.northing = kDegToRad * latitude * meanRadius;
+      break;
+    case kKindUtm:
+      if (!targetProjection.ForwardUtm(latitude, longitude, point)) return false;
+      break;
+    case kKindPlane:
+      if (!targetProjection.ForwardPlane(latitude, longitude, point)) return false;
+      break;
+    default:
+      return false;
+  }
+  if (!std::isfinite(point.easting) || !std::isfinite(point.northing)) return false;
+  x = point.easting;
+  y = point.northing;
+  if (convergence) *convergence = point.convergence;
+  if (scale) *scale = point.scale;
+  return true;
+}
+
+bool CoordConverter::Convert(double x, double y, double& outX, double& outY, double* convergence,
+                             double* scale) const {
+  if (identity) {
+    outX = x;
+    outY = y;
+    if (convergence) *convergence = 0;
+    if (scale) *scale = 1;
+    return true;
+  }
+  double latitude = 0, longitude = 0;
+  if (!ToGeographic(y, x, latitude, longitude)) return false;
+  if (!ShiftDatum(latitude, longitude, latitude, longitude)) return false;
+  return FromGeographic(latitude, longitude, outX, outY, convergence, scale);
+}

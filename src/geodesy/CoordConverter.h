@@ -1,0 +1,74 @@
+// Converts points from one coordinate reference to another: source plane to
+// geographic, datum shift, geographic to target plane, with the meridian
+// convergence and scale of the target. One converter per import or export.
+#pragma once
+
+#include <cstdint>
+
+#include "geodesy/CoordRef.h"
+#include "geodesy/TMProjection.h"
+#include "host/FilePath.h"
+#include "host/HostTypes.h"
+
+// The datum grid's file, looked for in the folder of the plug-in file.
+inline constexpr const char* kDatumGridFileName = "TKY2JGD_Win.dat";
+inline constexpr const char* kDatumGridAlert = "測地系変換パラメータファイルを開けません";
+
+class CoordConverter {
+ public:
+  // The owner is the plug-in; its file tells where the datum grid lies.
+  explicit CoordConverter(SPPluginRef owner = nullptr);
+
+  // False when the datums differ and the grid cannot be loaded (after the
+  // alert), or when a reference names no known system, zone or datum.
+  bool Configure(int32_t srcDatum, int32_t srcKind, int32_t srcSystem, int32_t srcZone, int32_t dstDatum,
+                 int32_t dstKind, int32_t dstSystem, int32_t dstZone);
+  bool Configure(const CoordRef& source, const CoordRef& target) {
+    return Configure(source.datum, source.kind, source.system, source.zone, target.datum, target.kind, target.system,
+                     target.zone);
+  }
+  // Every conversion returns its input from now on (until the next Configure).
+  void SetIdentity() { identity = true; }
+
+  // Points are (x = easting or longitude, y = northing or latitude). Each stage
+  // returns false, leaving its outputs alone, when the point cannot be
+  // converted: the inverse does not converge, or the point is out of range.
+  bool Convert(double x, double y, double& outX, double& outY, double* convergence = nullptr,
+               double* scale = nullptr) const;
+  // Note the northing-first order of the arguments.
+  bool ToGeographic(double northing, double easting, double& latitude, double& longitude) const;
+  bool ShiftDatum(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
+  bool FromGeographic(double latitude, double longitude, double& x, double& y, double* convergence = nullptr,
+                      double* scale = nullptr) const;
+
+  // Where the grid is read from instead of beside the plug-in (tools, tests).
+  void SetGridFile(const ai::FilePath& file) { gridFile = file; }
+  // Takes a grid that is already in memory instead of reading the file.
+  void UseDatumGrid(DatumGrid grid);
+
+  bool IsIdentity() const { return identity; }
+  bool ShiftsDatum() const { return datumShift; }
+  bool GridLoaded() const { return gridLoaded; }
+  const CoordRef& Source() const { return source; }
+  const CoordRef& Target() const { return target; }
+  const DatumGrid& Grid() const { return sourceProjection.Grid(); }
+
+ private:
+  bool SetupSource();
+  bool SetupTarget();
+  bool LoadGrid();
+  ai::FilePath GridFile() const;
+
+  SPPluginRef owner;
+  bool identity = false;
+  bool datumShift = false;
+  bool gridLoaded = false;
+  CoordRef source;
+  CoordRef target;
+  double meanRadius = 0;
+  // Latitude whose cosine scales x on the latitude/longitude plane: always 0.
+  double planeReferenceLatitude = 0;
+  TMProjection sourceProjection;  // also owns the datum grid
+  TMProjection targetProjection;
+  ai::FilePath gridFile;
+};

@@ -1,0 +1,30 @@
+// A coordinate reference: which datum a coordinate is on and what kind of
+// coordinate it is. The numeric codes are the ones stored in preferences,
+// data frames and dialogs, so they never change.
+#pragma once
+
+#include <cstdint>
+
+enum GeodeticDatum : int32_t {
+  kDatumTokyo = 1,    // TKY97, Bessel ellipsoid
+  kDatumJgd2000 = 2,  // GRS-80 ellipsoid
+};
+
+enum CoordKind : int32_t {
+  kKindLatLong = 1,       // decimal degrees
+  kKindUtm = 2,           // metres
+  kKindPlane = 3,         // plane rectangular, metres
+  kKindLatLongPlane = 5,  // internal: a latitude/longitude data frame's map, metres
+};
+
+constexpr int32_t kPlaneSystemCount = 19;
+constexpr int32_t kUtmZoneCount = 60;
+
+struct CoordRef {
+  int32_t datum = 0;
+  int32_t kind = 0;
+  int32_t system = 0;  // 1..19 for kind 3, 0 = not chosen
+  int32_t zone = 0;    // 1..60 for kind 2, 0 = not chosen
+
+  bool operator==(const CoordRef&) const = default;
+};

@@ -1,0 +1,252 @@
+#include "geodesy/TMProjection.h"
+
+#include <cmath>
+
+#include "geodesy/Angles.h"
+#include "geodesy/CoordRef.h"
+#include "geodesy/CoordTexts.h"
+
+namespace {
+
+constexpr double kUtmFalseEasting = 500000;
+constexpr int kMaxFootpointIterations = 100;
+
+// Series coefficients of the meridian arc, by power of e² (index 1 = e², 8 = e¹⁶).
+struct Series {
+  double terms[9];
+  double Of(const std::array<double, 9>& e2n) const {
+    double sum = 0;
+    for (int k = 8; k >= 0; --k) sum += terms[k] * e2n[k];
+    return sum;
+  }
+};
+
+constexpr Series kA = {{1, 3.0 / 4, 45.0 / 64, 175.0 / 256, 11025.0 / 16384, 43659.0 / 65536, 693693.0 / 1048576,
+                        2760615.0 / 4194304, 703956825.0 / 1073741824}};
+constexpr Series kB = {{0, 3.0 / 4, 15.0 / 16, 525.0 / 512, 2205.0 / 2048, 72765.0 / 65536, 297297.0 / 262144,
+                        19324305.0 / 16777216, 78217425.0 / 67108864}};
+constexpr Series kC = {{0, 0, 15.0 / 64, 105.0 / 256, 2205.0 / 4096, 10395.0 / 16384, 1486485.0 / 2097152,
+                        6441435.0 / 8388608, 109504395.0 / 134217728}};
+constexpr Series kD = {{0, 0, 0, 35.0 / 512, 315.0 / 2048, 31185.0 / 131072, 165165.0 / 524288,
+                        6441435.0 / 16777216, 29864835.0 / 67108864}};
+constexpr Series kE = {{0, 0, 0, 0, 315.0 / 16384, 3465.0 / 65536, 99099.0 / 1048576, 585585.0 / 4194304,
+                        49774725.0 / 268435456}};
+constexpr Series kF = {{0, 0, 0, 0, 0, 693.0 / 131072, 9009.0 / 524288, 585585.0 / 16777216,
+                        3828825.0 / 67108864}};
+constexpr Series kG = {{0, 0, 0, 0, 0, 0, 3003.0 / 2097152, 45045.0 / 8388608, 1640925.0 / 134217728}};
+constexpr Series kH = {{0, 0, 0, 0, 0, 0, 0, 6435.0 / 16777216, 109395.0 / 67108864}};
+constexpr Series kI = {{0, 0, 0, 0, 0, 0, 0, 0, 109395.0 / 1073741824}};
+
+}  // namespace
+
+TMProjection::TMProjection() : ellipsoids(EllipsoidTable()), origins(DecodedOriginTable()) {}
+
+bool TMProjection::SetupPlaneSystem(int32_t system, int32_t datum) {
+  if (system < 1 || system > kPlaneSystemCount) return false;
+  m0 = 0.9999;
+  phi0 = origins[system].first * kDegToRad;
+  lambda0 = origins[system].second * kDegToRad;
+  return SetupEllipsoid(datum);
+}
+
+bool TMProjection::SetupUtmZone(int32_t zone, int32_t datum) {
+  const auto meridian = UtmCentralMeridian(zone);
+  if (!meridian) return false;
+  phi0 = 0;
+  m0 = 0.9996;
+  lambda0 = *meridian * kDegToRad;
+  return SetupEllipsoid(datum);
+}
+
+bool TMProjection::SetupEllipsoid(int32_t datum) {
+  ellipsoidId = EllipsoidIdOfDatum(datum);
+  if (ellipsoidId < 0) return false;
+  const Ellipsoid& ellipsoid = ellipsoids[ellipsoidId];
+  const double e2 = ellipsoid.e2;
+  a = ellipsoid.a;
+  e2n[0] = 1;
+  for (int k = 1; k <= 8; ++k) e2n[k] = e2n[k - 1] * e2;
+  arcFactor = a * (1 - e2);
+  polarRadius = a / std::sqrt(1 - e2);
+  secondE2 = e2 / (1 - e2);
+  coefficientA = kA.Of(e2n);
+  sinCoefficients = {-kB.Of(e2n) / 2, kC.Of(e2n) / 4,  -kD.Of(e2n) / 6,  kE.Of(e2n) / 8,
+                     -kF.Of(e2n) / 10, kG.Of(e2n) / 12, -kH.Of(e2n) / 14, kI.Of(e2n) / 16};
+  s0 = MeridianArc(std::sin(phi0), std::cos(phi0), phi0);
+  return true;
+}
+
+// The sine series is summed with Clenshaw's recurrence, so one sine and cosine
+// of φ serve all eight terms.
+double TMProjection::MeridianArc(double sinPhi, double cosPhi, double phi) const {
+  const double sin2 = 2 * sinPhi * cosPhi;
+  const double twoCos2 = 2 * (1 - 2 * sinPhi * sinPhi);
+  double b1 = 0;
+  double b2 = 0;
+  for (int k = 7; k >= 0; --k) {
+    const double b0 = sinCoefficients[k] + twoCos2 * b1 - b2;
+    b2 = b1;
+    b1 = b0;
+  }
+  return arcFactor * (coefficientA * phi + b1 * sin2);
+}
+
+void TMProjection::Forward(double latitude, double longitude, ProjectedPoint& out) const {
+  const double phi = latitude * kDegToRad;
+  const double dLambda = longitude * kDegToRad - lambda0;
+  const double sinPhi = std::sin(phi);
+  const double cosPhi = std::cos(phi);
+  const double t = sinPhi / cosPhi;
+  const double t2 = t * t;
+  const double t4 = t2 * t2;
+  const double t6 = t4 * t2;
+  const double cos2 = cosPhi * cosPhi;
+  const double eta2 = secondE2 * cos2;
+  const double eta4 = eta2 * eta2;
+  const double n = polarRadius / std::sqrt(1 + eta2);
+  const double m = n / (1 + eta2);
+  const double l = dLambda * dLambda * cos2;
+
+  const double northing =
+      m0 * (MeridianArc(sinPhi, cosPhi, phi) - s0 +
+            n * t * l *
+                (0.5 + (5 - t2 + 9 * eta2 + 4 * eta4) * l / 24 +
+                 (61 - 58 * t2 + t4 + 270 * eta2 - 330 * t2 * eta2) * l * l / 720 +
+                 (1385 - 3111 * t2 + 543 * t4 - t6) * l * l * l / 40320));
+  const double easting = m0 * n * cosPhi * dLambda *
+                         (1 + (1 - t2 + eta2) * l / 6 + (5 - 18 * t2 + t4 + 14 * eta2 - 58 * t2 * eta2) * l * l / 120 +
+                          (61 - 479 * t2 + 179 * t4 - t6) * l * l * l / 5040);
+  const double gamma = dLambda * sinPhi * (1 + (1 + 3 * eta2 + 2 * eta4) * l / 3 + (2 - t2) * l * l / 15);
+  const double y2 = easting * easting / (m * n * m0 * m0);
+
+  out.northing = northing;
+  out.easting = easting;
+  out.convergence = -gamma * kRadToDeg;
+  out.scale = m0 * (1 + y2 / 2 + y2 * y2 / 24);
+}
+
+bool TMProjection::ForwardPlane(double latitude, double longitude, ProjectedPoint& out) const {
+  if (!IsSetUp()) return false;
+  Forward(latitude, longitude, out);
+  return true;
+}
+
+bool TMProjection::ForwardUtm(double latitude, double longitude, ProjectedPoint& out) const {
+  if (!IsSetUp()) return false;
+  Forward(latitude, longitude, out);
+  out.easting += kUtmFalseEasting;
+  return true;
+}
+
+// Newton's iteration on the meridian arc, from the origin latitude.
+bool TMProjection::Footpoint(double northing, double& phi) const {
+  const double e2 = e2n[1];
+  const double target = northing / m0 + s0;
+  phi = phi0;
+  for (int iteration = 1;; ++iteration) {
+    const double s = std::sin(phi);
+    const double c = std::cos(phi);
+    const double h = 1 - e2 * s * s;
+    const double sqrtH = std::sqrt(h);
+    const double d = MeridianArc(s, c, phi) - target;
+    const double step = 2 * d * h * sqrtH / (3 * e2 * d * s * c * sqrtH - 2 * arcFactor);
+    phi += step;
+    if (std::fabs(step) <= 1e-14) return true;
+    if (iteration >= kMaxFootpointIterations) return false;
+  }
+}
+
+bool TMProjection::Inverse(double northing, double easting, GeographicPoint& out) const {
+  if (!IsSetUp()) return false;
+  double phi1 = 0;
+  if (!Footpoint(northing, phi1)) return false;
+  const double sin1 = std::sin(phi1);
+  const double cos1 = std::cos(phi1);
+  const double t = sin1 / cos1;
+  const double t2 = t * t;
+  const double t4 = t2 * t2;
+  const double t6 = t4 * t2;
+  const double eta2 = secondE2 * cos1 * cos1;
+  const double eta4 = eta2 * eta2;
+  const double n = polarRadius / std::sqrt(1 + eta2);
+  const double u = easting / m0;
+  const double un = u / n;
+  const double un2 = un * un;
+
+  const double phi =
+      phi1 - t * (1 + eta2) * un2 / 2 +
+      t * (5 + 3 * t2 + 6 * eta2 - 6 * t2 * eta2 - 3 * eta4 - 9 * t2 * eta4) * un2 * un2 / 24 -
+      t * (61 + 90 * t2 + 45 * t4 + 107 * eta2 - 162 * t2 * eta2 - 45 * t4 * eta2) * un2 * un2 * un2 / 720 +
+      t * (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) * un2 * un2 * un2 * un2 / 40320;
+  const double lambda = lambda0 + (un - (1 + 2 * t2 + eta2) * un * un2 / 6 +
+                                   (5 + 28 * t2 + 24 * t4 + 6 * eta2 + 8 * t2 * eta2) * un * un2 * un2 / 120 -
+                                   (61 + 662 * t2 + 1320 * t4 + 720 * t6) * un * un2 * un2 * un2 / 5040) /
+                                      cos1;
+  const double gamma = t * (un - (1 + t2 - eta2) * un * un2 / 3 + (2 + 3 * t2) * (1 + t2) * un * un2 * un2 / 15);
+
+  // The scale is taken at the final latitude, not at the footpoint.
+  const double cosPhi = std::cos(phi);
+  const double eta2End = secondE2 * cosPhi * cosPhi;
+  const double nEnd = polarRadius / std::sqrt(1 + eta2End);
+  const double mEnd = nEnd / (1 + eta2End);
+  const double y2 = easting * easting / (mEnd * nEnd * m0 * m0);
+
+  GeographicPoint point;
+  point.latitude = phi * kRadToDeg;
+  point.longitude = lambda * kRadToDeg;
+  point.convergence = -gamma * kRadToDeg;
+  point.scale = m0 * (1 + y2 / 2 + y2 * y2 / 24);
+  if (!std::isfinite(point.latitude) || !std::isfinite(point.longitude)) return false;
+  out = point;
+  return true;
+}
+
+bool TMProjection::InversePlane(double northing, double easting, GeographicPoint& out) const {
+  return Inverse(northing, easting, out);
+}
+
+bool TMProjection::InverseUtm(double northing, double easting, GeographicPoint& out) const {
+  return Inverse(northing, easting - kUtmFalseEasting, out);
+}
+
+bool TMProjection::MeanRadius(int32_t datum, double& radius) const {
+  const int id = EllipsoidIdOfDatum(datum);
+  if (id < 0) {
+    radius = 0;
+    return false;
+  }
+  const Ellipsoid& ellipsoid = ellipsoids[id];
+  radius = ellipsoid.a * (3 - ellipsoid.f) / 3;
+  return true;
+}
+
+bool TMProjection::LatLongPlaneInverse(double x, double y, int32_t datum, GeographicPoint& out) const {
+  double radius = 0;
+  if (!MeanRadius(datum, radius)) return false;
+  out.longitude = x / (radius * kDegToRad);
+  out.latitude = y / (radius * kDegToRad);
+  out.convergence = 0;
+  out.scale = 1;
+  return true;
+}
+
+void TMProjection::GeocentricToGeodetic(double x, double y, double z, const Ellipsoid& ellipsoid, double& latitude,
+                                        double& longitude, double& height) {
+  constexpr double kHalfPi = 1.5707963267949;
+  constexpr double kPi = 3.14159265358979;
+  constexpr double kTwoPi = 6.28318530717959;
+  const double a = ellipsoid.a;
+  const double f = ellipsoid.f;
+  const double e2 = ellipsoid.e2;
+  const double p = std::sqrt(x * x + y * y);
+  longitude = x == 0 ? kHalfPi : std::atan(y / x);
+  if (x < 0) longitude += kPi;
+  if (longitude > kPi) longitude -= kTwoPi;
+  const double r = std::sqrt(z * z + p * p);
+  const double u = std::atan((1 - f + e2 * a / r) * z / p);
+  const double sinU = std::sin(u);
+  const double cosU = std::cos(u);
+  latitude = std::atan((e2 * a * sinU * sinU * sinU + (1 - f) * z) / ((p - e2 * a * cosU * cosU * cosU) * (1 - f)));
+  const double sinPhi = std::sin(latitude);
+  height = p * std::cos(latitude) + z * sinPhi - a * std::sqrt(1 - e2 * sinPhi * sinPhi);
+}

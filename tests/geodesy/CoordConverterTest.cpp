@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "ToolRun.h"
+#include "geodesy/Angles.h"
+#include "geodesy/CoordConverter.h"
+#include "support/HostEnvironment.h"
+
+namespace {
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+
+TEST(CoordConverter, EqualPlaneSystemsOrZonesOnOneDatumAreIdentity) {
+  struct Row {
+    CoordRef source, target;
+    bool identity;
+  };
+  const Row rows[] = {
+      {{2, 3, 9, 0}, {2, 3, 9, 0}, true},
+      {{1, 2, 0, 54}, {1, 2, 0, 54}, true},
+      {{2, 3, 9, 0}, {2, 3, 8, 0}, false},
+      {{2, 2, 0, 54}, {2, 2, 0, 53}, false},
+      {{2, 1, 0, 0}, {2, 1, 0, 0}, false},  // runs through the latitude/longitude plane
+      {{2, 3, 9, 0}, {2, 2, 0, 54}, false},
+  };
+  for (const Row& row : rows) {
+    CoordConverter converter;
+    ASSERT_TRUE(converter.Configure(row.source, row.target));
+    EXPECT_EQ(converter.IsIdentity(), row.identity);
+    if (!row.identity) continue;
+    double x = 0, y = 0, convergence = 9, scale = 9;
+    ASSERT_TRUE(converter.Convert(-12345.678, 23456.789, x, y, &convergence, &scale));
+    EXPECT_EQ(x, -12345.678);
+    EXPECT_EQ(y, 23456.789);
+    EXPECT_EQ(convergence, 0);
+    EXPECT_EQ(scale, 1);
+  }
+}
+
+TEST(CoordConverter, SetIdentityPassesPointsThrough) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 3, 9, 0}, CoordRef{2, 2, 0, 54}));
+  converter.SetIdentity();
+  double x = 0, y = 0;
+  ASSERT_TRUE(converter.Convert(1, 2, x, y));
+  EXPECT_EQ(x, 1);
+  EXPECT_EQ(y, 2);
+}
+
+TEST(CoordConverter, LatitudeLongitudePlaneOnJgd2000) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 1, 0, 0}));
+  double x = 0, y = 0, convergence = 9;
+  ASSERT_TRUE(converter.Convert(135, 35, x, y, &convergence));
+  const double radius = 6378137 * (3 - 1 / 298.257222101) / 3;
+  EXPECT_NEAR(x, 135 * 3.14159265358979 / 180 * radius, 1e-6);
+  EXPECT_NEAR(y, 35 * 3.14159265358979 / 180 * radius, 1e-6);
+  EXPECT_EQ(convergence, 0);
+
+  // Kind 5 takes those metres back to degrees.
+  CoordConverter back;
+  ASSERT_TRUE(back.Configure(CoordRef{2, 5, 0, 0}, CoordRef{2, 3, 6, 0}));
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(back.ToGeographic(y, x, lat, lon));
+  EXPECT_NEAR(lat, 35, 1e-12);
+  EXPECT_NEAR(lon, 135, 1e-12);
+}
+
+TEST(CoordConverter, PlaneToUtmIsInverseThenForward) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 3, 9, 0}, CoordRef{2, 2, 0, 54}));
+  TMProjection plane, utm;
+  ASSERT_TRUE(plane.SetupPlaneSystem(9, 2));
+  ASSERT_TRUE(utm.SetupUtmZone(54, 2));
+  GeographicPoint geographic;
+  ASSERT_TRUE(plane.InversePlane(-35000, 12000, geographic));
+  ProjectedPoint expected;
+  ASSERT_TRUE(utm.ForwardUtm(geographic.latitude, geographic.longitude, expected));
+  double x = 0, y = 0, convergence = 0, scale = 0;
+  ASSERT_TRUE(converter.Convert(12000, -35000, x, y, &convergence, &scale));
+  EXPECT_EQ(x, expected.easting);
+  EXPECT_EQ(y, expected.northing);
+  EXPECT_EQ(convergence, expected.convergence);
+  EXPECT_EQ(scale, expected.scale);
+  // The stages one by one, northing first into ToGeographic.
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(converter.ToGeographic(-35000, 12000, lat, lon));
+  EXPECT_EQ(lat, geographic.latitude);
+  EXPECT_EQ(lon, geographic.longitude);
+  ASSERT_TRUE(converter.ShiftDatum(lat, lon, lat, lon));
+  EXPECT_EQ(lat, geographic.latitude);
+  ASSERT_TRUE(converter.FromGeographic(lat, lon, x, y));
+  EXPECT_EQ(x, expected.easting);
+}
+
+TEST(CoordConverter, BadReferencesFailToConfigure) {
+  const CoordRef bad[] = {{2, 3, 0, 0}, {2, 3, 20, 0}, {2, 2, 0, 0}, {2, 2, 0, 61}, {7, 3, 9, 0}, {2, 4, 0, 0}};
+  for (const CoordRef& ref : bad) {
+    CoordConverter asSource, asTarget;
+    EXPECT_FALSE(asSource.Configure(ref, CoordRef{ref.datum, 1, 0, 0})) << ref.kind << " " << ref.system;
+    EXPECT_FALSE(asTarget.Configure(CoordRef{ref.datum, 1, 0, 0}, ref)) << ref.kind << " " << ref.system;
+    double x = 5, y = 6;
+    EXPECT_FALSE(asTarget.Convert(139, 35, x, y));
+    EXPECT_EQ(x, 5);
+  }
+}
+
+// A point that cannot be converted is reported, and the outputs keep what the
+// caller had in them.
+TEST(CoordConverter, FailedPointsAreReported) {
+  CoordConverter converter;
+  DatumGrid empty;
+  converter.UseDatumGrid(empty);
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{2, 3, 9, 0}));
+  struct Row {
+    double x, y;
+  };
+  for (const Row& row : {Row{139, 95}, Row{181, 35}, Row{kNan, 35}, Row{139, kNan}}) {
+    double x = 5, y = 6, convergence = 7, scale = 8, lat = 1, lon = 2;
+    EXPECT_FALSE(converter.Convert(row.x, row.y, x, y, &convergence, &scale)) << row.x << " " << row.y;
+    EXPECT_FALSE(converter.ShiftDatum(row.y, row.x, lat, lon));
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 6);
+    EXPECT_EQ(convergence, 7);
+    EXPECT_EQ(scale, 8);
+    EXPECT_EQ(lat, 1);
+    EXPECT_EQ(lon, 2);
+  }
+
+  CoordConverter fromPlane;
+  ASSERT_TRUE(fromPlane.Configure(CoordRef{2, 3, 9, 0}, CoordRef{2, 2, 0, 54}));
+  double x = 5, y = 6, lat = 1, lon = 2;
+  EXPECT_FALSE(fromPlane.Convert(0, 1e300, x, y));
+  EXPECT_FALSE(fromPlane.Convert(kNan, 0, x, y));
+  EXPECT_FALSE(fromPlane.ToGeographic(kNan, 0, lat, lon));
+  EXPECT_EQ(x, 5);
+  EXPECT_EQ(lat, 1);
+}
+
+TEST(CoordConverter, DatumShiftThroughTheGrid) {
+  std::vector<GridRecord> records;
+  for (int i = 35 * 120; i <= 36 * 120; ++i)
+    for (int j = 39 * 80; j <= 40 * 80; ++j) {
+      const int32_t code =
+          (i / 80) * 1000000 + (j / 80) * 10000 + (i % 80 / 10) * 1000 + (j % 80 / 10) * 100 + (i % 10) * 10 + j % 10;
+      records.push_back({code, {11.6, -11.8}});
+    }
+  DatumGrid grid;
+  grid.Assign(records);
+  CoordConverter converter;
+  converter.UseDatumGrid(grid);
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{2, 3, 9, 0}));
+  EXPECT_TRUE(converter.ShiftsDatum());
+  double x = 0, y = 0;
+  ASSERT_TRUE(converter.Convert(139.7, 35.6, x, y));
+  TMProjection plane;
+  ASSERT_TRUE(plane.SetupPlaneSystem(9, 2));
+  ProjectedPoint expected;
+  ASSERT_TRUE(plane.ForwardPlane(35.6 + 11.6 / 3600, 139.7 - 11.8 / 3600, expected));
+  EXPECT_NEAR(x, expected.easting, 1e-6);
+  EXPECT_NEAR(y, expected.northing, 1e-6);
+
+  // JGD2000 back to Tokyo undoes it.
+  CoordConverter reverse;
+  reverse.UseDatumGrid(grid);
+  ASSERT_TRUE(reverse.Configure(CoordRef{2, 3, 9, 0}, CoordRef{1, 1, 0, 0}));
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(reverse.ToGeographic(y, x, lat, lon));
+  ASSERT_TRUE(reverse.ShiftDatum(lat, lon, lat, lon));
+  EXPECT_NEAR(lat, 35.6, 1e-9);
+  EXPECT_NEAR(lon, 139.7, 1e-9);
+}
+
+class CoordConverterGridFile : public kztest::HostTest {};
+
+TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
+  CoordConverter converter;
+  const std::string folder = geodesytest::TempFolder("grid");
+  const std::string path = folder + "/" + kDatumGridFileName;
+  converter.SetGridFile(ai::FilePath::FromPlatform(path));
+  EXPECT_FALSE(converter.Configure(CoordRef{1, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
+  EXPECT_FALSE(converter.GridLoaded());
+  // Without a datum shift no grid is needed.
+  EXPECT_TRUE(converter.Configure(CoordRef{2, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
+
+  unsigned char bytes[kGridRecordSize];
+  EncodeGridRecord({52394000, {1, 2}}, bytes);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
+  EXPECT_TRUE(converter.GridLoaded());
+  EXPECT_EQ(converter.Grid().Size(), 1u);
+
+  // Loaded once per converter: a later configuration does not read the file again.
+  std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{1, 3, 9, 0}));
+  EXPECT_EQ(converter.Grid().Size(), 1u);
+}
+
+}  // namespace
