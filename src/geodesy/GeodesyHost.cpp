@@ -1,7 +1,20 @@
 #include "geodesy/GeodesyHost.h"
 
-// The plug-ins and user suites are not declared yet: until they are, the grid
-// file must be named through CoordConverter::SetGridFile and no alert is shown.
-ai::FilePath FileBesidePlugin(SPPluginRef, const char*) { return {}; }
+#include "host/AIUserSuite.h"
+#include "host/SPPluginsSuite.h"
+#include "host/SuitePointers.h"
+#include "host/UnicodeString.h"
 
-void ShowGeodesyAlert(const char*) {}
+ai::FilePath FileBesidePlugin(SPPluginRef owner, const char* name) {
+  if (!sSPPlugins || !owner) return {};
+  AIFilePathRef pluginFile = nullptr;
+  if (sSPPlugins->GetPluginFilePath(owner, &pluginFile) != kNoErr || !pluginFile) return {};
+  const ai::FilePath plugin = ai::FilePath::Adopt(pluginFile);
+  return plugin.GetParent().AddComponent(ai::UnicodeString(name));
+}
+
+void ShowGeodesyAlert(const char* text) {
+  if (!sAIUser) return;
+  const ai::UnicodeString message(text);
+  sAIUser->ErrorAlert(message.Ref());
+}

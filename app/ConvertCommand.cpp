@@ -1,0 +1,236 @@
+// kzmap convert: converts points between Japanese coordinate references the
+// way the plug-in does, through CoordConverter; one point per line, like cs2cs.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Command.h"
+#include "geodesy/CoordConverter.h"
+#include "host/AIFilePathSuite.h"
+#include "host/AIUnicodeStringSuite.h"
+#include "host/SPPluginsSuite.h"
+#include "host/SuitePointers.h"
+#include "sim/PluginRegistry.h"
+#include "sim/StringSuites.h"
+#include "sim/SuiteBroker.h"
+
+namespace {
+
+constexpr const char* kUsage = "--from REF --to REF [--grid FILE] [--verbose]";
+
+void PrintUsage() {
+  std::fprintf(stderr,
+               "usage: kzmap convert %s\n"
+               "  REF is jgd2000: or tokyo: followed by bl (decimal degrees), xy1..xy19 (plane\n"
+               "  rectangular system) or utm1..utm60. Points are read from standard input, one\n"
+               "  per line: easting (or longitude) then northing (or latitude).\n",
+               kUsage);
+}
+
+bool ParseNumber(const std::string& text, int lowest, int highest, int& value) {
+  if (text.empty() || text.size() > 2) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  value = std::atoi(text.c_str());
+  return value >= lowest && value <= highest;
+}
+
+std::optional<CoordRef> ParseRef(const std::string& text) {
+  CoordRef ref;
+  std::string rest;
+  if (text.rfind("jgd2000:", 0) == 0) {
+    ref.datum = kDatumJgd2000;
+    rest = text.substr(8);
+  } else if (text.rfind("tokyo:", 0) == 0) {
+    ref.datum = kDatumTokyo;
+    rest = text.substr(6);
+  } else {
+    return std::nullopt;
+  }
+  if (rest == "bl") {
+    ref.kind = kKindLatLong;
+    return ref;
+  }
+  if (rest.rfind("xy", 0) == 0 && ParseNumber(rest.substr(2), 1, kPlaneSystemCount, ref.system)) {
+    ref.kind = kKindPlane;
+    return ref;
+  }
+  if (rest.rfind("utm", 0) == 0 && ParseNumber(rest.substr(3), 1, kUtmZoneCount, ref.zone)) {
+    ref.kind = kKindUtm;
+    return ref;
+  }
+  return std::nullopt;
+}
+
+struct Options {
+  CoordRef from;
+  CoordRef to;
+  std::string grid;
+  bool verbose = false;
+};
+
+std::optional<Options> ParseOptions(const kzmap::Arguments& arguments) {
+  Options options;
+  bool haveFrom = false, haveTo = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--verbose") {
+      options.verbose = true;
+    } else if ((argument == "--from" || argument == "--to") && hasValue) {
+      const auto ref = ParseRef(arguments[++i]);
+      if (!ref) {
+        std::fprintf(stderr, "kzmap convert: unknown coordinate reference '%s'\n", arguments[i].c_str());
+        return std::nullopt;
+      }
+      (argument == "--from" ? options.from : options.to) = *ref;
+      (argument == "--from" ? haveFrom : haveTo) = true;
+    } else if (argument == "--grid" && hasValue) {
+      options.grid = arguments[++i];
+    } else {
+      std::fprintf(stderr, "kzmap convert: unexpected argument '%s'\n", argument.c_str());
+      return std::nullopt;
+    }
+  }
+  if (!haveFrom || !haveTo) {
+    std::fprintf(stderr, "kzmap convert: --from and --to are required\n");
+    return std::nullopt;
+  }
+  return options;
+}
+
+// Two numbers separated by blanks, tabs or one comma, and nothing else.
+bool ParsePoint(const std::string& line, double& x, double& y) {
+  std::vector<std::string> fields;
+  std::string field;
+  bool comma = false;
+  auto flush = [&] {
+    if (!field.empty()) fields.push_back(field);
+    field.clear();
+  };
+  for (char c : line) {
+    if (c == ' ' || c == '\t') {
+      flush();
+    } else if (c == ',') {
+      if (comma || (fields.empty() && field.empty())) return false;
+      comma = true;
+      flush();
+    } else {
+      field.push_back(c);
+    }
+  }
+  flush();
+  if (fields.size() != 2) return false;
+  double values[2];
+  for (int i = 0; i < 2; ++i) {
+    char* end = nullptr;
+    values[i] = std::strtod(fields[i].c_str(), &end);
+    if (end != fields[i].c_str() + fields[i].size() || !std::isfinite(values[i])) return false;
+  }
+  x = values[0];
+  y = values[1];
+  return true;
+}
+
+// A target in degrees is reached the way the exporter reaches it.
+bool ConvertPoint(const CoordConverter& converter, const Options& options, double x, double y, double out[4]) {
+  out[2] = 0;
+  out[3] = 1;
+  if (options.to.kind == kKindLatLong) {
+    double lat = 0, lon = 0;
+    if (!converter.ToGeographic(y, x, lat, lon) || !converter.ShiftDatum(lat, lon, lat, lon)) return false;
+    out[0] = lon;
+    out[1] = lat;
+    return true;
+  }
+  return converter.Convert(x, y, out[0], out[1], &out[2], &out[3]);
+}
+
+// The host services a converter needs: strings, paths, and the plug-in file.
+class ToolHost {
+ public:
+  ToolHost() {
+    broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
+    broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
+    registry.RegisterSuites(broker);
+    sSPBasic = broker.Basic();
+    sAIUnicodeString = sim::UnicodeStringSuite();
+    sAIFilePath = sim::FilePathSuite();
+    const void* plugins = nullptr;
+    if (broker.Acquire(kSPPluginsSuite, kSPPluginsSuiteVersion, &plugins) == kNoErr)
+      sSPPlugins = static_cast<const SPPluginsSuite*>(plugins);
+    plugin = registry.AddPlugin(kzmap::PluginFile());
+  }
+  ~ToolHost() {
+    if (sSPPlugins) broker.Release(kSPPluginsSuite, kSPPluginsSuiteVersion);
+    sSPPlugins = nullptr;
+    sAIFilePath = nullptr;
+    sAIUnicodeString = nullptr;
+    sSPBasic = nullptr;
+  }
+  SPPluginRef Plugin() const { return plugin; }
+
+ private:
+  sim::SuiteBroker broker;
+  sim::PluginRegistry registry;
+  SPPluginRef plugin = nullptr;
+};
+
+int RunConvert(const kzmap::Arguments& arguments) {
+  const auto options = ParseOptions(arguments);
+  if (!options) {
+    PrintUsage();
+    return 2;
+  }
+  ToolHost host;
+  CoordConverter converter(host.Plugin());
+  if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
+  if (!converter.Configure(options->from, options->to)) {
+    if (options->from.datum != options->to.datum && !converter.GridLoaded()) {
+      std::fprintf(stderr, "kzmap convert: %s\n", kDatumGridAlert);
+    } else {
+      std::fprintf(stderr, "kzmap convert: cannot set up the conversion\n");
+    }
+    return 1;
+  }
+
+  std::string line;
+  size_t lineNumber = 0;
+  while (std::getline(std::cin, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find_first_not_of(" \t") == std::string::npos) {
+      std::printf("\n");
+      continue;
+    }
+    double x = 0, y = 0, out[4];
+    if (!ParsePoint(line, x, y)) {
+      std::printf("* *\n");
+      std::fprintf(stderr, "kzmap convert: line %zu: not two numbers\n", lineNumber);
+      continue;
+    }
+    if (!ConvertPoint(converter, *options, x, y, out)) {
+      std::printf("* *\n");
+      std::fprintf(stderr, "kzmap convert: line %zu: the point cannot be converted\n", lineNumber);
+      continue;
+    }
+    for (double& value : out) value += 0.0;  // no "-0.000000000"
+    if (options->verbose)
+      std::printf("%.9f %.9f %.9f %.9f\n", out[0], out[1], out[2], out[3]);
+    else
+      std::printf("%.9f %.9f\n", out[0], out[1]);
+  }
+  return 0;
+}
+
+const kzmap::CommandRegistration registration({"convert", kUsage,
+                                               "convert points between Japanese coordinate references",
+                                               RunConvert});
+
+}  // namespace

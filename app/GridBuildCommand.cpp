@@ -1,0 +1,50 @@
+// kzmap grid build: turns the published TKY2JGD parameter text into the binary
+// grid file "TKY2JGD_Win.dat" that the plug-in reads.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/Command.h"
+#include "geodesy/DatumGridText.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+int RunGridBuild(const kzmap::Arguments& arguments) {
+  if (arguments.size() != 2) {
+    std::fprintf(stderr, "usage: kzmap grid build IN.par OUT.dat\n");
+    return 2;
+  }
+  const std::string& inPath = arguments[0];
+  const std::string& outPath = arguments[1];
+  File in(std::fopen(inPath.c_str(), "rb"));
+  if (!in) {
+    std::fprintf(stderr, "kzmap grid build: cannot open '%s'\n", inPath.c_str());
+    return 1;
+  }
+  File out(std::fopen(outPath.c_str(), "wb"));
+  if (!out) {
+    std::fprintf(stderr, "kzmap grid build: cannot create '%s'\n", outPath.c_str());
+    return 1;
+  }
+  const DatumGridTextResult result = ConvertDatumGridText(in.get(), out.get());
+  const bool closed = std::fclose(out.release()) == 0;
+  if (!result.ok || !closed) {
+    std::remove(outPath.c_str());  // a half-written grid would shift points wrongly
+    std::fprintf(stderr, "kzmap grid build: %s: %s\n", inPath.c_str(),
+                 result.ok ? "cannot write the grid file" : result.error.c_str());
+    return 1;
+  }
+  std::printf("%zu records written\n", result.recordsWritten);
+  return 0;
+}
+
+const kzmap::CommandRegistration registration({"grid build", "IN.par OUT.dat",
+                                               "make the binary datum grid from the parameter text",
+                                               RunGridBuild});
+
+}  // namespace

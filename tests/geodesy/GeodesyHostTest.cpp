@@ -1,0 +1,112 @@
+// The converter's two uses of the host: the grid file beside the plug-in file,
+// and the alert when it cannot be read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ToolRun.h"
+#include "geodesy/CoordConverter.h"
+#include "geodesy/CoordLists.h"
+#include "host/AIUserSuite.h"
+#include "host/DialogControls.h"
+#include "host/SPPluginsSuite.h"
+#include "host/SuitePointers.h"
+#include "sim/DialogPlatform.h"
+#include "sim/PluginRegistry.h"
+#include "support/HostEnvironment.h"
+
+namespace {
+
+std::vector<std::string> alerts;
+
+AIErr RecordAlert(AIUnicodeStringRef message) {
+  AIUnicodeStringRef copy = nullptr;
+  if (sAIUnicodeString->Duplicate(message, &copy) != kNoErr) return FourCC("FAIL");
+  alerts.push_back(ai::UnicodeString::Adopt(copy).as_UTF8());
+  return kNoErr;
+}
+
+class GeodesyHost : public kztest::HostTest {
+ protected:
+  void SetUp() override {
+    alerts.clear();
+    registry.RegisterSuites(host.Broker());
+    const void* plugins = nullptr;
+    ASSERT_EQ(host.Broker().Acquire(kSPPluginsSuite, kSPPluginsSuiteVersion, &plugins), kNoErr);
+    sSPPlugins = static_cast<const SPPluginsSuite*>(plugins);
+    user.ErrorAlert = RecordAlert;
+    sAIUser = &user;
+    folder = geodesytest::TempFolder("plugin");
+    plugin = registry.AddPlugin(folder + "/Kartzmap.so");
+  }
+  void TearDown() override {
+    sAIUser = nullptr;
+    sSPPlugins = nullptr;
+    host.Broker().Release(kSPPluginsSuite, kSPPluginsSuiteVersion);
+    std::filesystem::remove_all(folder);
+  }
+
+  sim::PluginRegistry registry;
+  AIUserSuite user{};
+  std::string folder;
+  SPPluginRef plugin = nullptr;
+};
+
+TEST_F(GeodesyHost, GridBesideThePluginAndAlertWhenMissing) {
+  CoordConverter converter(plugin);
+  EXPECT_FALSE(converter.Configure(CoordRef{1, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0], "測地系変換パラメータファイルを開けません");
+
+  unsigned char bytes[kGridRecordSize];
+  EncodeGridRecord({52394000, {1, 2}}, bytes);
+  std::ofstream(folder + "/TKY2JGD_Win.dat", std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  EXPECT_TRUE(converter.Configure(CoordRef{1, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
+  EXPECT_EQ(converter.Grid().Size(), 1u);
+  EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(GeodesyHost, NoPluginFileMeansNoGrid) {
+  registry.SetFailure("GetPluginFilePath", FourCC("FAIL"));
+  CoordConverter converter(plugin);
+  EXPECT_FALSE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{1, 1, 0, 0}));
+  EXPECT_EQ(alerts.size(), 1u);
+}
+
+class CoordListsTest : public kztest::HostTest {
+ protected:
+  void SetUp() override {
+    window = platform.CreateNativeWindow("lists");
+    for (int32_t id : {1075, 1106}) {
+      const DialogControlTemplate list{id, DialogControlKind::DropDownList, "", 0, 0, 0, 100, 12};
+      ASSERT_EQ(sim::DialogPlatform::Suite()->CreateControl(window, &list), kNoErr);
+    }
+  }
+  void TearDown() override { platform.DestroyNativeWindow(window); }
+
+  sim::DialogPlatform platform;
+  AIWindowRef window = nullptr;
+};
+
+TEST_F(CoordListsTest, ItemIndexIsTheZoneOrSystemNumber) {
+  const DialogControls controls(sim::DialogPlatform::Suite(), window);
+  FillUtmZoneList(controls, 1075);
+  FillPlaneSystemList(controls, 1106);
+  FillPlaneSystemList(controls, 1106);  // filling again does not add twice
+  const sim::DialogState state = platform.Snapshot(window);
+  const auto& zones = state.Control(1075);
+  ASSERT_EQ(zones.items.size(), 61u);
+  EXPECT_EQ(zones.items[0], "(座標帯を選択)");
+  EXPECT_EQ(zones.items[31], "第31帯(0度～6度E)");
+  EXPECT_EQ(zones.items[60], "第60帯(174度E～180度E)");
+  EXPECT_EQ(zones.droppedWidth, 180);
+  const auto& systems = state.Control(1106);
+  ASSERT_EQ(systems.items.size(), 20u);
+  EXPECT_EQ(systems.items[0], "(座標系を選択)");
+  EXPECT_EQ(systems.items[16], "16系（宮古列島・八重山列島）");
+  EXPECT_EQ(systems.droppedWidth, 300);
+  EXPECT_TRUE(platform.Faults().empty());
+}
+
+}  // namespace
