@@ -109,6 +109,9 @@ bool CoordConverter::ShiftDatum(double latitude, double longitude, double& outLa
 
 bool CoordConverter::FromGeographic(double latitude, double longitude, double& x, double& y, double* convergence,
                                     double* scale) const {
+  // A latitude beyond the poles is no point at all; projecting it would give
+  // numbers that look like coordinates.
+  if (!(latitude >= -90 && latitude <= 90) || !std::isfinite(longitude)) return false;
   ProjectedPoint point;
   switch (target.kind) {
     case kKindLatLong:

@@ -136,6 +136,8 @@ TEST(CoordConverter, FailedPointsAreReported) {
   EXPECT_FALSE(fromPlane.Convert(0, 1e300, x, y));
   EXPECT_FALSE(fromPlane.Convert(kNan, 0, x, y));
   EXPECT_FALSE(fromPlane.ToGeographic(kNan, 0, lat, lon));
+  EXPECT_FALSE(fromPlane.FromGeographic(90.5, 139, x, y));
+  EXPECT_FALSE(fromPlane.FromGeographic(-95, 139, x, y));
   EXPECT_EQ(x, 5);
   EXPECT_EQ(lat, 1);
 }

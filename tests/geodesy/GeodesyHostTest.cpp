@@ -8,6 +8,7 @@
 #include "ToolRun.h"
 #include "geodesy/CoordConverter.h"
 #include "geodesy/CoordLists.h"
+#include "host/AIUnicodeStringSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/DialogControls.h"
 #include "host/SPPluginsSuite.h"
