@@ -79,12 +79,6 @@ std::string Encode(const ai::UnicodeString& text, int32_t encodingCode) {
   return text.getInStdString(encodingCode == kShiftJisCode ? kAIShiftJISCharacterEncoding : kAIUTF8CharacterEncoding);
 }
 
-int32_t ParseInteger(const std::string& text) {
-  const long long value = std::strtoll(text.c_str(), nullptr, 10);
-  return static_cast<int32_t>(std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace
 
 CShapeFileWriter::CShapeFileWriter() = default;
@@ -248,13 +242,21 @@ bool CShapeFileWriter::SetValues(const std::vector<ShapeField>& record) {
   for (const ShapeField& field : record) {
     const std::string name = Encode(field.name, encodingCode);
     const std::string value = Encode(field.value, encodingCode);
-    switch (field.type) {
+    // A number without a value stays blank, the dBASE null, rather than becoming 0.
+    const bool blank = value.find_first_not_of(' ') == std::string::npos;
+    switch (blank && field.type != kShapeFieldString ? kShapeFieldString : field.type) {
       case kShapeFieldString:
         result = SetString(name, value);
         break;
-      case kShapeFieldInteger:
-        result = SetInteger(name, ParseInteger(value));
+      case kShapeFieldInteger: {
+        // A number beyond 32 bits would be written as its limit: another number.
+        const long long number = std::strtoll(value.c_str(), nullptr, 10);
+        if (number < std::numeric_limits<int32_t>::min() || number > std::numeric_limits<int32_t>::max())
+          result = SetEach(name, [](const DbfFieldDescriptor& f, std::string& out) { return FitOrMark(f, -1, "", out); });
+        else
+          result = SetInteger(name, static_cast<int32_t>(number));
         break;
+      }
       case kShapeFieldReal:
         result = SetReal(name, std::strtod(value.c_str(), nullptr));
         break;

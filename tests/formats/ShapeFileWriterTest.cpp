@@ -243,11 +243,15 @@ TEST_F(ShapeFileWriterTest, SetValuesConvertsByTypeAndStartsAFreshRow) {
   ASSERT_TRUE(writer.WritePoint(0, 0));
   EXPECT_TRUE(writer.SetValues({}));
   ASSERT_TRUE(writer.WritePoint(0, 0));
+  // Numbers without a value stay blank (null), not 0.
+  EXPECT_TRUE(writer.SetValues({Field("N", kShapeFieldInteger, 5, 0, ""), Field("R", kShapeFieldReal, 8, 2, "  ")}));
+  ASSERT_TRUE(writer.WritePoint(0, 0));
   ASSERT_TRUE(writer.Finish());
   const std::string dbf = Bytes("values.dbf");
   const size_t rows = 32 * 4 + 1;
   EXPECT_EQ(dbf.substr(rows), " \x92\x6e\x90\x7d     42 3.14   "
                               "            -1.00   "
+                              "                    "
                               "                    \x1A");
 }
 

@@ -1,0 +1,131 @@
+// kzmap shp dump: prints a Shapefile triple as the reader sees it, one item
+// per line, with attribute values decoded and trimmed.
+#include <cstdio>
+#include <string>
+
+#include "app/Command.h"
+#include "app/ShpCommon.h"
+#include "formats/CShapeFileReader.h"
+#include "formats/ShapeField.h"
+
+namespace {
+
+constexpr const char* kName = "kzmap shp dump";
+
+bool IsPointType(int32_t type) { return type == kShapePoint || type == kShapePointZ || type == kShapePointM; }
+
+bool IsPolyType(int32_t type) {
+  return type == kShapePolyLine || type == kShapePolyLineZ || type == kShapePolyLineM || type == kShapePolygon ||
+         type == kShapePolygonZ || type == kShapePolygonM;
+}
+
+class Dumper {
+ public:
+  Dumper(CShapeFileReader& reader, int32_t encoding) : reader(reader), encoding(static_cast<AICharacterEncoding>(encoding)) {}
+
+  void PrintHeader() {
+    double xmin, xmax, ymin, ymax;
+    reader.GetBounds(xmin, xmax, ymin, ymax);
+    std::printf("shape_type %d\n", reader.GetShapeType());
+    std::printf("bounds %.9f %.9f %.9f %.9f\n", xmin, ymin, xmax, ymax);
+    std::printf("records %u\n", reader.GetRecordCount());
+    for (int32_t i = 0; i < reader.GetFieldCount(); ++i) {
+      DbfFieldDescriptor field;
+      reader.GetFieldDescriptor(i, field);
+      std::printf("field %s %c %u %u\n", Name(field).c_str(), field.type, field.length, field.decimalCount);
+    }
+  }
+
+  // False when a record cannot be read; the records before it are printed.
+  bool PrintRecords(uint32_t& failedRecord) {
+    for (uint32_t i = 0; i < reader.GetRecordCount(); ++i) {
+      failedRecord = i + 1;
+      ShapeRecordHeader header;
+      if (reader.IsAtEnd() || !reader.ReadRecordHeader(header)) return false;
+      std::printf("record %d %d\n", header.recordNumber, header.shapeType);
+      if (!PrintBody(header.shapeType)) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string Name(const DbfFieldDescriptor& field) const {
+    return ai::UnicodeString(field.Name(), encoding).as_UTF8();
+  }
+
+  bool PrintBody(int32_t type) {
+    if (IsPointType(type)) {
+      double x, y;
+      if (!reader.ReadPoint(x, y)) return false;
+      std::printf("point %.9f %.9f\n", x, y);
+    } else if (IsPolyType(type)) {
+      if (!reader.ReadPoly(poly)) return false;
+      for (const ShapePart& part : poly.parts) {
+        std::printf("part %zu\n", part.size());
+        for (const ShapePoint& point : part) std::printf("point %.9f %.9f\n", point.x, point.y);
+      }
+    } else {
+      return reader.SkipRecord();
+    }
+    PrintValues();
+    return true;
+  }
+
+  void PrintValues() {
+    std::string raw;
+    for (int32_t i = 0; i < reader.GetFieldCount(); ++i) {
+      DbfFieldDescriptor field;
+      reader.GetFieldDescriptor(i, field);
+      reader.GetFieldValue(i, raw);
+      const std::string value = TrimSpaces(ai::UnicodeString(raw, encoding)).as_UTF8();
+      std::printf("value %s=%s\n", Name(field).c_str(), value.c_str());
+    }
+  }
+
+  CShapeFileReader& reader;
+  AICharacterEncoding encoding;
+  ShapePolyRecord poly;
+};
+
+int Usage() {
+  std::fprintf(stderr, "usage: %s FILE.shp [--encoding sjis|utf8]\n", kName);
+  return 2;
+}
+
+int RunDump(const kzmap::Arguments& arguments) {
+  std::string path;
+  int32_t encoding = 17;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--encoding" && i + 1 < arguments.size()) {
+      const auto code = kzmap::EncodingCodeOf(arguments[++i]);
+      if (!code) return Usage();
+      encoding = *code;
+    } else if (path.empty() && arguments[i].rfind("--", 0) != 0) {
+      path = arguments[i];
+    } else {
+      return Usage();
+    }
+  }
+  if (path.empty()) return Usage();
+
+  kzmap::StringHost host;
+  CShapeFileReader reader;
+  if (!reader.Open(path)) {
+    std::fprintf(stderr, "%s: %s: %s\n", kName, path.c_str(), kzmap::WhyNotOpened(path).c_str());
+    return 1;
+  }
+  Dumper dumper(reader, encoding);
+  dumper.PrintHeader();
+  uint32_t failedRecord = 0;
+  if (!dumper.PrintRecords(failedRecord)) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s: record %u cannot be read (damaged file)\n", kName, path.c_str(), failedRecord);
+    return 1;
+  }
+  return 0;
+}
+
+const kzmap::CommandRegistration registration({"shp dump", "FILE.shp [--encoding sjis|utf8]",
+                                               "print a Shapefile's records and attributes", RunDump});
+
+}  // namespace
