@@ -73,6 +73,9 @@ class DatumGrid {
   static void JgdToTokyoGeocentric(double latitude, double longitude, double& outLatitude, double& outLongitude);
 
  private:
+  // A code that sorts after the entry at `from`.
+  const GridShift* FindAfter(size_t from, int32_t meshCode) const;
+
   // Sorted by code; shifts[i] belongs to codes[i]. Kept apart so that the
   // search runs over a compact array.
   std::vector<int32_t> codes;

@@ -72,8 +72,33 @@ bool TMProjection::SetupEllipsoid(int32_t datum) {
   coefficientA = kA.Of(e2n);
   sinCoefficients = {-kB.Of(e2n) / 2, kC.Of(e2n) / 4,  -kD.Of(e2n) / 6,  kE.Of(e2n) / 8,
                      -kF.Of(e2n) / 10, kG.Of(e2n) / 12, -kH.Of(e2n) / 14, kI.Of(e2n) / 16};
-  s0 = MeridianArc(std::sin(phi0), std::cos(phi0), phi0);
+  // Footpoint latitude from the rectifying latitude, in the third flattening n.
+  const double n = ellipsoid.f / (2 - ellipsoid.f);
+  const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n, n6 = n5 * n;
+  footpointCoefficients = {3 * n / 2 - 27 * n3 / 32 + 269 * n5 / 512,
+                           21 * n2 / 16 - 55 * n4 / 32 + 6759 * n6 / 4096,
+                           151 * n3 / 96 - 417 * n5 / 128,
+                           1097 * n4 / 512 - 15543 * n6 / 2560,
+                           8011 * n5 / 2560,
+                           293393 * n6 / 61440};
+  sinPhi0 = std::sin(phi0);
+  cosPhi0 = std::cos(phi0);
+  s0 = MeridianArc(sinPhi0, cosPhi0, phi0);
   return true;
+}
+
+// φ − μ as a sine series in 2μ, summed like the meridian arc.
+double TMProjection::FootpointSeries(double sinMu, double cosMu) const {
+  const double sin2 = 2 * sinMu * cosMu;
+  const double twoCos2 = 2 * (1 - 2 * sinMu * sinMu);
+  double b1 = 0;
+  double b2 = 0;
+  for (int k = 5; k >= 0; --k) {
+    const double b0 = footpointCoefficients[k] + twoCos2 * b1 - b2;
+    b2 = b1;
+    b1 = b0;
+  }
+  return b1 * sin2;
 }
 
 // The sine series is summed with Clenshaw's recurrence, so one sine and cosine
@@ -138,30 +163,62 @@ bool TMProjection::ForwardUtm(double latitude, double longitude, ProjectedPoint&
   return true;
 }
 
-// Newton's iteration on the meridian arc, from the origin latitude.
-bool TMProjection::Footpoint(double northing, double& phi) const {
+namespace {
+
+// An angle with its sine and cosine. A small turn updates them from the Taylor
+// series of the step (exact to the last bit below 3e-3 rad), so that the
+// footpoint iteration costs one sine and cosine instead of one per step.
+struct Angle {
+  double phi, sin, cos;
+
+  void Turn(double step) {
+    phi += step;
+    if (std::fabs(step) < 3e-3) {
+      const double d2 = step * step;
+      const double cosStep = 1 - d2 / 2 + d2 * d2 / 24;
+      const double sinStep = step * (1 - d2 / 6 + d2 * d2 / 120);
+      const double turnedSin = sin * cosStep + cos * sinStep;
+      cos = cos * cosStep - sin * sinStep;
+      sin = turnedSin;
+    } else {
+      sin = std::sin(phi);
+      cos = std::cos(phi);
+    }
+  }
+};
+
+}  // namespace
+
+// Newton's iteration on the meridian arc. It starts from the latitude that the
+// rectifying-latitude series gives, which is already within about 1e-15 rad, so
+// that the first step normally meets the tolerance.
+bool TMProjection::Footpoint(double northing, double& phi, double& sinPhi, double& cosPhi) const {
   const double e2 = e2n[1];
   const double target = northing / m0 + s0;
-  phi = phi0;
+  const double mu = target / (arcFactor * coefficientA);
+  Angle at{mu, std::sin(mu), std::cos(mu)};
+  at.Turn(FootpointSeries(at.sin, at.cos));
+  double arc = MeridianArc(at.sin, at.cos, at.phi);
   for (int iteration = 1;; ++iteration) {
-    const double s = std::sin(phi);
-    const double c = std::cos(phi);
-    const double h = 1 - e2 * s * s;
+    const double h = 1 - e2 * at.sin * at.sin;
     const double sqrtH = std::sqrt(h);
-    const double d = MeridianArc(s, c, phi) - target;
-    const double step = 2 * d * h * sqrtH / (3 * e2 * d * s * c * sqrtH - 2 * arcFactor);
-    phi += step;
-    if (std::fabs(step) <= 1e-14) return true;
+    const double d = arc - target;
+    const double step = 2 * d * h * sqrtH / (3 * e2 * d * at.sin * at.cos * sqrtH - 2 * arcFactor);
+    at.Turn(step);
+    if (std::fabs(step) <= 1e-14) break;
     if (iteration >= kMaxFootpointIterations) return false;
+    arc = MeridianArc(at.sin, at.cos, at.phi);
   }
+  phi = at.phi;
+  sinPhi = at.sin;
+  cosPhi = at.cos;
+  return true;
 }
 
 bool TMProjection::Inverse(double northing, double easting, GeographicPoint& out) const {
   if (!IsSetUp()) return false;
-  double phi1 = 0;
-  if (!Footpoint(northing, phi1)) return false;
-  const double sin1 = std::sin(phi1);
-  const double cos1 = std::cos(phi1);
+  double phi1 = 0, sin1 = 0, cos1 = 0;
+  if (!Footpoint(northing, phi1, sin1, cos1)) return false;
   const double t = sin1 / cos1;
   const double t2 = t * t;
   const double t4 = t2 * t2;
@@ -169,24 +226,29 @@ bool TMProjection::Inverse(double northing, double easting, GeographicPoint& out
   const double eta2 = secondE2 * cos1 * cos1;
   const double eta4 = eta2 * eta2;
   const double n = polarRadius / std::sqrt(1 + eta2);
-  const double u = easting / m0;
-  const double un = u / n;
+  const double un = easting / (m0 * n);  // u/N with u = y/m0
   const double un2 = un * un;
+  const double un4 = un2 * un2;
+  const double secant = 1 / cos1;
+  // Divisions by the series' constants become multiplications: they sit on
+  // the critical path of every inverse.
+  constexpr double k1_24 = 1.0 / 24, k1_720 = 1.0 / 720, k1_40320 = 1.0 / 40320;
+  constexpr double k1_6 = 1.0 / 6, k1_120 = 1.0 / 120, k1_5040 = 1.0 / 5040, k1_3 = 1.0 / 3, k1_15 = 1.0 / 15;
 
-  const double phi =
-      phi1 - t * (1 + eta2) * un2 / 2 +
-      t * (5 + 3 * t2 + 6 * eta2 - 6 * t2 * eta2 - 3 * eta4 - 9 * t2 * eta4) * un2 * un2 / 24 -
-      t * (61 + 90 * t2 + 45 * t4 + 107 * eta2 - 162 * t2 * eta2 - 45 * t4 * eta2) * un2 * un2 * un2 / 720 +
-      t * (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) * un2 * un2 * un2 * un2 / 40320;
-  const double lambda = lambda0 + (un - (1 + 2 * t2 + eta2) * un * un2 / 6 +
-                                   (5 + 28 * t2 + 24 * t4 + 6 * eta2 + 8 * t2 * eta2) * un * un2 * un2 / 120 -
-                                   (61 + 662 * t2 + 1320 * t4 + 720 * t6) * un * un2 * un2 * un2 / 5040) /
-                                      cos1;
-  const double gamma = t * (un - (1 + t2 - eta2) * un * un2 / 3 + (2 + 3 * t2) * (1 + t2) * un * un2 * un2 / 15);
+  const double phi = phi1 - t * (1 + eta2) * un2 * 0.5 +
+                     t * (5 + 3 * t2 + 6 * eta2 - 6 * t2 * eta2 - 3 * eta4 - 9 * t2 * eta4) * un4 * k1_24 -
+                     t * (61 + 90 * t2 + 45 * t4 + 107 * eta2 - 162 * t2 * eta2 - 45 * t4 * eta2) * un4 * un2 * k1_720 +
+                     t * (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) * un4 * un4 * k1_40320;
+  const double lambda = lambda0 + (un - (1 + 2 * t2 + eta2) * un * un2 * k1_6 +
+                                   (5 + 28 * t2 + 24 * t4 + 6 * eta2 + 8 * t2 * eta2) * un * un4 * k1_120 -
+                                   (61 + 662 * t2 + 1320 * t4 + 720 * t6) * un * un4 * un2 * k1_5040) *
+                                      secant;
+  const double gamma = t * (un - (1 + t2 - eta2) * un * un2 * k1_3 + (2 + 3 * t2) * (1 + t2) * un * un4 * k1_15);
 
   // The scale is taken at the final latitude, not at the footpoint.
-  const double cosPhi = std::cos(phi);
-  const double eta2End = secondE2 * cosPhi * cosPhi;
+  Angle end{phi1, sin1, cos1};
+  end.Turn(phi - phi1);
+  const double eta2End = secondE2 * end.cos * end.cos;
   const double nEnd = polarRadius / std::sqrt(1 + eta2End);
   const double mEnd = nEnd / (1 + eta2End);
   const double y2 = easting * easting / (mEnd * nEnd * m0 * m0);

@@ -60,15 +60,18 @@ class TMProjection {
  private:
   bool SetupEllipsoid(int32_t datum);
   double MeridianArc(double sinPhi, double cosPhi, double phi) const;
+  double FootpointSeries(double sinMu, double cosMu) const;
   void Forward(double latitude, double longitude, ProjectedPoint& out) const;
   bool Inverse(double northing, double easting, GeographicPoint& out) const;
-  bool Footpoint(double northing, double& phi) const;
+  bool Footpoint(double northing, double& phi, double& sinPhi, double& cosPhi) const;
 
   std::array<Ellipsoid, 2> ellipsoids;
   DatumGrid datumGrid;
   std::vector<std::pair<double, double>> origins;
 
   double phi0 = 0;     // radians
+  double sinPhi0 = 0;
+  double cosPhi0 = 1;
   double lambda0 = 0;  // radians
   double m0 = 1;
   int ellipsoidId = -1;
@@ -81,4 +84,5 @@ class TMProjection {
   double coefficientA = 0;
   std::array<double, 8> sinCoefficients{};
   double s0 = 0;
+  std::array<double, 6> footpointCoefficients{};
 };
