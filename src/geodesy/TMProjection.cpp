@@ -69,6 +69,7 @@ bool TMProjection::SetupEllipsoid(int32_t datum) {
   arcFactor = a * (1 - e2);
   polarRadius = a / std::sqrt(1 - e2);
   secondE2 = e2 / (1 - e2);
+  inverseM0C = 1 / (m0 * polarRadius);
   coefficientA = kA.Of(e2n);
   sinCoefficients = {-kB.Of(e2n) / 2, kC.Of(e2n) / 4,  -kD.Of(e2n) / 6,  kE.Of(e2n) / 8,
                      -kF.Of(e2n) / 10, kG.Of(e2n) / 12, -kH.Of(e2n) / 14, kI.Of(e2n) / 16};
@@ -219,17 +220,17 @@ bool TMProjection::Inverse(double northing, double easting, GeographicPoint& out
   if (!IsSetUp()) return false;
   double phi1 = 0, sin1 = 0, cos1 = 0;
   if (!Footpoint(northing, phi1, sin1, cos1)) return false;
-  const double t = sin1 / cos1;
+  const double secant = 1 / cos1;
+  const double t = sin1 * secant;
   const double t2 = t * t;
   const double t4 = t2 * t2;
   const double t6 = t4 * t2;
   const double eta2 = secondE2 * cos1 * cos1;
   const double eta4 = eta2 * eta2;
-  const double n = polarRadius / std::sqrt(1 + eta2);
-  const double un = easting / (m0 * n);  // u/N with u = y/m0
+  // u/N with u = y/m0 and N = c/√(1 + η²).
+  const double un = easting * std::sqrt(1 + eta2) * inverseM0C;
   const double un2 = un * un;
   const double un4 = un2 * un2;
-  const double secant = 1 / cos1;
   // Divisions by the series' constants become multiplications: they sit on
   // the critical path of every inverse.
   constexpr double k1_24 = 1.0 / 24, k1_720 = 1.0 / 720, k1_40320 = 1.0 / 40320;
@@ -248,10 +249,9 @@ bool TMProjection::Inverse(double northing, double easting, GeographicPoint& out
   // The scale is taken at the final latitude, not at the footpoint.
   Angle end{phi1, sin1, cos1};
   end.Turn(phi - phi1);
-  const double eta2End = secondE2 * end.cos * end.cos;
-  const double nEnd = polarRadius / std::sqrt(1 + eta2End);
-  const double mEnd = nEnd / (1 + eta2End);
-  const double y2 = easting * easting / (mEnd * nEnd * m0 * m0);
+  // y²/(M·N·m0²) with M·N = c²/(1 + η²)².
+  const double onePlusEta2 = 1 + secondE2 * end.cos * end.cos;
+  const double y2 = easting * easting * onePlusEta2 * onePlusEta2 * inverseM0C * inverseM0C;
 
   GeographicPoint point;
   point.latitude = phi * kRadToDeg;

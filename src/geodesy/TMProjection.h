@@ -80,6 +80,7 @@ class TMProjection {
   double arcFactor = 0;         // a(1 − e²)
   double polarRadius = 0;       // c = a / √(1 − e²)
   double secondE2 = 0;          // e′²
+  double inverseM0C = 0;        // 1/(m0·c)
   // Meridian arc series: S(φ) = arcFactor·(A·φ + Σ sinCoefficients[k]·sin 2kφ).
   double coefficientA = 0;
   std::array<double, 8> sinCoefficients{};
