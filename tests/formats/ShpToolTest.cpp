@@ -87,6 +87,14 @@ TEST_F(ShpToolTest, DumpFailures) {
   run = RunCommand(kTool + " shp dump " + Quote(folder.PathText("junk.shp")));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("junk.shp: not a Shapefile"), std::string::npos) << run.err;
+  // A damaged record: what came before it is printed, then the failure.
+  WriteSample("cut.shp", 17);
+  const std::string cut = TempFolder::Read(folder.Path("cut.shp"));
+  folder.Write("cut.shp", cut.substr(0, cut.size() - 8));
+  run = RunCommand(kTool + " shp dump " + Quote(folder.PathText("cut.shp")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("record 1 5\n"), std::string::npos);
+  EXPECT_NE(run.err.find("record 2 cannot be read"), std::string::npos) << run.err;
   EXPECT_EQ(RunCommand(kTool + " shp dump").status, 2);
   EXPECT_EQ(RunCommand(kTool + " shp dump a.shp --encoding latin1").status, 2);
   EXPECT_EQ(RunCommand(kTool + " shp rewrite a.shp").status, 2);
