@@ -465,6 +465,7 @@ AIErr DialogPlatform::RunModal(const DialogTemplate* dialogTemplate, AIWindowRef
   runs.push_back({});
   runs[runIndex].templateId = window.templateId;
   runs[runIndex].caption = Utf8(window.caption);
+  runs[runIndex].owner = owner;
   auto record = [&](const std::string& step) {
     DialogState state = Snapshot(handle);
     state.step = step;

@@ -102,6 +102,7 @@ struct DialogAction {
 struct DialogRun {
   int32_t templateId = 0;
   std::string caption;
+  AIWindowRef owner = nullptr;
   bool scripted = false;
   std::vector<DialogState> states;  // after opening, then after each action
   std::vector<std::string> problems;  // actions that could not be done, a script that ran out
