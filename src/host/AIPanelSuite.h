@@ -17,9 +17,9 @@ using AIPanelSizeChangedProc = void (*)(AIPanelRef panel);
 
 struct AIPanelSuite {
   // id names the panel, title is its caption; stateCount and resizable are
-  // the host's frame settings; the panel starts hidden.
+  // the host's frame settings; size is the first size. The panel starts hidden.
   AIErr (*Create)(SPPluginRef plugin, AIUnicodeStringRef id, AIUnicodeStringRef title, int32_t stateCount,
-                  AISize minimumSize, AIBoolean resizable, AIPanelFlyoutMenuRef flyoutMenu, AIPanelUserData userData,
+                  AISize size, AIBoolean resizable, AIPanelFlyoutMenuRef flyoutMenu, AIPanelUserData userData,
                   AIPanelRef* panel);
   AIErr (*Destroy)(AIPanelRef panel);
   AIErr (*Show)(AIPanelRef panel, AIBoolean show);

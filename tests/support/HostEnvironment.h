@@ -1,13 +1,11 @@
-// A stand-in host for tests that link the system's folders directly: the
-// suite broker with the stand-in suites, and the system's suite pointers
-// filled from it for the life of the object.
+// A stand-in host for tests that link the system's folders directly: a
+// sim::Host with every suite, and the system's suite pointers filled from it
+// for the life of the object.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "sim/SuiteBroker.h"
+#include "sim/Host.h"
 
 namespace kztest {
 
@@ -15,13 +13,17 @@ class HostEnvironment {
  public:
   HostEnvironment();
   ~HostEnvironment();
-  sim::SuiteBroker& Broker() { return broker; }
+  HostEnvironment(const HostEnvironment&) = delete;
+  HostEnvironment& operator=(const HostEnvironment&) = delete;
+
+  sim::Host& Host() { return host; }
+  sim::SuiteBroker& Broker() { return host.Broker(); }
 
  private:
-  sim::SuiteBroker broker;
+  sim::Host host;
 };
 
-// Base fixture for tests that need host strings and paths.
+// Base fixture for tests that need the host: strings, paths, documents.
 class HostTest : public ::testing::Test {
  protected:
   HostEnvironment host;

@@ -1,0 +1,198 @@
+#include "sim/Document.h"
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+
+void Erase(std::vector<Art*>& list, const Art* art) {
+  list.erase(std::remove(list.begin(), list.end(), art), list.end());
+}
+
+bool AcceptsChild(const Art* container, const Art* child) {
+  if (container->type == kCompoundPathArt) return child->type == kPathArt;
+  return container->type == kGroupArt;
+}
+
+}  // namespace
+
+Art* Document::MakeArt(AIArtType type) {
+  artStore.push_back(std::make_unique<Art>());
+  Art* art = artStore.back().get();
+  art->type = type;
+  owned.insert(art);
+  return art;
+}
+
+bool Document::Contains(const Art* ancestor, const Art* art) const {
+  for (const Art* step = art; step; step = step->parent) {
+    if (step == ancestor) return true;
+  }
+  return false;
+}
+
+AIErr Document::Place(Art* art, AIPaintOrder order, Art* prep) {
+  if (!art || art->disposed) return kBadArtErr;
+  if (order == kPlaceAboveAll || order == kPlaceBelowAll) {
+    if (!currentLayer) return kNoDocumentErr;
+    prep = currentLayer->group;
+    order = order == kPlaceAboveAll ? kPlaceInsideOnTop : kPlaceInsideOnBottom;
+  }
+  if (!prep || prep->disposed) return kBadParameterErr;
+  if (Contains(art, prep)) return kBadParameterErr;  // art cannot go inside itself
+  Art* parent = nullptr;
+  size_t index = 0;
+  switch (order) {
+    case kPlaceInsideOnTop:
+    case kPlaceInsideOnBottom:
+      parent = prep;
+      if (!AcceptsChild(parent, art)) return kBadParameterErr;
+      index = order == kPlaceInsideOnTop ? 0 : parent->children.size();
+      break;
+    case kPlaceAbove:
+    case kPlaceBelow: {
+      parent = prep->parent;
+      if (!parent || !AcceptsChild(parent, art)) return kBadParameterErr;
+      break;
+    }
+    default:
+      return kBadParameterErr;
+  }
+  Detach(art);
+  if (order == kPlaceAbove || order == kPlaceBelow) {
+    auto at = std::find(parent->children.begin(), parent->children.end(), prep);
+    index = static_cast<size_t>(at - parent->children.begin()) + (order == kPlaceBelow ? 1 : 0);
+  }
+  parent->children.insert(parent->children.begin() + static_cast<std::ptrdiff_t>(index), art);
+  art->parent = parent;
+  return kNoErr;
+}
+
+void Document::Detach(Art* art) {
+  if (!art->parent) return;
+  Erase(art->parent->children, art);
+  art->parent = nullptr;
+}
+
+void Document::Dispose(Art* art) {
+  Detach(art);
+  std::vector<Art*> pending{art};
+  while (!pending.empty()) {
+    Art* next = pending.back();
+    pending.pop_back();
+    next->disposed = true;
+    for (Art* child : next->children) pending.push_back(child);
+    if (next->ownerLayer) next->ownerLayer->deleted = true;
+  }
+}
+
+AIErr Document::InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLayer) {
+  if (!newLayer) return kBadParameterErr;
+  *newLayer = nullptr;
+  if (reference && reference->deleted) return kBadParameterErr;
+  const bool relative = order != kPlaceAboveAll && order != kPlaceBelowAll;
+  if (relative && !reference) return kBadParameterErr;
+  if (order < kPlaceAbove || order > kPlaceBelowAll) return kBadParameterErr;
+
+  layerStore.push_back(std::make_unique<Layer>());
+  Layer* layer = layerStore.back().get();
+  owned.insert(layer);
+  layer->group = MakeArt(kGroupArt);
+  layer->group->ownerLayer = layer;
+
+  if (order == kPlaceAboveAll) {
+    layers.insert(layers.begin(), layer);
+  } else if (order == kPlaceBelowAll) {
+    layers.push_back(layer);
+  } else if (order == kPlaceInsideOnTop || order == kPlaceInsideOnBottom) {
+    layer->parent = reference;
+    Place(layer->group, order, reference->group);
+  } else if (reference->parent) {
+    layer->parent = reference->parent;
+    Place(layer->group, order, reference->group);
+  } else {
+    auto at = std::find(layers.begin(), layers.end(), reference);
+    if (order == kPlaceBelow) ++at;
+    layers.insert(at, layer);
+  }
+  if (!currentLayer) currentLayer = layer;
+  *newLayer = layer;
+  return kNoErr;
+}
+
+void Document::DeleteLayer(Layer* layer) {
+  if (layer->parent) {
+    Dispose(layer->group);
+  } else {
+    layers.erase(std::remove(layers.begin(), layers.end(), layer), layers.end());
+    Dispose(layer->group);
+  }
+  layer->deleted = true;
+  if (currentLayer && currentLayer->deleted) currentLayer = layers.empty() ? nullptr : layers.front();
+}
+
+std::vector<Layer*> Document::Sublayers(const Layer* layer) const {
+  std::vector<Layer*> result;
+  for (Art* child : layer->group->children) {
+    if (child->ownerLayer) result.push_back(child->ownerLayer);
+  }
+  return result;
+}
+
+std::vector<Layer*> Document::SiblingLayers(const Layer* layer) const {
+  return layer->parent ? Sublayers(layer->parent) : layers;
+}
+
+std::vector<Layer*> Document::AllLayers() const {
+  std::vector<Layer*> result;
+  std::function<void(Layer*)> add = [&](Layer* layer) {
+    result.push_back(layer);
+    for (Layer* sublayer : Sublayers(layer)) add(sublayer);
+  };
+  for (Layer* layer : layers) add(layer);
+  return result;
+}
+
+Layer* Document::LayerOfArt(const Art* art) const {
+  for (const Art* step = art; step; step = step->parent) {
+    if (step->ownerLayer) return step->ownerLayer;
+  }
+  return nullptr;
+}
+
+void Document::Walk(const Art* root, const std::function<void(Art*)>& visit) const {
+  for (Art* child : root->children) {
+    visit(child);
+    Walk(child, visit);
+  }
+}
+
+void Document::SetSelected(Art* art, bool selected) {
+  auto mark = [selected](Art* a) {
+    if (a->ownerLayer) return;
+    a->userAttributes = selected ? (a->userAttributes | kArtSelected) : (a->userAttributes & ~kArtSelected);
+  };
+  mark(art);
+  Walk(art, mark);
+  // Containers are selected while any of their contents is.
+  for (Art* container = art->parent; container && !container->ownerLayer; container = container->parent) {
+    const bool any = std::any_of(container->children.begin(), container->children.end(),
+                                 [](const Art* c) { return (c->userAttributes & kArtSelected) != 0; });
+    container->userAttributes = any ? (container->userAttributes | kArtSelected)
+                                    : (container->userAttributes & ~kArtSelected);
+  }
+}
+
+bool Document::FullySelected(const Art* art) const {
+  if (!(art->userAttributes & kArtSelected)) return false;
+  return std::all_of(art->children.begin(), art->children.end(), [this](const Art* c) { return FullySelected(c); });
+}
+
+bool Document::LayerHasSelection(const Layer* layer) const {
+  bool any = false;
+  Walk(layer->group, [&any](Art* art) { any = any || (art->userAttributes & kArtSelected); });
+  return any;
+}
+
+}  // namespace sim

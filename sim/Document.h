@@ -1,0 +1,130 @@
+// The stand-in host's document: plain data that can be walked and written out
+// whole. A document owns every layer and art object it ever made (disposed
+// ones are only marked), so host handles stay valid pointers for the life of
+// the document.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "host/AIPathStyleSuite.h"
+#include "host/AIPathSuite.h"
+#include "host/AITextFrameSuite.h"
+#include "host/HostTypes.h"
+#include "sim/Values.h"
+
+namespace sim {
+
+// An old-style tag on art: typed by name ("string", "boolean", "real").
+struct Tag {
+  std::string name;
+  std::string type;
+  std::string text;  // 8-bit text of string tags
+  double real = 0;
+  bool boolean = false;
+};
+
+struct TextData {
+  AIRealPoint anchor;
+  AITextOrientation orientation = kHorizontalTextOrientation;
+  AITextFrameType frameType = kPointTextType;
+  std::u16string contents;
+  bool fillAssigned = false;
+  AIColor fill;
+  bool justificationAssigned = false;
+  int32_t justification = 0;
+};
+
+struct Layer;
+
+struct Art {
+  AIArtType type = kUnknownArt;
+  Art* parent = nullptr;
+  std::vector<Art*> children;   // topmost first
+  Layer* ownerLayer = nullptr;  // set on a layer's group only
+  bool disposed = false;
+  int32_t userAttributes = 0;   // kArtSelected, kArtLocked, kArtHidden
+  bool skipped = false;         // the host's own art that plug-ins leave alone
+
+  // Paths (and the clip flag of compound paths).
+  std::vector<AIPathSegment> segments;
+  bool closed = false;
+  bool guide = false;
+  bool clip = false;
+  AIPathStyle style;
+  AIReal opacity = 1;
+
+  TextData text;            // text frames
+  std::string symbolName;   // symbol instances
+  AIRealRect symbolBounds;  // symbol instances: the placed symbol's bounds
+
+  DictPtr dictionary;  // made on first use
+  std::vector<Tag> tags;
+
+  bool IsContainer() const { return type == kGroupArt || type == kCompoundPathArt; }
+  bool IsLayerGroup() const { return ownerLayer != nullptr; }
+};
+
+struct Layer {
+  std::u16string title;
+  bool visible = true;
+  bool editable = true;
+  Art* group = nullptr;    // root of the layer's art tree
+  Layer* parent = nullptr; // null for top-level layers
+  bool deleted = false;
+};
+
+struct Document {
+  AIRealRect bounds{0, 842, 595, 0};  // page rectangle, y up
+  std::string filePath;               // empty until saved
+  std::vector<Layer*> layers;         // top-level layers, topmost first
+  Layer* currentLayer = nullptr;
+  int textCreationDepth = 0;
+  int textCreationCount = 0;  // brackets opened so far
+
+  bool closed = false;
+
+  std::vector<std::unique_ptr<Art>> artStore;
+  std::vector<std::unique_ptr<Layer>> layerStore;
+  std::unordered_set<const void*> owned;  // every art and layer made here
+
+  // Whether the handle names live art or a live layer of this document.
+  bool Owns(const Art* art) const { return art && owned.count(art) && !art->disposed; }
+  bool Owns(const Layer* layer) const { return layer && owned.count(layer) && !layer->deleted; }
+
+  // New detached art of the type.
+  Art* MakeArt(AIArtType type);
+  // Inserts detached art by the paint order relative to prep; kNoErr or a
+  // host code. The AboveAll/BelowAll orders use the current layer's group.
+  AIErr Place(Art* art, AIPaintOrder order, Art* prep);
+  void Detach(Art* art);
+  // Detaches and marks the art and its contents disposed.
+  void Dispose(Art* art);
+  bool Contains(const Art* ancestor, const Art* art) const;
+
+  // New layer placed by the paint order relative to reference.
+  AIErr InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLayer);
+  void DeleteLayer(Layer* layer);
+  std::vector<Layer*> Sublayers(const Layer* layer) const;
+  // The list (top-level, or the parent's sublayers) that holds the layer.
+  std::vector<Layer*> SiblingLayers(const Layer* layer) const;
+  // Every layer, sublayers after their parent, topmost first.
+  std::vector<Layer*> AllLayers() const;
+  Layer* LayerOfArt(const Art* art) const;
+
+  // Every art object below root in document order (each before its
+  // contents), root itself excluded.
+  void Walk(const Art* root, const std::function<void(Art*)>& visit) const;
+
+  // Selection: selecting art selects all its contents and marks its
+  // containers (below the layer group) as partly selected.
+  void SetSelected(Art* art, bool selected);
+  bool FullySelected(const Art* art) const;
+  bool LayerHasSelection(const Layer* layer) const;
+};
+
+}  // namespace sim

@@ -1,0 +1,245 @@
+#include "sim/Host.h"
+
+#include "host/AIFilePathSuite.h"
+#include "host/AIUnicodeStringSuite.h"
+#include "host/SuitePointers.h"
+#include "sim/HostSuites.h"
+#include "sim/StringSuites.h"
+#include "sim/TextCodec.h"
+
+namespace sim {
+
+namespace {
+
+Host* currentHost = nullptr;
+
+// Suites that no part of the system calls still have to be acquirable: the
+// plug-in acquires its whole suite table at start-up.
+struct PlaceholderSuite {
+  const char* name;
+};
+
+#define KZ_PLACEHOLDER(Id, Name, Version) PlaceholderSuite{Name},
+const PlaceholderSuite placeholders[] = {KZ_HOST_SUITES(KZ_PLACEHOLDER)};
+#undef KZ_PLACEHOLDER
+
+Art& Adopt(Document& document, Art* art, Art& container) {
+  document.Place(art, kPlaceInsideOnBottom, &container);
+  return *art;
+}
+
+}  // namespace
+
+size_t References::Outstanding() const {
+  return dictionaries.Outstanding() + arrays.Outstanding() + entries.Outstanding() + artSets.Outstanding() +
+         textRanges.Outstanding() + charFeatures.Outstanding() + paraFeatures.Outstanding() + paints.Outstanding();
+}
+
+Host::Host() : previous(currentHost) {
+  currentHost = this;
+  RegisterSuites();
+  // The host's own menu groups.
+  for (const char* group : {kAboutMenuGroup, kToolPalettesMenuGroup}) {
+    ui.menuGroups.push_back(std::make_unique<MenuGroup>(MenuGroup{group, 0, nullptr}));
+  }
+  // Interface colours of the medium-dark brightness.
+  ui.themeColors[{1, 0}] = {1, 0.33f, 0.33f, 0.33f};
+  ui.themeColors[{1, 1}] = {1, 0.9f, 0.9f, 0.9f};
+  ui.themeColors[{1, 2}] = {1, 0.5f, 0.5f, 0.5f};
+  ui.themeColors[{1, 3}] = {1, 0.2f, 0.2f, 0.2f};
+  ui.themeColors[{1, 4}] = {1, 0.6f, 0.6f, 0.6f};
+}
+
+Host::~Host() { currentHost = previous; }
+
+Host* Host::Current() { return currentHost; }
+
+void Host::RegisterSuites() {
+  int index = 0;
+#define KZ_REGISTER_PLACEHOLDER(Id, Name, Version) broker.Register(Name, Version, &placeholders[index++]);
+  KZ_HOST_SUITES(KZ_REGISTER_PLACEHOLDER)
+#undef KZ_REGISTER_PLACEHOLDER
+#define KZ_REGISTER(Id, Table) broker.Register(k##Id##Suite, k##Id##SuiteVersion, Table)
+  KZ_REGISTER(AIUnicodeString, UnicodeStringSuite());
+  KZ_REGISTER(AIFilePath, FilePathSuite());
+  KZ_REGISTER(AIArt, ArtSuite());
+  KZ_REGISTER(AIArtSet, ArtSetSuite());
+  KZ_REGISTER(AILayer, LayerSuite());
+  KZ_REGISTER(AIDictionary, DictionarySuite());
+  KZ_REGISTER(AIArray, ArraySuite());
+  KZ_REGISTER(AIEntry, EntrySuite());
+  KZ_REGISTER(AITag, TagSuite());
+  KZ_REGISTER(AIPath, PathSuite());
+  KZ_REGISTER(AIPathStyle, PathStyleSuite());
+  KZ_REGISTER(AIBlendStyle, BlendStyleSuite());
+  KZ_REGISTER(AIShapeConstruction, ShapeConstructionSuite());
+  KZ_REGISTER(AIRealBezier, RealBezierSuite());
+  KZ_REGISTER(AIRealMath, RealMathSuite());
+  KZ_REGISTER(AITextFrame, TextFrameSuite());
+  KZ_REGISTER(ATETextRange, TextRangeSuite());
+  KZ_REGISTER(ATECharFeatures, CharFeaturesSuite());
+  KZ_REGISTER(ATEParaFeatures, ParaFeaturesSuite());
+  KZ_REGISTER(AIATEPaint, ATEPaintSuite());
+  KZ_REGISTER(ATEApplicationPaint, ApplicationPaintSuite());
+  KZ_REGISTER(AIDocument, DocumentSuite());
+  KZ_REGISTER(AIUser, UserSuite());
+  KZ_REGISTER(AIContext, ContextSuite());
+  KZ_REGISTER(AIModalParent, ModalParentSuite());
+  KZ_REGISTER(AIPreference, PreferenceSuite());
+  KZ_REGISTER(AIUserInterfaceTheme, UserInterfaceThemeSuite());
+  KZ_REGISTER(AIURL, URLSuite());
+  KZ_REGISTER(AIMenu, MenuSuite());
+  KZ_REGISTER(AIPanel, PanelSuite());
+  KZ_REGISTER(AIPanelFlyoutMenu, PanelFlyoutMenuSuite());
+#undef KZ_REGISTER
+}
+
+Document& Host::NewDocument(AIRealRect bounds, std::string filePath) {
+  documents.push_back(std::make_unique<Document>());
+  Document& document = *documents.back();
+  document.bounds = bounds;
+  document.filePath = std::move(filePath);
+  currentDocument = &document;
+  return document;
+}
+
+void Host::CloseDocument() {
+  if (!currentDocument) return;
+  currentDocument->closed = true;
+  currentDocument = nullptr;
+  for (auto it = documents.rbegin(); it != documents.rend(); ++it) {
+    if (!(*it)->closed) {
+      currentDocument = it->get();
+      break;
+    }
+  }
+}
+
+Layer& Host::AddLayer(const std::string& title) {
+  Layer* layer = nullptr;
+  currentDocument->InsertLayer(nullptr, kPlaceBelowAll, &layer);
+  layer->title = Utf8ToUtf16(title);
+  return *layer;
+}
+
+Layer& Host::AddSublayer(Layer& parent, const std::string& title) {
+  Layer* layer = nullptr;
+  currentDocument->InsertLayer(&parent, kPlaceInsideOnBottom, &layer);
+  layer->title = Utf8ToUtf16(title);
+  return *layer;
+}
+
+Art& Host::AddGroup(Art& container) { return Adopt(*currentDocument, currentDocument->MakeArt(kGroupArt), container); }
+
+Art& Host::AddCompoundPath(Art& container) { return Adopt(*currentDocument, currentDocument->MakeArt(kCompoundPathArt), container); }
+
+Art& Host::AddPath(Art& container, const std::vector<AIRealPoint>& anchors, bool closed) {
+  std::vector<AIPathSegment> segments;
+  for (const AIRealPoint& p : anchors) segments.push_back(AIPathSegment{p, p, p, true});
+  return AddCurvedPath(container, std::move(segments), closed);
+}
+
+Art& Host::AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bool closed) {
+  Art* art = currentDocument->MakeArt(kPathArt);
+  art->segments = std::move(segments);
+  art->closed = closed;
+  return Adopt(*currentDocument, art, container);
+}
+
+Art& Host::AddPointText(Art& container, AIRealPoint anchor, const std::string& text) {
+  Art* art = currentDocument->MakeArt(kTextFrameArt);
+  art->text.anchor = anchor;
+  art->text.contents = Utf8ToUtf16(text);
+  return Adopt(*currentDocument, art, container);
+}
+
+Art& Host::AddSymbol(Art& container, AIRealRect bounds, std::string name) {
+  Art* art = currentDocument->MakeArt(kSymbolArt);
+  art->symbolBounds = bounds;
+  art->symbolName = std::move(name);
+  return Adopt(*currentDocument, art, container);
+}
+
+void Host::Select(Art& art, bool selected) { currentDocument->SetSelected(&art, selected); }
+
+Layer* Host::FindLayer(const std::string& title) {
+  if (!currentDocument) return nullptr;
+  const std::u16string units = Utf8ToUtf16(title);
+  for (Layer* layer : currentDocument->AllLayers()) {
+    if (layer->title == units) return layer;
+  }
+  return nullptr;
+}
+
+std::string Host::Title(const Layer& layer) { return Utf16ToUtf8(layer.title); }
+
+std::string Host::Text(const Art& art) { return Utf16ToUtf8(art.text.contents); }
+
+std::vector<Art*> Host::ArtOfLayer(const Layer& layer) const {
+  std::vector<Art*> result;
+  currentDocument->Walk(layer.group, [&result](Art* art) {
+    if (!art->IsLayerGroup()) result.push_back(art);
+  });
+  return result;
+}
+
+std::vector<Art*> Host::SelectedArt() const {
+  std::vector<Art*> result;
+  if (!currentDocument) return result;
+  for (Layer* layer : currentDocument->layers) {
+    currentDocument->Walk(layer->group, [&result](Art* art) {
+      if (!art->IsLayerGroup() && (art->userAttributes & kArtSelected)) result.push_back(art);
+    });
+  }
+  return result;
+}
+
+Art* Host::ArtOf(AIArtHandle handle) const {
+  Art* art = reinterpret_cast<Art*>(handle);
+  return currentDocument && currentDocument->Owns(art) ? art : nullptr;
+}
+
+Layer* Host::LayerOf(AILayerHandle handle) const {
+  Layer* layer = reinterpret_cast<Layer*>(handle);
+  return currentDocument && currentDocument->Owns(layer) ? layer : nullptr;
+}
+
+AIDictKey Host::Key(const std::string& name) {
+  const std::string& stored = *keys.insert(name).first;
+  return reinterpret_cast<AIDictKey>(const_cast<std::string*>(&stored));
+}
+
+AIWindowRef Host::NewWindow() {
+  if (windowFactory) return windowFactory();
+  windowTokens.push_back(std::make_unique<int>(0));
+  return reinterpret_cast<AIWindowRef>(windowTokens.back().get());
+}
+
+AIWindowRef Host::MainWindow() {
+  if (!mainWindow) mainWindow = NewWindow();
+  return mainWindow;
+}
+
+Panel* Host::FindPanel(const std::string& id) {
+  const std::u16string units = Utf8ToUtf16(id);
+  for (auto& panel : ui.panels) {
+    if (!panel->destroyed && panel->id == units) return panel.get();
+  }
+  return nullptr;
+}
+
+bool Host::ChooseFlyoutItem(Panel& panel, uint32_t itemId) {
+  AIPanelRef handle = reinterpret_cast<AIPanelRef>(&panel);
+  if (panel.flyoutPreVisibility) panel.flyoutPreVisibility(handle);
+  FlyoutItem* item = panel.flyout ? panel.flyout->Find(itemId) : nullptr;
+  if (!item || item->separator || !item->enabled) return false;
+  if (panel.flyoutChosen) panel.flyoutChosen(handle, itemId);
+  return true;
+}
+
+void Host::ResizePanel(Panel& panel, AISize size) {
+  panel.size = size;
+  if (panel.sizeChanged) panel.sizeChanged(reinterpret_cast<AIPanelRef>(&panel));
+}
+
+}  // namespace sim

@@ -1,0 +1,150 @@
+// The headless stand-in host: the suite broker with every host suite, the
+// open documents, the preference store, the user conversation (alerts,
+// progress, file dialogs, all scripted and recorded), menus, panels and
+// interface colours. Tests build documents and observe state through it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "host/HostTypes.h"
+#include "sim/Document.h"
+#include "sim/Interface.h"
+#include "sim/PreferenceStore.h"
+#include "sim/RefTable.h"
+#include "sim/SuiteBroker.h"
+#include "sim/UserInteraction.h"
+#include "sim/Values.h"
+
+namespace sim {
+
+// Objects behind the counted references the host hands out.
+struct EntryBox {
+  Value value;
+};
+struct ArtSetData {
+  std::vector<Art*> arts;
+};
+struct TextRangeData {
+  Art* frame = nullptr;
+};
+struct CharFeaturesData {
+  bool fillAssigned = false;
+  AIColor fill;
+};
+struct ParaFeaturesData {
+  bool justificationAssigned = false;
+  int32_t justification = 0;
+};
+struct PaintData {
+  AIColor color;
+};
+
+struct References {
+  RefTable<Dictionary> dictionaries;
+  RefTable<Array> arrays;
+  RefTable<EntryBox> entries;
+  RefTable<ArtSetData> artSets;
+  RefTable<TextRangeData> textRanges;
+  RefTable<CharFeaturesData> charFeatures;
+  RefTable<ParaFeaturesData> paraFeatures;
+  RefTable<PaintData> paints;
+
+  size_t Outstanding() const;
+};
+
+class Host {
+ public:
+  Host();
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // The host that the suites' C entry points talk to (the latest one alive).
+  static Host* Current();
+
+  SuiteBroker& Broker() { return broker; }
+  const SPBasicSuite* Basic() const { return broker.Basic(); }
+
+  // --- Documents ---------------------------------------------------------
+  // Opens a new, empty document and makes it current.
+  Document& NewDocument(AIRealRect bounds = {0, 842, 595, 0}, std::string filePath = {});
+  Document* CurrentDocument() { return currentDocument; }
+  // Closes the current document; the previous one opened becomes current.
+  void CloseDocument();
+  const std::vector<std::unique_ptr<Document>>& Documents() const { return documents; }
+
+  // Building the current document (it must exist). New layers go below the
+  // existing top-level layers; new art goes below the container's contents,
+  // so creation order is document order.
+  Layer& AddLayer(const std::string& title);
+  Layer& AddSublayer(Layer& parent, const std::string& title);
+  Art& AddGroup(Art& container);
+  Art& AddCompoundPath(Art& container);
+  Art& AddPath(Art& container, const std::vector<AIRealPoint>& anchors, bool closed);
+  Art& AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bool closed);
+  Art& AddPointText(Art& container, AIRealPoint anchor, const std::string& text);
+  Art& AddSymbol(Art& container, AIRealRect bounds, std::string name = {});
+  void Select(Art& art, bool selected = true);
+  // First layer (sublayers included) with the title, or null.
+  Layer* FindLayer(const std::string& title);
+
+  static std::string Title(const Layer& layer);
+  static std::string Text(const Art& art);
+  // Every art object of the layer tree in document order, layer groups excluded.
+  std::vector<Art*> ArtOfLayer(const Layer& layer) const;
+  std::vector<Art*> SelectedArt() const;
+
+  // --- Handles -------------------------------------------------------------
+  static AIArtHandle Handle(Art& art) { return reinterpret_cast<AIArtHandle>(&art); }
+  static AILayerHandle Handle(Layer& layer) { return reinterpret_cast<AILayerHandle>(&layer); }
+  static AIDocumentHandle Handle(Document& document) { return reinterpret_cast<AIDocumentHandle>(&document); }
+  // The live art or layer of the current document behind a handle, or null.
+  Art* ArtOf(AIArtHandle handle) const;
+  Layer* LayerOf(AILayerHandle handle) const;
+
+  // --- Stand-in state ----------------------------------------------------------
+  UserInteraction& User() { return user; }
+  PreferenceStore& Preferences() { return preferences; }
+  Interface& UI() { return ui; }
+  References& Refs() { return refs; }
+  // Counted references handed out and not yet released.
+  size_t OutstandingReferences() const { return refs.Outstanding(); }
+
+  // The same key object for the same name.
+  AIDictKey Key(const std::string& name);
+
+  // Native windows. The dialog stand-in may supply its own window objects;
+  // by default windows are distinct tokens.
+  void SetWindowFactory(std::function<AIWindowRef()> factory) { windowFactory = std::move(factory); }
+  AIWindowRef NewWindow();
+  AIWindowRef MainWindow();
+
+  // --- Driving the interface as the user ------------------------------------
+  Panel* FindPanel(const std::string& id);
+  // Opens the flyout menu (its pre-visibility callback runs) and chooses the
+  // item; false when the item is missing or disabled.
+  bool ChooseFlyoutItem(Panel& panel, uint32_t itemId);
+  void ResizePanel(Panel& panel, AISize size);
+
+ private:
+  void RegisterSuites();
+
+  SuiteBroker broker;
+  std::vector<std::unique_ptr<Document>> documents;
+  Document* currentDocument = nullptr;
+  UserInteraction user;
+  PreferenceStore preferences;
+  Interface ui;
+  References refs;
+  std::unordered_set<std::string> keys;
+  std::function<AIWindowRef()> windowFactory;
+  std::vector<std::unique_ptr<int>> windowTokens;
+  AIWindowRef mainWindow = nullptr;
+  Host* previous = nullptr;
+};
+
+}  // namespace sim

@@ -1,0 +1,47 @@
+// Counted references that the stand-in host hands to plug-ins: the handle is
+// the object's address, and the table keeps the object alive while any
+// handed-out reference is unreleased.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+namespace sim {
+
+template <typename T>
+class RefTable {
+ public:
+  // One more reference to the object; returns its handle address.
+  T* Add(std::shared_ptr<T> object) {
+    T* raw = object.get();
+    auto& slot = refs[raw];
+    if (!slot.first) slot.first = std::move(object);
+    ++slot.second;
+    return raw;
+  }
+  std::shared_ptr<T> Find(const void* raw) const {
+    auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
+    return found == refs.end() ? nullptr : found->second.first;
+  }
+  bool AddRef(const void* raw) {
+    auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
+    if (found == refs.end()) return false;
+    ++found->second.second;
+    return true;
+  }
+  bool Release(const void* raw) {
+    auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
+    if (found == refs.end()) return false;
+    if (--found->second.second == 0) refs.erase(found);
+    return true;
+  }
+  // Objects with at least one unreleased reference.
+  size_t Outstanding() const { return refs.size(); }
+
+ private:
+  std::unordered_map<T*, std::pair<std::shared_ptr<T>, int>> refs;
+};
+
+}  // namespace sim

@@ -1,0 +1,124 @@
+// The stand-in Tag suite.
+#include <algorithm>
+#include <cstring>
+
+#include "sim/HostSuites.h"
+#include "sim/SuiteSupport.h"
+
+namespace sim {
+
+namespace {
+
+using namespace support;
+
+Tag* FindTag(Art* art, const char* name) {
+  auto found = std::find_if(art->tags.begin(), art->tags.end(), [name](const Tag& tag) { return tag.name == name; });
+  return found == art->tags.end() ? nullptr : &*found;
+}
+
+// The tag of the name, made (and typed) on first use.
+Tag& Touch(Art* art, const char* name, const char* type) {
+  Tag* tag = FindTag(art, name);
+  if (!tag) {
+    art->tags.push_back(Tag{name, type, {}, 0, false});
+    tag = &art->tags.back();
+  }
+  tag->type = type;
+  return *tag;
+}
+
+AIErr CountTags(AIArtHandle handle, int32_t* count) {
+  SIM_REQUIRE(count, kBadParameterErr);
+  SIM_ART(art, handle);
+  *count = static_cast<int32_t>(art->tags.size());
+  return kNoErr;
+}
+
+AIErr GetNthTagName(AIArtHandle handle, int32_t index, const char** name) {
+  SIM_REQUIRE(name, kBadParameterErr);
+  SIM_ART(art, handle);
+  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < art->tags.size(), kIndexOutOfRangeErr);
+  *name = art->tags[static_cast<size_t>(index)].name.c_str();
+  return kNoErr;
+}
+
+// The named tag of the type; type null accepts any.
+AIErr Lookup(AIArtHandle handle, const char* name, const char* type, Tag** tag) {
+  SIM_REQUIRE(name, kBadParameterErr);
+  SIM_ART(art, handle);
+  *tag = FindTag(art, name);
+  SIM_REQUIRE(*tag, kNoSuchKeyErr);
+  SIM_REQUIRE(!type || (*tag)->type == type, kWrongEntryTypeErr);
+  return kNoErr;
+}
+
+AIErr GetTagType(AIArtHandle art, const char* name, const char** type) {
+  SIM_REQUIRE(type, kBadParameterErr);
+  Tag* tag = nullptr;
+  if (const AIErr error = Lookup(art, name, nullptr, &tag)) return error;
+  *type = tag->type.c_str();
+  return kNoErr;
+}
+
+AIErr GetTagString(AIArtHandle art, const char* name, const char** value) {
+  SIM_REQUIRE(value, kBadParameterErr);
+  Tag* tag = nullptr;
+  if (const AIErr error = Lookup(art, name, kTagString, &tag)) return error;
+  *value = tag->text.c_str();
+  return kNoErr;
+}
+
+AIErr SetTagString(AIArtHandle handle, const char* name, const char* value) {
+  SIM_REQUIRE(name && value, kBadParameterErr);
+  SIM_ART(art, handle);
+  Touch(art, name, kTagString).text = value;
+  return kNoErr;
+}
+
+AIErr GetTagReal(AIArtHandle art, const char* name, AIReal* value) {
+  SIM_REQUIRE(value, kBadParameterErr);
+  Tag* tag = nullptr;
+  if (const AIErr error = Lookup(art, name, kTagReal, &tag)) return error;
+  *value = static_cast<AIReal>(tag->real);
+  return kNoErr;
+}
+
+AIErr SetTagReal(AIArtHandle handle, const char* name, AIReal value) {
+  SIM_REQUIRE(name, kBadParameterErr);
+  SIM_ART(art, handle);
+  Touch(art, name, kTagReal).real = value;
+  return kNoErr;
+}
+
+AIErr GetTagBoolean(AIArtHandle art, const char* name, AIBoolean* value) {
+  SIM_REQUIRE(value, kBadParameterErr);
+  Tag* tag = nullptr;
+  if (const AIErr error = Lookup(art, name, kTagBoolean, &tag)) return error;
+  *value = tag->boolean;
+  return kNoErr;
+}
+
+AIErr SetTagBoolean(AIArtHandle handle, const char* name, AIBoolean value) {
+  SIM_REQUIRE(name, kBadParameterErr);
+  SIM_ART(art, handle);
+  Touch(art, name, kTagBoolean).boolean = value != 0;
+  return kNoErr;
+}
+
+AIErr DeleteTag(AIArtHandle handle, const char* name) {
+  SIM_REQUIRE(name, kBadParameterErr);
+  SIM_ART(art, handle);
+  const auto before = art->tags.size();
+  art->tags.erase(std::remove_if(art->tags.begin(), art->tags.end(), [name](const Tag& tag) { return tag.name == name; }),
+                  art->tags.end());
+  return art->tags.size() == before ? kNoSuchKeyErr : kNoErr;
+}
+
+const AITagSuite tagSuite = {CountTags,  GetNthTagName, GetTagType,    GetTagString,  SetTagString,
+                             GetTagReal, SetTagReal,    GetTagBoolean, SetTagBoolean, DeleteTag};
+
+}  // namespace
+
+const AITagSuite* TagSuite() { return &tagSuite; }
+
+}  // namespace sim
