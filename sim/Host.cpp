@@ -4,6 +4,7 @@
 #include "host/AIUnicodeStringSuite.h"
 #include "host/SuitePointers.h"
 #include "sim/HostSuites.h"
+#include "sim/PlaceholderSuites.h"
 #include "sim/StringSuites.h"
 #include "sim/TextCodec.h"
 
@@ -12,16 +13,6 @@ namespace sim {
 namespace {
 
 Host* currentHost = nullptr;
-
-// Suites that no part of the system calls still have to be acquirable: the
-// plug-in acquires its whole suite table at start-up.
-struct PlaceholderSuite {
-  const char* name;
-};
-
-#define KZ_PLACEHOLDER(Id, Name, Version) PlaceholderSuite{Name},
-const PlaceholderSuite placeholders[] = {KZ_HOST_SUITES(KZ_PLACEHOLDER)};
-#undef KZ_PLACEHOLDER
 
 Art& Adopt(Document& document, Art* art, Art& container) {
   document.Place(art, kPlaceInsideOnBottom, &container);
@@ -55,10 +46,7 @@ Host::~Host() { currentHost = previous; }
 Host* Host::Current() { return currentHost; }
 
 void Host::RegisterSuites() {
-  int index = 0;
-#define KZ_REGISTER_PLACEHOLDER(Id, Name, Version) broker.Register(Name, Version, &placeholders[index++]);
-  KZ_HOST_SUITES(KZ_REGISTER_PLACEHOLDER)
-#undef KZ_REGISTER_PLACEHOLDER
+  registry.RegisterSuites(broker);
 #define KZ_REGISTER(Id, Table) broker.Register(k##Id##Suite, k##Id##SuiteVersion, Table)
   KZ_REGISTER(AIUnicodeString, UnicodeStringSuite());
   KZ_REGISTER(AIFilePath, FilePathSuite());
@@ -92,6 +80,9 @@ void Host::RegisterSuites() {
   KZ_REGISTER(AIPanel, PanelSuite());
   KZ_REGISTER(AIPanelFlyoutMenu, PanelFlyoutMenuSuite());
 #undef KZ_REGISTER
+  // Suites that no part of the system calls still have to be acquirable:
+  // the plug-in acquires its whole suite table at start-up.
+  RegisterPlaceholderSuites(broker);
 }
 
 Document& Host::NewDocument(AIRealRect bounds, std::string filePath) {

@@ -1,5 +1,5 @@
 // The headless stand-in host: the suite broker with every host suite, the
-// open documents, the preference store, the user conversation (alerts,
+// plug-in registry, the open documents, the preference store, the user conversation (alerts,
 // progress, file dialogs, all scripted and recorded), menus, panels and
 // interface colours. Tests build documents and observe state through it.
 #pragma once
@@ -13,6 +13,7 @@
 #include "host/HostTypes.h"
 #include "sim/Document.h"
 #include "sim/Interface.h"
+#include "sim/PluginRegistry.h"
 #include "sim/PreferenceStore.h"
 #include "sim/RefTable.h"
 #include "sim/SuiteBroker.h"
@@ -67,6 +68,8 @@ class Host {
   static Host* Current();
 
   SuiteBroker& Broker() { return broker; }
+  // Loaded plug-ins and the suites through which they register themselves.
+  PluginRegistry& Plugins() { return registry; }
   const SPBasicSuite* Basic() const { return broker.Basic(); }
 
   // --- Documents ---------------------------------------------------------
@@ -134,6 +137,7 @@ class Host {
   void RegisterSuites();
 
   SuiteBroker broker;
+  PluginRegistry registry;
   std::vector<std::unique_ptr<Document>> documents;
   Document* currentDocument = nullptr;
   UserInteraction user;
