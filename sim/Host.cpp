@@ -47,6 +47,7 @@ Host* Host::Current() { return currentHost; }
 
 void Host::RegisterSuites() {
   registry.RegisterSuites(broker);
+  dialogs.RegisterWith(broker);
 #define KZ_REGISTER(Id, Table) broker.Register(k##Id##Suite, k##Id##SuiteVersion, Table)
   KZ_REGISTER(AIUnicodeString, UnicodeStringSuite());
   KZ_REGISTER(AIFilePath, FilePathSuite());
@@ -200,14 +201,10 @@ AIDictKey Host::Key(const std::string& name) {
   return reinterpret_cast<AIDictKey>(const_cast<std::string*>(&stored));
 }
 
-AIWindowRef Host::NewWindow() {
-  if (windowFactory) return windowFactory();
-  windowTokens.push_back(std::make_unique<int>(0));
-  return reinterpret_cast<AIWindowRef>(windowTokens.back().get());
-}
+AIWindowRef Host::NewWindow(const std::string& caption) { return dialogs.CreateNativeWindow(caption); }
 
 AIWindowRef Host::MainWindow() {
-  if (!mainWindow) mainWindow = NewWindow();
+  if (!mainWindow) mainWindow = NewWindow("Adobe Illustrator");
   return mainWindow;
 }
 

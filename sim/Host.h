@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/HostTypes.h"
+#include "sim/DialogPlatform.h"
 #include "sim/Document.h"
 #include "sim/Interface.h"
 #include "sim/PluginRegistry.h"
@@ -70,6 +71,8 @@ class Host {
   SuiteBroker& Broker() { return broker; }
   // Loaded plug-ins and the suites through which they register themselves.
   PluginRegistry& Plugins() { return registry; }
+  // Native windows, dialogs and controls, and the scripted user in them.
+  DialogPlatform& Dialogs() { return dialogs; }
   const SPBasicSuite* Basic() const { return broker.Basic(); }
 
   // --- Documents ---------------------------------------------------------
@@ -120,10 +123,8 @@ class Host {
   // The same key object for the same name.
   AIDictKey Key(const std::string& name);
 
-  // Native windows. The dialog stand-in may supply its own window objects;
-  // by default windows are distinct tokens.
-  void SetWindowFactory(std::function<AIWindowRef()> factory) { windowFactory = std::move(factory); }
-  AIWindowRef NewWindow();
+  // Native windows (the main window, panel windows) of the dialog platform.
+  AIWindowRef NewWindow(const std::string& caption);
   AIWindowRef MainWindow();
 
   // --- Driving the interface as the user ------------------------------------
@@ -138,6 +139,7 @@ class Host {
 
   SuiteBroker broker;
   PluginRegistry registry;
+  DialogPlatform dialogs;
   std::vector<std::unique_ptr<Document>> documents;
   Document* currentDocument = nullptr;
   UserInteraction user;
@@ -145,8 +147,6 @@ class Host {
   Interface ui;
   References refs;
   std::unordered_set<std::string> keys;
-  std::function<AIWindowRef()> windowFactory;
-  std::vector<std::unique_ptr<int>> windowTokens;
   AIWindowRef mainWindow = nullptr;
   Host* previous = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "sim/HostSuites.h"
 #include "sim/SuiteSupport.h"
+#include "sim/TextCodec.h"
 
 namespace sim {
 
@@ -221,7 +222,7 @@ AIErr PanelCreate(SPPluginRef plugin, AIUnicodeStringRef id, AIUnicodeStringRef 
   made->resizable = resizable != 0;
   made->flyout = flyout;
   made->userData = userData;
-  made->window = H()->NewWindow();
+  made->window = H()->NewWindow(Utf16ToUtf8(made->title));
   H()->UI().panels.push_back(std::move(made));
   *panel = reinterpret_cast<AIPanelRef>(H()->UI().panels.back().get());
   return kNoErr;

@@ -8,6 +8,8 @@
 #include "host/AIArtSuite.h"
 #include "host/AIDictionarySuite.h"
 #include "host/AIEntrySuite.h"
+#include "host/AIPanelFlyoutMenuSuite.h"
+#include "host/AIPanelSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPreferenceSuite.h"
 #include "host/AITagSuite.h"
@@ -342,6 +344,31 @@ TEST_F(HostSuitesTest, InsertLayerPlacesByPaintOrder) {
   EXPECT_EQ(parent, Host::Handle(middle));
   ASSERT_EQ(sAILayer->GetLayerByTitle(&found, ai::UnicodeString("M ").Ref()), kNoErr);
   EXPECT_EQ(found, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostSuitesTest, PanelWindowIsANativeWindowOfTheDialogPlatform) {
+  AIPanelFlyoutMenuRef flyout = nullptr;
+  ASSERT_EQ(sAIPanelFlyoutMenu->Create(&flyout), kNoErr);
+  ASSERT_EQ(sAIPanelFlyoutMenu->AppendItem(flyout, 1, ai::UnicodeString("シェープファイル読み込み...").Ref()), kNoErr);
+  ASSERT_EQ(sAIPanelFlyoutMenu->AppendSeparator(flyout, 4), kNoErr);
+  AIPanelRef panel = nullptr;
+  ASSERT_EQ(sAIPanel->Create(nullptr, ai::UnicodeString("Kartzmap").Ref(), ai::UnicodeString("Kartzmap4.5").Ref(), 3,
+                             AISize{240, 320}, true, flyout, nullptr, &panel),
+            kNoErr);
+  AIWindowRef window = nullptr;
+  ASSERT_EQ(sAIPanel->GetPlatformWindow(panel, &window), kNoErr);
+  EXPECT_EQ(H().Dialogs().Snapshot(window).caption, "Kartzmap4.5");
+
+  sim::Panel* found = H().FindPanel("Kartzmap");
+  ASSERT_NE(found, nullptr);
+  EXPECT_TRUE(H().ChooseFlyoutItem(*found, 1));
+  EXPECT_FALSE(H().ChooseFlyoutItem(*found, 4));  // a separator cannot be chosen
+  sAIPanelFlyoutMenu->EnableItem(flyout, 1, false);
+  EXPECT_FALSE(H().ChooseFlyoutItem(*found, 1));
 }
 
 }  // namespace
