@@ -6,16 +6,11 @@
 #include <string>
 
 #include "app/Command.h"
-#include "host/AIFilePathSuite.h"
 #include "host/AINotifierSuite.h"
-#include "host/AIUnicodeStringSuite.h"
 #include "host/PluginCallers.h"
 #include "host/SuitePointers.h"
-#include "sim/PlaceholderSuites.h"
+#include "sim/Host.h"
 #include "sim/PluginLoader.h"
-#include "sim/PluginRegistry.h"
-#include "sim/StringSuites.h"
-#include "sim/SuiteBroker.h"
 
 namespace {
 
@@ -52,12 +47,9 @@ int RunDemo(const kzmap::Arguments& arguments) {
     }
   }
 
-  sim::SuiteBroker broker;
-  sim::PluginRegistry registry;
-  broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
-  broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
-  registry.RegisterSuites(broker);
-  sim::RegisterPlaceholderSuites(broker);
+  sim::Host host;
+  sim::SuiteBroker& broker = host.Broker();
+  sim::PluginRegistry& registry = host.Plugins();
   sim::PluginLoader loader(broker, registry);
 
   std::printf("Plug-in library: %s\n", pluginFile.c_str());
@@ -79,6 +71,7 @@ int RunDemo(const kzmap::Arguments& arguments) {
   Step("About", loader.About());
   Step("Application started notification", loader.Broadcast(kAIApplicationStartedNotifier));
   Step("Document changed notification", loader.Notify(kAIDocumentChangedNotifier));
+  std::printf("  application contexts entered: %lld\n", static_cast<long long>(host.UI().contextEntries));
   Step("Menu update (no item)", loader.MenuUpdate(nullptr));
   Step("Cache purge", loader.Send(kSPCacheCaller, kSPPluginPurgeCachesSelector));
   Step("Unknown caller", loader.Send("Unknown Caller", "Unknown Selector"));

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "host/AINotifierSuite.h"
+#include "host/AppContextScope.h"
 #include "host/PluginCallers.h"
 #include "host/SPAccessSuite.h"
 #include "host/SPPluginsSuite.h"
@@ -211,6 +212,7 @@ AIErr Plugin::Dispatch(const char* caller, const char* selector, void* message) 
 }
 
 AIErr Plugin::RouteNotify(AINotifierMessage* message) {
+  AppContextScope context(pluginRef);
   if (Same(message->type, kAIApplicationStartedNotifier)) {
     const AIErr result = OnAppStarted();
     if (result != kNoErr && result != kUnhandledMsgErr) return result;

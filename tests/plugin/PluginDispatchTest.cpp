@@ -103,8 +103,8 @@ AINotifierMessage MessageFor(const Row& row) {
 
 class DispatchTest : public ::testing::Test {
  protected:
-  kztest::PluginHostEnvironment host;
-  SPPluginRef ref = host.registry.AddPlugin("/plug-ins/Test.so");
+  kztest::PluginHostEnvironment environment;
+  SPPluginRef ref = environment.registry.AddPlugin("/plug-ins/Test.so");
 };
 
 TEST_F(DispatchTest, EveryRowReachesItsOperationOnly) {
@@ -163,6 +163,10 @@ TEST_F(DispatchTest, ApplicationStartedNotificationCallsOnAppStartedFirst) {
   };
   for (const NotifyCase& test : cases) {
     RecordingPlugin plugin(ref);
+    sim::Interface& ui = environment.host.UI();
+    const int64_t entries = ui.contextEntries;
+    std::vector<SPPluginRef> contextAtNotify;
+    plugin.duringNotify = [&] { contextAtNotify = ui.contextStack; };
     plugin.results["OnAppStarted"] = test.appStartedResult;
     AINotifierMessage message;
     message.type = test.type;
@@ -170,7 +174,10 @@ TEST_F(DispatchTest, ApplicationStartedNotificationCallsOnAppStartedFirst) {
     EXPECT_EQ(plugin.calls, test.calls) << test.type;
     if (plugin.lastNotifyType) {
       EXPECT_STREQ(plugin.lastNotifyType, test.type);
+      EXPECT_EQ(contextAtNotify, std::vector<SPPluginRef>{ref}) << "notified outside the application context";
     }
+    EXPECT_EQ(ui.contextEntries, entries + 1) << test.type;
+    EXPECT_TRUE(ui.contextStack.empty()) << test.type;
   }
 }
 
@@ -189,7 +196,7 @@ class EntryPointTest : public DispatchTest {
     AIMenuMessage message;
     message.d.self = ref;
     message.d.globals = plugin;
-    message.d.basic = host.broker.Basic();
+    message.d.basic = environment.broker.Basic();
     const AIErr result = PluginMain(caller, selector, &message);
     global = message.d.globals;
     return result;
@@ -239,7 +246,7 @@ TEST_F(EntryPointTest, ShutdownDestroysTheObjectAndClearsTheSlot) {
   ASSERT_EQ(Send(kSPInterfaceCaller, kSPInterfaceShutdownSelector), kNoErr);
   EXPECT_EQ(destroyed, (Calls{"destroyed"}));
   EXPECT_EQ(global, nullptr);
-  EXPECT_EQ(host.broker.TotalHeld(), 0);
+  EXPECT_EQ(environment.broker.TotalHeld(), 0);
 }
 
 TEST(EntryPointArgumentsTest, MissingArgumentsAreRefused) {

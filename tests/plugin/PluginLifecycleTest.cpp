@@ -22,8 +22,8 @@ namespace {
 class PluginStateTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetDefaultErrorTrace(); }
-  kztest::PluginHostEnvironment host;
-  SPPluginRef ref = host.registry.AddPlugin("/plug-ins/Test.so");
+  kztest::PluginHostEnvironment environment;
+  SPPluginRef ref = environment.registry.AddPlugin("/plug-ins/Test.so");
 };
 
 TEST_F(PluginStateTest, LockCountTakesAndReleasesTheHostAccessLock) {
@@ -37,12 +37,12 @@ TEST_F(PluginStateTest, LockCountTakesAndReleasesTheHostAccessLock) {
   };
   const Step steps[] = {{true, 2, 1}, {false, 1, 1}, {false, 0, 0}, {false, 0, 0}, {true, 1, 1}, {false, 0, 0}};
   EXPECT_EQ(plugin.LockCount(), 1);
-  EXPECT_TRUE(host.registry.IsAccessHandle(plugin.AccessRef()));
+  EXPECT_TRUE(environment.registry.IsAccessHandle(plugin.AccessRef()));
   for (const Step& step : steps) {
     EXPECT_EQ(plugin.Lock(step.on), kNoErr);
     EXPECT_EQ(plugin.LockCount(), step.count);
-    EXPECT_EQ(host.registry.AccessLockCount(ref), step.hostLocks);
-    EXPECT_EQ(host.registry.IsAccessHandle(plugin.AccessRef()), step.hostLocks == 1);
+    EXPECT_EQ(environment.registry.AccessLockCount(ref), step.hostLocks);
+    EXPECT_EQ(environment.registry.IsAccessHandle(plugin.AccessRef()), step.hostLocks == 1);
     EXPECT_EQ(plugin.AccessRef() == nullptr, step.count == 0);
   }
   plugin.OnShutdown(&message);
@@ -54,36 +54,36 @@ TEST_F(PluginStateTest, SuitesAreAcquiredOnceAndReleasedByTheLastSet) {
   ASSERT_EQ(first->Error(), kNoErr);
   EXPECT_EQ(first->PluginSuiteCount(), 123);
   EXPECT_EQ(SuiteSet::AcquisitionCount(), 1);
-  EXPECT_EQ(host.broker.TotalHeld(), 130);
+  EXPECT_EQ(environment.broker.TotalHeld(), 130);
   EXPECT_NE(sAIArt, nullptr);
   EXPECT_NE(sSPAccess, nullptr);
 
   auto second = std::make_unique<SuiteSet>();
   EXPECT_EQ(SuiteSet::AcquisitionCount(), 2);
-  EXPECT_EQ(host.broker.TotalHeld(), 130);
+  EXPECT_EQ(environment.broker.TotalHeld(), 130);
   first.reset();
-  EXPECT_EQ(host.broker.TotalHeld(), 130);
+  EXPECT_EQ(environment.broker.TotalHeld(), 130);
   EXPECT_NE(sAIArt, nullptr);
   second.reset();
   EXPECT_EQ(SuiteSet::AcquisitionCount(), 0);
-  EXPECT_EQ(host.broker.TotalHeld(), 0);
+  EXPECT_EQ(environment.broker.TotalHeld(), 0);
   EXPECT_EQ(sAIArt, nullptr);
   EXPECT_EQ(sSPAccess, nullptr);
   EXPECT_EQ(sATEArrayComposerEngine, nullptr);
 }
 
 TEST_F(PluginStateTest, TheWalkStopsAtTheFirstMissingSuite) {
-  host.broker.MakeUnavailable("AI Document Suite");
+  environment.broker.MakeUnavailable("AI Document Suite");
   {
     SuiteSet set;
     EXPECT_EQ(set.Error(), kSPSuiteNotFoundError);
     EXPECT_EQ(SuiteSet::AcquisitionCount(), 0);
-    EXPECT_EQ(host.broker.HeldCount("AI Dictionary Iterator Suite"), 1);
-    EXPECT_EQ(host.broker.HeldCount("AI Document View Suite"), 0);
+    EXPECT_EQ(environment.broker.HeldCount("AI Dictionary Iterator Suite"), 1);
+    EXPECT_EQ(environment.broker.HeldCount("AI Document View Suite"), 0);
     EXPECT_EQ(sAIDocumentView, nullptr);
     SuiteSet::SetAcquisitionCount(1);  // as start-up does, so that the set releases what it took
   }
-  EXPECT_EQ(host.broker.TotalHeld(), 0);
+  EXPECT_EQ(environment.broker.TotalHeld(), 0);
   EXPECT_EQ(sAIDictionaryIterator, nullptr);
 }
 

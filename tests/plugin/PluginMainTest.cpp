@@ -88,8 +88,11 @@ TEST_F(LoadedPluginTest, StartupAcquiresTheWholeSuiteTableAndRegistersThePlugin)
 
   for (const Message& message : quietMessages)
     EXPECT_EQ(loader.Send(message.caller, message.selector), kNoErr) << message.caller << "/" << message.selector;
+  const int64_t contextEntries = host.UI().contextEntries;
   EXPECT_EQ(loader.Broadcast(kAIApplicationStartedNotifier), kNoErr);
   EXPECT_EQ(loader.Notify(kAIDocumentChangedNotifier), kNoErr);
+  EXPECT_EQ(host.UI().contextEntries, contextEntries + 2);  // each notification within the plug-in's context
+  EXPECT_TRUE(host.UI().contextStack.empty());
   // A second start-up builds no second object.
   void* object = loader.Global();
   EXPECT_EQ(loader.Startup(), kNoErr);
@@ -232,10 +235,10 @@ TEST_F(LoadedPluginTest, FoldersLieWhereTheHostKeepsThem) {
 
 TEST(PluginLoaderTest, RefusesWhatIsNotAPluginLibrary) {
   for (const char* path : {"/nonexistent/Kartzmap.so", "libm.so.6"}) {
-    kztest::PluginHostEnvironment host;
-    EXPECT_FALSE(host.loader.Load(path)) << path;
-    EXPECT_FALSE(host.loader.LoadError().empty()) << path;
-    EXPECT_EQ(host.loader.Startup(), kBadParameterErr) << path;
+    kztest::PluginHostEnvironment environment;
+    EXPECT_FALSE(environment.loader.Load(path)) << path;
+    EXPECT_FALSE(environment.loader.LoadError().empty()) << path;
+    EXPECT_EQ(environment.loader.Startup(), kBadParameterErr) << path;
   }
 }
 

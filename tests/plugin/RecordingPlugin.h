@@ -1,6 +1,7 @@
 // A Plugin that records which of its operations the routing reached.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ class RecordingPlugin : public Plugin {
   bool purgeAnswer = false;
   std::vector<AIErr> reported;
   const char* lastNotifyType = nullptr;
+  std::function<void()> duringNotify;  // runs inside OnNotify
 
   AIErr Record(const char* operation) {
     calls.push_back(operation);
@@ -57,6 +59,7 @@ class RecordingPlugin : public Plugin {
   AIErr OnAppStarted() override { return Record("OnAppStarted"); }
   AIErr OnNotify(AINotifierMessage* message) override {
     lastNotifyType = message->type;
+    if (duringNotify) duringNotify();
     return Record("OnNotify");
   }
   AIErr OnMenuGo(AIMenuMessage*) override { return Record("OnMenuGo"); }

@@ -1,26 +1,22 @@
 #include "support/PluginHostEnvironment.h"
 
-#include "host/AIFilePathSuite.h"
-#include "host/AIUnicodeStringSuite.h"
 #include "host/SuitePointers.h"
-#include "sim/PlaceholderSuites.h"
+#include "sim/HostSuites.h"
 #include "sim/StringSuites.h"
 
 namespace kztest {
 
 PluginHostEnvironment::PluginHostEnvironment() {
-  broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
-  broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
-  registry.RegisterSuites(broker);
-  sim::RegisterPlaceholderSuites(broker);
   sSPBasic = broker.Basic();
   sAIUnicodeString = sim::UnicodeStringSuite();
   sAIFilePath = sim::FilePathSuite();
+  sAIContext = sim::ContextSuite();
 }
 
 PluginHostEnvironment::~PluginHostEnvironment() {
   sAIUnicodeString = nullptr;
   sAIFilePath = nullptr;
+  sAIContext = nullptr;
   sSPBasic = nullptr;
 }
 
