@@ -11,14 +11,8 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/ToolHost.h"
 #include "geodesy/CoordConverter.h"
-#include "host/AIFilePathSuite.h"
-#include "host/AIUnicodeStringSuite.h"
-#include "host/SPPluginsSuite.h"
-#include "host/SuitePointers.h"
-#include "sim/PluginRegistry.h"
-#include "sim/StringSuites.h"
-#include "sim/SuiteBroker.h"
 
 namespace {
 
@@ -152,48 +146,19 @@ bool ConvertPoint(const CoordConverter& converter, const Options& options, doubl
   return converter.Convert(x, y, out[0], out[1], &out[2], &out[3]);
 }
 
-// The host services a converter needs: strings, paths, and the plug-in file.
-class ToolHost {
- public:
-  ToolHost() {
-    broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
-    broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
-    registry.RegisterSuites(broker);
-    sSPBasic = broker.Basic();
-    sAIUnicodeString = sim::UnicodeStringSuite();
-    sAIFilePath = sim::FilePathSuite();
-    const void* plugins = nullptr;
-    if (broker.Acquire(kSPPluginsSuite, kSPPluginsSuiteVersion, &plugins) == kNoErr)
-      sSPPlugins = static_cast<const SPPluginsSuite*>(plugins);
-    plugin = registry.AddPlugin(kzmap::PluginFile());
-  }
-  ~ToolHost() {
-    if (sSPPlugins) broker.Release(kSPPluginsSuite, kSPPluginsSuiteVersion);
-    sSPPlugins = nullptr;
-    sAIFilePath = nullptr;
-    sAIUnicodeString = nullptr;
-    sSPBasic = nullptr;
-  }
-  SPPluginRef Plugin() const { return plugin; }
-
- private:
-  sim::SuiteBroker broker;
-  sim::PluginRegistry registry;
-  SPPluginRef plugin = nullptr;
-};
-
 int RunConvert(const kzmap::Arguments& arguments) {
   const auto options = ParseOptions(arguments);
   if (!options) {
     PrintUsage();
     return 2;
   }
-  ToolHost host;
+  kzmap::ToolHost host;
   CoordConverter converter(host.Plugin());
   if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
   if (!converter.Configure(options->from, options->to)) {
-    if (options->from.datum != options->to.datum && !converter.GridLoaded()) {
-      std::fprintf(stderr, "kzmap convert: %s\n", kDatumGridAlert);
+    const std::string alert = host.LastAlert();
+    if (!alert.empty()) {
+      std::fprintf(stderr, "kzmap convert: %s\n", alert.c_str());
     } else {
       std::fprintf(stderr, "kzmap convert: cannot set up the conversion\n");
     }

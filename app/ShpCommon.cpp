@@ -2,26 +2,8 @@
 
 #include <filesystem>
 
-#include "host/AIFilePathSuite.h"
-#include "host/AIUnicodeStringSuite.h"
-#include "host/SuitePointers.h"
-#include "sim/StringSuites.h"
 
 namespace kzmap {
-
-StringHost::StringHost() {
-  broker.Register(kAIUnicodeStringSuite, kAIUnicodeStringSuiteVersion, sim::UnicodeStringSuite());
-  broker.Register(kAIFilePathSuite, kAIFilePathSuiteVersion, sim::FilePathSuite());
-  sSPBasic = broker.Basic();
-  sAIUnicodeString = sim::UnicodeStringSuite();
-  sAIFilePath = sim::FilePathSuite();
-}
-
-StringHost::~StringHost() {
-  sAIUnicodeString = nullptr;
-  sAIFilePath = nullptr;
-  sSPBasic = nullptr;
-}
 
 std::optional<int32_t> EncodingCodeOf(const std::string& name) {
   if (name == "sjis") return 17;

@@ -5,6 +5,7 @@
 
 #include "app/Command.h"
 #include "app/ShpCommon.h"
+#include "app/ToolHost.h"
 #include "formats/CShapeFileReader.h"
 #include "formats/ShapeField.h"
 
@@ -108,7 +109,7 @@ int RunDump(const kzmap::Arguments& arguments) {
   }
   if (path.empty()) return Usage();
 
-  kzmap::StringHost host;
+  kzmap::ToolHost host;
   CShapeFileReader reader;
   if (!reader.Open(path)) {
     std::fprintf(stderr, "%s: %s: %s\n", kName, path.c_str(), kzmap::WhyNotOpened(path).c_str());

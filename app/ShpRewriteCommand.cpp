@@ -8,6 +8,7 @@
 
 #include "app/Command.h"
 #include "app/ShpCommon.h"
+#include "app/ToolHost.h"
 #include "formats/CShapeFileReader.h"
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeField.h"
@@ -135,7 +136,7 @@ int RunRewrite(const kzmap::Arguments& arguments) {
     std::fprintf(stderr, "usage: %s IN.shp OUT.shp [--from sjis|utf8] [--to sjis|utf8]\n", kName);
     return 2;
   }
-  kzmap::StringHost host;
+  kzmap::ToolHost host;
   CShapeFileReader reader;
   if (!reader.Open(options.input)) {
     std::fprintf(stderr, "%s: %s: %s\n", kName, options.input.c_str(), kzmap::WhyNotOpened(options.input).c_str());

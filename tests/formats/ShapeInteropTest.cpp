@@ -140,9 +140,13 @@ class ShapeInteropTest : public kztest::HostTest {
                                       Field("CODE", kShapeFieldInteger, 6, 0, std::to_string(record.code).c_str()),
                                       Field("VALUE", kShapeFieldReal, 12, 4, std::to_string(record.value).c_str())}));
       }
-      if (type == kShapePoint) EXPECT_TRUE(writer.WritePoint(record.parts[0][0].x, record.parts[0][0].y));
-      if (type == kShapePolyLine) EXPECT_TRUE(writer.WritePolyLine(record.parts));
-      if (type == kShapePolygon) EXPECT_TRUE(writer.WritePolygon(record.parts));
+      if (type == kShapePoint) {
+        EXPECT_TRUE(writer.WritePoint(record.parts[0][0].x, record.parts[0][0].y));
+      } else if (type == kShapePolyLine) {
+        EXPECT_TRUE(writer.WritePolyLine(record.parts));
+      } else if (type == kShapePolygon) {
+        EXPECT_TRUE(writer.WritePolygon(record.parts));
+      }
     }
     EXPECT_TRUE(writer.Finish());
     return path;
