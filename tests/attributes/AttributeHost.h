@@ -17,10 +17,7 @@ namespace kztest {
 
 class AttributeHost : public ::testing::Test {
  protected:
-  AttributeHost() : host(environment.Host()) {
-    dialogs.RegisterWith(host.Broker());
-    document = &host.NewDocument();
-  }
+  AttributeHost() : host(environment.Host()), dialogs(host.Dialogs()) { document = &host.NewDocument(); }
 
   static AIArtHandle H(sim::Art& art) { return sim::Host::Handle(art); }
   static AILayerHandle H(sim::Layer& layer) { return sim::Host::Handle(layer); }
@@ -33,7 +30,7 @@ class AttributeHost : public ::testing::Test {
 
   HostEnvironment environment;
   sim::Host& host;
-  sim::DialogPlatform dialogs;
+  sim::DialogPlatform& dialogs;
   sim::Document* document = nullptr;
 };
 
