@@ -23,7 +23,7 @@ AIErr GetDocumentBounds(AIRealRect* bounds) {
   return kNoErr;
 }
 
-AIErr GetDocumentFileSpecification(AIFilePathRef* file) {
+AIErr GetDocumentFilePath(AIFilePathRef* file) {
   SIM_REQUIRE(file, kBadParameterErr);
   *file = nullptr;
   SIM_DOC(doc);
@@ -45,7 +45,7 @@ AIErr EndTextCreation() {
   return kNoErr;
 }
 
-const AIDocumentSuite documentSuite = {GetDocument, GetDocumentBounds, GetDocumentFileSpecification,
+const AIDocumentSuite documentSuite = {GetDocument, GetDocumentBounds, GetDocumentFilePath,
                                        BeginTextCreation, EndTextCreation};
 
 }  // namespace

@@ -13,7 +13,7 @@ struct AIDocumentSuite {
   AIErr (*GetDocumentBounds)(AIRealRect* bounds);
   // The file the document was saved to, as a new path that the caller
   // disposes; the empty path for a document never saved.
-  AIErr (*GetDocumentFileSpecification)(AIFilePathRef* file);
+  AIErr (*GetDocumentFilePath)(AIFilePathRef* file);
   // Brackets the creation of many text frames: text composition waits until
   // the bracket closes. Brackets nest; each Begin that succeeded is ended once.
   AIErr (*BeginTextCreation)();

@@ -16,7 +16,7 @@ struct AIPreferenceSuite {
   AIErr (*GetRealPreference)(const char* prefix, const char* key, double* value);
   AIErr (*PutRealPreference)(const char* prefix, const char* key, double value);
   // A new path that the caller disposes.
-  AIErr (*GetFilePathSpecificationPreference)(const char* prefix, const char* key, AIFilePathRef* value);
-  AIErr (*PutFilePathSpecificationPreference)(const char* prefix, const char* key, AIFilePathRef value);
+  AIErr (*GetFilePathPreference)(const char* prefix, const char* key, AIFilePathRef* value);
+  AIErr (*PutFilePathPreference)(const char* prefix, const char* key, AIFilePathRef value);
   AIErr (*RemovePreference)(const char* prefix, const char* key);
 };

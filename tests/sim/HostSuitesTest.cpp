@@ -211,11 +211,11 @@ TEST_F(HostSuitesTest, MissingPreferencesAreReportedAndLeaveTheValue) {
   EXPECT_EQ(sAIPreference->GetIntegerPreference("OtherPlugin", "importInXYKei", &other), kNoSuchKeyErr);
 
   AIFilePathRef path = nullptr;
-  EXPECT_EQ(sAIPreference->GetFilePathSpecificationPreference(prefix, "importShapeDir", &path), kNoSuchKeyErr);
+  EXPECT_EQ(sAIPreference->GetFilePathPreference(prefix, "importShapeDir", &path), kNoSuchKeyErr);
   EXPECT_EQ(path, nullptr);
   const ai::FilePath folder = ai::FilePath::FromPlatform("/data/地図");
-  ASSERT_EQ(sAIPreference->PutFilePathSpecificationPreference(prefix, "importShapeDir", folder.Ref()), kNoErr);
-  ASSERT_EQ(sAIPreference->GetFilePathSpecificationPreference(prefix, "importShapeDir", &path), kNoErr);
+  ASSERT_EQ(sAIPreference->PutFilePathPreference(prefix, "importShapeDir", folder.Ref()), kNoErr);
+  ASSERT_EQ(sAIPreference->GetFilePathPreference(prefix, "importShapeDir", &path), kNoErr);
   EXPECT_EQ(ai::FilePath::Adopt(path).GetPlatformPath(), "/data/地図");
 }
 
