@@ -18,7 +18,7 @@ test: deps
 	  ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DKZ_TESTS=ON -DKZ_BENCH=ON
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DKZ_TESTS=OFF -DKZ_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	scripts/bench.sh $(BENCH_DIR)
 
