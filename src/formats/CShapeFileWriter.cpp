@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "formats/ByteOrder.h"
 #include "formats/CKzFile.h"
+#include "formats/DbaseNumber.h"
 
 namespace {
 
@@ -18,13 +20,16 @@ constexpr int32_t kHeaderWords = 50;
 constexpr int32_t kPointContentWords = 10;
 constexpr size_t kDescriptorSize = 32;
 constexpr size_t kNameBytes = 10;
-constexpr size_t kLongestText = 255;
+constexpr int32_t kLongestColumn = 255;
 constexpr unsigned char kFieldTerminator = 13;
 constexpr unsigned char kEndOfFile = 26;
 constexpr int32_t kShiftJisCode = 17;
 constexpr int32_t kUtf8Code = 1;
 constexpr size_t kStreamBufferSize = 1 << 16;
 constexpr int64_t kMaxWords = std::numeric_limits<int32_t>::max();
+// Files are written under this suffix and renamed into place by Finish.
+constexpr const char* kPartSuffix = ".kzpart";
+enum SetFile { kMainFile, kIndexFile, kTableFile, kCodePageFile, kFileCount };
 
 bool WriteBytes(std::FILE* stream, const void* bytes, size_t size) {
   return std::fwrite(bytes, 1, size, stream) == size;
@@ -46,44 +51,27 @@ void PutBox(unsigned char* p, const BoundsAccumulator& bounds) {
   }
 }
 
-// A number that does not fit its field: asterisks across the whole field, as
-// dBASE shows an overflow, instead of its first digits (another number).
-bool FitOrMark(const DbfFieldDescriptor& field, int written, const char* text, std::string& out) {
-  if (written < 0 || written > field.length) {
-    out.assign(field.length, '*');
-    return false;
-  }
-  out.assign(text, static_cast<size_t>(written));
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   return true;
 }
 
-bool FormatInteger(const DbfFieldDescriptor& field, int32_t value, std::string& out) {
-  char text[64];
-  const int written = std::snprintf(text, sizeof text, "%*d", static_cast<int>(field.length), value);
-  return FitOrMark(field, written, text, out);
-}
-
-// Width is the length less the decimals and the point, so the number sits
-// at the start of the field and the row pads it on the right.
-bool FormatReal(const DbfFieldDescriptor& field, double value, std::string& out) {
-  if (!std::isfinite(value)) return FitOrMark(field, -1, "", out);
-  const int decimals = field.decimalCount;
-  const int width = static_cast<int>(field.length) - decimals - 1;
-  char text[400];
-  const int written = std::snprintf(text, sizeof text, "%*.*f", width, decimals, value);
-  if (written >= static_cast<int>(sizeof text)) return FitOrMark(field, -1, "", out);
-  return FitOrMark(field, written, text, out);
-}
-
-std::string Encode(const ai::UnicodeString& text, int32_t encodingCode) {
-  return text.getInStdString(encodingCode == kShiftJisCode ? kAIShiftJISCharacterEncoding : kAIUTF8CharacterEncoding);
+// What a .cpg says for the encoding; empty when there is nothing to say.
+std::string CodePageText(int32_t encodingCode) {
+  if (encodingCode == kUtf8Code) return "UTF-8";
+  if (encodingCode == kShiftJisCode) return "CP932";
+  return {};
 }
 
 }  // namespace
 
 CShapeFileWriter::CShapeFileWriter() = default;
 
-CShapeFileWriter::~CShapeFileWriter() { CloseStreams(); }
+CShapeFileWriter::~CShapeFileWriter() { Abandon(); }
 
 void CShapeFileWriter::CloseStreams() {
   for (std::FILE** stream : {&mainStream, &indexStream, &tableStream}) {
@@ -92,12 +80,25 @@ void CShapeFileWriter::CloseStreams() {
   }
 }
 
+// Drops whatever was written: the target's own files were never touched.
+void CShapeFileWriter::Abandon() {
+  CloseStreams();
+  for (const std::string& part : partPaths) {
+    std::error_code error;
+    std::filesystem::remove(part, error);
+  }
+  partPaths.clear();
+  targetPaths.clear();
+}
+
 bool CShapeFileWriter::Begin(int32_t type, int32_t code) {
+  Abandon();
   shapeType = type;
   encodingCode = code;
   mainLength = kHeaderWords;
   nextOffset = kHeaderWords;
   recordCount = 0;
+  unmappedCount = 0;
   fileBounds.Clear();
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -106,9 +107,8 @@ bool CShapeFileWriter::Begin(int32_t type, int32_t code) {
   tableHeader.year = static_cast<uint8_t>(local.tm_year);
   tableHeader.month = static_cast<uint8_t>(local.tm_mon + 1);
   tableHeader.day = static_cast<uint8_t>(local.tm_mday);
-  fields.clear();
+  columns.clear();
   pending.clear();
-  hasPending.clear();
   return true;
 }
 
@@ -129,45 +129,110 @@ std::string CShapeFileWriter::CutToBytes(std::string_view text, size_t limit) co
   return std::string(text.substr(0, cut));
 }
 
-bool CShapeFileWriter::AddField(const ShapeField& definition) {
-  if (mainStream) return false;
-  // The table's 16-bit header and record lengths must still hold the field.
-  const size_t fieldCount = fields.size() + 1;
-  const int32_t length = std::clamp(definition.totalDigits, 1, 255);
-  size_t rowLength = 1 + static_cast<size_t>(length);
-  for (const auto& field : fields) rowLength += field.length;
-  if (fieldCount * kDescriptorSize + 33 > 0xFFFF || rowLength > 0xFFFF) return false;
+// The name cut to 10 bytes; when another column already has it, the cut is
+// shortened to make room for "_1", "_2", ... until the name is free.
+std::string CShapeFileWriter::UniqueName(std::string_view name) const {
+  const auto taken = [&](std::string_view candidate) {
+    return std::any_of(columns.begin(), columns.end(),
+                       [&](const Column& c) { return SameNameIgnoringCase(c.descriptor.Name(), candidate); });
+  };
+  std::string cut = CutToBytes(name, kNameBytes);
+  if (!taken(cut)) return cut;
+  for (int number = 1; number < 100000; ++number) {
+    const std::string suffix = "_" + std::to_string(number);
+    const std::string candidate = CutToBytes(name, kNameBytes - suffix.size()) + suffix;
+    if (!taken(candidate)) return candidate;
+  }
+  return cut;  // unreachable: a table holds far fewer columns
+}
 
-  DbfFieldDescriptor descriptor;
-  descriptor.type = definition.type == kShapeFieldInteger || definition.type == kShapeFieldReal ? 'N' : 'C';
-  descriptor.length = static_cast<uint8_t>(length);
-  descriptor.decimalCount = static_cast<uint8_t>(std::clamp(definition.decimals, 0, 255));
+std::string CShapeFileWriter::Encode(const ai::UnicodeString& text) {
+  if (encodingCode != kShiftJisCode) return text.as_UTF8();
+  std::string bytes = text.getInStdString(kAIShiftJISCharacterEncoding);
+  // The conversion writes "?" for what Shift-JIS cannot show: count those
+  // that were not question marks to begin with.
+  const std::u16string units = text.as_UTF16();
+  const auto added = std::count(bytes.begin(), bytes.end(), '?') - std::count(units.begin(), units.end(), u'?');
+  if (added > 0) unmappedCount += static_cast<int32_t>(added);
+  return bytes;
+}
+
+bool CShapeFileWriter::AddField(const ShapeField& definition) {
+  const bool number = definition.type == kShapeFieldInteger || definition.type == kShapeFieldReal;
   std::string name;
-  if (encodingCode == kShiftJisCode || encodingCode == kUtf8Code) name = Encode(definition.name, encodingCode);
-  name = CutToBytes(name, kNameBytes);
-  std::copy(name.begin(), name.end(), descriptor.name);
-  fields.push_back(descriptor);
-  pending.emplace_back();
-  hasPending.push_back(false);
+  if (encodingCode == kShiftJisCode || encodingCode == kUtf8Code) name = Encode(definition.name);
+  const int32_t decimals = definition.type == kShapeFieldReal ? definition.decimals : 0;
+  if (!AddColumn(name, number ? 'N' : 'C', definition.totalDigits, decimals)) return false;
+  columns.back().definition = definition;
+  columns.back().fromField = true;
+  columns.back().integerKind = definition.type == kShapeFieldInteger;
   return true;
 }
 
+bool CShapeFileWriter::AddColumn(std::string_view name, char typeLetter, int32_t length, int32_t decimals) {
+  if (mainStream || !targetPaths.empty()) return false;
+  // The table's 16-bit header and record lengths must still hold the column.
+  const size_t fieldCount = columns.size() + 1;
+  const int32_t width = std::clamp(length, 1, kLongestColumn);
+  size_t rowLength = 1 + static_cast<size_t>(width);
+  for (const auto& column : columns) rowLength += column.descriptor.length;
+  if (fieldCount * kDescriptorSize + 33 > 0xFFFF || rowLength > 0xFFFF) return false;
+
+  Column column;
+  column.descriptor.type = typeLetter;
+  column.descriptor.length = static_cast<uint8_t>(width);
+  column.descriptor.decimalCount = static_cast<uint8_t>(std::clamp(decimals, 0, kLongestColumn));
+  column.givenName = std::string(name);
+  column.integerKind = typeLetter == 'N' && column.descriptor.decimalCount == 0;
+  const std::string stored = UniqueName(name);
+  std::copy(stored.begin(), stored.end(), column.descriptor.name);
+  columns.push_back(column);
+  pending.emplace_back();
+  return true;
+}
+
+std::string CShapeFileWriter::GetColumnName(int32_t column) const {
+  if (column < 0 || column >= GetColumnCount()) return {};
+  return std::string(columns[column].descriptor.Name());
+}
+
+int32_t CShapeFileWriter::GetOverflowCount(int32_t column) const {
+  return column < 0 || column >= GetColumnCount() ? 0 : columns[column].overflowCount;
+}
+
+int32_t CShapeFileWriter::GetOverflowCount() const {
+  int32_t total = 0;
+  for (const Column& column : columns) total += column.overflowCount;
+  return total;
+}
+
+int32_t CShapeFileWriter::GetCutCount(int32_t column) const {
+  return column < 0 || column >= GetColumnCount() ? 0 : columns[column].cutCount;
+}
+
 bool CShapeFileWriter::Create(const ai::FilePath& path) {
-  CloseStreams();
+  Abandon();
   ai::FilePath mainPath = path;
   if (path.GetFileExtension().as_UTF8() != "shp") mainPath = path.SetFileExtension("shp");
-  const ai::FilePath paths[] = {mainPath, mainPath.SetFileExtension("shx"), mainPath.SetFileExtension("dbf")};
-  std::FILE** targets[] = {&mainStream, &indexStream, &tableStream};
+  const ai::FilePath paths[kFileCount] = {mainPath, mainPath.SetFileExtension("shx"), mainPath.SetFileExtension("dbf"),
+                                          mainPath.SetFileExtension("cpg")};
+  for (const ai::FilePath& target : paths) {
+    targetPaths.push_back(target.GetPlatformPath());
+    partPaths.push_back(targetPaths.back() + kPartSuffix);
+  }
+  std::FILE** streams[] = {&mainStream, &indexStream, &tableStream};
   for (size_t i = 0; i < 3; ++i) {
     CKzFile file(false);
-    if (!file.Open(paths[i], "wb")) {
-      CloseStreams();
+    if (!file.Open(partPaths[i], "wb")) {
+      Abandon();
       return false;
     }
-    *targets[i] = file.GetStream();
-    std::setvbuf(*targets[i], nullptr, _IOFBF, kStreamBufferSize);
+    *streams[i] = file.GetStream();
+    std::setvbuf(*streams[i], nullptr, _IOFBF, kStreamBufferSize);
   }
-  return WriteHeaders();
+  if (WriteHeaders()) return true;
+  Abandon();
+  return false;
 }
 
 bool CShapeFileWriter::WriteHeaders() {
@@ -191,7 +256,8 @@ bool CShapeFileWriter::WriteHeaders() {
   table[28] = tableHeader.productionIndex;
   table[29] = tableHeader.languageDriver;
   if (!WriteBytes(tableStream, table, sizeof table)) return false;
-  for (const auto& field : fields) {
+  for (const auto& column : columns) {
+    const DbfFieldDescriptor& field = column.descriptor;
     unsigned char descriptor[kDescriptorSize] = {};
     std::copy(field.name, field.name + 11, descriptor);
     descriptor[11] = static_cast<unsigned char>(field.type);
@@ -202,83 +268,123 @@ bool CShapeFileWriter::WriteHeaders() {
   return WriteBytes(tableStream, &kFieldTerminator, 1);
 }
 
-template <typename Format>
-bool CShapeFileWriter::SetEach(std::string_view fieldName, Format format) {
-  const std::string name = CutToBytes(fieldName, kNameBytes);
-  bool found = false;
-  bool fits = true;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].Name() != name) continue;
-    found = true;
-    fits = format(fields[i], pending[i]) && fits;
-    hasPending[i] = true;
+void CShapeFileWriter::SetCell(int32_t column, std::string text, bool overflow) {
+  Cell& cell = pending[column];
+  cell.text = std::move(text);
+  cell.given = true;
+  cell.overflow = overflow;
+}
+
+// The text converted by the column's type: numbers are checked against what
+// the column holds, logicals become T, F or ?, other types go as they are.
+bool CShapeFileWriter::SetText(int32_t column, std::string_view text) {
+  if (column < 0 || column >= GetColumnCount()) return false;
+  const DbfFieldDescriptor& field = columns[column].descriptor;
+  const int length = field.length;
+  const auto mark = [&]() { SetCell(column, std::string(length, '*'), true); };
+  if (field.type == 'N' || field.type == 'F') {
+    if (!dbase::StartsWithNumber(text)) {
+      SetCell(column, {}, false);  // blank: the dBASE null
+      return true;
+    }
+    std::optional<std::string> fitted;
+    if (columns[column].integerKind) {
+      fitted = dbase::FitInteger(*dbase::LeadingInteger(text), length);
+    } else {
+      fitted = dbase::FitReal(std::strtod(std::string(text).c_str(), nullptr), length, field.decimalCount);
+    }
+    if (fitted) SetCell(column, std::move(*fitted), false);
+    else mark();
+    return true;
   }
-  if (!fits) valuesOverflowed = true;
-  return found && fits;
+  if (field.type == 'L') {
+    const size_t first = text.find_first_not_of(' ');
+    const char c = first == std::string_view::npos ? ' ' : AsciiUpper(text[first]);
+    if (c == ' ') SetCell(column, {}, false);
+    else SetCell(column, std::string(1, c == 'T' || c == 'Y' || c == '1' ? 'T' : c == 'F' || c == 'N' || c == '0' ? 'F' : '?'), false);
+    return true;
+  }
+  SetCell(column, std::string(text), false);
+  return true;
+}
+
+bool CShapeFileWriter::SetValue(int32_t column, const ai::UnicodeString& value) {
+  if (column < 0 || column >= GetColumnCount()) return false;
+  return SetText(column, Encode(value));
+}
+
+int32_t CShapeFileWriter::ColumnOfName(std::string_view name) const {
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].givenName == name) return static_cast<int32_t>(i);
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].descriptor.Name() == name) return static_cast<int32_t>(i);
+  return -1;
 }
 
 bool CShapeFileWriter::SetString(std::string_view fieldName, std::string_view text) {
-  return SetEach(fieldName, [&](const DbfFieldDescriptor&, std::string& out) {
-    out.assign(text.substr(0, kLongestText));
-    return true;
-  });
+  const int32_t column = ColumnOfName(fieldName);
+  if (column < 0) return false;
+  SetCell(column, std::string(text), false);
+  return true;
 }
 
 bool CShapeFileWriter::SetInteger(std::string_view fieldName, int32_t value) {
-  return SetEach(fieldName,
-                 [&](const DbfFieldDescriptor& field, std::string& out) { return FormatInteger(field, value, out); });
+  const int32_t column = ColumnOfName(fieldName);
+  if (column < 0) return false;
+  const DbfFieldDescriptor& field = columns[column].descriptor;
+  if (columns[column].integerKind || field.type == 'C') {
+    const auto fitted = dbase::FitInteger(value, field.length);
+    SetCell(column, fitted.value_or(std::string(field.length, '*')), !fitted);
+    return true;
+  }
+  return SetText(column, std::to_string(value));
 }
 
 bool CShapeFileWriter::SetReal(std::string_view fieldName, double value) {
-  return SetEach(fieldName,
-                 [&](const DbfFieldDescriptor& field, std::string& out) { return FormatReal(field, value, out); });
+  const int32_t column = ColumnOfName(fieldName);
+  if (column < 0) return false;
+  const DbfFieldDescriptor& field = columns[column].descriptor;
+  const auto fitted = dbase::FitReal(value, field.length, field.decimalCount);
+  SetCell(column, fitted.value_or(std::string(field.length, '*')), !fitted);
+  return true;
 }
 
 bool CShapeFileWriter::SetValues(const std::vector<ShapeField>& record) {
-  std::fill(hasPending.begin(), hasPending.end(), false);
-  valuesOverflowed = false;
-  if (record.empty()) return true;
-  bool result = true;
+  for (Cell& cell : pending) cell = Cell{};
+  bool placed = true;
   for (const ShapeField& field : record) {
-    const std::string name = Encode(field.name, encodingCode);
-    const std::string value = Encode(field.value, encodingCode);
-    // A number without a value stays blank, the dBASE null, rather than becoming 0.
-    const bool blank = value.find_first_not_of(' ') == std::string::npos;
-    switch (blank && field.type != kShapeFieldString ? kShapeFieldString : field.type) {
-      case kShapeFieldString:
-        result = SetString(name, value);
-        break;
-      case kShapeFieldInteger: {
-        // A number beyond 32 bits would be written as its limit: another number.
-        const long long number = std::strtoll(value.c_str(), nullptr, 10);
-        if (number < std::numeric_limits<int32_t>::min() || number > std::numeric_limits<int32_t>::max())
-          result = SetEach(name, [](const DbfFieldDescriptor& f, std::string& out) { return FitOrMark(f, -1, "", out); });
-        else
-          result = SetInteger(name, static_cast<int32_t>(number));
-        break;
-      }
-      case kShapeFieldReal:
-        result = SetReal(name, std::strtod(value.c_str(), nullptr));
-        break;
-      default:
-        break;
+    int32_t column = -1;
+    for (size_t i = 0; i < columns.size() && column < 0; ++i)
+      if (columns[i].fromField && columns[i].definition.IsSameField(field)) column = static_cast<int32_t>(i);
+    for (size_t i = 0; i < columns.size() && column < 0; ++i)
+      if (columns[i].fromField && columns[i].definition.name == field.name) column = static_cast<int32_t>(i);
+    if (column < 0) {
+      placed = false;
+      continue;
     }
+    SetValue(column, field.value);
   }
-  return result && !valuesOverflowed;
+  return placed;
 }
 
 bool CShapeFileWriter::WriteRow() {
   scratch.assign(1, ' ');
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const size_t length = fields[i].length;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    Column& column = columns[i];
+    const size_t length = column.descriptor.length;
     const size_t start = scratch.size();
     scratch.resize(start + length, ' ');
-    if (!hasPending[i]) continue;
-    const std::string text = fields[i].type == 'C' ? CutToBytes(pending[i], length) : pending[i].substr(0, length);
+    Cell& cell = pending[i];
+    if (!cell.given) continue;
+    if (cell.overflow) ++column.overflowCount;
+    std::string text = cell.text;
+    if (text.size() > length) {
+      ++column.cutCount;
+      text = CutToBytes(text, length);
+    }
     std::copy(text.begin(), text.end(), scratch.begin() + static_cast<std::ptrdiff_t>(start));
   }
-  std::fill(hasPending.begin(), hasPending.end(), false);
-  valuesOverflowed = false;
+  for (Cell& cell : pending) cell = Cell{};
   return WriteBytes(tableStream, scratch.data(), scratch.size());
 }
 
@@ -363,9 +469,33 @@ bool CShapeFileWriter::WritePoly(int32_t type, const std::vector<ShapePart>& par
   return true;
 }
 
+// Renames every finished file over its target. The old set stays whole
+// until this point, so a write that failed earlier never cost it.
+bool CShapeFileWriter::PutInPlace() {
+  const std::string codePage = CodePageText(encodingCode);
+  std::error_code error;
+  if (codePage.empty()) {
+    std::filesystem::remove(partPaths[kCodePageFile], error);
+    partPaths.pop_back();
+    // A .cpg of an earlier file would name the wrong encoding.
+    std::filesystem::remove(targetPaths[kCodePageFile], error);
+  } else {
+    std::FILE* stream = std::fopen(partPaths[kCodePageFile].c_str(), "wb");
+    if (!stream) return false;
+    const bool written = WriteBytes(stream, codePage.data(), codePage.size());
+    if (std::fclose(stream) != 0 || !written) return false;
+  }
+  for (size_t i = 0; i < partPaths.size(); ++i) {
+    std::filesystem::rename(partPaths[i], targetPaths[i], error);
+    if (error) return false;
+  }
+  partPaths.clear();
+  return true;
+}
+
 bool CShapeFileWriter::Finish() {
   if (!IsCreated()) {
-    CloseStreams();
+    Abandon();
     return false;
   }
   unsigned char word[4];
@@ -380,10 +510,10 @@ bool CShapeFileWriter::Finish() {
     if (!WriteAt(indexStream, 24, word, 4) || !WriteAt(indexStream, 36, box, sizeof box)) return false;
     kzbytes::PutLittleInt32(word, recordCount);
     if (!WriteAt(tableStream, 4, word, 4)) return false;
-    kzbytes::PutLittleUInt16(half, static_cast<uint16_t>(fields.size() * kDescriptorSize + 33));
+    kzbytes::PutLittleUInt16(half, static_cast<uint16_t>(columns.size() * kDescriptorSize + 33));
     if (!WriteAt(tableStream, 8, half, 2)) return false;
     size_t recordLength = 1;
-    for (const auto& field : fields) recordLength += field.length;
+    for (const auto& column : columns) recordLength += column.descriptor.length;
     kzbytes::PutLittleUInt16(half, static_cast<uint16_t>(recordLength));
     return WriteAt(tableStream, 10, half, 2);
   };
@@ -393,5 +523,7 @@ bool CShapeFileWriter::Finish() {
     if (std::fclose(*stream) != 0) ok = false;
     *stream = nullptr;
   }
+  ok = ok && PutInPlace();
+  Abandon();
   return ok;
 }

@@ -176,13 +176,14 @@ TEST_F(ShapeFileWriterTest, ValuesArePaddedAndAligned) {
 }
 
 // A number wider than its field would otherwise lose its leading or trailing
-// digits and read back as a different number.
-TEST_F(ShapeFileWriterTest, NumbersThatDoNotFitAreMarkedAndRefused) {
+// digits and read back as a different number: it becomes the overflow mark,
+// and the row is written all the same.
+TEST_F(ShapeFileWriterTest, NumbersThatDoNotFitAreMarkedAndCounted) {
   const std::vector<ShapeField> fields = {Field("I", kShapeFieldInteger, 3), Field("R", kShapeFieldReal, 6, 2)};
   EXPECT_EQ(RowAfter(fields,
                      [](CShapeFileWriter& w) {
-                       EXPECT_FALSE(w.SetInteger("I", 12345));
-                       EXPECT_FALSE(w.SetReal("R", 123456.5));
+                       EXPECT_TRUE(w.SetInteger("I", 12345));
+                       EXPECT_TRUE(w.SetReal("R", 123456.5));
                      }),
             " *********");
   EXPECT_EQ(RowAfter(fields,
@@ -193,8 +194,8 @@ TEST_F(ShapeFileWriterTest, NumbersThatDoNotFitAreMarkedAndRefused) {
             " -99999.99");
   EXPECT_EQ(RowAfter(fields,
                      [](CShapeFileWriter& w) {
-                       EXPECT_FALSE(w.SetInteger("I", -100));
-                       EXPECT_FALSE(w.SetReal("R", std::nan("")));
+                       EXPECT_TRUE(w.SetInteger("I", -100));
+                       EXPECT_TRUE(w.SetReal("R", std::nan("")));
                      }),
             " *********");
 }
@@ -238,7 +239,8 @@ TEST_F(ShapeFileWriterTest, SetValuesConvertsByTypeAndStartsAFreshRow) {
                                 Field("R", kShapeFieldReal, 8, 2, "3.14159")}));
   ASSERT_TRUE(writer.WritePoint(0, 0));
   // An object whose values were refused is not written; its values must not reach the next row.
-  EXPECT_FALSE(writer.SetValues({Field("N", kShapeFieldInteger, 5, 0, "999999"), Field("名称", kShapeFieldString, 6, 0, "x")}));
+  EXPECT_TRUE(writer.SetValues({Field("N", kShapeFieldInteger, 5, 0, "999999"), Field("名称", kShapeFieldString, 6, 0, "x")}));
+  EXPECT_FALSE(writer.SetValues({Field("NONE", kShapeFieldString, 6, 0, "x")})) << "a value with no column";
   EXPECT_TRUE(writer.SetValues({Field("R", kShapeFieldReal, 8, 2, "-1")}));
   ASSERT_TRUE(writer.WritePoint(0, 0));
   EXPECT_TRUE(writer.SetValues({}));
