@@ -38,8 +38,6 @@ const Message quietMessages[] = {
     {kSPInterfaceCaller, kSPInterfaceAboutSelector},
     {kSPCacheCaller, kSPPluginPurgeCachesSelector},
     {kSPPropertiesCaller, kSPPropertiesAcquireSelector},
-    {kCallerAIMenu, kSelectorAIGoMenuItem},
-    {kCallerAIMenu, kSelectorAIUpdateMenuItem},
     {kCallerAITool, kSelectorAIToolMouseDown},
     {kAIWorkspaceCaller, kAIWSWriteSelector},
     {"Some Caller", "Some Selector"},
@@ -55,6 +53,8 @@ TEST_F(LoadedPluginTest, MessagesWithoutAPluginObjectReturnZeroAndTouchNothing) 
     for (const Message& message : quietMessages)
       EXPECT_EQ(loader.Send(message.caller, message.selector), kNoErr) << message.caller << "/" << message.selector;
     EXPECT_EQ(loader.Notify(kAIApplicationStartedNotifier), kNoErr);
+    EXPECT_EQ(loader.MenuGo(nullptr), kNoErr);
+    EXPECT_EQ(loader.MenuUpdate(nullptr), kNoErr);
     EXPECT_EQ(loader.Unload(), kNoErr);
     EXPECT_EQ(loader.Reload(), kNoErr);
     EXPECT_EQ(loader.Shutdown(), kNoErr);
@@ -71,7 +71,7 @@ TEST_F(LoadedPluginTest, MessagesWithoutAPluginObjectReturnZeroAndTouchNothing) 
   EXPECT_EQ(broker.TotalAcquisitions(), acquisitions);
   EXPECT_EQ(broker.TotalHeld(), 0);
   EXPECT_EQ(loader.Global(), nullptr);
-  EXPECT_EQ(registry.Notifiers().size(), 1u);
+  EXPECT_EQ(registry.Notifiers().size(), 5u);  // the plug-in's own four and the base's
 }
 
 TEST_F(LoadedPluginTest, StartupAcquiresTheWholeSuiteTableAndRegistersThePlugin) {
@@ -81,13 +81,14 @@ TEST_F(LoadedPluginTest, StartupAcquiresTheWholeSuiteTableAndRegistersThePlugin)
   ExpectEverySuiteHeld(broker, 1);
   EXPECT_EQ(broker.TotalHeld(), 130);
   EXPECT_EQ(registry.PluginName(loader.Ref()), "Kartzmap4.5");
-  ASSERT_EQ(registry.Notifiers().size(), 1u);
+  ASSERT_EQ(registry.Notifiers().size(), 5u);
   EXPECT_EQ(registry.Notifiers()[0]->name, "Kartzmap4.5 App Started Notifier");
   EXPECT_EQ(registry.Notifiers()[0]->type, kAIApplicationStartedNotifier);
   EXPECT_EQ(registry.AccessLockCount(loader.Ref()), 1);
 
   for (const Message& message : quietMessages)
     EXPECT_EQ(loader.Send(message.caller, message.selector), kNoErr) << message.caller << "/" << message.selector;
+  EXPECT_EQ(loader.MenuGo(nullptr), kNoErr);
   const int64_t contextEntries = host.UI().contextEntries;
   EXPECT_EQ(loader.Broadcast(kAIApplicationStartedNotifier), kNoErr);
   EXPECT_EQ(loader.Notify(kAIDocumentChangedNotifier), kNoErr);
