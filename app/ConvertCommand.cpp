@@ -1,11 +1,14 @@
 // kzmap convert: converts points between Japanese coordinate references the
 // way the plug-in does, through CoordConverter; one point per line, like cs2cs.
+#include <CLI/CLI.hpp>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,15 +20,6 @@
 namespace {
 
 constexpr const char* kUsage = "--from REF --to REF [--grid FILE] [--verbose]";
-
-void PrintUsage() {
-  std::fprintf(stderr,
-               "usage: kzmap convert %s\n"
-               "  REF is jgd2000: or tokyo: followed by bl (decimal degrees), xy1..xy19 (plane\n"
-               "  rectangular system) or utm1..utm60. Points are read from standard input, one\n"
-               "  per line: easting (or longitude) then northing (or latitude).\n",
-               kUsage);
-}
 
 bool ParseNumber(const std::string& text, int lowest, int highest, int& value) {
   if (text.empty() || text.size() > 2) return false;
@@ -69,34 +63,18 @@ struct Options {
   bool verbose = false;
 };
 
-std::optional<Options> ParseOptions(const kzmap::Arguments& arguments) {
-  Options options;
-  bool haveFrom = false, haveTo = false;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const bool hasValue = i + 1 < arguments.size();
-    if (argument == "--verbose") {
-      options.verbose = true;
-    } else if ((argument == "--from" || argument == "--to") && hasValue) {
-      const auto ref = ParseRef(arguments[++i]);
-      if (!ref) {
-        std::fprintf(stderr, "kzmap convert: unknown coordinate reference '%s'\n", arguments[i].c_str());
-        return std::nullopt;
-      }
-      (argument == "--from" ? options.from : options.to) = *ref;
-      (argument == "--from" ? haveFrom : haveTo) = true;
-    } else if (argument == "--grid" && hasValue) {
-      options.grid = arguments[++i];
-    } else {
-      std::fprintf(stderr, "kzmap convert: unexpected argument '%s'\n", argument.c_str());
-      return std::nullopt;
-    }
-  }
-  if (!haveFrom || !haveTo) {
-    std::fprintf(stderr, "kzmap convert: --from and --to are required\n");
-    return std::nullopt;
-  }
-  return options;
+// Reads a coordinate reference into `ref`; a text that is none is a usage error.
+CLI::Option* AddRef(CLI::App& app, const char* name, CoordRef& ref, const char* what) {
+  return app
+      .add_option_function<std::string>(
+          name, [&ref](const std::string& text) { ref = *ParseRef(text); }, what)
+      ->required()
+      ->type_name("REF")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return ParseRef(text) ? std::string() : "unknown coordinate reference '" + text + "'";
+          },
+          ""));
 }
 
 // Two numbers separated by blanks, tabs or one comma, and nothing else.
@@ -146,12 +124,7 @@ bool ConvertPoint(const CoordConverter& converter, const Options& options, doubl
   return converter.Convert(x, y, out[0], out[1], &out[2], &out[3]);
 }
 
-int RunConvert(const kzmap::Arguments& arguments) {
-  const auto options = ParseOptions(arguments);
-  if (!options) {
-    PrintUsage();
-    return 2;
-  }
+int RunConvert(const Options* options) {
   kzmap::ToolHost host;
   CoordConverter converter(host.Plugin());
   if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
@@ -194,8 +167,22 @@ int RunConvert(const kzmap::Arguments& arguments) {
   return 0;
 }
 
+kzmap::CommandRun DefineConvert(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  app.footer(
+      "REF is jgd2000: or tokyo: followed by bl (decimal degrees), xy1..xy19 (plane\n"
+      "rectangular system) or utm1..utm60. Points are read from standard input, one\n"
+      "per line: easting (or longitude) then northing (or latitude).");
+  AddRef(app, "--from", options->from, "the reference of the input points");
+  AddRef(app, "--to", options->to, "the reference to convert them to");
+  app.add_option("--grid", options->grid, "the datum grid file (default: the one beside the plug-in)")
+      ->type_name("FILE");
+  app.add_flag("--verbose", options->verbose, "also print the meridian convergence and the scale factor");
+  return [options] { return RunConvert(options.get()); };
+}
+
 const kzmap::CommandRegistration registration({"convert", kUsage,
                                                "convert points between Japanese coordinate references",
-                                               RunConvert});
+                                               DefineConvert});
 
 }  // namespace

@@ -1,7 +1,10 @@
 // kzmap demo: loads the plug-in library into the headless host, starts it,
 // sends it a few of the host's messages, shuts it down, and tells what the
 // plug-in did.
+#include <CLI/CLI.hpp>
+
 #include <cctype>
+#include <memory>
 #include <cstdio>
 #include <string>
 
@@ -36,16 +39,7 @@ int HeldSuites(const sim::SuiteBroker& broker) {
 
 void Step(const char* what, AIErr result) { std::printf("%-38s %s\n", what, CodeText(result).c_str()); }
 
-int RunDemo(const kzmap::Arguments& arguments) {
-  std::string pluginFile = kzmap::PluginFile();
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--plugin" && i + 1 < arguments.size()) {
-      pluginFile = arguments[++i];
-    } else {
-      std::fprintf(stderr, "kzmap demo: unexpected argument '%s'\n", arguments[i].c_str());
-      return 2;
-    }
-  }
+int RunDemo(const std::string& pluginFile) {
 
   sim::Host host;
   sim::SuiteBroker& broker = host.Broker();
@@ -94,7 +88,11 @@ const kzmap::CommandRegistration registration({
     "demo",
     "[--plugin PATH]",
     "load the plug-in into the headless host and show what it does",
-    RunDemo,
+    [](CLI::App& app) -> kzmap::CommandRun {
+      auto pluginFile = std::make_shared<std::string>(kzmap::PluginFile());
+      app.add_option("--plugin", *pluginFile, "the plug-in library to load")->type_name("PATH")->capture_default_str();
+      return [pluginFile] { return RunDemo(*pluginFile); };
+    },
 });
 
 }  // namespace

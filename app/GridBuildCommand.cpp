@@ -1,8 +1,11 @@
 // kzmap grid build: turns the published TKY2JGD parameter text into the binary
 // grid file "TKY2JGD_Win.dat" that the plug-in reads.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/Command.h"
 #include "geodesy/DatumGridText.h"
@@ -14,13 +17,7 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-int RunGridBuild(const kzmap::Arguments& arguments) {
-  if (arguments.size() != 2) {
-    std::fprintf(stderr, "usage: kzmap grid build IN.par OUT.dat\n");
-    return 2;
-  }
-  const std::string& inPath = arguments[0];
-  const std::string& outPath = arguments[1];
+int RunGridBuild(const std::string& inPath, const std::string& outPath) {
   File in(std::fopen(inPath.c_str(), "rb"));
   if (!in) {
     std::fprintf(stderr, "kzmap grid build: cannot open '%s'\n", inPath.c_str());
@@ -43,8 +40,15 @@ int RunGridBuild(const kzmap::Arguments& arguments) {
   return 0;
 }
 
+kzmap::CommandRun DefineGridBuild(CLI::App& app) {
+  auto paths = std::make_shared<std::pair<std::string, std::string>>();
+  app.add_option("IN.par", paths->first, "the published parameter text (TKY2JGD.par)")->required();
+  app.add_option("OUT.dat", paths->second, "the grid file to write (TKY2JGD_Win.dat)")->required();
+  return [paths] { return RunGridBuild(paths->first, paths->second); };
+}
+
 const kzmap::CommandRegistration registration({"grid build", "IN.par OUT.dat",
                                                "make the binary datum grid from the parameter text",
-                                               RunGridBuild});
+                                               DefineGridBuild});
 
 }  // namespace

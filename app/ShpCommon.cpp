@@ -1,7 +1,8 @@
 #include "app/ShpCommon.h"
 
-#include <filesystem>
+#include <CLI/CLI.hpp>
 
+#include <filesystem>
 
 namespace kzmap {
 
@@ -9,6 +10,13 @@ std::optional<int32_t> EncodingCodeOf(const std::string& name) {
   if (name == "sjis") return 17;
   if (name == "utf8") return 1;
   return std::nullopt;
+}
+
+CLI::Option* AddEncodingOption(CLI::App& app, const std::string& name, int32_t& code, const std::string& what) {
+  return app
+      .add_option_function<std::string>(
+          name, [&code](const std::string& text) { code = *EncodingCodeOf(text); }, what)
+      ->check(CLI::IsMember({"sjis", "utf8"}));
 }
 
 std::string WhyNotOpened(const std::string& shpPath) {

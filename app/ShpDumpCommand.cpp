@@ -1,6 +1,9 @@
 // kzmap shp dump: prints a Shapefile triple as the reader sees it, one item
 // per line, with attribute values decoded and trimmed.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/Command.h"
@@ -88,27 +91,14 @@ class Dumper {
   ShapePolyRecord poly;
 };
 
-int Usage() {
-  std::fprintf(stderr, "usage: %s FILE.shp [--encoding sjis|utf8]\n", kName);
-  return 2;
-}
-
-int RunDump(const kzmap::Arguments& arguments) {
+struct Options {
   std::string path;
   int32_t encoding = 17;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--encoding" && i + 1 < arguments.size()) {
-      const auto code = kzmap::EncodingCodeOf(arguments[++i]);
-      if (!code) return Usage();
-      encoding = *code;
-    } else if (path.empty() && arguments[i].rfind("--", 0) != 0) {
-      path = arguments[i];
-    } else {
-      return Usage();
-    }
-  }
-  if (path.empty()) return Usage();
+};
 
+int RunDump(const Options& options) {
+  const std::string& path = options.path;
+  const int32_t encoding = options.encoding;
   kzmap::ToolHost host;
   CShapeFileReader reader;
   if (!reader.Open(path)) {
@@ -126,7 +116,14 @@ int RunDump(const kzmap::Arguments& arguments) {
   return 0;
 }
 
+kzmap::CommandRun DefineDump(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  app.add_option("FILE.shp", options->path, "the Shapefile (its .shx and .dbf lie beside it)")->required();
+  kzmap::AddEncodingOption(app, "--encoding", options->encoding, "the encoding of the attribute table");
+  return [options] { return RunDump(*options); };
+}
+
 const kzmap::CommandRegistration registration({"shp dump", "FILE.shp [--encoding sjis|utf8]",
-                                               "print a Shapefile's records and attributes", RunDump});
+                                               "print a Shapefile's records and attributes", DefineDump});
 
 }  // namespace

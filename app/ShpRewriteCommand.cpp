@@ -2,7 +2,10 @@
 // as an import followed by an export would, without the drawing: attribute
 // fields converted as an import converts them, Z/M records written flat.
 // The everyday use is re-encoding a Shift-JIS table to UTF-8 and back.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,26 +46,6 @@ struct Options {
   int32_t from = 17;
   int32_t to = 17;
 };
-
-bool ParseOptions(const kzmap::Arguments& arguments, Options& options) {
-  std::vector<std::string> paths;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if ((argument == "--from" || argument == "--to") && i + 1 < arguments.size()) {
-      const auto code = kzmap::EncodingCodeOf(arguments[++i]);
-      if (!code) return false;
-      (argument == "--from" ? options.from : options.to) = *code;
-    } else if (argument.rfind("--", 0) != 0) {
-      paths.push_back(argument);
-    } else {
-      return false;
-    }
-  }
-  if (paths.size() != 2) return false;
-  options.input = paths[0];
-  options.output = paths[1];
-  return true;
-}
 
 class Rewriter {
  public:
@@ -130,12 +113,7 @@ class Rewriter {
   ShapePolyRecord poly;
 };
 
-int RunRewrite(const kzmap::Arguments& arguments) {
-  Options options;
-  if (!ParseOptions(arguments, options)) {
-    std::fprintf(stderr, "usage: %s IN.shp OUT.shp [--from sjis|utf8] [--to sjis|utf8]\n", kName);
-    return 2;
-  }
+int RunRewrite(const Options& options) {
   kzmap::ToolHost host;
   CShapeFileReader reader;
   if (!reader.Open(options.input)) {
@@ -162,8 +140,17 @@ int RunRewrite(const kzmap::Arguments& arguments) {
   return ok ? 0 : 1;
 }
 
+kzmap::CommandRun DefineRewrite(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  app.add_option("IN.shp", options->input, "the Shapefile to read")->required();
+  app.add_option("OUT.shp", options->output, "the Shapefile to write")->required();
+  kzmap::AddEncodingOption(app, "--from", options->from, "the encoding of the input's attribute table");
+  kzmap::AddEncodingOption(app, "--to", options->to, "the encoding to write the attribute table in");
+  return [options] { return RunRewrite(*options); };
+}
+
 const kzmap::CommandRegistration registration({"shp rewrite", "IN.shp OUT.shp [--from sjis|utf8] [--to sjis|utf8]",
                                                "read a Shapefile and write it again, re-encoding its text",
-                                               RunRewrite});
+                                               DefineRewrite});
 
 }  // namespace

@@ -11,6 +11,7 @@ packages=(
   shapelib libshp-dev
   gdal-bin
   nlohmann-json3-dev
+  libcli11-dev
 )
 
 missing=()
