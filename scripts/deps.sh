@@ -12,6 +12,7 @@ packages=(
   gdal-bin
   nlohmann-json3-dev
   libcli11-dev
+  libcairo2-dev libpango1.0-dev fonts-ipafont-gothic librsvg2-bin
 )
 
 missing=()

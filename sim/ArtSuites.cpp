@@ -11,14 +11,15 @@ namespace {
 
 using namespace support;
 
-// Point texts are measured as if set in 12-point type: half an em wide per
-// character, from 9 points above the baseline to 3 below.
+// Point texts are measured roughly: half an em wide per character, from
+// three quarters of an em above the baseline to a quarter below.
 AIRealRect TextBounds(const TextData& text) {
-  const AIReal width = 6.0f * static_cast<AIReal>(text.contents.size());
+  const AIReal em = text.fontSize;
+  const AIReal width = em / 2 * static_cast<AIReal>(text.contents.size());
   AIReal left = text.anchor.h;
   if (text.justificationAssigned && text.justification == 1) left -= width;
   if (text.justificationAssigned && text.justification == 2) left -= width / 2;
-  return {left, text.anchor.v + 9, left + width, text.anchor.v - 3};
+  return {left, text.anchor.v + em * 0.75f, left + width, text.anchor.v - em * 0.25f};
 }
 
 void Bounds(const Art* art, AIRealRect& bounds, bool& valid) {

@@ -37,6 +37,7 @@ struct TextData {
   AIColor fill;
   bool justificationAssigned = false;
   int32_t justification = 0;
+  AIReal fontSize = 12;  // points
 };
 
 struct Layer;
@@ -73,6 +74,7 @@ struct Layer {
   std::u16string title;
   bool visible = true;
   bool editable = true;
+  AIThreeColorStyle color{0.31f, 0.5f, 1.0f};  // selection colour shown for the layer's art
   Art* group = nullptr;    // root of the layer's art tree
   Layer* parent = nullptr; // null for top-level layers
   bool deleted = false;

@@ -1,0 +1,199 @@
+#include "sim/DocumentFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "sim/DocumentReader.h"
+#include "sim/DocumentWriter.h"
+#include "sim/Host.h"
+
+namespace sim {
+
+namespace {
+
+using nlohmann::json;
+
+std::string Join(const std::string& file, const std::string& place, const std::string& problem) {
+  std::string text = file;
+  if (!place.empty()) text += ": " + place;
+  return text + ": " + problem;
+}
+
+std::string SystemError(int code) { return std::strerror(code); }
+
+// "line L, column C" of a byte offset (1-based), as editors count them.
+std::string LineAndColumn(const std::string& text, size_t offset) {
+  offset = std::min(offset, text.size());
+  size_t line = 1, column = 1;
+  for (size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// The parser's explanation without its exception prefix and position.
+std::string ParseProblem(const json::exception& error) {
+  std::string what = error.what();
+  // What was last read may be any bytes; the position says where it is.
+  if (const size_t last = what.find("; last read"); last != std::string::npos) what.erase(last);
+  const size_t syntax = what.find("syntax error");
+  if (syntax != std::string::npos) return what.substr(syntax);
+  const size_t bracket = what.find("] ");
+  return bracket == std::string::npos ? what : what.substr(bracket + 2);
+}
+
+json Parse(const std::string& text, const std::string& file) {
+  if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+    throw DocumentFileError(file, {}, "the file is empty, not a Kartzmap document");
+  try {
+    return json::parse(text);
+  } catch (const json::parse_error& error) {
+    // byte is one past the offending character.
+    const size_t at = error.byte > 0 ? error.byte - 1 : 0;
+    throw DocumentFileError(file, LineAndColumn(text, at), "not a Kartzmap document: " + ParseProblem(error));
+  } catch (const json::exception& error) {
+    throw DocumentFileError(file, {}, "not a Kartzmap document: " + ParseProblem(error));
+  }
+}
+
+int Version(const json& root, const std::string& file) {
+  if (!root.is_object()) throw DocumentFileError(file, "/", "not a Kartzmap document: the file holds no JSON object");
+  const auto format = root.find("format");
+  if (format == root.end() || !format->is_string() || format->get_ref<const std::string&>() != kDocumentFormatName)
+    throw DocumentFileError(file, "/format", std::string("not a Kartzmap document: \"format\" is not \"") +
+                                                 kDocumentFormatName + "\"");
+  const auto version = root.find("version");
+  if (version == root.end() || !version->is_number_integer())
+    throw DocumentFileError(file, "/version", "the document's format version is missing or not a whole number");
+  const int64_t number = version->get<int64_t>();
+  if (number > kDocumentFormatVersion)
+    throw DocumentFileError(file, "/version", "written by a newer Kartzmap (format version " + std::to_string(number) +
+                                                  "); this one reads up to version " +
+                                                  std::to_string(kDocumentFormatVersion));
+  if (number < 1) throw DocumentFileError(file, "/version", "there is no format version " + std::to_string(number));
+  return static_cast<int>(number);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (!stream) throw DocumentFileError(path, {}, "cannot open: " + SystemError(errno));
+  struct stat info {};
+  if (::fstat(::fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(stream);
+    throw DocumentFileError(path, {}, "is a folder, not a document file");
+  }
+  std::string bytes;
+  if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+  char buffer[1 << 16];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.append(buffer, got);
+  const bool failed = std::ferror(stream);
+  const int error = errno;
+  std::fclose(stream);
+  if (failed) throw DocumentFileError(path, {}, "cannot read: " + SystemError(error));
+  return bytes;
+}
+
+void WriteToFile(void* context, const char* data, size_t size) {
+  std::FILE* stream = static_cast<std::FILE*>(context);
+  std::fwrite(data, 1, size, stream);
+}
+
+// A temporary file beside the target, removed unless it was renamed over it.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& target) : name(target + ".XXXXXX") {
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) throw DocumentFileError(target, {}, "cannot write beside it: " + SystemError(errno));
+    // mkstemp makes the file private; give it the mode a new file would get,
+    // or the target's own.
+    struct stat info {};
+    mode_t mode = 0666;
+    if (::stat(target.c_str(), &info) == 0) {
+      mode = info.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+    stream = ::fdopen(fd, "wb");
+    if (!stream) {
+      ::close(fd);
+      ::unlink(name.c_str());
+      throw DocumentFileError(target, {}, "cannot write: " + SystemError(errno));
+    }
+  }
+  ~TemporaryFile() {
+    if (stream) std::fclose(stream);
+    if (!kept) ::unlink(name.c_str());
+  }
+  std::FILE* Stream() { return stream; }
+  // Closes the file, making sure every byte reached the disk; errno on failure.
+  bool Close() {
+    bool ok = std::fflush(stream) == 0 && !std::ferror(stream) && ::fsync(::fileno(stream)) == 0;
+    const int error = errno;
+    ok = std::fclose(stream) == 0 && ok;
+    stream = nullptr;
+    if (!ok && error) errno = error;
+    return ok;
+  }
+  bool RenameTo(const std::string& target) {
+    if (::rename(name.c_str(), target.c_str()) != 0) return false;
+    kept = true;
+    return true;
+  }
+
+ private:
+  std::string name;
+  std::FILE* stream = nullptr;
+  bool kept = false;
+};
+
+}  // namespace
+
+DocumentFileError::DocumentFileError(const std::string& file, const std::string& place, const std::string& problem)
+    : std::runtime_error(Join(file, place, problem)), file(file), place(place), problem(problem) {}
+
+std::string DocumentToJson(const Document& document) {
+  std::string text;
+  JsonWriter out(text);
+  WriteDocumentJson(out, document, "(memory)");
+  return text;
+}
+
+void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName) {
+  json root = Parse(text, fileName);
+  const int version = Version(root, fileName);
+  if (version < kDocumentFormatVersion) UpgradeDocumentJson(root, version, fileName);
+  ReadDocumentJson(document, root, fileName);
+}
+
+void SaveDocumentFile(const Document& document, const std::string& path) {
+  TemporaryFile temporary(path);
+  JsonWriter out(WriteToFile, temporary.Stream());
+  WriteDocumentJson(out, document, path);
+  if (!temporary.Close()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(errno));
+  if (!temporary.RenameTo(path)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
+}
+
+Document& LoadDocumentFile(Host& host, const std::string& path) {
+  Document loaded;
+  DocumentFromJson(loaded, ReadWholeFile(path), path);
+  Document& opened = host.NewDocument(loaded.bounds, path);
+  opened = std::move(loaded);
+  opened.filePath = path;
+  return opened;
+}
+
+}  // namespace sim

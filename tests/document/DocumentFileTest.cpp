@@ -1,0 +1,320 @@
+// The document file: a document saved and loaded compares equal property by
+// property for every kind of art; older files upgrade; hostile files are
+// clean errors naming the file and the place; saving never leaves a
+// half-written file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "document/DocumentCompare.h"
+#include "document/ScratchFolder.h"
+#include "sim/DocumentFile.h"
+#include "sim/Host.h"
+#include "sim/TextCodec.h"
+
+namespace {
+
+using kztest::ScratchFolder;
+
+sim::Value Integer(int32_t v) { return sim::Value{v}; }
+sim::Value Real(double v) { return sim::Value{v}; }
+sim::Value Text(const std::u16string& v) { return sim::Value{v}; }
+
+// An attribute row as the system stores it: an array of five-entry arrays.
+sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16string& value) {
+  auto field = std::make_shared<sim::Array>();
+  field->items = {Text(name), Integer(type), Integer(10), Integer(0), Text(value)};
+  auto row = std::make_shared<sim::Array>();
+  row->items = {sim::Value{field}};
+  auto dictionary = std::make_shared<sim::Dictionary>();
+  dictionary->entries["KartzmapField"] = sim::Value{row};
+  return dictionary;
+}
+
+AIPathSegment Curve(float x, float y, float inX, float inY, float outX, float outY, bool corner) {
+  return AIPathSegment{{x, y}, {inX, inY}, {outX, outY}, corner};
+}
+
+// One of everything the file holds.
+void BuildEveryKindOfArt(sim::Host& host) {
+  sim::Document& document = host.NewDocument({-10.5f, 1190.55f, 841.89f, 0.1f});
+  sim::Layer& map = host.AddLayer("地図");
+  map.color = {0.25f, 0.75f, 0.125f};
+  map.group->dictionary = FieldRow(u"名前", 0, u"");
+  sim::Layer& hidden = host.AddSublayer(map, "下位");
+  hidden.visible = false;
+  hidden.editable = false;
+  sim::Layer& second = host.AddLayer("Second");
+  document.currentLayer = &hidden;
+
+  sim::Art& square = host.AddPath(*map.group, {{0, 0}, {0, 100}, {100, 100}, {100, 0}}, true);
+  square.style.fillPaint = true;
+  square.style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
+  square.style.fill.overprint = true;
+  square.style.strokePaint = true;
+  square.style.stroke.color = AIColor::Three(1, 0.5f, 0);
+  square.style.stroke.overprint = true;
+  square.style.stroke.width = 0.35f;
+  square.style.stroke.dash.length = 3;
+  square.style.stroke.dash.array[0] = 4;
+  square.style.stroke.dash.array[1] = 2.5f;
+  square.style.stroke.dash.array[2] = 1e-7f;
+  square.style.stroke.dash.offset = 1;
+  square.style.stroke.cap = 1;
+  square.style.stroke.join = 2;
+  square.style.stroke.miterLimit = 10;
+  square.style.evenOdd = true;
+  square.opacity = 0.3f;
+  square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
+  square.guide = true;
+  square.dictionary = FieldRow(u"名前", 0, u"東京タワー");
+
+  sim::Art& curve = host.AddCurvedPath(*map.group,
+                                       {Curve(0.1f, -0.0f, 1e-30f, 3e30f, 0.1f, -0.0f, false),
+                                        Curve(16777217.0f, 1.0f / 3, 2, 3, 4, 5, true),
+                                        Curve(7, 8, 7, 8, 7, 8, false)},
+                                       false);
+  curve.style.stroke.color.kind = kGrayColor;
+  curve.style.stroke.color.c.g.gray = 0.75f;
+  curve.style.fill.color.kind = 9;  // a colour kind the stand-in does not know
+  curve.style.fill.color.c.f = {1, 2, 3, 4};
+  curve.skipped = true;
+
+  sim::Art& compound = host.AddCompoundPath(*hidden.group);
+  compound.clip = true;
+  compound.style.fillPaint = true;
+  compound.style.fill.color = AIColor::Three(0, 0, 1);
+  host.AddPath(compound, {{0, 0}, {50, 0}, {50, 50}}, true).style = compound.style;
+  host.AddPath(compound, {{10, 10}, {20, 10}, {20, 20}}, true);
+  compound.opacity = 0;
+
+  sim::Art& group = host.AddGroup(*second.group);
+  group.userAttributes = kArtSelected;
+  sim::Art& label = host.AddPointText(group, {300.25f, 400.5f}, "渋谷区\r2行目 \"quoted\" \\ tab\t");
+  label.text.fontSize = 18;
+  label.text.orientation = kVerticalTextOrientation;
+  label.text.fillAssigned = true;
+  label.text.fill = AIColor::Four(0, 0, 0, 0.5f);
+  label.text.justificationAssigned = true;
+  label.text.justification = 2;
+  sim::Art& plain = host.AddPointText(group, {0, 0}, "");
+  plain.text.contents = u"lone \xD800 surrogate";
+  host.AddSymbol(group, {1, 20, 30, 4}, "記号");
+  sim::Art& placed = *document.MakeArt(kPlacedArt);
+  document.Place(&placed, kPlaceInsideOnBottom, &group);
+  host.AddGroup(group);  // empty group
+
+  // Disposed art is gone from the file.
+  document.Dispose(&host.AddPath(*second.group, {{1, 1}, {2, 2}}, false));
+
+  auto nested = std::make_shared<sim::Dictionary>();
+  nested->entries["inner"] = sim::Value{true};
+  nested->entries["null"] = sim::Value{};
+  auto list = std::make_shared<sim::Array>();
+  list->items = {Real(0.1), Real(-0.0), Real(std::numeric_limits<double>::quiet_NaN()),
+                 Real(-std::numeric_limits<double>::infinity()), Real(1.7976931348623157e308),
+                 Integer(INT32_MIN), sim::Value{nested}, sim::Value{sim::ArrayPtr{}}};
+  auto dictionary = std::make_shared<sim::Dictionary>();
+  dictionary->entries["list"] = sim::Value{list};
+  dictionary->entries["日本語キー"] = Text(u"値");
+  dictionary->entries[""] = sim::Value{false};
+  group.dictionary = dictionary;
+
+  group.tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
+                sim::Tag{"KzMapTag0000002", "string", sim::EncodeText(u"ｼﾌﾄJIS 日本", kAIShiftJISCharacterEncoding), 0, false},
+                sim::Tag{"raw", "string", std::string("\xff\x00\x81", 3), 0, false},
+                sim::Tag{"scale", "real", "", 25000.5, false},
+                sim::Tag{"flag", "boolean", "", 0, true}};
+}
+
+TEST(DocumentFile, EveryPropertySurvivesSaveAndLoad) {
+  ScratchFolder folder;
+  sim::Host host;
+  BuildEveryKindOfArt(host);
+  const sim::Document& original = *host.CurrentDocument();
+  const std::string path = folder.Path("地図.kzmap");
+  sim::SaveDocumentFile(original, path);
+
+  sim::Host other;
+  const sim::Document& loaded = sim::LoadDocumentFile(other, path);
+  EXPECT_EQ(other.CurrentDocument(), &loaded);
+  EXPECT_EQ(loaded.filePath, path);
+  kztest::ExpectSameDocument(original, loaded);
+
+  // The file reads the same when written again.
+  const std::string again = folder.Path("again.kzmap");
+  sim::SaveDocumentFile(loaded, again);
+  EXPECT_EQ(ScratchFolder::Read(path), ScratchFolder::Read(again));
+}
+
+TEST(DocumentFile, NumbersAreWrittenInTheirShortestForm) {
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 842, 595, 0});
+  sim::Layer& layer = host.AddLayer("L");
+  host.AddPath(*layer.group, {{0.1f, 100.3f}, {-0.0f, 1e-45f}}, false);
+  const std::string text = sim::DocumentToJson(document);
+  EXPECT_NE(text.find("[[0.1, 100.3], [-0.0, 1e-45]]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"artboard\": [0, 842, 595, 0]"), std::string::npos) << text;
+}
+
+// A version 1 file, written by hand: segments were objects then.
+TEST(DocumentFile, VersionOneFilesAreUpgraded) {
+  ScratchFolder folder;
+  const std::string path = folder.Write("old.kzmap", R"({
+    "format": "Kartzmap document", "version": 1, "artboard": [0, 842, 595, 0], "currentLayer": 0,
+    "layers": [{"title": "古い", "visible": true, "locked": false, "art": [
+      {"type": "group", "art": [{"type": "path", "closed": true, "segments": [
+        {"anchor": [1, 2], "in": [1, 2], "out": [1, 2], "corner": true},
+        {"anchor": [3.5, 4], "in": [3, 4], "out": [4, 4], "corner": false}]}]},
+      {"type": "layer", "title": "sub", "art": [{"type": "compound", "members": [
+        {"type": "path", "segments": [{"anchor": [5, 6], "in": [7, 8], "out": [9, 10], "corner": true}]}]}]}]}]})");
+  sim::Host host;
+  const sim::Document& document = sim::LoadDocumentFile(host, path);
+  ASSERT_EQ(document.layers.size(), 1u);
+  const sim::Layer& layer = *document.layers[0];
+  EXPECT_EQ(sim::Host::Title(layer), "古い");
+  EXPECT_EQ(layer.color.blue, 1.0f);  // version 1 had no layer colours
+  const sim::Art& path1 = *layer.group->children[0]->children[0];
+  ASSERT_EQ(path1.segments.size(), 2u);
+  EXPECT_EQ(path1.segments[0].p.h, 1);
+  EXPECT_EQ(path1.segments[0].out.v, 2);
+  EXPECT_TRUE(path1.segments[0].corner);
+  EXPECT_EQ(path1.segments[1].p.h, 3.5f);
+  EXPECT_EQ(path1.segments[1].in.h, 3);
+  EXPECT_EQ(path1.segments[1].out.h, 4);
+  EXPECT_FALSE(path1.segments[1].corner);
+  const sim::Art& member = *layer.group->children[1]->children[0]->children[0];
+  EXPECT_EQ(member.segments[0].in.h, 7);
+  EXPECT_EQ(member.segments[0].out.v, 10);
+}
+
+struct Hostile {
+  const char* name;
+  std::string text;
+  const char* place;    // expected in the message
+  const char* problem;  // expected in the message
+};
+
+std::string Document(const std::string& layers, const std::string& extra = "") {
+  return R"({"format": "Kartzmap document", "version": 2)" + extra + R"(, "layers": )" + layers + "}";
+}
+
+std::string Nested(const std::string& open, const std::string& inner, const std::string& close, int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += open;
+  text += inner;
+  for (int i = 0; i < depth; ++i) text += close;
+  return text;
+}
+
+std::string Segments(size_t count) {
+  std::string text = "[";
+  for (size_t i = 0; i < count; ++i) text += i ? ",[1,2]" : "[1,2]";
+  return text + "]";
+}
+
+const std::string kGoodDocument = Document(R"([{"title": "L", "art": [{"type": "path", "segments": [[1, 2], [3, 4]]}]}])");
+
+class HostileFile : public ::testing::TestWithParam<Hostile> {};
+
+TEST_P(HostileFile, IsACleanErrorNamingTheFileAndThePlace) {
+  const Hostile& hostile = GetParam();
+  ScratchFolder folder;
+  const std::string path = folder.Write("hostile.kzmap", hostile.text);
+  sim::Host host;
+  try {
+    sim::LoadDocumentFile(host, path);
+    FAIL() << "loaded";
+  } catch (const sim::DocumentFileError& error) {
+    const std::string message = error.what();
+    EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
+    EXPECT_NE(error.Place().find(hostile.place), std::string::npos) << message;
+    EXPECT_NE(error.Problem().find(hostile.problem), std::string::npos) << message;
+  }
+  EXPECT_TRUE(host.Documents().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, HostileFile,
+    ::testing::Values(
+        Hostile{"Empty", "", "", "empty"},
+        Hostile{"Truncated", kGoodDocument.substr(0, kGoodDocument.size() / 2), "line 1, column", "unexpected end"},
+        Hostile{"NotJson", "G=JGD|P=XY9\n", "line 1, column 1", "not a Kartzmap document"},
+        Hostile{"BadUtf8", "{\"format\": \"\xff\"}", "line 1, column 13", "not a Kartzmap document"},
+        Hostile{"Array", "[]", "/", "no JSON object"},
+        Hostile{"OtherFormat", R"({"format": "GeoJSON", "version": 2})", "/format", "not a Kartzmap document"},
+        Hostile{"NoVersion", R"({"format": "Kartzmap document"})", "/version", "missing"},
+        Hostile{"NewerVersion", R"({"format": "Kartzmap document", "version": 3})", "/version", "newer"},
+        Hostile{"LayersNotArray", Document(R"("x")"), "/layers", "expected an array of layers, found string"},
+        Hostile{"TitleNotText", Document(R"([{"title": 5}])"), "/layers/0/title", "expected a string"},
+        Hostile{"UnknownMember", Document(R"([{"titel": "x"}])"), "/layers/0/titel", "unknown member"},
+        Hostile{"BadSegment",
+                Document(R"([{"art": [{"type": "path", "segments": [[1, 2], [1, "2"]]}]}])"),
+                "/layers/0/art/0/segments/1/1", "expected a number"},
+        Hostile{"ShortSegment", Document(R"([{"art": [{"type": "path", "segments": [[1]]}]}])"),
+                "/layers/0/art/0/segments/0", "expected a segment"},
+        Hostile{"FloatOverflow", Document(R"([{"art": [{"type": "path", "segments": [[1e39, 2]]}]}])"),
+                "/layers/0/art/0/segments/0/0", "out of range"},
+        Hostile{"NumberOverflow", Document(R"([{"art": [{"type": "path", "segments": [[1e999, 2]]}]}])"), "",
+                "not a Kartzmap document"},
+        Hostile{"IntegerOverflow",
+                Document(R"([{"group": {"dictionary": {"n": {"integer": 4294967296}}}}])"),
+                "/layers/0/group/dictionary/n/integer", "out of range"},
+        Hostile{"UnknownArtType", Document(R"([{"art": [{"type": "mesh"}]}])"), "/layers/0/art/0/type",
+                "unknown art type"},
+        Hostile{"GroupInCompound", Document(R"([{"art": [{"type": "compound", "members": [{"type": "group"}]}]}])"),
+                "/layers/0/art/0/members/0/type", "only paths"},
+        Hostile{"NoSuchCurrentLayer", Document("[{}]", R"(, "currentLayer": 5)"), "/currentLayer", "no layer"},
+        Hostile{"BadColour", Document(R"([{"art": [{"type": "path", "style": {"fillColor": {"hsv": [1, 2, 3]}}}]}])"),
+                "/layers/0/art/0/style/fillColor", "expected a colour"},
+        Hostile{"BadCap", Document(R"([{"art": [{"type": "path", "style": {"cap": "square"}}]}])"),
+                "/layers/0/art/0/style/cap", "unknown value \"square\""},
+        Hostile{"LongDash", Document(R"([{"art": [{"type": "path", "style": {"dash": [1,1,1,1,1,1,1]}}]}])"),
+                "/layers/0/art/0/style/dash", "at most 6"},
+        Hostile{"HugePath", Document(R"([{"art": [{"type": "path", "segments": )" + Segments(32001) + "}]}]"),
+                "/layers/0/art/0/segments", "at most 32000"},
+        Hostile{"DeepGroups", Document("[{\"art\": [" + Nested(R"({"type": "group", "art": [)", "", "]}", 300) + "]}]"),
+                "/art/0/art/0", "nested deeper than 256"},
+        Hostile{"DeepValues",
+                Document("[{\"group\": {\"dictionary\": {\"a\": " + Nested(R"({"array": [)", "", "]}", 300) + "}}}]"),
+                "/layers/0/group/dictionary/a/array/0", "nested deeper than 256"},
+        Hostile{"DeepJson", Document(Nested("[", "", "]", 100000)), "/layers/0", "expected an object"},
+        Hostile{"BadHex", Document(R"([{"art": [{"type": "symbol", "name": {"hex": "4g"}}]}])"),
+                "/layers/0/art/0/name/hex", "not a hex digit"},
+        Hostile{"BadOldSegment",
+                R"({"format": "Kartzmap document", "version": 1, "layers": [{"art": [{"type": "path", "segments": [[1, 2]]}]}]})",
+                "/layers/0/art/0/segments/0", "expected a segment"}),
+    [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
+
+TEST(DocumentFile, MissingFileAndFolderAreErrorsNamingThem) {
+  ScratchFolder folder;
+  sim::Host host;
+  EXPECT_THROW(
+      try { sim::LoadDocumentFile(host, folder.Path("none.kzmap")); } catch (const sim::DocumentFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("none.kzmap: cannot open"), std::string::npos) << e.what();
+        throw;
+      },
+      sim::DocumentFileError);
+  EXPECT_THROW(sim::LoadDocumentFile(host, folder.Path("")), sim::DocumentFileError);
+}
+
+// A document the file cannot hold fails before the old file is touched, and
+// no temporary file is left behind.
+TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
+  ScratchFolder folder;
+  const std::string path = folder.Write("map.kzmap", "old contents");
+  sim::Host host;
+  sim::Document& document = host.NewDocument();
+  sim::Layer& layer = host.AddLayer("L");
+  layer.group->dictionary = std::make_shared<sim::Dictionary>();
+  layer.group->dictionary->entries["\xff"] = sim::Value{1};
+  EXPECT_THROW(sim::SaveDocumentFile(document, path), sim::DocumentFileError);
+  EXPECT_EQ(ScratchFolder::Read(path), "old contents");
+  EXPECT_EQ(folder.FileCount(), 1u);
+
+  EXPECT_THROW(sim::SaveDocumentFile(document, folder.Path("no/such/folder.kzmap")), sim::DocumentFileError);
+}
+
+}  // namespace
