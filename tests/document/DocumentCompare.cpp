@@ -131,7 +131,9 @@ void ExpectSameArt(const Art& a, const Art& b, const std::string& where) {
     ASSERT_EQ(s.fillAssigned, t.fillAssigned) << where;
     if (s.fillAssigned) ExpectSameColor(s.fill, t.fill, where + " text fill");
     ASSERT_EQ(s.justificationAssigned, t.justificationAssigned) << where;
-    if (s.justificationAssigned) EXPECT_EQ(s.justification, t.justification) << where;
+    if (s.justificationAssigned) {
+      EXPECT_EQ(s.justification, t.justification) << where;
+    }
   }
   if (a.type == kSymbolArt) {
     EXPECT_EQ(a.symbolName, b.symbolName) << where;
