@@ -1,0 +1,426 @@
+// kzmap info: what a map document holds — artboard, layers with their art
+// and attribute fields, the data frame and the coordinate markers — read
+// through the system's own data frame, marker and attribute readers in the
+// headless host. --json prints the same as one JSON object for scripts.
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Command.h"
+#include "app/ToolHost.h"
+#include "attributes/CKzShapeAttr.h"
+#include "attributes/FieldValues.h"
+#include "geodesy/CoordRef.h"
+#include "georef/CoordMarkers.h"
+#include "georef/DataFrame.h"
+#include "host/AIPathStyleSuite.h"
+#include "host/SuitePointers.h"
+#include "sim/DocumentFile.h"
+#include "sim/JsonWriter.h"
+
+namespace {
+
+using sim::Art;
+using sim::Layer;
+
+struct Options {
+  std::string map;
+  bool json = false;
+};
+
+// Numbers as they read back exactly.
+template <typename T>
+std::string Shortest(T value) {
+  char text[40];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string PointText(float x, float y) { return "[" + Shortest(x) + ", " + Shortest(y) + "]"; }
+
+// The reference as kzmap convert writes it, e.g. "jgd2000:xy9".
+std::string RefText(const DataFrameParams& frame) {
+  std::string text = frame.datum == kDatumTokyo ? "tokyo:" : "jgd2000:";
+  if (frame.kind == kKindPlane) return text + "xy" + std::to_string(frame.system);
+  if (frame.kind == kKindUtm) return text + "utm" + std::to_string(frame.zone);
+  return text + "bl";
+}
+
+std::optional<DataFrameParams> DataFrame() {
+  DataFrameParams params;
+  if (!ReadDataFrame(params)) return std::nullopt;
+  return params;
+}
+
+std::optional<MarkerSet> Markers() {
+  MarkerSet set;
+  MarkerTexts texts;
+  if (!ReadMarkerSet(set, texts)) return std::nullopt;
+  return set;
+}
+
+// The attribute row of an object, or the field list of a layer's group.
+std::vector<ShapeField> Fields(Art& art) {
+  CKzShapeAttr row;
+  row.Load(sim::Host::Handle(art));
+  std::vector<ShapeField> fields;
+  for (int32_t i = 0; i < row.Count(); ++i) {
+    ShapeField field;
+    if (row.Get(i, field)) fields.push_back(field);
+  }
+  return fields;
+}
+
+std::vector<Art*> Contents(const Art& container) {
+  std::vector<Art*> result;
+  for (Art* child : container.children)
+    if (!child->disposed && !child->ownerLayer) result.push_back(child);
+  return result;
+}
+
+std::vector<Layer*> Sublayers(const Layer& layer) {
+  std::vector<Layer*> result;
+  for (Art* child : layer.group->children)
+    if (!child->disposed && child->ownerLayer) result.push_back(child->ownerLayer);
+  return result;
+}
+
+// The path style the host reports (a compound path's is its topmost path's).
+AIPathStyle StyleOf(Art& art) {
+  AIPathStyle style;
+  sAIPathStyle->GetPathStyle(sim::Host::Handle(art), &style);
+  return style;
+}
+
+const char* TypeName(AIArtType type) {
+  switch (type) {
+    case kPathArt: return "path";
+    case kCompoundPathArt: return "compound";
+    case kGroupArt: return "group";
+    case kTextFrameArt: return "text";
+    case kSymbolArt: return "symbol";
+    default: return "other";
+  }
+}
+
+// --- JSON ---------------------------------------------------------------------
+
+class JsonReport {
+ public:
+  explicit JsonReport(sim::JsonWriter& out) : out(out) {}
+
+  void Write(const sim::Document& document) {
+    out.BeginObject();
+    out.Key("artboard");
+    Numbers({document.bounds.left, document.bounds.top, document.bounds.right, document.bounds.bottom});
+    out.Key("layers");
+    out.BeginArray();
+    for (Layer* layer : document.layers) WriteLayer(*layer);
+    out.EndArray();
+    out.Key("dataFrame");
+    WriteDataFrame(DataFrame());
+    out.Key("markers");
+    WriteMarkers(Markers());
+    out.EndObject();
+    out.Flush();
+  }
+
+ private:
+  void Numbers(std::initializer_list<float> values) {
+    out.BeginArray(true);
+    for (float value : values) out.Number(value);
+    out.EndArray();
+  }
+
+  void WriteColor(const AIColor& color) {
+    out.BeginObject(true);
+    switch (color.kind) {
+      case kGrayColor:
+        out.Member("gray", color.c.g.gray);
+        break;
+      case kFourColor:
+        out.Key("cmyk");
+        Numbers({color.c.f.cyan, color.c.f.magenta, color.c.f.yellow, color.c.f.black});
+        break;
+      case kThreeColor:
+        out.Key("rgb");
+        Numbers({color.c.rgb.red, color.c.rgb.green, color.c.rgb.blue});
+        break;
+      default:
+        out.Member("kind", color.kind);
+    }
+    out.EndObject();
+  }
+
+  void WritePaint(const char* key, bool painted, const AIColor& color) {
+    out.Key(key);
+    if (painted && color.kind != kNoneColor) {
+      WriteColor(color);
+    } else {
+      out.Null();
+    }
+  }
+
+  void WriteFields(const std::vector<ShapeField>& fields) {
+    out.BeginArray();
+    for (const ShapeField& field : fields) {
+      out.BeginObject(true);
+      out.Member("name", field.name.as_UTF8());
+      out.Member("type", ShapeFieldTypeName(field.type).as_UTF8());
+      out.Member("digits", field.totalDigits);
+      out.Member("decimals", field.decimals);
+      out.EndObject();
+    }
+    out.EndArray();
+  }
+
+  void WriteLayer(Layer& layer) {
+    out.BeginObject();
+    out.Member("title", sim::Host::Title(layer));
+    out.Key("visible");
+    out.Bool(layer.visible);
+    out.Key("locked");
+    out.Bool(!layer.editable);
+    out.Key("fields");
+    WriteFields(Fields(*layer.group));
+    out.Key("art");
+    WriteArtList(Contents(*layer.group));
+    out.Key("layers");
+    out.BeginArray();
+    for (Layer* sublayer : Sublayers(layer)) WriteLayer(*sublayer);
+    out.EndArray();
+    out.EndObject();
+  }
+
+  void WriteArtList(const std::vector<Art*>& list) {
+    out.BeginArray();
+    for (Art* art : list) WriteArt(*art);
+    out.EndArray();
+  }
+
+  void WriteArt(Art& art) {
+    out.BeginObject();
+    out.Member("type", TypeName(art.type));
+    switch (art.type) {
+      case kPathArt:
+      case kCompoundPathArt: {
+        const AIPathStyle style = StyleOf(art);
+        if (art.type == kPathArt) {
+          out.Key("closed");
+          out.Bool(art.closed);
+        }
+        WritePaint("fill", style.fillPaint, style.fill.color);
+        WritePaint("stroke", style.strokePaint, style.stroke.color);
+        if (style.strokePaint) out.Member("strokeWidth", style.stroke.width);
+        if (art.type == kPathArt) {
+          out.Key("points");
+          out.BeginArray(true);
+          for (const AIPathSegment& segment : art.segments) {
+            out.BeginArray(true);
+            out.Number(segment.p.h);
+            out.Number(segment.p.v);
+            out.EndArray();
+          }
+          out.EndArray();
+        } else {
+          out.Key("members");
+          WriteArtList(Contents(art));
+        }
+        break;
+      }
+      case kTextFrameArt:
+        out.Member("contents", sim::Host::Text(art));
+        out.Key("position");
+        Numbers({art.text.anchor.h, art.text.anchor.v});
+        WritePaint("fill", art.text.fillAssigned, art.text.fill);
+        break;
+      case kSymbolArt:
+        out.Member("name", art.symbolName);
+        out.Key("bounds");
+        Numbers({art.symbolBounds.left, art.symbolBounds.top, art.symbolBounds.right, art.symbolBounds.bottom});
+        break;
+      case kGroupArt:
+        out.Key("art");
+        WriteArtList(Contents(art));
+        break;
+      default:
+        out.Member("artType", art.type);
+    }
+    out.Key("attributes");
+    out.BeginObject();
+    std::vector<std::string> seen;
+    for (const ShapeField& field : Fields(art)) {
+      const std::string name = field.name.as_UTF8();
+      if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // the first of a name counts
+      seen.push_back(name);
+      out.Member(name, field.value.as_UTF8());
+    }
+    out.EndObject();
+    out.EndObject();
+  }
+
+  void WriteDataFrame(const std::optional<DataFrameParams>& frame) {
+    if (!frame) return out.Null();
+    out.BeginObject();
+    out.Member("ref", RefText(*frame));
+    out.Member("originX", frame->originX);
+    out.Member("originY", frame->originY);
+    out.Member("scale", frame->scale);
+    out.Member("rotation", frame->rotation);
+    out.Key("anchor");
+    Numbers({frame->anchorX, frame->anchorY});
+    out.EndObject();
+  }
+
+  void WriteMarkers(const std::optional<MarkerSet>& set) {
+    if (!set) return out.Null();
+    out.BeginObject();
+    out.Member("kind", set->kind == MarkerSet::kFourPoint ? "four" : "three");
+    out.Key("points");
+    out.BeginArray();
+    for (int i = 0; i < set->Count(); ++i) {
+      out.BeginObject(true);
+      out.Key("artboard");
+      Numbers({set->anchors[i].x, set->anchors[i].y});
+      out.Key("map");
+      out.BeginArray(true);
+      out.Number(set->map[i].x);
+      out.Number(set->map[i].y);
+      out.EndArray();
+      out.EndObject();
+    }
+    out.EndArray();
+    out.EndObject();
+  }
+
+  sim::JsonWriter& out;
+};
+
+// --- Text -------------------------------------------------------------------------
+
+std::string Plural(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Objects of the layer (not of its sublayers) by kind; members of compound
+// paths count with their compound path.
+std::string CountText(const Layer& layer) {
+  std::map<AIArtType, size_t> counts;
+  std::vector<Art*> pending = Contents(*layer.group);
+  while (!pending.empty()) {
+    Art* art = pending.back();
+    pending.pop_back();
+    ++counts[art->type];
+    if (art->type != kCompoundPathArt)
+      for (Art* child : Contents(*art)) pending.push_back(child);
+  }
+  std::string text;
+  const auto add = [&](AIArtType type, const char* one, const char* many) {
+    if (!counts[type]) return;
+    text += (text.empty() ? "" : ", ") + Plural(counts[type], one, many);
+    counts.erase(type);
+  };
+  add(kPathArt, "path", "paths");
+  add(kCompoundPathArt, "compound path", "compound paths");
+  add(kGroupArt, "group", "groups");
+  add(kTextFrameArt, "text", "texts");
+  add(kSymbolArt, "symbol", "symbols");
+  size_t other = 0;
+  for (const auto& [type, count] : counts) other += count;
+  if (other) text += (text.empty() ? "" : ", ") + Plural(other, "other object", "other objects");
+  return text.empty() ? "empty" : text;
+}
+
+std::string FieldText(const ShapeField& field) {
+  std::string text = field.name.as_UTF8() + " " + ShapeFieldTypeName(field.type).as_UTF8() + "(" +
+                     std::to_string(field.totalDigits);
+  if (field.type == kShapeFieldReal) text += "." + std::to_string(field.decimals);
+  return text + ")";
+}
+
+void PrintLayer(Layer& layer, int depth) {
+  const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+  std::string flags;
+  if (!layer.visible) flags += "hidden";
+  if (!layer.editable) flags += flags.empty() ? "locked" : ", locked";
+  std::printf("%slayer \"%s\"%s: %s\n", indent.c_str(), sim::Host::Title(layer).c_str(),
+              flags.empty() ? "" : (" (" + flags + ")").c_str(), CountText(layer).c_str());
+  const std::vector<ShapeField> fields = Fields(*layer.group);
+  if (!fields.empty()) {
+    std::string list;
+    for (const ShapeField& field : fields) list += (list.empty() ? "" : ", ") + FieldText(field);
+    std::printf("%s  fields: %s\n", indent.c_str(), list.c_str());
+  }
+  for (Layer* sublayer : Sublayers(layer)) PrintLayer(*sublayer, depth + 1);
+}
+
+void PrintText(const std::string& path, const sim::Document& document) {
+  const AIRealRect& b = document.bounds;
+  std::printf("%s\n", path.c_str());
+  std::printf("artboard: [%s, %s, %s, %s], %s × %s pt\n", Shortest(b.left).c_str(), Shortest(b.top).c_str(),
+              Shortest(b.right).c_str(), Shortest(b.bottom).c_str(), Shortest(b.right - b.left).c_str(),
+              Shortest(b.top - b.bottom).c_str());
+  for (Layer* layer : document.layers) PrintLayer(*layer, 0);
+  if (const auto frame = DataFrame()) {
+    std::printf("data frame: %s, origin X %s Y %s (easting, northing), scale 1:%s, rotation %s°, anchor %s\n",
+                RefText(*frame).c_str(), Shortest(frame->originX).c_str(), Shortest(frame->originY).c_str(),
+                Shortest(frame->scale).c_str(), Shortest(frame->rotation).c_str(),
+                PointText(frame->anchorX, frame->anchorY).c_str());
+  } else {
+    std::printf("data frame: none\n");
+  }
+  int kind = 0;
+  if (const auto set = Markers()) {
+    std::printf("coordinate markers: %s-point\n", set->kind == MarkerSet::kFourPoint ? "four" : "three");
+    for (int i = 0; i < set->Count(); ++i)
+      std::printf("  artboard %s  map [%s, %s]\n", PointText(set->anchors[i].x, set->anchors[i].y).c_str(),
+                  Shortest(set->map[i].x).c_str(), Shortest(set->map[i].y).c_str());
+  } else if (FindMarkerSet(kind)) {
+    std::printf("coordinate markers: %s-point layers, not readable\n", kind == MarkerSet::kFourPoint ? "four" : "three");
+  } else {
+    std::printf("coordinate markers: none\n");
+  }
+}
+
+void WriteStdout(void*, const char* data, size_t size) { std::fwrite(data, 1, size, stdout); }
+
+int Run(const Options& options) {
+  kzmap::ToolHost tool;
+  try {
+    const sim::Document& document = sim::LoadDocumentFile(tool.Host(), options.map);
+    if (options.json) {
+      sim::JsonWriter out(WriteStdout, nullptr);
+      JsonReport(out).Write(document);
+    } else {
+      PrintText(options.map, document);
+    }
+  } catch (const sim::DocumentFileError& error) {
+    std::fprintf(stderr, "kzmap info: %s\n", error.what());
+    return 1;
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+kzmap::CommandRun Define(CLI::App& app) {
+  auto options = std::make_shared<Options>();
+  app.add_option("MAP", options->map, "the map document")->required();
+  app.add_flag("--json", options->json,
+               "print one JSON object: artboard, layers (title, visible, locked, fields, art, layers), "
+               "dataFrame, markers (map points as [easting, northing])");
+  return [options] { return Run(*options); };
+}
+
+const kzmap::CommandRegistration registration({
+    "info",
+    "MAP [--json]",
+    "summarise a map: artboard, layers, fields, data frame, markers",
+    Define,
+});
+
+}  // namespace

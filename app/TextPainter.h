@@ -1,0 +1,34 @@
+// Point texts drawn with pango in a Japanese font: the anchor is the
+// baseline of the first line, the justification decides which end (or the
+// middle) of the line sits on it, and the size is the text's font size.
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+
+#include "sim/Document.h"
+
+namespace kzmap {
+
+// The font every text is set in; fontconfig substitutes another Japanese
+// font when it is missing.
+inline constexpr const char* kTextFontFamily = "IPAGothic";
+
+class TextPainter {
+ public:
+  TextPainter();
+  ~TextPainter();
+  TextPainter(const TextPainter&) = delete;
+  TextPainter& operator=(const TextPainter&) = delete;
+
+  // Draws the text with the current source at (x, y), the anchor in cairo's
+  // user space (y down).
+  void Draw(cairo_t* cr, const sim::TextData& text, double x, double y);
+
+ private:
+  struct Font;
+  std::unique_ptr<Font> font;
+};
+
+}  // namespace kzmap
