@@ -32,4 +32,49 @@ constexpr int32_t kVersion = 1062;
 constexpr int32_t kWebSite = 1063;
 }  // namespace about
 
+
+// Export settings dialog.
+namespace export_settings {
+constexpr int32_t kTarget = 1116;
+constexpr int32_t kOneFilePerLayer = 1127;
+constexpr int32_t kPoint = 1117;
+constexpr int32_t kPolyline = 1118;
+constexpr int32_t kPolygon = 1093;
+constexpr int32_t kEncoding = 1119;
+constexpr int32_t kDelimiterLabel = 1129;
+constexpr int32_t kTab = 1085;
+constexpr int32_t kComma = 1086;
+constexpr int32_t kUnfilledPaths = 1125;
+constexpr int32_t kFilledPaths = 1094;
+constexpr int32_t kGroups = 1122;
+constexpr int32_t kTexts = 1096;
+constexpr int32_t kSymbols = 1095;
+constexpr int32_t kElementByElement = 1124;
+constexpr int32_t kAddTextField = 1121;
+constexpr int32_t kAddLayerField = 1120;
+constexpr int32_t kExpandBezier = 1097;
+constexpr int32_t kAccuracyLabel = 1128;
+constexpr int32_t kAccuracy = 1099;
+constexpr int32_t kAccuracyValue = 1126;
+constexpr int32_t kRough = 1136;
+constexpr int32_t kPrecise = 1137;
+constexpr int32_t kUseDataFrame = 1100;
+constexpr int32_t kUseMarkers = 1101;
+constexpr int32_t kDataFrameDescription = 1135;
+constexpr int32_t kMarkerJgd = 1102;
+constexpr int32_t kMarkerTokyo = 1103;
+constexpr int32_t kMarkerLatLong = 1104;
+constexpr int32_t kMarkerPlane = 1105;
+constexpr int32_t kMarkerPlaneSystem = 1106;
+constexpr int32_t kNoConversion = 1107;
+constexpr int32_t kConvert = 1108;
+constexpr int32_t kOutputJgd = 1109;
+constexpr int32_t kOutputTokyo = 1110;
+constexpr int32_t kOutputLatLong = 1111;
+constexpr int32_t kOutputPlane = 1112;
+constexpr int32_t kOutputUtm = 1087;
+constexpr int32_t kOutputPlaneSystem = 1113;
+constexpr int32_t kOutputUtmZone = 1075;
+}  // namespace export_settings
+
 }  // namespace dialog_ids
