@@ -1,0 +1,95 @@
+#include "ExportTestHost.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "attributes/CKzShapeAttr.h"
+#include "georef/DataFrame.h"
+#include "resources/DialogIds.h"
+
+namespace kztest {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+CommandResult RunCommand(const std::string& command) {
+  static int counter = 0;
+  const auto base = std::filesystem::temp_directory_path() /
+                    ("kzexport-run-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+  const std::string out = base.string() + ".out", err = base.string() + ".err";
+  const int raw = std::system(("timeout 120 sh -c " + Quote(command) + " >" + out + " 2>" + err).c_str());
+  CommandResult result;
+  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+  result.out = ReadFile(out);
+  result.err = ReadFile(err);
+  std::filesystem::remove(out);
+  std::filesystem::remove(err);
+  return result;
+}
+
+ExportTest::ExportTest() : host(environment.Host()), dialogs(host.Dialogs()) {
+  document = &host.NewDocument();
+  plugin = host.Plugins().AddPlugin("/proc/self/exe");
+  std::string pattern = (std::filesystem::temp_directory_path() / "kzexport-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
+  scratch = pattern;
+}
+
+ExportTest::~ExportTest() {
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch, ignored);
+}
+
+void ExportTest::AddFrame(const DataFrameParams& params) { ASSERT_EQ(WriteDataFrame(params), kNoErr); }
+
+void ExportTest::AddPlaneFrame(double originX, double originY, int32_t system, int32_t datum) {
+  DataFrameParams frame;
+  frame.datum = datum;
+  frame.kind = 3;
+  frame.system = system;
+  frame.originX = originX;
+  frame.originY = originY;
+  frame.scale = 3600;
+  AddFrame(frame);
+}
+
+void ExportTest::SetAttributes(sim::Art& art, const std::vector<ShapeField>& fields) {
+  CKzShapeAttr record;
+  record.Load(H(art));
+  ASSERT_EQ(record.ReplaceAll(fields), kNoErr);
+}
+
+void ExportTest::SetLayerFields(sim::Layer& layer, const std::vector<ShapeField>& fields) {
+  std::vector<ShapeField> definitions;
+  for (ShapeField field : fields) {
+    field.value = "";
+    definitions.push_back(field);
+  }
+  SetAttributes(*layer.group, definitions);
+}
+
+void ExportTest::AnswerExport(std::vector<sim::DialogAction> actions, std::optional<std::string> path) {
+  actions.push_back(sim::DialogAction::OK());
+  dialogs.Expect(dialog_ids::kExportSettings, std::move(actions));
+  host.User().fileDialogAnswers.push_back(std::move(path));
+}
+
+std::vector<std::string> ExportTest::AlertTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& alert : host.User().alerts) texts.push_back(alert.text);
+  return texts;
+}
+
+}  // namespace kztest

@@ -1,0 +1,67 @@
+// A headless host with one open document for the export tests: building
+// georeferenced documents with attributed art, answering the export dialog
+// and the file dialog as the user, scratch folders and outside tools.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "export/ExportSettings.h"
+#include "formats/ShapeField.h"
+#include "georef/DataFrameParams.h"
+#include "sim/DialogPlatform.h"
+#include "sim/Host.h"
+#include "support/HostEnvironment.h"
+
+namespace kztest {
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+// Runs a shell command line and collects both outputs.
+CommandResult RunCommand(const std::string& command);
+std::string Quote(const std::string& text);
+std::string ReadFile(const std::filesystem::path& path);
+
+class ExportTest : public ::testing::Test {
+ protected:
+  ExportTest();
+  ~ExportTest() override;
+
+  static AIArtHandle H(sim::Art& art) { return sim::Host::Handle(art); }
+  static AILayerHandle H(sim::Layer& layer) { return sim::Host::Handle(layer); }
+
+  // A data frame of plane rectangular system 9 on JGD2000 at 1:3600 with its
+  // anchor at the artboard origin: one point is 1.27 m, x east and y north.
+  void AddPlaneFrame(double originX = 0, double originY = 0, int32_t system = 9, int32_t datum = 2);
+  void AddFrame(const DataFrameParams& params);
+  // The object's attribute row and its layer's field list get the fields.
+  void SetAttributes(sim::Art& art, const std::vector<ShapeField>& fields);
+  void SetLayerFields(sim::Layer& layer, const std::vector<ShapeField>& fields);
+
+  // The next export dialog gets these actions and then OK; the file or
+  // folder dialog that follows answers `path` (nothing: cancels).
+  void AnswerExport(std::vector<sim::DialogAction> actions, std::optional<std::string> path);
+  std::vector<std::string> AlertTexts() const;
+
+  std::filesystem::path Scratch(const std::string& name) const { return scratch / name; }
+
+  HostEnvironment environment;
+  sim::Host& host;
+  sim::DialogPlatform& dialogs;
+  sim::Document* document = nullptr;
+  SPPluginRef plugin = nullptr;  // this test program, whose module holds the dialogs
+  std::filesystem::path scratch;
+};
+
+inline ShapeField Field(const char* name, int32_t type, int32_t digits, int32_t decimals = 0, const char* value = "") {
+  return ShapeField{name, type, digits, decimals, value};
+}
+
+}  // namespace kztest
