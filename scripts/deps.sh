@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   proj-bin libproj-dev
   shapelib libshp-dev
-  gdal-bin
+  gdal-bin python3 python3-gdal
   nlohmann-json3-dev
   libcli11-dev
   libcairo2-dev libpango1.0-dev fonts-ipafont-gothic librsvg2-bin

@@ -1,6 +1,8 @@
 #include "export/CShapeFileExporter.h"
 
 #include "export/EsriProjection.h"
+#include <cstdio>
+
 #include "formats/CKzTextFileWriter.h"
 
 
@@ -34,10 +36,8 @@ ai::UnicodeString CShapeFileExporter::DefaultFileName() const { return DocumentF
 
 ai::UnicodeString CShapeFileExporter::LayerFileName(AILayerHandle layer) { return UniqueLayerFileName(layer, "shp"); }
 
-std::string CShapeFileExporter::Encode(const ai::UnicodeString& text) {
+void CShapeFileExporter::CheckEncoding(const ai::UnicodeString& text) {
   if (!CKzTextFileWriter::CanEncode(text, settings.encoding)) CountUnencodable(1);
-  return text.getInStdString(settings.encoding == kEncodingUtf8 ? kAIUTF8CharacterEncoding
-                                                                : kAIShiftJISCharacterEncoding);
 }
 
 bool CShapeFileExporter::OpenOutput(const ai::FilePath& path) {
@@ -46,7 +46,7 @@ bool CShapeFileExporter::OpenOutput(const ai::FilePath& path) {
   const int32_t encoding = settings.encoding == kEncodingUtf8 ? kEncodingUtf8 : kEncodingShiftJis;
   writer->Begin(ShapeTypeOf(settings.dataType), encoding);
   for (const ShapeField& field : ExportFields()) {
-    Encode(field.name);
+    CheckEncoding(field.name);
     if (!writer->AddField(field)) return false;
   }
   return writer->Create(path);
@@ -59,12 +59,22 @@ bool CShapeFileExporter::SetRow(const CKzShapeAttr& attributes, const ai::Unicod
   for (int32_t i = 0; i < attributes.Count(); ++i) {
     ShapeField field;
     if (!attributes.Get(i, field)) continue;
-    if (field.type == kShapeFieldString) Encode(field.value);
+    if (field.type == kShapeFieldString) CheckEncoding(field.value);
     record.push_back(std::move(field));
   }
-  if (!writer->SetValues(record)) return false;
-  if (layerName != nullptr && LayerFieldIndex() >= 0) writer->SetString(kLayerFieldName, Encode(*layerName));
-  if (text != nullptr && TextFieldIndex() >= 0) writer->SetString(kTextFieldName, Encode(*text));
+  // Fields that are not in the layers' field lists have no column; that
+  // costs nothing else of the row.
+  writer->SetValues(record);
+  // The extra columns by position, so that an attribute field of the same
+  // name can never take their place.
+  if (layerName != nullptr && LayerFieldIndex() >= 0) {
+    CheckEncoding(*layerName);
+    writer->SetValue(LayerFieldIndex(), *layerName);
+  }
+  if (text != nullptr && TextFieldIndex() >= 0) {
+    CheckEncoding(*text);
+    writer->SetValue(TextFieldIndex(), *text);
+  }
   return true;
 }
 
@@ -88,6 +98,7 @@ bool CShapeFileExporter::WritePolygon(const std::vector<PointPart>& parts, const
 
 // The .prj beside the .shp, written as the other files are: complete or not at all.
 bool CShapeFileExporter::WriteProjection() {
+  // Beside the .shp the writer made, whatever extension the chosen name had.
   const ai::FilePath prj = outputPath.SetFileExtension("prj");
   const std::string text = EsriProjectionText(settings.output);
   if (text.empty()) return false;
@@ -95,12 +106,31 @@ bool CShapeFileExporter::WriteProjection() {
   return file.Open(prj, kEncodingUtf8) && file.WriteBytes(text) && file.Commit();
 }
 
+void CShapeFileExporter::NoteValueCounts() {
+  const std::string file = outputPath.SetFileExtension("shp").GetFileName().as_UTF8();
+  int64_t cut = 0;
+  for (int32_t column = 0; column < writer->GetColumnCount(); ++column) cut += writer->GetCutCount(column);
+  char text[200];
+  if (const int32_t overflow = writer->GetOverflowCount(); overflow > 0) {
+    std::snprintf(text, sizeof text, ": 桁数に収まらない数値が %d 個あり、「*」で書き出しました", overflow);
+    NoteProblem(file + text);
+  }
+  if (cut > 0) {
+    std::snprintf(text, sizeof text, ": フィールドの長さを超える文字列が %lld 個あり、切り詰めました",
+                  static_cast<long long>(cut));
+    NoteProblem(file + text);
+  }
+}
+
 bool CShapeFileExporter::CloseOutput() {
   if (!writer) return false;
+  NoteValueCounts();
   const bool finished = writer->Finish();
   writer.reset();
   if (!finished) return false;
-  if (!WriteProjection()) NoteProblem(outputPath.GetFileName().as_UTF8() + ": 座標系ファイル(.prj)を書き出せませんでした");
+  if (!WriteProjection())
+    NoteProblem(outputPath.SetFileExtension("shp").GetFileName().as_UTF8() +
+                ": 座標系ファイル(.prj)を書き出せませんでした");
   return true;
 }
 

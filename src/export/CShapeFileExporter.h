@@ -34,7 +34,10 @@ class CShapeFileExporter : public CExporterBase {
  private:
   // The row of the next record; false when the writer refuses it.
   bool SetRow(const CKzShapeAttr& attributes, const ai::UnicodeString* layerName, const ai::UnicodeString* text);
-  std::string Encode(const ai::UnicodeString& text);
+  // Counts a text that the file's encoding cannot hold.
+  void CheckEncoding(const ai::UnicodeString& text);
+  // Numbers written as overflow marks and texts cut, told once per file.
+  void NoteValueCounts();
   bool WriteProjection();
 
   std::unique_ptr<CShapeFileWriter> writer;

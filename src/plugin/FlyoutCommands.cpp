@@ -4,6 +4,8 @@
 #include <array>
 #include <iterator>
 
+#include "export/CGeoTextFileExporter.h"
+#include "export/CShapeFileExporter.h"
 #include "georef/CoordMarkers.h"
 #include "host/AIDocumentSuite.h"
 #include "host/AIError.h"
@@ -43,6 +45,12 @@ const ItemInfo kItems[] = {
     {{11, "以前の形式の属性データをアップグレード"}, ItemKind::Document, kUpgradeFailed},
 };
 
+template <typename Exporter>
+AIErr RunExport(SPPluginRef plugin) {
+  Exporter exporter(plugin);
+  return exporter.Run();
+}
+
 AIErr RunFourPointMarkers(SPPluginRef) { return CreateFourPointMarkerLayers(); }
 AIErr RunThreePointMarkers(SPPluginRef) { return CreateThreePointMarkerLayers(); }
 
@@ -53,6 +61,8 @@ struct FlyoutCommand {
 
 // One entry per command that exists; an item without one does nothing.
 const FlyoutCommand kCommands[] = {
+    {5, RunExport<CShapeFileExporter>},
+    {6, RunExport<CGeoTextFileExporter>},
     {8, RunFourPointMarkers},
     {9, RunThreePointMarkers},
 };

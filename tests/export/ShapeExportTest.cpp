@@ -1,0 +1,240 @@
+// Shapefile exports end to end, read back by GDAL: geometry, values in both
+// encodings, the coordinate system of the .prj, file names, failures.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <regex>
+
+#include "ExportTestHost.h"
+#include "export/CShapeFileExporter.h"
+#include "export/EsriProjection.h"
+#include "formats/CShapeFileReader.h"
+#include "resources/DialogIds.h"
+
+namespace {
+
+using kztest::ExportTest;
+using kztest::Field;
+using kztest::Quote;
+using kztest::ReadFile;
+using kztest::RunCommand;
+using sim::DialogAction;
+namespace ids = dialog_ids::export_settings;
+
+class ShapeExportTest : public ExportTest {
+ protected:
+  ShapeExportTest() : roads(host.AddLayer("道路")) {}
+
+  AIErr Export(std::vector<DialogAction> actions, const std::string& name) {
+    AnswerExport(std::move(actions), Scratch(name).string());
+    CShapeFileExporter exporter(plugin);
+    return exporter.Run();
+  }
+  // Everything ogrinfo says of the file, failing on anything it warns about.
+  std::string OgrInfo(const std::string& name, const std::string& options = "-al") {
+    const auto info = RunCommand("ogrinfo -ro " + options + " " + Quote(Scratch(name).string()));
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.err, "");
+    return info.out;
+  }
+
+  sim::Layer& roads;
+};
+
+// The geometry lines of ogrinfo's report, in order, each with its numbers
+// rounded to micrometres (GDAL prints 1000.0000000000001 as "1000.0").
+std::vector<std::string> Geometries(const std::string& info) {
+  std::vector<std::string> lines;
+  const std::regex geometry(R"(^\s+((POINT|LINESTRING|POLYGON|MULTI\w+) .*)$)");
+  const std::regex number(R"(-?[0-9]+(\.[0-9]+)?)");
+  std::smatch match;
+  std::istringstream in(info);
+  for (std::string line; std::getline(in, line);) {
+    if (!std::regex_match(line, match, geometry)) continue;
+    std::string text = match[1], rounded;
+    auto end = std::sregex_iterator();
+    size_t last = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != end; ++it) {
+      rounded += text.substr(last, static_cast<size_t>(it->position()) - last);
+      char digits[64];
+      std::snprintf(digits, sizeof digits, "%.6g", std::round(std::stod(it->str()) * 1e6) / 1e6);
+      rounded += digits;
+      last = static_cast<size_t>(it->position() + it->length());
+    }
+    lines.push_back(rounded + text.substr(last));
+  }
+  return lines;
+}
+
+TEST_F(ShapeExportTest, PolygonsWithHolesAndIslandsReadByGdal) {
+  AddPlaneFrame(1000, 2000);  // 1.27 m a point
+  SetLayerFields(roads, {Field("名前", 0, 20), Field("幅", 2, 8, 2)});
+  sim::Art& lake = host.AddCompoundPath(*roads.group);
+  host.AddPath(lake, {{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true);
+  host.AddPath(lake, {{20, 20}, {20, 40}, {40, 40}, {40, 20}}, true);
+  host.AddPath(lake, {{200, 0}, {300, 0}, {300, 100}}, true);
+  SetAttributes(lake, {Field("名前", 0, 20, 0, "湖と島"), Field("幅", 2, 8, 2, "12.50")});
+  sim::Art& square = host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true);
+  square.style.fillPaint = true;
+  SetAttributes(square, {Field("名前", 0, 20, 0, "四角")});
+
+  for (int encoding : {0, 1}) {
+    ASSERT_EQ(Export({DialogAction::Click(ids::kPolygon), DialogAction::Choose(ids::kEncoding, encoding),
+                      DialogAction::Check(ids::kExpandBezier, false), DialogAction::Check(ids::kAddLayerField, true)},
+                     "lake.shp"),
+              kNoErr);
+    EXPECT_EQ(ReadFile(Scratch("lake.cpg")), encoding == 0 ? "CP932" : "UTF-8");
+    const std::string info = OgrInfo("lake.shp");
+    EXPECT_NE(info.find("Geometry: Polygon"), std::string::npos);
+    EXPECT_NE(info.find("名前 (String) = 湖と島"), std::string::npos) << info;
+    EXPECT_NE(info.find("幅 (Real) = 12.50"), std::string::npos) << info;
+    EXPECT_NE(info.find("AI_LAYER (String) = 道路"), std::string::npos) << info;
+    EXPECT_NE(info.find("名前 (String) = 四角"), std::string::npos) << info;
+    // (x, y) = (1000 + 1.27 h, 2000 + 1.27 v); outer rings clockwise, the hole counter-clockwise.
+    EXPECT_EQ(Geometries(info),
+              (std::vector<std::string>{
+                  "MULTIPOLYGON (((1000 2000,1000 2127,1127 2127,1127 2000,1000 2000),"
+                  "(1025.4 2025.4,1050.8 2025.4,1050.8 2050.8,1025.4 2050.8,1025.4 2025.4)),"
+                  "((1254 2000,1381 2127,1381 2000,1254 2000)))",
+                  "POLYGON ((1000 2000,1000 2012.7,1012.7 2012.7,1012.7 2000,1000 2000))"}));
+  }
+}
+
+TEST_F(ShapeExportTest, PolylinesAndPointsWithTheirLayerNames) {
+  AddPlaneFrame(1000, 2000);
+  sim::Art& line = host.AddCompoundPath(*roads.group);
+  host.AddPath(line, {{0, 0}, {10, 0}}, false);
+  host.AddPath(line, {{0, 10}, {10, 20}, {20, 10}}, false);
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kAddLayerField, true)}, "l.shp"),
+            kNoErr);
+  EXPECT_EQ(Geometries(OgrInfo("l.shp")),
+            std::vector<std::string>{"MULTILINESTRING ((1000 2000,1012.7 2000),(1000 2012.7,1012.7 2025.4,1025.4 2012.7))"});
+  // Shift-JIS is the layer title's bytes in code page 932.
+  const std::string dbf = ReadFile(Scratch("l.dbf"));
+  EXPECT_NE(dbf.find("\x93\xb9\x98\x48"), std::string::npos);  // 道路
+
+  host.AddSymbol(*roads.group, {10, 40, 30, 20});
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPoint), DialogAction::Check(ids::kSymbols, true)}, "p.shp"), kNoErr);
+  EXPECT_EQ(Geometries(OgrInfo("p.shp")),
+            (std::vector<std::string>{"POINT (1012.7 2012.7)", "POINT (1025.4 2038.1)"}));  // the line's box centre too
+}
+
+TEST_F(ShapeExportTest, ProjectionFileNamesTheSystem) {
+  // Every system the dialog offers, as GDAL identifies its .prj.
+  struct Case {
+    CoordRef ref;
+    int epsg;
+  };
+  std::vector<Case> cases{{{2, 1, 0, 0}, 4612}, {{1, 1, 0, 0}, 4301}};
+  for (int system = 1; system <= 19; ++system) {
+    cases.push_back({{2, 3, system, 0}, 2442 + system});
+    cases.push_back({{1, 3, system, 0}, 30160 + system});
+  }
+  for (int zone = 51; zone <= 55; ++zone) {
+    cases.push_back({{2, 2, 0, zone}, 3046 + zone});
+    cases.push_back({{1, 2, 0, zone}, 3041 + zone});
+  }
+  // GDAL's own identification (what gdalsrsinfo -e does), in one process.
+  std::string files;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const std::string text = EsriProjectionText(cases[i].ref);
+    ASSERT_FALSE(text.empty()) << cases[i].epsg;
+    std::ofstream(Scratch(std::to_string(i) + ".prj")) << text;
+    files += " " + Quote(Scratch(std::to_string(i) + ".prj").string());
+  }
+  const char* script =
+      "import sys\n"
+      "from osgeo import osr\n"
+      "for name in sys.argv[1:]:\n"
+      "  s = osr.SpatialReference()\n"
+      "  s.ImportFromESRI([open(name).read()])\n"
+      "  m = [x for x in s.FindMatches() if x[1] == 100]\n"
+      "  print('EPSG:' + m[0][0].GetAuthorityCode(None) if len(m) == 1 else 'no single match')\n";
+  const auto identified = RunCommand("/usr/bin/python3 -c " + Quote(script) + files);
+  ASSERT_EQ(identified.status, 0) << identified.err;
+  std::string expected;
+  for (const Case& c : cases) expected += "EPSG:" + std::to_string(c.epsg) + "\n";
+  EXPECT_EQ(identified.out, expected);
+
+  // A UTM zone without an EPSG code still describes the zone.
+  std::ofstream(Scratch("z56.prj")) << EsriProjectionText({2, 2, 0, 56});
+  const auto proj4 = RunCommand("gdalsrsinfo -o proj4 " + Quote(Scratch("z56.prj").string()));
+  EXPECT_NE(proj4.out.find("+proj=utm +zone=56 +ellps=GRS80"), std::string::npos) << proj4.out;
+
+  // And the exported file carries it.
+  AddPlaneFrame(1000, 2000, 9, 2);
+  host.AddSymbol(*roads.group, {0, 1, 1, 0});
+  ASSERT_EQ(Export({}, "p.shp"), kNoErr);
+  const auto srs = RunCommand("gdalsrsinfo -e " + Quote(Scratch("p.prj").string()) + " | grep ^EPSG");
+  EXPECT_EQ(srs.out, "EPSG:2451\n");
+}
+
+TEST_F(ShapeExportTest, FileNames) {
+  AddPlaneFrame();
+  host.AddSymbol(*roads.group, {0, 1, 1, 0});
+  host.AddSymbol(*host.AddLayer("河川").group, {0, 1, 1, 0});
+  host.AddSymbol(*host.AddLayer("道路").group, {0, 1, 1, 0});
+  host.AddSymbol(*host.AddLayer("..").group, {0, 1, 1, 0});
+  ASSERT_EQ(Export({DialogAction::Choose(ids::kTarget, 2), DialogAction::Check(ids::kOneFilePerLayer, true)}, "."),
+            kNoErr);
+  for (const char* stem : {"道路", "河川", "道路_2", "_"}) {
+    for (const char* extension : {".shp", ".shx", ".dbf", ".cpg", ".prj"})
+      EXPECT_TRUE(std::filesystem::exists(Scratch(std::string(stem) + extension))) << stem << extension;
+  }
+  EXPECT_EQ(host.User().fileDialogs.back().kind, sim::FileDialogRecord::Kind::Folder);
+
+  ASSERT_EQ(Export({}, "a.shp"), kNoErr);
+  EXPECT_EQ(host.User().fileDialogs.back().defaultName, "Export.shp");
+  document->filePath = (scratch / "Map.ai").string();
+  ASSERT_EQ(Export({}, "a.shp"), kNoErr);
+  EXPECT_EQ(host.User().fileDialogs.back().defaultName, "Map.shp");
+  EXPECT_EQ(host.User().fileDialogs.back().initial, scratch.string());  // where the last export went
+  constexpr char16_t kFilter[] = u"Shapefiles(*.shp)\0*.shp\0";
+  EXPECT_EQ(host.User().fileDialogs.back().filter, std::u16string(kFilter, std::size(kFilter)));
+}
+
+TEST_F(ShapeExportTest, FailuresLeaveEarlierFilesAlone) {
+  AddPlaneFrame();
+  host.AddSymbol(*roads.group, {0, 1, 1, 0});
+  host.AddSymbol(*roads.group, {0, 2, 2, 0});
+  ASSERT_EQ(Export({}, "p.shp"), kNoErr);
+  const std::string before = ReadFile(Scratch("p.shp"));
+
+  host.User().progress.cancelAt = 1;
+  host.AddSymbol(*roads.group, {0, 3, 3, 0});
+  EXPECT_EQ(Export({}, "p.shp"), kCanceledErr);
+  EXPECT_EQ(ReadFile(Scratch("p.shp")), before);
+  for (const auto& entry : std::filesystem::directory_iterator(scratch))
+    EXPECT_EQ(entry.path().stem().string(), "p") << entry.path();
+
+  host.User().progress.cancelAt.reset();
+  host.User().progress.Reset();
+  EXPECT_EQ(Export({}, "missing/p.shp"), kNoErr);
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"出力ファイルを開けません\n" + Scratch("missing/p.shp").string()});
+}
+
+TEST_F(ShapeExportTest, LongFlattenedPathsKeepEveryPoint) {
+  AddPlaneFrame();
+  // 16000 curved segments of length 10: 6 pieces each at accuracy 5.
+  std::vector<AIPathSegment> segments;
+  for (int i = 0; i <= 16000; ++i) {
+    const float x = 10.0f * static_cast<float>(i);
+    segments.push_back(AIPathSegment{{x, 0}, {x - 10.0f / 3, 0}, {x + 10.0f / 3, 0}, true});
+  }
+  host.AddCurvedPath(*roads.group, segments, false);
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kExpandBezier, true)}, "long.shp"),
+            kNoErr);
+  CShapeFileReader reader;
+  ASSERT_TRUE(reader.Open(Scratch("long.shp").string()));
+  ShapeRecordHeader header;
+  ShapePolyRecord record;
+  ASSERT_TRUE(reader.ReadRecordHeader(header));
+  ASSERT_TRUE(reader.ReadPoly(record));
+  ASSERT_EQ(record.parts.size(), 1u);
+  EXPECT_EQ(record.parts[0].size(), 1u + 16000u * 6u);
+}
+
+}  // namespace
