@@ -1,0 +1,44 @@
+#include "formats/DelimitedFields.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char16_t kQuote = u'"';
+
+// Reads the quoted field that starts at line[at] (the opening quote) into
+// field; returns the position just after the closing quote (or the end).
+size_t ReadQuoted(std::u16string_view line, size_t at, std::u16string& field) {
+  size_t i = at + 1;
+  while (i < line.size()) {
+    const char16_t c = line[i];
+    if (c != kQuote) {
+      field.push_back(c);
+      ++i;
+      continue;
+    }
+    if (i + 1 < line.size() && line[i + 1] == kQuote) {
+      field.push_back(kQuote);
+      i += 2;
+      continue;
+    }
+    return i + 1;
+  }
+  return i;
+}
+
+}  // namespace
+
+std::vector<std::u16string> SplitDelimitedFields(std::u16string_view line, char16_t delimiter) {
+  std::vector<std::u16string> fields;
+  size_t i = 0;
+  for (;;) {
+    std::u16string field;
+    if (i < line.size() && line[i] == kQuote) i = ReadQuoted(line, i, field);
+    const size_t end = std::min(line.find(delimiter, i), line.size());
+    field.append(line.substr(i, end - i));
+    fields.push_back(std::move(field));
+    if (end == line.size()) return fields;
+    i = end + 1;
+  }
+}
