@@ -10,5 +10,5 @@ for f in "$dir"/fuzz/*Fuzz; do
   mkdir -p "$work"
   cp -n fuzz/corpus/"$name"/* "$work"/ 2>/dev/null || true
   echo "== $name for ${seconds}s"
-  "$f" -max_total_time="$seconds" -max_len=65536 "$work"
+  "$f" -max_total_time="$seconds" -max_len=65536 -timeout=10 "$work"
 done
