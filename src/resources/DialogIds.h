@@ -26,6 +26,14 @@ constexpr int32_t kDecimals = 1004;
 constexpr int32_t kDelete = 1005;
 }  // namespace field
 
+// Coordinate text file field settings.
+namespace text_fields {
+constexpr int32_t kTab = 1085;
+constexpr int32_t kComma = 1086;
+constexpr int32_t kHeader = 1076;
+constexpr int32_t kColumns = 1083;
+}  // namespace text_fields
+
 // About dialog.
 namespace about {
 constexpr int32_t kVersion = 1062;
