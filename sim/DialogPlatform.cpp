@@ -23,6 +23,7 @@ struct DialogPlatform::Control {
   std::vector<std::pair<std::u16string, int32_t>> columns;
   std::vector<std::vector<std::u16string>> rows;
   std::vector<std::vector<CellColours>> colours;
+  std::optional<CellColours> paintColours;
   std::set<int32_t> selectedRows;
   int32_t trackMinimum = 0, trackMaximum = 100, trackTickFrequency = 1, trackPosition = 0;
 };
@@ -89,11 +90,16 @@ ControlState StateOf(const DialogPlatform::Control& control) {
     state.rows.push_back(std::move(cells));
   }
   state.colours = control.colours;
+  state.paintColours = control.paintColours;
   state.selectedRows = control.selectedRows;
   state.trackMinimum = control.trackMinimum;
   state.trackMaximum = control.trackMaximum;
   state.trackTickFrequency = control.trackTickFrequency;
   state.trackPosition = control.trackPosition;
+  state.x = control.info.x;
+  state.y = control.info.y;
+  state.width = control.info.width;
+  state.height = control.info.height;
   return state;
 }
 
@@ -293,6 +299,13 @@ DialogState DialogPlatform::Snapshot(AIWindowRef handle) const {
   return state;
 }
 
+PlatformDialogProc DialogPlatform::EventProc(AIWindowRef handle) const {
+  for (const auto& window : windows) {
+    if (Handle(window.get()) == handle) return window->proc;
+  }
+  return nullptr;
+}
+
 int32_t DialogPlatform::Send(Window& window, PlatformDialogEvent& event) {
   if (window.proc == nullptr) return 0;
   return window.proc(Handle(&window), &event, window.userData);
@@ -302,9 +315,25 @@ void DialogPlatform::Command(Window& window, int32_t id, int32_t code) {
   Send(window, PlatformDialogEvent{kDialogEventCommand, id, code, 0, 0, 0, 0});
 }
 
+// Static controls ask their window for colours before they paint.
+void DialogPlatform::PaintStatics(Window& window) {
+  for (size_t i = 0; i < window.controls.size(); ++i) {
+    if (window.controls[i].info.kind != DialogControlKind::Static || !window.controls[i].visible) continue;
+    const int32_t id = window.controls[i].info.id;
+    PlatformDialogEvent event{kDialogEventControlColour, id, 0, 0, 0, 0x000000, 0xFFFFFF};
+    const bool coloured = Send(window, event) != 0;
+    // The procedure may have changed the window's controls meanwhile.
+    if (i < window.controls.size() && window.controls[i].info.id == id) {
+      window.controls[i].paintColours =
+          coloured ? std::optional<CellColours>(CellColours{event.textColour, event.backColour}) : std::nullopt;
+    }
+  }
+}
+
 // Custom drawing as a list view does it: ask at the paint stage, then per
 // row and per cell only when the answer before asked for it.
 void DialogPlatform::Paint(Window& window) {
+  PaintStatics(window);
   for (auto& control : window.controls) {
     if (control.info.kind != DialogControlKind::ListView || !control.visible) continue;
     const int32_t id = control.info.id;

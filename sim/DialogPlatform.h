@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -50,8 +51,11 @@ struct ControlState {
   std::vector<ListViewColumn> columns;
   std::vector<std::vector<std::string>> rows;
   std::vector<std::vector<CellColours>> colours;  // as last painted
+  // A static control painted in colours its window chose, as last painted.
+  std::optional<CellColours> paintColours;
   std::set<int32_t> selectedRows;
   int32_t trackMinimum = 0, trackMaximum = 100, trackTickFrequency = 1, trackPosition = 0;
+  int32_t x = 0, y = 0, width = 0, height = 0;  // where it sits in its window
 
   bool AllTextSelected() const;
   std::string SelectedItem() const;
@@ -141,6 +145,8 @@ class DialogPlatform {
   AIWindowRef CreateNativeWindow(const std::string& caption);
   void DestroyNativeWindow(AIWindowRef window);
   DialogState Snapshot(AIWindowRef window) const;
+  // The procedure that receives the window's events now, or null.
+  PlatformDialogProc EventProc(AIWindowRef window) const;
   // Problems of the action, empty when done.
   std::string Act(AIWindowRef window, const DialogAction& action);
 
@@ -158,6 +164,7 @@ class DialogPlatform {
  private:
   std::string Apply(Window& window, const DialogAction& action);
   void Paint(Window& window);
+  void PaintStatics(Window& window);
   int32_t Send(Window& window, PlatformDialogEvent& event);
   int32_t Send(Window& window, PlatformDialogEvent&& event) { return Send(window, event); }
   void Command(Window& window, int32_t id, int32_t code);

@@ -1,12 +1,22 @@
 #include "attributes/AttributePanel.h"
 
+#include <algorithm>
+
+#include "attributes/FieldDialog.h"
+#include "attributes/LayerWalk.h"
+#include "host/AIError.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPanelFlyoutMenuSuite.h"
+#include "host/AIUserSuite.h"
 #include "host/AppContextScope.h"
 #include "host/SuitePointers.h"
 #include "host/UnicodeString.h"
+#include "resources/DialogIds.h"
 
 namespace {
+
+namespace ids = dialog_ids::panel;
+using namespace attribute_texts;
 
 constexpr const char* kPanelId = "Kartzmap";
 constexpr const char* kPanelTitle = "Kartzmap4.5";
@@ -19,6 +29,28 @@ constexpr AISize kPreferredSize{230, 400};
 // The user interface area and the colour kinds read into colours 0 to 3.
 constexpr int32_t kThemeArea = 1;
 constexpr int32_t kThemeColorKinds[] = {0, 1, 4, 3};
+
+constexpr const char* kMixedValues = "(複数の属性値)";
+constexpr const char* kNoDocument = "新規ドキュメントを開いた状態で実行してください";
+constexpr const char* kCommandFailed = "属性の処理でエラーが発生しました";
+constexpr size_t kMaxShownCharacters = 254;
+
+// The panel's controls, in pixels, as first laid out.
+constexpr uint32_t G = kDialogStyleGroup;
+const DialogControlTemplate kCaption{ids::kCaption, DialogControlKind::Static, "選択範囲の属性:", 0, 4, 0, 100, 20};
+const DialogControlTemplate kList{ids::kList, DialogControlKind::ListView, "", G, 0, 25, 230, 180};
+constexpr int32_t kButtonIds[] = {ids::kAnnotate, ids::kSearch, ids::kDefine, ids::kNewField};
+constexpr const char* kButtonTexts[] = {"注記...", "検索...", "定義...", "新規..."};
+constexpr int32_t kButtonX[] = {2, 52, 102, 152};
+constexpr int32_t kButtonY = 210;
+constexpr int32_t kButtonWidth = 48, kButtonHeight = 22;
+// The list starts below the caption; the buttons sit this far above the bottom edge.
+constexpr int32_t kListTop = 20;
+constexpr int32_t kListBottomMargin = 50;
+constexpr int32_t kButtonBottomMargin = 25;
+
+constexpr int32_t kNameColumnWidth = 100;
+constexpr int32_t kValueColumnWidth = 150;
 
 // Host callbacks must not let anything unwind into the host.
 template <typename Action>
@@ -34,6 +66,53 @@ bool DocumentHasLayers() {
   return sAILayer->CountLayers(&count) == kNoErr && count > 0;
 }
 
+void ShowMessage(const char* text) { sAIUser->MessageAlert(ai::UnicodeString(text).Ref()); }
+
+// A theme component 0..1 as a colour byte, truncated.
+uint8_t Component(AIReal value) {
+  const AIReal clamped = std::clamp<AIReal>(value, 0, 1);
+  return static_cast<uint8_t>(clamped * 255);
+}
+
+uint32_t PlatformColour(const AIUIThemeColor& color) {
+  return PlatformRGB(Component(color.red), Component(color.green), Component(color.blue));
+}
+
+// The platform's control services for the length of one callback.
+class PlatformControls {
+ public:
+  explicit PlatformControls(AIWindowRef window) {
+    const void* acquired = nullptr;
+    if (!window || !sSPBasic) return;
+    if (sSPBasic->AcquireSuite(kPlatformDialogSuite, kPlatformDialogSuiteVersion, &acquired) != kNoErr) return;
+    suite = static_cast<const PlatformDialogSuite*>(acquired);
+    controls = DialogControls(suite, window);
+  }
+  ~PlatformControls() {
+    if (suite) sSPBasic->ReleaseSuite(kPlatformDialogSuite, kPlatformDialogSuiteVersion);
+  }
+  PlatformControls(const PlatformControls&) = delete;
+  PlatformControls& operator=(const PlatformControls&) = delete;
+
+  explicit operator bool() const { return suite != nullptr; }
+  const PlatformDialogSuite* operator->() const { return suite; }
+  const DialogControls& Controls() const { return controls; }
+
+ private:
+  const PlatformDialogSuite* suite = nullptr;
+  DialogControls controls;
+};
+
+AIErr CodeOfException() {
+  try {
+    throw;
+  } catch (const ai::Error& error) {
+    return error.Code();
+  } catch (...) {
+    return kCantHappenErr;
+  }
+}
+
 }  // namespace
 
 AttributePanel::AttributePanel(SPPluginRef pluginRef) : pluginRef(pluginRef) {}
@@ -45,6 +124,7 @@ AIErr AttributePanel::Create(const PanelFlyoutItem* items, size_t count, AIPanel
   if (AIErr error = CreateHostPanel()) return error;
   if (AIErr error = RegisterCallbacks(commandProc)) return error;
   if (AIErr error = sAIPanel->SetSizes(panel, kMinimumSize, kPreferredSize, kPreferredSize)) return error;
+  if (AIErr error = BuildControls()) return error;
   if (AIErr error = sAIPanel->SetSizeChangedProc(panel, SizeChanged)) return error;
   if (AIErr error = sAIPanel->SetUserData(panel, this)) return error;
   // Read now so the caption is never painted in the initial black on black.
@@ -80,11 +160,49 @@ AIErr AttributePanel::RegisterCallbacks(AIPanelFlyoutMenuProc commandProc) {
   return sAIPanel->SetFlyoutMenuProc(panel, commandProc);
 }
 
+// The caption, the list and the four buttons inside the panel's own window,
+// whose procedure the panel then stands in front of.
+AIErr AttributePanel::BuildControls() {
+  AIWindowRef panelWindow = nullptr;
+  if (AIErr error = sAIPanel->GetPlatformWindow(panel, &panelWindow)) return error;
+  PlatformControls platform(panelWindow);
+  if (!platform) return kSPSuiteNotFoundError;
+  window = panelWindow;
+  const DialogControls& controls = platform.Controls();
+  if (AIErr error = platform->CreateControl(panelWindow, &kCaption)) return error;
+  if (AIErr error = platform->CreateControl(panelWindow, &kList)) return error;
+  controls.ViewSetStyle(ids::kList, kListViewShowSelectionAlways | kListViewGridLines | kListViewFullRowSelect);
+  controls.ViewInsertColumn(ids::kList, 0, "フィールド名", kNameColumnWidth);
+  controls.ViewInsertColumn(ids::kList, 1, "属性値", kValueColumnWidth);
+  for (size_t i = 0; i < std::size(kButtonIds); ++i) {
+    const DialogControlTemplate button{kButtonIds[i], DialogControlKind::PushButton, kButtonTexts[i], G,
+                                       static_cast<int16_t>(kButtonX[i]), kButtonY, kButtonWidth, kButtonHeight};
+    if (AIErr error = platform->CreateControl(panelWindow, &button)) return error;
+  }
+  if (AIErr error = platform->SetEventProc(window, WindowProc, this, &previousProc, &previousUserData)) return error;
+  subclassed = true;
+  return kNoErr;
+}
+
+void AttributePanel::DestroyControls() {
+  if (window) {
+    PlatformControls platform(window);
+    if (platform && subclassed) platform->SetEventProc(window, previousProc, previousUserData, nullptr, nullptr);
+    if (platform) platform->DestroyControls(window);
+  }
+  subclassed = false;
+  previousProc = nullptr;
+  previousUserData = nullptr;
+  window = nullptr;
+}
+
 void AttributePanel::Destroy() {
+  DestroyControls();
   if (panel) sAIPanel->Destroy(panel);
   panel = nullptr;
   if (flyoutMenu) sAIPanelFlyoutMenu->Destroy(flyoutMenu);
   flyoutMenu = nullptr;
+  table = AttrTable();
 }
 
 bool AttributePanel::IsShown() const {
@@ -94,8 +212,29 @@ bool AttributePanel::IsShown() const {
 
 AIErr AttributePanel::Show(bool show) { return panel ? sAIPanel->Show(panel, show) : kNoErr; }
 
-// The list of the selection's attributes is not part of the panel yet.
-void AttributePanel::Refresh() {}
+// Called within the plug-in's application context: by the dispatcher for
+// notifications, by the panel's own commands after they ran.
+void AttributePanel::Refresh() {
+  if (!IsShown()) return;
+  table.Refresh();
+  FillList();
+}
+
+void AttributePanel::ForgetSelection() { table = AttrTable(); }
+
+void AttributePanel::FillList() {
+  PlatformControls platform(window);
+  if (!platform) return;
+  const DialogControls& controls = platform.Controls();
+  controls.ViewDeleteAllRows(ids::kList);
+  for (int32_t i = 0; i < table.RowCount(); ++i) {
+    const AttrTableRow& row = table.Row(i);
+    const int32_t at = controls.ViewAppendRow(ids::kList, row.field.name);
+    const ai::UnicodeString value = row.mixed ? ai::UnicodeString(kMixedValues)
+                                              : row.field.value.substr(0, kMaxShownCharacters);
+    controls.ViewSetCell(ids::kList, at, 1, value);
+  }
+}
 
 void AttributePanel::UpdateColors() {
   for (size_t i = 0; i < colors.size(); ++i) {
@@ -110,8 +249,171 @@ void AttributePanel::EnableFlyoutItems() {
   for (uint32_t id : kLayerItems) sAIPanelFlyoutMenu->EnableItem(flyoutMenu, id, enable);
 }
 
-// No child controls to place yet.
-void AttributePanel::Resize() {}
+// The list fills the panel between the caption and the buttons; the value
+// column takes the width the name column leaves.
+void AttributePanel::Resize() {
+  PlatformControls platform(window);
+  if (!platform) return;
+  AISize size;
+  if (sAIPanel->GetSize(panel, &size) != kNoErr) return;
+  const auto width = static_cast<int32_t>(size.width);
+  const auto height = static_cast<int32_t>(size.height);
+  platform->MoveControl(window, ids::kList, 0, kListTop, width, height - kListBottomMargin);
+  for (size_t i = 0; i < std::size(kButtonIds); ++i) {
+    platform->MoveControl(window, kButtonIds[i], kButtonX[i], height - kButtonBottomMargin, kButtonWidth,
+                          kButtonHeight);
+  }
+  const int32_t nameWidth = platform.Controls().ViewColumnWidth(ids::kList, 0);
+  platform.Controls().ViewSetColumnWidth(ids::kList, 1, width - nameWidth - 1);
+}
+
+int32_t AttributePanel::WindowProc(AIWindowRef window, PlatformDialogEvent* event, void* userData) {
+  auto* self = static_cast<AttributePanel*>(userData);
+  if (!self || !event) return 0;
+  try {
+    return self->HandleEvent(window, *event);
+  } catch (...) {
+    // Nothing may unwind into the platform.
+    Guarded([self] { self->ReportFailure(CodeOfException()); });
+    return 0;
+  }
+}
+
+int32_t AttributePanel::HandleEvent(AIWindowRef eventWindow, PlatformDialogEvent& event) {
+  switch (event.kind) {
+    case kDialogEventCustomDraw:
+      if (event.controlId == ids::kList) return CustomDraw(event);
+      break;
+    case kDialogEventControlColour:
+      if (event.controlId == ids::kCaption) return CaptionColours(event);
+      break;
+    case kDialogEventDoubleClick:
+      if (event.controlId == ids::kList) {
+        OnDoubleClick(event.row);
+        return 1;
+      }
+      break;
+    case kDialogEventCommand:
+      if (event.code == kCommandClicked && std::find(std::begin(kButtonIds), std::end(kButtonIds),
+                                                     event.controlId) != std::end(kButtonIds)) {
+        OnButton(event.controlId);
+        return 1;
+      }
+      break;
+    default:
+      break;
+  }
+  return previousProc ? previousProc(eventWindow, &event, previousUserData) : 0;
+}
+
+// The name column in white on grey, the values in black on white.
+int32_t AttributePanel::CustomDraw(PlatformDialogEvent& event) const {
+  switch (event.code) {
+    case kDrawStagePrePaint:
+      return kDrawNotifyItem;
+    case kDrawStageItemPrePaint:
+      return kDrawNotifySubItem;
+    case kDrawStageSubItemPrePaint:
+      if (event.column == 0) {
+        event.textColour = PlatformRGB(255, 255, 255);
+        event.backColour = PlatformRGB(96, 96, 96);
+      } else {
+        event.textColour = PlatformRGB(0, 0, 0);
+        event.backColour = PlatformRGB(255, 255, 255);
+      }
+      return kDrawNewColours;
+    default:
+      return kDrawDefault;
+  }
+}
+
+// The caption in the theme's colours: its text in colour 1 on colour 0.
+int32_t AttributePanel::CaptionColours(PlatformDialogEvent& event) const {
+  event.textColour = PlatformColour(colors[1]);
+  event.backColour = PlatformColour(colors[0]);
+  return 1;
+}
+
+int32_t AttributePanel::FirstSelectedRow() const {
+  PlatformControls platform(window);
+  const int32_t row = platform ? platform.Controls().ViewNextSelected(ids::kList, -1) : -1;
+  return row < 0 ? 0 : row;
+}
+
+void AttributePanel::OnDoubleClick(int32_t row) {
+  AppContextScope context(pluginRef);
+  if (!AnyLayerHasSelection()) {
+    ShowMessage(kNothingSelected);
+    return;
+  }
+  if (row < 0) return;
+  bool changed = false;
+  ReportFailure(EditAttributeValue(pluginRef, table, row, &changed));
+  if (changed) Refresh();
+}
+
+void AttributePanel::OnButton(int32_t id) {
+  AppContextScope context(pluginRef);
+  const int32_t row = FirstSelectedRow();
+  switch (id) {
+    case ids::kAnnotate:
+      ReportFailure(AnnotateFromAttribute(pluginRef, table, row, annotationRecord));
+      break;
+    case ids::kSearch:
+      ReportFailure(SearchByAttribute(pluginRef, table, row, searchRecord));
+      break;
+    case ids::kDefine:
+      DefineField(row);
+      break;
+    case ids::kNewField:
+      NewField();
+      break;
+    default:
+      return;
+  }
+  Refresh();
+}
+
+void AttributePanel::NewField() {
+  if (!DocumentHasLayers()) {
+    ShowMessage(kNoDocument);
+    return;
+  }
+  ShapeField field{"(新規属性)", kShapeFieldString, 48, 0, {}};
+  FieldDialogParams params{pluginRef, &field, kFieldDialogNewField, 0};
+  const AIErr result = FieldDialog::Show(params);
+  if (result != kNoErr) {
+    ReportFailure(result);
+    return;
+  }
+  table.AddField(field);
+}
+
+void AttributePanel::DefineField(int32_t row) {
+  if (table.RowCount() == 0) {
+    ShowMessage(kNoFields);
+    return;
+  }
+  if (row < 0 || row >= table.RowCount()) return;
+  ShapeField field = table.Row(row).field;
+  FieldDialogParams params{pluginRef, &field, kFieldDialogEditField, 0};
+  const AIErr result = FieldDialog::Show(params);
+  if (result != kNoErr) {
+    ReportFailure(result);
+    return;
+  }
+  if (params.deleteRequested) {
+    table.DeleteField(row);
+  } else {
+    table.EditField(row, field);
+  }
+}
+
+// A command that failed says so once; a cancelled one says nothing.
+void AttributePanel::ReportFailure(AIErr error) const {
+  if (error == kNoErr || error == kCanceledErr) return;
+  sAIUser->ErrorAlert(ai::UnicodeString(kCommandFailed).Ref());
+}
 
 AttributePanel* AttributePanel::FromPanel(AIPanelRef panel) {
   AIPanelUserData data = nullptr;

@@ -23,6 +23,9 @@ enum PlatformDialogEventKind : int32_t {
   kDialogEventDoubleClick = 3,  // list view double-clicked at (row, column); row -1: no row under it
   kDialogEventCustomDraw = 4,   // list view painting; code is the drawing stage
   kDialogEventScroll = 5,       // track bar moved to position row
+  // A static control is about to be painted: the procedure may set its text
+  // and background colours in the event and answers non-zero to use them.
+  kDialogEventControlColour = 6,
 };
 
 // Command codes.

@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 
+#include "attributes/AttributeCommands.h"
 #include "export/CGeoTextFileExporter.h"
 #include "export/CShapeFileExporter.h"
 #include "georef/CoordMarkers.h"
@@ -53,6 +54,10 @@ AIErr RunExport(SPPluginRef plugin) {
 
 AIErr RunFourPointMarkers(SPPluginRef) { return CreateFourPointMarkerLayers(); }
 AIErr RunThreePointMarkers(SPPluginRef) { return CreateThreePointMarkerLayers(); }
+AIErr RunUpgrade(SPPluginRef) {
+  bool found = false;
+  return UpgradeOldAttributes(&found);
+}
 
 struct FlyoutCommand {
   uint32_t id;
@@ -65,6 +70,7 @@ const FlyoutCommand kCommands[] = {
     {6, RunExport<CGeoTextFileExporter>},
     {8, RunFourPointMarkers},
     {9, RunThreePointMarkers},
+    {11, RunUpgrade},
 };
 
 constexpr auto kMenuItems = [] {

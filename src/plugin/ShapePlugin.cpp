@@ -120,6 +120,11 @@ AIErr ShapePlugin::Dispatch(const char* caller, const char* selector, void* mess
 
 void ShapePlugin::SetGlobal(Plugin* object) {}
 
+AIErr ShapePlugin::BeforeUnload() {
+  if (panel) panel->ForgetSelection();
+  return Plugin::BeforeUnload();
+}
+
 AIErr ShapePlugin::OnNotify(AINotifierMessage* message) {
   if (!panel) return kNoErr;
   for (const NotifierInfo& notifier : kNotifiers) {

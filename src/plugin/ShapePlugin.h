@@ -25,6 +25,8 @@ class ShapePlugin : public Plugin {
   AIErr OnNotify(AINotifierMessage* message) override;
   AIErr OnMenuGo(AIMenuMessage* message) override;
   AIErr OnMenuUpdate(AIMenuMessage* message) override;
+  // The panel lets go of the host's texts it keeps before the suites go.
+  AIErr BeforeUnload() override;
 
   // Null before start-up has built it and after the application shut down.
   AttributePanel* Panel() const { return panel.get(); }

@@ -34,6 +34,43 @@ constexpr int32_t kHeader = 1076;
 constexpr int32_t kColumns = 1083;
 }  // namespace text_fields
 
+// Annotation dialog.
+namespace annotation {
+constexpr int32_t kField = 1075;
+constexpr int32_t kCopyValues = 1076;
+}  // namespace annotation
+
+// Search dialog.
+namespace search {
+constexpr int32_t kField = 1075;
+constexpr int32_t kTextMode = 1087;
+constexpr int32_t kNumberMode = 1090;
+constexpr int32_t kText = 1079;
+constexpr int32_t kUseLower = 1076;
+constexpr int32_t kLower = 1080;
+constexpr int32_t kUseUpper = 1091;
+constexpr int32_t kUpper = 1092;
+}  // namespace search
+
+// Attribute value dialog.
+namespace value {
+constexpr int32_t kValue = 1130;
+constexpr int32_t kName = 1131;
+constexpr int32_t kType = 1132;
+constexpr int32_t kTotalDigits = 1133;
+constexpr int32_t kDecimals = 1134;
+}  // namespace value
+
+// Child controls of the attribute panel's native window.
+namespace panel {
+constexpr int32_t kCaption = 1201;
+constexpr int32_t kList = 1202;
+constexpr int32_t kAnnotate = 1203;
+constexpr int32_t kSearch = 1204;
+constexpr int32_t kDefine = 1205;
+constexpr int32_t kNewField = 1206;
+}  // namespace panel
+
 // About dialog.
 namespace about {
 constexpr int32_t kVersion = 1062;

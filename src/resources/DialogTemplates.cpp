@@ -119,9 +119,11 @@ const DialogControlTemplate kAnnotationControls[] = {
 const DialogControlTemplate kSearchControls[] = {
     {S, K::Static, "フィールド:", 0, 7, 9, 50, 10},
     {1075, K::DropDownList, "", G, 60, 7, 150, 100},
+    // The two mode buttons form one group: the text edit between them does
+    // not start a new one.
     {1087, K::RadioButton, "文字列として検索", G, 7, 27, 100, 10},
-    {1079, K::Edit, "", G, 20, 40, 190, 12},
-    {1090, K::RadioButton, "数値として検索", G, 7, 58, 100, 10},
+    {1079, K::Edit, "", 0, 20, 40, 190, 12},
+    {1090, K::RadioButton, "数値として検索", 0, 7, 58, 100, 10},
     {1080, K::Edit, "", G, 20, 71, 80, 12},
     {1076, K::CheckBox, "以上", G, 105, 72, 40, 10},
     {1092, K::Edit, "", G, 20, 87, 80, 12},

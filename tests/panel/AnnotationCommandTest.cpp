@@ -1,0 +1,129 @@
+// The annotation button: one label per chosen object, at its point or the
+// centre of its bounds, beside the object, with the row copied on request.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "panel/PanelFixture.h"
+#include "sim/TextCodec.h"
+
+namespace {
+
+using kztest::PanelTest;
+using kztest::ReadRow;
+using kztest::RowField;
+using kztest::WriteRow;
+using sim::DialogAction;
+
+struct Label {
+  AIRealPoint anchor;
+  const sim::Art* parent;
+  const sim::Art* art;
+};
+
+class AnnotationTest : public PanelTest {
+ protected:
+  // Every point text of the document by its text; a text placed twice fails.
+  std::map<std::string, Label> Labels() {
+    std::map<std::string, Label> labels;
+    for (sim::Art* art : host.ArtOfLayer(*layer)) {
+      if (art->type != kTextFrameArt) continue;
+      const std::string text = sim::Host::Text(*art);
+      EXPECT_EQ(labels.count(text), 0u) << text << " labelled twice";
+      labels[text] = {art->text.anchor, art->parent, art};
+    }
+    return labels;
+  }
+  void Annotate(bool copy) {
+    SelectionChanged();
+    host.Dialogs().Expect(113, {DialogAction::ChooseText(1075, "NAME"), DialogAction::Check(1076, copy),
+                                DialogAction::OK()});
+    Click(kAnnotate);
+  }
+};
+
+TEST_F(AnnotationTest, WithNothingSelectedSaysSo) {
+  Feature(*layer->group, "NAME", "駅");
+  Click(kAnnotate);
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"オブジェクトが選択されていません"});
+  EXPECT_TRUE(host.Dialogs().Runs().empty());
+}
+
+TEST_F(AnnotationTest, LabelsEachObjectOnceAtItsPointOrBoundsCentre) {
+  const RowField station{"NAME", 0, 20, 0, "駅"};
+  sim::Art& point = host.AddPath(*layer->group, {{50.5f, 60.25f}}, false);
+  WriteRow(point, {station, {"CODE", 1, 4, 0, "7"}});
+  sim::Art& rectangle = host.AddPath(*layer->group, {{0, 0}, {40, 0}, {40, 20}, {0, 20}}, true);
+  WriteRow(rectangle, {{"NAME", 0, 20, 0, "公園"}});
+  // A group with its own row and members with theirs: one label.
+  sim::Art& estate = host.AddGroup(*layer->group);
+  WriteRow(estate, {{"NAME", 0, 20, 0, "団地"}});
+  WriteRow(host.AddPath(estate, {{100, 100}, {120, 100}, {120, 140}}, true), {{"NAME", 0, 20, 0, "A棟"}});
+  WriteRow(host.AddPath(estate, {{200, 100}, {220, 100}, {220, 140}}, true), {{"NAME", 0, 20, 0, "B棟"}});
+  // A compound path with a row; its members carry copies of it.
+  sim::Art& pond = host.AddCompoundPath(*layer->group);
+  WriteRow(pond, {{"NAME", 0, 20, 0, "池"}});
+  WriteRow(host.AddPath(pond, {{300, 300}, {340, 300}, {340, 330}}, true), {{"NAME", 0, 20, 0, "池"}});
+  WriteRow(host.AddPath(pond, {{310, 310}, {320, 310}, {320, 320}}, true), {{"NAME", 0, 20, 0, "池"}});
+  // A plain group without a row: its members are labelled, beside them.
+  sim::Art& plain = host.AddGroup(*layer->group);
+  sim::Art& school = host.AddPath(plain, {{400, 400}, {410, 410}}, false);
+  WriteRow(school, {{"NAME", 0, 20, 0, "学校"}});
+  // No label for an empty value, another field, or art that is not chosen.
+  WriteRow(host.AddPath(*layer->group, {{0, 0}, {5, 5}}, false), {{"NAME", 0, 20, 0, ""}});
+  WriteRow(host.AddPath(*layer->group, {{0, 0}, {5, 5}}, false), {{"OTHER", 0, 20, 0, "x"}});
+  sim::Art& unchosen = host.AddPath(*layer->group, {{0, 0}, {5, 5}}, false);
+  WriteRow(unchosen, {{"NAME", 0, 20, 0, "選ばれない"}});
+  for (sim::Art* art : layer->group->children) {
+    if (art != &unchosen) host.Select(*art);
+  }
+
+  Annotate(true);
+  ASSERT_TRUE(host.Dialogs().RunsOf(113).at(0)->problems.empty());
+  EXPECT_EQ(host.Dialogs().RunsOf(113)[0]->caption, "属性値から注記を作成");
+  const std::map<std::string, Label> labels = Labels();
+  ASSERT_EQ(labels.size(), 5u);
+  const std::pair<const char*, AIRealPoint> where[] = {
+      {"駅", {50.5f, 60.25f}}, {"公園", {20, 10}}, {"団地", {160, 120}}, {"池", {320, 315}}, {"学校", {405, 405}}};
+  for (const auto& [text, at] : where) {
+    ASSERT_EQ(labels.count(text), 1u) << text;
+    EXPECT_FLOAT_EQ(labels.at(text).anchor.h, at.h) << text;
+    EXPECT_FLOAT_EQ(labels.at(text).anchor.v, at.v) << text;
+  }
+  EXPECT_EQ(labels.count("A棟"), 0u);
+  EXPECT_EQ(labels.count("選ばれない"), 0u);
+  EXPECT_EQ(labels.at("学校").parent, &plain);
+  EXPECT_EQ(labels.at("駅").parent, layer->group);
+  // The copy of the row, the selection, and the closed text-creation bracket.
+  EXPECT_EQ(ReadRow(*labels.at("駅").art), (std::vector<RowField>{station, {"CODE", 1, 4, 0, "7"}}));
+  // Only the labels are selected (a group holding one shows as partly selected).
+  size_t selectedTexts = 0;
+  for (sim::Art* art : host.SelectedArt()) {
+    EXPECT_NE(art->type, kPathArt);
+    selectedTexts += art->type == kTextFrameArt;
+  }
+  EXPECT_EQ(selectedTexts, labels.size());
+  EXPECT_EQ(document->textCreationDepth, 0);
+  EXPECT_EQ(document->textCreationCount, 1);
+}
+
+TEST_F(AnnotationTest, WithoutTheCopySwitchTheLabelsCarryNoRow) {
+  host.Select(Feature(*layer->group, "NAME", "駅"));
+  Annotate(false);
+  const auto labels = Labels();
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_FALSE(kztest::HasRow(*labels.begin()->second.art));
+}
+
+TEST_F(AnnotationTest, CancelLeavesTheDocumentAlone) {
+  sim::Art& art = Feature(*layer->group, "NAME", "駅");
+  host.Select(art);
+  SelectionChanged();
+  host.Dialogs().Expect(113, {DialogAction::Cancel()});
+  Click(kAnnotate);
+  EXPECT_TRUE(Labels().empty());
+  EXPECT_TRUE(art.userAttributes & kArtSelected);
+  EXPECT_TRUE(AlertTexts().empty());
+}
+
+}  // namespace
