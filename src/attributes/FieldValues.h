@@ -17,8 +17,9 @@ ai::UnicodeString ShapeFieldTypeName(int32_t type);
 std::string FieldKey(const ShapeField& definition);
 
 // The value text to store for the definition: strings unchanged, integers
-// read, saturated to 32 bits, clamped to the total digits and printed with
-// "%d", reals read and printed with the total digits and decimals and
+// read, saturated to 32 bits, clamped to what the total digits hold (sign
+// included) and printed with "%d", reals read, kept to what the field holds
+// in a Shapefile table, printed with the total digits and decimals and
 // trimmed of spaces; other types unchanged.
 ai::UnicodeString NormaliseValue(const ShapeField& definition, const ai::UnicodeString& text);
 

@@ -6,6 +6,7 @@
 
 #include "formats/ByteOrder.h"
 #include "formats/CKzFile.h"
+#include "formats/CodePageFile.h"
 
 namespace {
 
@@ -54,25 +55,40 @@ bool CShapeFileReader::Open(const std::string& pathText) {
   Close();
   fields.clear();
   recordCount = 0;
+  indexedRecordCount = 0;
+  declaredEncoding = 0;
+  openProblem = OpenProblem::kNone;
   // Streams already open when a companion file fails are closed at once.
-  if (OpenStreams(pathText) && ReadMainHeader() && ReadIndexHeader() && ReadTableHeader() && ReadFieldDescriptors())
+  if (OpenStreams(pathText) && ReadMainHeader() && ReadIndexHeader() && ReadTableHeader() && ReadFieldDescriptors()) {
+    const size_t dot = tablePathText.rfind('.');
+    declaredEncoding = EncodingOfCodePageFile(tablePathText.substr(0, dot) + ".cpg");
+    if (declaredEncoding == 0) declaredEncoding = EncodingOfLanguageDriver(tableHeader.languageDriver);
     return true;
+  }
+  if (openProblem == OpenProblem::kNone) openProblem = OpenProblem::kTableHeader;
   Close();
+  return false;
+}
+
+bool CShapeFileReader::Fail(OpenProblem problem) {
+  openProblem = problem;
   return false;
 }
 
 bool CShapeFileReader::OpenStreams(const std::string& pathText) {
   const size_t dot = pathText.rfind('.');
-  if (dot == std::string::npos) return false;
+  if (dot == std::string::npos) return Fail(OpenProblem::kNoExtension);
   std::string indexPath = pathText;
   std::string tablePath = pathText;
   indexPath.replace(dot, 4, ".shx");
   tablePath.replace(dot, 4, ".dbf");
+  tablePathText = tablePath;
   std::FILE** targets[] = {&mainStream, &indexStream, &tableStream};
   const std::string* paths[] = {&pathText, &indexPath, &tablePath};
+  const OpenProblem missing[] = {OpenProblem::kMainMissing, OpenProblem::kIndexMissing, OpenProblem::kTableMissing};
   for (size_t i = 0; i < 3; ++i) {
     CKzFile file(false);
-    if (!file.Open(*paths[i], "rb")) return false;
+    if (!file.Open(*paths[i], "rb")) return Fail(missing[i]);
     *targets[i] = file.GetStream();
   }
   std::setvbuf(mainStream, nullptr, _IOFBF, kStreamBufferSize);
@@ -83,8 +99,8 @@ bool CShapeFileReader::ReadMainHeader() {
   mainSize = StreamSize(mainStream);
   mainPosition = 0;
   unsigned char header[kHeaderSize];
-  if (mainSize < 0 || !ReadMain(header, sizeof header)) return false;
-  if (kzbytes::BigInt32(header) != kFileCode) return false;
+  if (mainSize < 0 || !ReadMain(header, sizeof header)) return Fail(OpenProblem::kMainHeader);
+  if (kzbytes::BigInt32(header) != kFileCode) return Fail(OpenProblem::kMainHeader);
   shapeType = kzbytes::LittleInt32(header + 32);
   xmin = kzbytes::LittleDouble(header + 36);
   ymin = kzbytes::LittleDouble(header + 44);
@@ -94,16 +110,24 @@ bool CShapeFileReader::ReadMainHeader() {
 }
 
 // The record count is the number of whole entries behind the index header;
-// the stream is then left at the first entry's content length.
+// the stream is then left at the first entry's content length. An index
+// shorter than its header's file length lost entries: reading only those
+// left would drop records without a word, so it is refused.
 bool CShapeFileReader::ReadIndexHeader() {
   const int64_t size = StreamSize(indexStream);
   unsigned char header[kHeaderSize + 4];
-  if (size < 0 || !ReadExactly(indexStream, header, kHeaderSize)) return false;
-  if (kzbytes::BigInt32(header) != kFileCode) return false;
-  recordCount = static_cast<uint32_t>(std::min<int64_t>((size - static_cast<int64_t>(kHeaderSize)) / kIndexEntrySize,
-                                                        std::numeric_limits<uint32_t>::max()));
+  if (size < 0 || !ReadExactly(indexStream, header, kHeaderSize)) return Fail(OpenProblem::kIndexHeader);
+  if (kzbytes::BigInt32(header) != kFileCode) return Fail(OpenProblem::kIndexHeader);
+  const auto entriesIn = [](int64_t bytes) {
+    return static_cast<uint32_t>(std::clamp<int64_t>((bytes - static_cast<int64_t>(kHeaderSize)) /
+                                                         static_cast<int64_t>(kIndexEntrySize),
+                                                     0, std::numeric_limits<uint32_t>::max()));
+  };
+  recordCount = entriesIn(size);
+  indexedRecordCount = entriesIn(2 * static_cast<int64_t>(static_cast<uint32_t>(kzbytes::BigInt32(header + 24))));
+  if (recordCount < indexedRecordCount) return Fail(OpenProblem::kIndexTruncated);
   if (recordCount == 0) return true;
-  return ReadExactly(indexStream, header + kHeaderSize, 4);
+  return ReadExactly(indexStream, header + kHeaderSize, 4) || Fail(OpenProblem::kIndexHeader);
 }
 
 bool CShapeFileReader::ReadTableHeader() {
@@ -123,9 +147,8 @@ bool CShapeFileReader::ReadTableHeader() {
   return true;
 }
 
-// Descriptors run up to the terminator 13; the header length stored in the
-// table is not used to find the rows. A field of length 0 is refused: no
-// dBASE writer makes one, and it marks a damaged table.
+// Descriptors run up to the terminator 13. A field of length 0 holds
+// nothing and reads as empty; the columns around it read as usual.
 bool CShapeFileReader::ReadFieldDescriptors() {
   size_t rowLength = 1;
   for (;;) {
@@ -141,13 +164,28 @@ bool CShapeFileReader::ReadFieldDescriptors() {
     descriptor.type = static_cast<char>(bytes[11]);
     descriptor.length = bytes[16];
     descriptor.decimalCount = bytes[17];
-    if (descriptor.length == 0) return false;
     fieldOffsets.push_back(rowLength);
     rowLength += descriptor.length;
     fields.push_back(descriptor);
   }
-  row.assign(fields.empty() ? 0 : rowLength, ' ');
-  return true;
+  return MoveToFirstRow(rowLength);
+}
+
+// Rows start where the stored header length says, when it lies between the
+// terminator and the end of the table: some writers keep more after the
+// descriptors (a database container's name, reserved space). Rows are as
+// long as the stored record length when that is longer than the fields.
+bool CShapeFileReader::MoveToFirstRow(size_t rowLength) {
+  const long afterTerminator = std::ftell(tableStream);
+  if (afterTerminator < 0) return false;
+  size_t stride = rowLength;
+  if (tableHeader.recordLength > rowLength) stride = tableHeader.recordLength;
+  row.assign(fields.empty() ? 0 : stride, ' ');
+  if (tableHeader.headerLength <= afterTerminator) return true;
+  const int64_t size = StreamSize(tableStream);
+  if (size < 0) return false;
+  const long start = tableHeader.headerLength <= size ? tableHeader.headerLength : afterTerminator;
+  return std::fseek(tableStream, start, SEEK_SET) == 0;
 }
 
 void CShapeFileReader::GetBounds(double& outXmin, double& outXmax, double& outYmin, double& outYmax) const {

@@ -20,6 +20,19 @@
 
 class CShapeFileReader {
  public:
+  // Why the last Open failed, for a message that names the problem.
+  enum class OpenProblem {
+    kNone,
+    kNoExtension,
+    kMainMissing,
+    kIndexMissing,
+    kTableMissing,
+    kMainHeader,
+    kIndexHeader,
+    kIndexTruncated,  // fewer entries than the index header's file length says
+    kTableHeader,
+  };
+
   CShapeFileReader();
   ~CShapeFileReader();
   CShapeFileReader(const CShapeFileReader&) = delete;
@@ -37,6 +50,12 @@ class CShapeFileReader {
   int32_t GetShapeType() const { return shapeType; }
   const DbfTableHeader& GetTableHeader() const { return tableHeader; }
   bool IsAtEnd() const;
+  OpenProblem GetOpenProblem() const { return openProblem; }
+  // For kIndexTruncated: the entries the index header promises.
+  uint32_t GetIndexedRecordCount() const { return indexedRecordCount; }
+  // The encoding code that the .cpg beside the table names (17 Shift-JIS,
+  // 1 UTF-8), or else the table's language driver; 0 when neither says.
+  int32_t GetDeclaredEncoding() const { return declaredEncoding; }
 
   bool ReadRecordHeader(ShapeRecordHeader& header);
   // Bodies: each reads the record's attribute row and moves to the next
@@ -57,6 +76,8 @@ class CShapeFileReader {
   bool ReadIndexHeader();
   bool ReadTableHeader();
   bool ReadFieldDescriptors();
+  bool MoveToFirstRow(size_t rowLength);
+  bool Fail(OpenProblem problem);
   bool ReadMain(void* buffer, size_t size);
   bool ReadIndexWord(int32_t& value);
   bool ReadAttributeRow();
@@ -70,6 +91,10 @@ class CShapeFileReader {
   std::FILE* tableStream = nullptr;
   int32_t shapeType = 0;
   uint32_t recordCount = 0;
+  uint32_t indexedRecordCount = 0;
+  OpenProblem openProblem = OpenProblem::kNone;
+  int32_t declaredEncoding = 0;
+  std::string tablePathText;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   DbfTableHeader tableHeader;
   std::vector<DbfFieldDescriptor> fields;

@@ -1,9 +1,15 @@
 // Normalising values to their field's type, the type names and the field key.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "attributes/FieldValues.h"
+#include "formats/CShapeFileWriter.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -34,9 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
         NormaliseCase{"StringUnchanged", 0, 5, 0, "  長い文字列 ", "  長い文字列 "},
         NormaliseCase{"IntegerClampedToWidth", 1, 3, 0, "12345", "999"},
         NormaliseCase{"IntegerAtWidthKept", 1, 3, 0, "999", "999"},
-        NormaliseCase{"NegativeNotClamped", 1, 3, 0, "-123456", "-123456"},
+        NormaliseCase{"NegativeClampedToWidth", 1, 3, 0, "-123456", "-99"},
+        NormaliseCase{"NegativeAtWidthKept", 1, 3, 0, "-99", "-99"},
+        NormaliseCase{"OneDigitHoldsNoSign", 1, 1, 0, "-5", "0"},
         NormaliseCase{"IntegerSaturatesHigh", 1, 10, 0, "99999999999", "2147483647"},
-        NormaliseCase{"IntegerSaturatesLow", 1, 3, 0, "-99999999999", "-2147483648"},
+        NormaliseCase{"IntegerSaturatesLow", 1, 11, 0, "-99999999999", "-2147483648"},
+        NormaliseCase{"TenDigitsHoldNoLowestNumber", 1, 10, 0, "-2147483648", "-999999999"},
         NormaliseCase{"TenDigitsNeverClamped", 1, 10, 0, "2147483647", "2147483647"},
         NormaliseCase{"NineDigitsClamped", 1, 9, 0, "2147483647", "999999999"},
         NormaliseCase{"IntegerStopsAtJunk", 1, 5, 0, "  42abc", "42"},
@@ -45,7 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
         NormaliseCase{"ZeroWidthClampsPositives", 1, 0, 0, "7", "0"},
         NormaliseCase{"RealRoundedAndTrimmed", 2, 8, 2, "3.14159", "3.14"},
         NormaliseCase{"EmptyRealIsZero", 2, 8, 2, "", "0.00"},
-        NormaliseCase{"RealWiderThanWidth", 2, 4, 2, "12345.678", "12345.68"},
+        NormaliseCase{"RealWiderThanWidthClamped", 2, 4, 2, "12345.678", "9999.00"},
+        NormaliseCase{"NegativeRealClamped", 2, 6, 1, "-1234567.5", "-99999.0"},
+        NormaliseCase{"NegativeRealRounded", 2, 6, 1, "-12345.5", "-12346.0"},
+        NormaliseCase{"RealRoundedToWhatFits", 2, 4, 2, "12.75", "12.80"},
+        NormaliseCase{"RealHeldWithFewerDecimals", 2, 12, 4, "10000000", "10000000.0000"},
+        NormaliseCase{"NotANumberIsZero", 2, 6, 2, "nan", "0.00"},
         NormaliseCase{"NegativeReal", 2, 10, 3, "-0.5", "-0.500"},
         NormaliseCase{"HugeWidthIsBounded", 2, 2000000000, 1, "1.25", "1.2"},
         NormaliseCase{"NegativeDecimalsPrintNone", 2, 6, -3, "2.5", "2"},
@@ -68,6 +82,43 @@ TEST(FieldKeys, KeepLongNamesApart) {
   // Names that agree in their first 300 bytes are still different fields.
   const std::string stem(300, 'n');
   EXPECT_NE(FieldKey(Definition(0, 10, 0, (stem + "a").c_str())), FieldKey(Definition(0, 10, 0, (stem + "b").c_str())));
+}
+
+}  // namespace
+
+namespace {
+
+// The attribute layer keeps only what the Shapefile writer can write: every
+// normalised number goes into its column without the overflow mark.
+TEST(FieldValuesAndWriter, EveryNormalisedNumberIsWritten) {
+  kztest::HostEnvironment host;
+  const char* texts[] = {"-1e12", "-12345.678", "-100", "-1", "-0.5", "0", "0.005", "1.5", "99.99", "999.5",
+                         "12345.678", "318622525.1", "1e15", "inf", "-inf"};
+  std::vector<ShapeField> definitions;
+  for (int digits = 1; digits <= 12; ++digits) definitions.push_back(Definition(kShapeFieldInteger, digits, 0));
+  for (int digits = 1; digits <= 24; ++digits)
+    for (int decimals = 0; decimals <= std::max(0, digits - 2); decimals += 3)
+      definitions.push_back(Definition(kShapeFieldReal, digits, decimals));
+  const auto folder = std::filesystem::temp_directory_path() / ("kz-fieldvalues-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  for (const ShapeField& definition : definitions) {
+    SCOPED_TRACE(std::to_string(definition.type) + " " + std::to_string(definition.totalDigits) + "." +
+                 std::to_string(definition.decimals));
+    CShapeFileWriter writer;
+    writer.Begin(kShapePoint, 1);
+    ASSERT_TRUE(writer.AddField(definition));
+    ASSERT_TRUE(writer.Create(ai::FilePath::FromPlatform((folder / "values.shp").string())));
+    for (const char* text : texts) {
+      ShapeField field = definition;
+      field.value = NormaliseValue(definition, text);
+      writer.SetValues({field});
+      ASSERT_TRUE(writer.WritePoint(0, 0));
+      EXPECT_EQ(writer.GetOverflowCount(), 0) << text << " stored as " << field.value.as_UTF8();
+      if (writer.GetOverflowCount() > 0) break;
+    }
+    EXPECT_TRUE(writer.Finish());
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
