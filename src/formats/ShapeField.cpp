@@ -35,8 +35,12 @@ ai::UnicodeString ValueOfColumn(char letter, std::string_view rawText, AICharact
   switch (letter) {
     case 'C':
     case 'D':
+      return TrimSpaces(ai::UnicodeString(rawText, encoding));
     case 'F':
     case 'N':
+      // Asterisks are how dBASE marks a number that is missing or did not
+      // fit: a null, which a 0 in its place would misrepresent.
+      if (rawText.find_first_not_of(" *") == std::string_view::npos) return ai::UnicodeString();
       return TrimSpaces(ai::UnicodeString(rawText, encoding));
     case 'L': {
       const char first = rawText.empty() ? ' ' : rawText.front();

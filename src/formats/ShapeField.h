@@ -30,7 +30,8 @@ struct ShapeField {
 // The field of one dBASE column for one record: name and value decoded with
 // the table's encoding code, the value trimmed of spaces, and the dBASE type
 // letter turned into a field type (F real, L integer 0/1, N integer or real by
-// its decimals, everything else string).
+// its decimals, everything else string). A number made of asterisks is a
+// null and gives an empty value.
 ShapeField FieldFromDbaseColumn(const DbfFieldDescriptor& descriptor, std::string_view rawText,
                                 int32_t encodingCode);
 

@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ColumnCase{"StringTrimmedBothSides", 'C', 8, 0, "  ab c  ", 17, kShapeFieldString, "ab c"},
         ColumnCase{"StringOnlySpacesIsEmpty", 'C', 4, 0, "    ", 17, kShapeFieldString, ""},
+        ColumnCase{"AsteriskNumberIsNull", 'N', 5, 0, "*****", 17, kShapeFieldInteger, ""},
+        ColumnCase{"AsteriskRealIsNull", 'F', 8, 2, " *******", 17, kShapeFieldReal, ""},
+        ColumnCase{"AsterisksInTextStay", 'C', 5, 0, "*****", 17, kShapeFieldString, "*****"},
         ColumnCase{"StringTabsAreKept", 'C', 4, 0, "\tx\t ", 17, kShapeFieldString, "\tx\t"},
         ColumnCase{"ShiftJisString", 'C', 6, 0, "\x92\x6e\x90\x7d  ", 17, kShapeFieldString, "地図"},
         ColumnCase{"Utf8String", 'C', 8, 0, "\xE6\x9D\xB1\xE4\xBA\xAC  ", 1, kShapeFieldString, "東京"},
