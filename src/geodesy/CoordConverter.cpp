@@ -5,6 +5,22 @@
 #include "geodesy/Angles.h"
 #include "geodesy/GeodesyHost.h"
 
+namespace {
+
+// 400° and 40° are one meridian: every longitude is taken into (-180°, 180°].
+double NormalisedLongitude(double longitude) {
+  double result = std::fmod(longitude, 360.0);
+  if (result > 180) result -= 360;
+  if (result <= -180) result += 360;
+  return result;
+}
+
+bool IsGeographic(double latitude, double longitude) {
+  return latitude >= -90 && latitude <= 90 && std::isfinite(longitude);
+}
+
+}  // namespace
+
 CoordConverter::CoordConverter(SPPluginRef owner) : owner(owner) {}
 
 bool CoordConverter::Configure(int32_t srcDatum, int32_t srcKind, int32_t srcSystem, int32_t srcZone,
@@ -91,8 +107,11 @@ bool CoordConverter::ToGeographic(double northing, double easting, double& latit
     default:
       return false;
   }
+  // An easting or northing far outside the system inverts to a "latitude"
+  // beyond the poles: no point at all, however much it looks like one.
+  if (!IsGeographic(point.latitude, point.longitude)) return false;
   latitude = point.latitude;
-  longitude = point.longitude;
+  longitude = NormalisedLongitude(point.longitude);
   return true;
 }
 
@@ -111,7 +130,8 @@ bool CoordConverter::FromGeographic(double latitude, double longitude, double& x
                                     double* scale) const {
   // A latitude beyond the poles is no point at all; projecting it would give
   // numbers that look like coordinates.
-  if (!(latitude >= -90 && latitude <= 90) || !std::isfinite(longitude)) return false;
+  if (!IsGeographic(latitude, longitude)) return false;
+  longitude = NormalisedLongitude(longitude);
   ProjectedPoint point;
   switch (target.kind) {
     case kKindLatLong:

@@ -32,7 +32,9 @@ class CoordConverter {
 
   // Points are (x = easting or longitude, y = northing or latitude). Each stage
   // returns false, leaving its outputs alone, when the point cannot be
-  // converted: the inverse does not converge, or the point is out of range.
+  // converted: the inverse does not converge, or the point is out of range
+  // (a latitude beyond ±90°, anything not finite). Longitudes come out of
+  // ToGeographic, and go into a projection, taken into (-180°, 180°].
   bool Convert(double x, double y, double& outX, double& outY, double* convergence = nullptr,
                double* scale = nullptr) const;
   // Note the northing-first order of the arguments.

@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kUtmFalseEasting = 500000;
 constexpr int kMaxFootpointIterations = 100;
+constexpr double kPiExact = 3.14159265358979323846;
 
 // Series coefficients of the meridian arc, by power of e² (index 1 = e², 8 = e¹⁶).
 struct Series {
@@ -117,9 +118,13 @@ double TMProjection::MeridianArc(double sinPhi, double cosPhi, double phi) const
   return arcFactor * (coefficientA * phi + b1 * sin2);
 }
 
-void TMProjection::Forward(double latitude, double longitude, ProjectedPoint& out) const {
+bool TMProjection::Forward(double latitude, double longitude, ProjectedPoint& out) const {
   const double phi = latitude * kDegToRad;
-  const double dLambda = longitude * kDegToRad - lambda0;
+  // The difference from the central meridian the short way round: a
+  // longitude and the same plus 360° are one meridian. From 90° on the
+  // projection has no meaning (its series run off to any number).
+  const double dLambda = std::remainder(longitude * kDegToRad - lambda0, 2 * kPiExact);
+  if (!(std::fabs(dLambda) < kPiExact / 2)) return false;
   const double sinPhi = std::sin(phi);
   const double cosPhi = std::cos(phi);
   const double t = sinPhi / cosPhi;
@@ -149,17 +154,15 @@ void TMProjection::Forward(double latitude, double longitude, ProjectedPoint& ou
   out.easting = easting;
   out.convergence = -gamma * kRadToDeg;
   out.scale = m0 * (1 + y2 / 2 + y2 * y2 / 24);
-}
-
-bool TMProjection::ForwardPlane(double latitude, double longitude, ProjectedPoint& out) const {
-  if (!IsSetUp()) return false;
-  Forward(latitude, longitude, out);
   return true;
 }
 
+bool TMProjection::ForwardPlane(double latitude, double longitude, ProjectedPoint& out) const {
+  return IsSetUp() && Forward(latitude, longitude, out);
+}
+
 bool TMProjection::ForwardUtm(double latitude, double longitude, ProjectedPoint& out) const {
-  if (!IsSetUp()) return false;
-  Forward(latitude, longitude, out);
+  if (!IsSetUp() || !Forward(latitude, longitude, out)) return false;
   out.easting += kUtmFalseEasting;
   return true;
 }

@@ -61,7 +61,8 @@ class TMProjection {
   bool SetupEllipsoid(int32_t datum);
   double MeridianArc(double sinPhi, double cosPhi, double phi) const;
   double FootpointSeries(double sinMu, double cosMu) const;
-  void Forward(double latitude, double longitude, ProjectedPoint& out) const;
+  // False when the longitude lies 90° or more from the central meridian.
+  bool Forward(double latitude, double longitude, ProjectedPoint& out) const;
   bool Inverse(double northing, double easting, GeographicPoint& out) const;
   bool Footpoint(double northing, double& phi, double& sinPhi, double& cosPhi) const;
 

@@ -118,7 +118,7 @@ TEST(CoordConverter, FailedPointsAreReported) {
   struct Row {
     double x, y;
   };
-  for (const Row& row : {Row{139, 95}, Row{181, 35}, Row{kNan, 35}, Row{139, kNan}}) {
+  for (const Row& row : {Row{139, 95}, Row{139, -90.5}, Row{kNan, 35}, Row{139, kNan}}) {
     double x = 5, y = 6, convergence = 7, scale = 8, lat = 1, lon = 2;
     EXPECT_FALSE(converter.Convert(row.x, row.y, x, y, &convergence, &scale)) << row.x << " " << row.y;
     EXPECT_FALSE(converter.ShiftDatum(row.y, row.x, lat, lon));
@@ -140,6 +140,83 @@ TEST(CoordConverter, FailedPointsAreReported) {
   EXPECT_FALSE(fromPlane.FromGeographic(-95, 139, x, y));
   EXPECT_EQ(x, 5);
   EXPECT_EQ(lat, 1);
+}
+
+// A target in degrees gets no latitude beyond the poles: an easting or a
+// northing far outside its system inverts to a number that only looks like one.
+TEST(CoordConverter, InverseBeyondThePoleIsNoPoint) {
+  for (const CoordRef& source : {CoordRef{2, 3, 9, 0}, CoordRef{2, 2, 0, 54}, CoordRef{1, 3, 1, 0}}) {
+    SCOPED_TRACE(source.kind);
+    CoordConverter converter;
+    ASSERT_TRUE(converter.Configure(source, CoordRef{source.datum, 1, 0, 0}));
+    double lat = 1, lon = 2;
+    // 10,000 km north of 36°N (or of the equator): further than the pole is.
+    EXPECT_FALSE(converter.ToGeographic(1e7 + (source.kind == 2 ? 6e6 : 0), 0, lat, lon));
+    EXPECT_FALSE(converter.ToGeographic(-1.6e7, 0, lat, lon));
+    EXPECT_EQ(lat, 1);
+    EXPECT_EQ(lon, 2);
+    ASSERT_TRUE(converter.ToGeographic(0, 0, lat, lon));
+    EXPECT_LT(std::fabs(lat), 90);
+  }
+}
+
+// A longitude and the same plus or minus 360° are one meridian; a point a
+// quarter turn or more from the central meridian has no projected position.
+TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 3, 9, 0}));
+  double x = 0, y = 0;
+  ASSERT_TRUE(converter.Convert(139.7, 35.6, x, y));
+  for (double turns : {-2.0, -1.0, 1.0, 3.0}) {
+    double x2 = 0, y2 = 0;
+    ASSERT_TRUE(converter.Convert(139.7 + 360 * turns, 35.6, x2, y2)) << turns;
+    EXPECT_NEAR(x2, x, 1e-6);
+    EXPECT_NEAR(y2, y, 1e-6);
+  }
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(converter.ToGeographic(35.6, 499.7, lat, lon));
+  EXPECT_NEAR(lon, 139.7, 1e-12);
+  ASSERT_TRUE(converter.ToGeographic(35.6, -180, lat, lon));
+  EXPECT_EQ(lon, 180) << "the half-open range ends at 180";
+  x = y = 5;
+  EXPECT_FALSE(converter.Convert(139.8333 + 95, 35, x, y));
+  EXPECT_FALSE(converter.Convert(139.8333 - 100, 35, x, y));
+  EXPECT_EQ(x, 5);
+}
+
+// Equal systems on different datums are no identity: the shift of some
+// hundreds of metres between Tokyo and JGD2000 must be applied. Outside the
+// grid it is the geocentric shift, which PROJ computes from the same three
+// parameters.
+TEST(CoordConverter, SameSystemOnAnotherDatumIsShifted) {
+  const std::string tokyo = " +a=6377397.155 +rf=299.152813 +towgs84=-146.414,507.337,680.507";
+  const std::string jgd = " +a=6378137 +rf=298.257222101 +towgs84=0,0,0";
+  const std::string system9 = "+proj=tmerc +lat_0=36 +lon_0=139.833333333333333 +k=0.9999 +x_0=0 +y_0=0";
+  const std::string zone54 = "+proj=utm +zone=54";
+  struct Case {
+    CoordRef source, target;
+    std::string from, to;
+    double easting, northing;
+  } cases[] = {
+      {{1, 3, 9, 0}, {2, 3, 9, 0}, system9 + tokyo, system9 + jgd, -10000, 20000},
+      {{2, 2, 0, 54}, {1, 2, 0, 54}, zone54 + jgd, zone54 + tokyo, 380000, 3940000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from);
+    CoordConverter converter;
+    converter.UseDatumGrid(DatumGrid{});  // every point takes the geocentric shift
+    ASSERT_TRUE(converter.Configure(c.source, c.target));
+    EXPECT_FALSE(converter.IsIdentity());
+    double x = 0, y = 0;
+    ASSERT_TRUE(converter.Convert(c.easting, c.northing, x, y));
+    const auto proj = geodesytest::RunTool("cs2cs -f %.4f " + c.from + " +to " + c.to,
+                                           std::to_string(c.easting) + " " + std::to_string(c.northing) + "\n");
+    const auto rows = geodesytest::NumbersByLine(proj.out);
+    ASSERT_EQ(rows.size(), 1u) << proj.out << proj.err;
+    EXPECT_GT(std::hypot(rows[0][0] - c.easting, rows[0][1] - c.northing), 300);
+    EXPECT_NEAR(x, rows[0][0], 0.05);
+    EXPECT_NEAR(y, rows[0][1], 0.05);
+  }
 }
 
 TEST(CoordConverter, DatumShiftThroughTheGrid) {

@@ -89,6 +89,17 @@ TEST_F(ToolCommands, ConvertsEachLineAndReportsTheBadOnes) {
     EXPECT_NE(run.err.find(number), std::string::npos) << number << "\n" << run.err;
 }
 
+// Degrees are no exception: a northing beyond the pole is a failed point.
+TEST_F(ToolCommands, DegreesTargetRefusesLatitudesBeyondThePole) {
+  const auto run = RunTool(kTool + " convert --from jgd2000:xy9 --to jgd2000:bl", "0 10000000\n0 0\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "* *");
+  EXPECT_EQ(lines[1], "139.833333333 36.000000000");
+  EXPECT_NE(run.err.find("line 1: the point cannot be converted"), std::string::npos) << run.err;
+}
+
 TEST_F(ToolCommands, VerboseAddsConvergenceAndScale) {
   const auto run = RunTool(kTool + " convert --verbose --from jgd2000:xy9 --to tokyo:utm54 --grid '" + BuildGrid() + "'",
                            "0 0\n20000 -30000\n");
