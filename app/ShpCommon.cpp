@@ -2,7 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
+#include "formats/CShapeFileReader.h"
 
 namespace kzmap {
 
@@ -19,16 +19,38 @@ CLI::Option* AddEncodingOption(CLI::App& app, const std::string& name, int32_t& 
       ->check(CLI::IsMember({"sjis", "utf8"}));
 }
 
-std::string WhyNotOpened(const std::string& shpPath) {
+std::string WhyNotOpened(const CShapeFileReader& reader, const std::string& shpPath) {
+  using Problem = CShapeFileReader::OpenProblem;
   const size_t dot = shpPath.rfind('.');
-  if (dot == std::string::npos) return "the path has no extension";
-  for (const char* extension : {"", ".shx", ".dbf"}) {
+  const auto beside = [&](const char* extension) {
     std::string path = shpPath;
-    if (*extension) path.replace(dot, 4, extension);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return "cannot open " + path;
+    if (dot != std::string::npos) path.replace(dot, 4, extension);
+    return path;
+  };
+  switch (reader.GetOpenProblem()) {
+    case Problem::kNoExtension:
+      return "the path has no extension";
+    case Problem::kMainMissing:
+      return "cannot open " + shpPath;
+    case Problem::kIndexMissing:
+      return "cannot open " + beside(".shx");
+    case Problem::kTableMissing:
+      return "cannot open " + beside(".dbf");
+    case Problem::kIndexTruncated:
+      return "the index " + beside(".shx") + " is cut short: it holds " + std::to_string(reader.GetRecordCount()) +
+             " of its " + std::to_string(reader.GetIndexedRecordCount()) + " records (damaged file)";
+    case Problem::kIndexHeader:
+      return beside(".shx") + " is not a Shapefile index, or its header is damaged";
+    case Problem::kTableHeader:
+      return beside(".dbf") + " is not a dBASE table, or its header is damaged";
+    default:
+      return "not a Shapefile, or its headers are damaged";
   }
-  return "not a Shapefile, or its headers are damaged";
+}
+
+int32_t TableEncoding(const CShapeFileReader& reader, int32_t given) {
+  if (given != 0) return given;
+  return reader.GetDeclaredEncoding() != 0 ? reader.GetDeclaredEncoding() : 17;
 }
 
 }  // namespace kzmap

@@ -1,10 +1,12 @@
-// What the two Shapefile commands share: encoding names and a plain
-// explanation of why a triple did not open.
+// What the two Shapefile commands share: encoding names, the encoding a
+// table declares, and a plain explanation of why a triple did not open.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+class CShapeFileReader;
 
 namespace CLI {
 class App;
@@ -19,7 +21,11 @@ std::optional<int32_t> EncodingCodeOf(const std::string& name);
 // An option NAME taking "sjis" or "utf8" into `code`.
 CLI::Option* AddEncodingOption(CLI::App& app, const std::string& name, int32_t& code, const std::string& what);
 
-// Why CShapeFileReader could not open the triple at shpPath.
-std::string WhyNotOpened(const std::string& shpPath);
+// Why the reader could not open the triple at shpPath, naming the file.
+std::string WhyNotOpened(const CShapeFileReader& reader, const std::string& shpPath);
+
+// The encoding to read the table with: the one given (when not 0), else the
+// one the .cpg or the table declares, else Shift-JIS.
+int32_t TableEncoding(const CShapeFileReader& reader, int32_t given);
 
 }  // namespace kzmap

@@ -68,9 +68,10 @@ class Dumper {
         std::printf("part %zu\n", part.size());
         for (const ShapePoint& point : part) std::printf("point %.9f %.9f\n", point.x, point.y);
       }
-    } else {
-      return reader.SkipRecord();
+    } else if (!reader.SkipRecord()) {
+      return false;
     }
+    // Every record has its row, also those without a geometry printed here.
     PrintValues();
     return true;
   }
@@ -93,18 +94,18 @@ class Dumper {
 
 struct Options {
   std::string path;
-  int32_t encoding = 17;
+  int32_t encoding = 0;  // 0: as the table's .cpg says, else Shift-JIS
 };
 
 int RunDump(const Options& options) {
   const std::string& path = options.path;
-  const int32_t encoding = options.encoding;
   kzmap::ToolHost host;
   CShapeFileReader reader;
   if (!reader.Open(path)) {
-    std::fprintf(stderr, "%s: %s: %s\n", kName, path.c_str(), kzmap::WhyNotOpened(path).c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kName, path.c_str(), kzmap::WhyNotOpened(reader, path).c_str());
     return 1;
   }
+  const int32_t encoding = kzmap::TableEncoding(reader, options.encoding);
   Dumper dumper(reader, encoding);
   dumper.PrintHeader();
   uint32_t failedRecord = 0;
@@ -119,7 +120,8 @@ int RunDump(const Options& options) {
 kzmap::CommandRun DefineDump(CLI::App& app) {
   auto options = std::make_shared<Options>();
   app.add_option("FILE.shp", options->path, "the Shapefile (its .shx and .dbf lie beside it)")->required();
-  kzmap::AddEncodingOption(app, "--encoding", options->encoding, "the encoding of the attribute table");
+  kzmap::AddEncodingOption(app, "--encoding", options->encoding,
+                           "the encoding of the attribute table (default: as its .cpg says, else sjis)");
   return [options] { return RunDump(*options); };
 }
 

@@ -412,6 +412,21 @@ bool CShapeFileWriter::WritePoint(double x, double y) {
   return true;
 }
 
+bool CShapeFileWriter::WriteNull() {
+  constexpr int32_t kNullContentWords = 2;
+  if (!IsCreated() || mainLength > kMaxWords - (kNullContentWords + 4)) return false;
+  ++recordCount;
+  unsigned char record[12];
+  kzbytes::PutBigInt32(record, recordCount);
+  kzbytes::PutBigInt32(record + 4, kNullContentWords);
+  kzbytes::PutLittleInt32(record + 8, kShapeNull);
+  if (!WriteBytes(mainStream, record, sizeof record) || !WriteIndexEntry(kNullContentWords)) return false;
+  if (!WriteRow()) return false;
+  mainLength += kNullContentWords + 4;
+  nextOffset += kNullContentWords + 4;
+  return true;
+}
+
 bool CShapeFileWriter::WritePolyLine(const std::vector<ShapePart>& parts) { return WritePoly(kShapePolyLine, parts); }
 
 bool CShapeFileWriter::WritePolygon(const std::vector<ShapePart>& parts) { return WritePoly(kShapePolygon, parts); }

@@ -84,6 +84,8 @@ class CShapeFileWriter {
   bool SetValues(const std::vector<ShapeField>& record);
 
   bool WritePoint(double x, double y);
+  // A record without geometry (shape type 0) that still carries its row.
+  bool WriteNull();
   // Parts are written as given: rings are neither closed nor reordered.
   bool WritePolyLine(const std::vector<ShapePart>& parts);
   bool WritePolygon(const std::vector<ShapePart>& parts);

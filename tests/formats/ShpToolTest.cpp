@@ -72,7 +72,8 @@ TEST_F(ShpToolTest, DumpOfSkippedRecordsAndPoints) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("record 1 11\npoint 1.000000000 2.000000000\nvalue T=a\nrecord 2 0\n"), std::string::npos)
       << run.out;
-  EXPECT_EQ(run.out.substr(run.out.size() - 11), "record 2 0\n");
+  // A Null record has its row too.
+  EXPECT_EQ(run.out.substr(run.out.size() - 21), "record 2 0\nvalue T=b\n");
 }
 
 TEST_F(ShpToolTest, DumpFailures) {
@@ -131,13 +132,16 @@ TEST_F(ShpToolTest, RewriteFlattensAndCountsSkipped) {
   const std::string out = folder.PathText("flat.shp");
   const auto run = RunCommand(kTool + " shp rewrite " + Quote(base + ".shp") + " " + Quote(out));
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "kzmap shp rewrite: 1 records written, 1 skipped\n");
+  EXPECT_EQ(run.err, "kzmap shp rewrite: 2 records written, 0 skipped\n");
   const auto dump = RunCommand("shpdump " + Quote(out));
-  EXPECT_NE(dump.out.find("Shapefile Type: Polygon   # of Shapes: 1"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("Shapefile Type: Polygon   # of Shapes: 2"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("Shape:1 (NullShape)"), std::string::npos) << dump.out;
   const auto result = kztest::ReadTriple(out);
   ASSERT_TRUE(result.complete);
   EXPECT_EQ(result.records[0].parts, (std::vector<ShapePart>{{{0, 0}, {0, 1}, {1, 1}, {0, 0}}}));
   EXPECT_EQ(result.records[0].values, std::vector<std::string>{"   1"});
+  EXPECT_EQ(result.records[1].type, 0);
+  EXPECT_EQ(result.records[1].values, std::vector<std::string>{"   2"}) << "a Null record keeps its row";
 }
 
 }  // namespace
