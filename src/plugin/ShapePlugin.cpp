@@ -162,12 +162,19 @@ AIErr ShapePlugin::OnMenuUpdate(AIMenuMessage* message) {
 
 Plugin* CreatePlugin(SPPluginRef pluginRef) { return new (std::nothrow) ShapePlugin(pluginRef); }
 
+// The class's operation table as this copy of the library has it: with the
+// Itanium C++ ABI (g++, clang) the table's symbol is _ZTV<class>, and an
+// object's table pointer points two entries into it, past the offset to the
+// top and the type information.
+extern "C" const void* const _ZTV11ShapePlugin[];
+
 // The object's operation-table pointer is the first word of the object (the
-// class has a single, non-virtual line of bases). A freshly built object of
-// the same class carries the table as this copy of the library has it.
+// class has a single, non-virtual line of bases). It is pointed at this
+// library's table directly: building a ShapePlugin to copy the pointer from
+// would run the class's constructor and destructor on every reload.
 void RebindPlugin(Plugin* object) {
   static_assert(std::is_polymorphic_v<ShapePlugin>);
   if (!object) return;
-  const ShapePlugin fresh(nullptr);
-  std::memcpy(static_cast<void*>(object), static_cast<const void*>(&fresh), sizeof(void*));
+  const void* const* table = &_ZTV11ShapePlugin[2];
+  std::memcpy(static_cast<void*>(object), static_cast<const void*>(&table), sizeof table);
 }

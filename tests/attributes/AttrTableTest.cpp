@@ -209,4 +209,50 @@ TEST_F(AttrTableTest, SetValueOnSelectionNormalisesAndCreatesMissingRows) {
   EXPECT_EQ(Rows(), (Rows_t{"N/1/3=999"}));
 }
 
+// The value goes only to objects that count in the selection: not to a
+// guide, a clipping path or compound path, or a group that is only partly
+// selected; a fully selected group and a compound path do get it.
+TEST_F(AttrTableTest, SetValueOnSelectionFollowsTheSelectionConditions) {
+  const ShapeField field = Field("F", 0, 10, 0, "old");
+  sim::Art& plain = NewPath(*roads, {field});
+  sim::Art& guide = NewPath(*roads, {field});
+  guide.guide = true;
+  sim::Art& clip = NewPath(*roads, {field});
+  clip.clip = true;
+  sim::Art& compound = host.AddCompoundPath(*roads->group);
+  host.AddPath(compound, std::vector<AIRealPoint>{{0, 0}, {3, 3}}, false);
+  Write(compound, {field});
+  host.Select(compound);
+  sim::Art& clipCompound = host.AddCompoundPath(*roads->group);
+  host.AddPath(clipCompound, std::vector<AIRealPoint>{{0, 0}, {4, 4}}, false);
+  clipCompound.clip = true;
+  Write(clipCompound, {field});
+  host.Select(clipCompound);
+  sim::Art& partly = host.AddGroup(*roads->group);
+  sim::Art& partlyInner = host.AddPath(partly, std::vector<AIRealPoint>{{0, 0}, {1, 1}}, false);
+  host.AddPath(partly, std::vector<AIRealPoint>{{0, 0}, {2, 2}}, false);
+  Write(partly, {field});
+  host.Select(partlyInner);
+  sim::Art& whole = host.AddGroup(*roads->group);
+  host.AddPath(whole, std::vector<AIRealPoint>{{0, 0}, {5, 5}}, false);
+  Write(whole, {field});
+  host.Select(whole);
+  table.Refresh();
+  ASSERT_EQ(table.RowCount(), 1);
+  table.SetValueOnSelection(0, "new");
+  const struct {
+    const char* what;
+    sim::Art* art;
+    const char* value;
+  } expected[] = {{"plain path", &plain, "new"},           {"guide", &guide, "old"},
+                  {"clipping path", &clip, "old"},         {"compound path", &compound, "new"},
+                  {"clipping compound", &clipCompound, "old"}, {"partly selected group", &partly, "old"},
+                  {"fully selected group", &whole, "new"}};
+  for (const auto& e : expected) {
+    const auto fields = Read(*e.art);
+    ASSERT_EQ(fields.size(), 1u) << e.what;
+    EXPECT_EQ(fields[0].value.as_UTF8(), e.value) << e.what;
+  }
+}
+
 }  // namespace

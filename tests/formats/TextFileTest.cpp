@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,33 @@ TEST_F(TextFileTest, OwnedStreamClosesAndCloseIsHarmlessTwice) {
   file.Close();
   EXPECT_EQ(file.GetStream(), nullptr);
   EXPECT_EQ(kztest::TempFolder::Read(path), "data");
+}
+
+size_t OpenDescriptors() {
+  size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+// A file object that owns its stream closes it when it goes: every grid load
+// and text import would otherwise leak a handle (and lose what was buffered).
+TEST_F(TextFileTest, OwnersCloseTheirStreamOnDestruction) {
+  const std::string path = folder.PathText("owned.bin");
+  const size_t before = OpenDescriptors();
+  {
+    CKzFile file(ai::FilePath::FromPlatform(path));
+    ASSERT_TRUE(file.Open(path, "wb"));
+    std::fputs("buffered", file.GetStream());
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_EQ(kztest::TempFolder::Read(path), "buffered") << "closing flushed the stream";
+  for (int i = 0; i < 3; ++i) {
+    CKzTextFile text;
+    ASSERT_TRUE(text.Open(ai::FilePath::FromPlatform(path), 1));
+    ai::UnicodeString line;
+    EXPECT_TRUE(text.ReadLine(line));
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -257,5 +258,64 @@ INSTANTIATE_TEST_SUITE_P(Targets, PlaceImportMarkersTest,
                                            PlacementCase{"LatLong", {2, 1, 0, 0}},
                                            PlacementCase{"Utm", {2, 2, 0, 54}}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// PROJ's reading of points: one "x y" line in, one "x y" line out.
+std::vector<std::vector<double>> Cs2cs(const std::string& arguments, const std::string& points) {
+  const std::string input = ::testing::TempDir() + "kz-markers-points.txt";
+  std::FILE* file = std::fopen(input.c_str(), "w");
+  std::fputs(points.c_str(), file);
+  std::fclose(file);
+  std::FILE* pipe = popen(("cs2cs -f %.12f " + arguments + " < '" + input + "'").c_str(), "r");
+  std::vector<std::vector<double>> rows;
+  double x = 0, y = 0, z = 0;
+  while (pipe && std::fscanf(pipe, "%lf %lf %lf", &x, &y, &z) == 3) rows.push_back({x, y});
+  if (pipe) pclose(pipe);
+  std::remove(input.c_str());
+  return rows;
+}
+
+// Corners on the Tokyo datum, markers in JGD2000 degrees: the markers carry
+// the datum shift (outside the grid, the geocentric one, as PROJ computes it).
+TEST_F(CoordMarkersTest, ImportMarkersCarryTheDatumShift) {
+  CoordConverter converter;
+  converter.UseDatumGrid(DatumGrid{});
+  const CoordRef target{2, 1, 0, 0};
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 3, 9, 0}, target));
+  const double xmin = -36000, xmax = -31000, ymin = -9000, ymax = -3000;
+  DataFrameParams frame;
+  frame.datum = target.datum;
+  frame.kind = target.kind;
+  frame.scale = 25000;
+  frame.anchorX = 297.5f;
+  frame.anchorY = 421;
+  ASSERT_TRUE(converter.Convert((xmin + xmax) / 2, (ymin + ymax) / 2, frame.originX, frame.originY));
+  MapTransform transform;
+  ASSERT_TRUE(transform.SetFromDataFrame(frame));
+  ASSERT_EQ(WriteDataFrame(frame), kNoErr);
+  ASSERT_EQ(PlaceImportMarkers(converter, transform, xmin, xmax, ymin, ymax), kNoErr);
+
+  char points[400];
+  std::snprintf(points, sizeof points, "%f %f\n%f %f\n%f %f\n%f %f\n", xmin, ymin, xmin, ymax, xmax, ymax, xmax, ymin);
+  const auto corners =
+      Cs2cs("+proj=tmerc +lat_0=36 +lon_0=139.833333333333333 +k=0.9999 +x_0=0 +y_0=0 +a=6377397.155 "
+            "+rf=299.152813 +towgs84=-146.414,507.337,680.507 +to +proj=longlat +a=6378137 +rf=298.257222101 "
+            "+towgs84=0,0,0",
+            points);
+  ASSERT_EQ(corners.size(), 4u);
+  const double west = std::min(corners[0][0], corners[1][0]), east = std::max(corners[2][0], corners[3][0]);
+  const double south = std::min(corners[0][1], corners[3][1]), north = std::max(corners[1][1], corners[2][1]);
+  const double expected[4][2] = {{west, south}, {west, north}, {east, north}, {east, south}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(kFourPointMarkerTitles[i]);
+    int latD = 0, latM = 0, lonD = 0, lonM = 0;
+    double latS = 0, lonS = 0;
+    ASSERT_EQ(std::sscanf(sim::Host::Text(MarkerText(kFourPointMarkerTitles[i])).c_str(), "%d/%d/%lf&%d/%d/%lf", &latD,
+                          &latM, &latS, &lonD, &lonM, &lonS),
+              6);
+    // PROJ's geocentric shift and ours agree within a few centimetres.
+    EXPECT_NEAR(latD + latM / 60.0 + latS / 3600, expected[i][1], 5e-7);
+    EXPECT_NEAR(lonD + lonM / 60.0 + lonS / 3600, expected[i][0], 5e-7);
+  }
+}
 
 }  // namespace

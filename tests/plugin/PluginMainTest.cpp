@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "host/SPPluginsSuite.h"
 #include "host/PluginCallers.h"
 #include "host/SuitePointers.h"
+#include "plugin/ShapePlugin.h"
 #include "support/PluginHostEnvironment.h"
 
 namespace {
@@ -185,6 +187,32 @@ TEST_F(LoadedPluginTest, UnloadReleasesTheSuitesAndReloadAcquiresThemAgain) {
 
   ASSERT_EQ(loader.Shutdown(), kNoErr);
   EXPECT_EQ(broker.TotalHeld(), 0);
+}
+
+// The plug-in class as an earlier copy of the library had it: this test
+// program's own copy of the class, whose operations lie elsewhere.
+class EarlierShapePlugin : public ShapePlugin {
+ public:
+  using ShapePlugin::ShapePlugin;
+  AIErr OnReload(SPInterfaceMessage*) override { return FourCC("OLD!"); }
+};
+
+// After the library was unloaded and loaded again the object's operations are
+// those of the library now loaded: the reload re-binds it before it runs.
+TEST_F(LoadedPluginTest, ReloadRebindsTheObjectToTheLoadedLibrary) {
+  ASSERT_EQ(loader.Startup(), kNoErr);
+  void* object = loader.Global();
+  void* loadedTable = nullptr;
+  std::memcpy(&loadedTable, object, sizeof loadedTable);
+  ASSERT_EQ(loader.Unload(), kNoErr);
+  const EarlierShapePlugin earlier(nullptr);
+  std::memcpy(object, static_cast<const void*>(&earlier), sizeof(void*));
+  ASSERT_EQ(loader.Reload(), kNoErr);
+  void* table = nullptr;
+  std::memcpy(&table, object, sizeof table);
+  EXPECT_EQ(table, loadedTable);
+  ExpectEverySuiteHeld(broker, 1);
+  ASSERT_EQ(loader.Shutdown(), kNoErr);
 }
 
 TEST_F(LoadedPluginTest, ShutdownAfterUnloadDestroysTheObject) {
