@@ -339,6 +339,11 @@ TEST_F(ExporterTest, PointsWithoutAPlaceAreLeftOutAndCounted) {
   frame.datum = 2;
   frame.kind = 1;
   frame.scale = 3600;
+  // The anchor at 139°50'E 36°N, inside system 9 (a longitude a quarter turn
+  // or more from the system's meridian has no plane position either).
+  const double radius = 6378137 * (3 - 1 / 298.257222101) / 3;
+  frame.originX = 139.8333 * 3.14159265358979 / 180 * radius;
+  frame.originY = 36 * 3.14159265358979 / 180 * radius;
   AddFrame(frame);
   host.AddSymbol(*roads.group, {0, 1, 1, 0});
   host.AddSymbol(*roads.group, {0, 1e7f, 1, 1e7f - 1});
