@@ -5,6 +5,7 @@
 #include "host/SuitePointers.h"
 #include "sim/HostSuites.h"
 #include "sim/PlaceholderSuites.h"
+#include "sim/PluginLoader.h"
 #include "sim/StringSuites.h"
 #include "sim/TextCodec.h"
 
@@ -221,8 +222,17 @@ bool Host::ChooseFlyoutItem(Panel& panel, uint32_t itemId) {
   if (panel.flyoutPreVisibility) panel.flyoutPreVisibility(handle);
   FlyoutItem* item = panel.flyout ? panel.flyout->Find(itemId) : nullptr;
   if (!item || item->separator || !item->enabled) return false;
+  ProgressCommandScope command(user.progress);
   if (panel.flyoutChosen) panel.flyoutChosen(handle, itemId);
   return true;
+}
+
+std::optional<AIErr> Host::ChooseMenuItem(PluginLoader& loader, MenuItem& item) {
+  const AIMenuItemHandle handle = reinterpret_cast<AIMenuItemHandle>(&item);
+  loader.MenuUpdate(handle);
+  if (!item.enabled) return std::nullopt;
+  ProgressCommandScope command(user.progress);
+  return loader.MenuGo(handle);
 }
 
 void Host::ResizePanel(Panel& panel, AISize size) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "sim/Values.h"
 
 namespace sim {
+
+class PluginLoader;
 
 // Objects behind the counted references the host hands out.
 struct EntryBox {
@@ -133,6 +136,10 @@ class Host {
   // item; false when the item is missing or disabled.
   bool ChooseFlyoutItem(Panel& panel, uint32_t itemId);
   void ResizePanel(Panel& panel, AISize size);
+  // Chooses a menu item of a plug-in as the user would: the plug-in updates
+  // it first, and only an enabled item is run ("AI Menu"/"AI Go"). Nothing
+  // when the item is disabled, else the plug-in's result.
+  std::optional<AIErr> ChooseMenuItem(PluginLoader& loader, MenuItem& item);
 
  private:
   void RegisterSuites();

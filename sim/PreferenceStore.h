@@ -1,7 +1,9 @@
 // The stand-in host's preference store: typed values under (prefix, key).
+// Like the host's own, it can live in a file per user between sessions.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,6 +34,28 @@ class PreferenceStore {
   bool Remove(const std::string& prefix, const std::string& key) { return values.erase({prefix, key}) != 0; }
   void Clear() { values.clear(); }
   const std::map<std::pair<std::string, std::string>, Value>& All() const { return values; }
+
+  // --- The file ---------------------------------------------------------------
+  // The user's preference file: "kartzmap/preferences.json" under
+  // $XDG_CONFIG_HOME, else under ~/.config. Empty when neither can be found
+  // (no absolute XDG_CONFIG_HOME and no HOME).
+  static std::filesystem::path UserFile();
+
+  struct FileReport {
+    bool loaded = false;  // the file was read (false also when there was none)
+    // Why the file could not be used, empty when it could (or did not exist).
+    std::string problem;
+    // Where a damaged file was moved, so that it is neither lost nor read again.
+    std::filesystem::path setAside;
+  };
+  // Replaces the values with the file's. A missing file leaves the store
+  // empty and is no problem; a damaged one (not JSON, wrong shape, wrong
+  // types) is renamed to "<name>.damaged" (or "<name>.damaged-N") and the
+  // store stays empty. Never throws.
+  FileReport Load(const std::filesystem::path& file);
+  // Writes every value to the file, creating its folder; the file is
+  // replaced only once the whole text is on disk. The problem, or empty.
+  std::string Save(const std::filesystem::path& file) const;
 
  private:
   std::map<std::pair<std::string, std::string>, Value> values;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,21 @@ struct ProgressState {
   }
 };
 
+// One command of the user's, as the host runs it from a menu or a panel's
+// flyout: the progress display starts fresh, and a cancel scripted for the
+// command is spent when it ends, so it never reaches the next one. What the
+// command showed stays observable until the next command starts.
+class ProgressCommandScope {
+ public:
+  explicit ProgressCommandScope(ProgressState& progress) : progress(progress) { progress.Reset(); }
+  ~ProgressCommandScope() { progress.cancelAt.reset(); }
+  ProgressCommandScope(const ProgressCommandScope&) = delete;
+  ProgressCommandScope& operator=(const ProgressCommandScope&) = delete;
+
+ private:
+  ProgressState& progress;
+};
+
 struct FileDialogRecord {
   enum class Kind { SaveFile, Folder };
   Kind kind = Kind::SaveFile;
@@ -54,6 +70,11 @@ struct UserInteraction {
   std::vector<AlertRecord> alerts;
   std::deque<int32_t> yesNoAnswers;  // consumed in order; none left answers no
   ProgressState progress;
+  // Shown each progress text and update as they happen (the tool's progress bar); may be empty.
+  std::function<void(const ProgressState&)> progressShown;
+  // Asked at every cancel check besides the script: true once the user asked
+  // to stop some other way (Ctrl-C in the tool); may be empty.
+  std::function<bool()> cancelRequested;
   std::vector<FileDialogRecord> fileDialogs;
   // Consumed in order by save-file and folder dialogs; nothing cancels. With
   // no answer left the dialog is cancelled and recorded as unscripted.

@@ -40,24 +40,30 @@ AIErr YesNoAlert(AIUnicodeStringRef message, int32_t* answer) {
 AIErr SetProgressText(AIUnicodeStringRef text) {
   SIM_REQUIRE(text, kBadParameterErr);
   SIM_REQUIRE(H(), kCantHappenErr);
-  H()->User().progress.texts.push_back(Utf16ToUtf8(UnitsOf(text)));
+  UserInteraction& user = H()->User();
+  user.progress.texts.push_back(Utf16ToUtf8(UnitsOf(text)));
+  if (user.progressShown) user.progressShown(user.progress);
   return kNoErr;
 }
 
 AIErr UpdateProgress(int32_t current, int32_t maximum) {
   SIM_REQUIRE(H(), kCantHappenErr);
-  ProgressState& progress = H()->User().progress;
+  UserInteraction& user = H()->User();
+  ProgressState& progress = user.progress;
   progress.current = current;
   progress.maximum = maximum;
   ++progress.updates;
   if (progress.cancelAt && current >= *progress.cancelAt) progress.cancelled = true;
+  if (user.progressShown) user.progressShown(progress);
   return kNoErr;
 }
 
 AIErr Cancelled(AIBoolean* cancelled) {
   SIM_REQUIRE(cancelled, kBadParameterErr);
   SIM_REQUIRE(H(), kCantHappenErr);
-  *cancelled = H()->User().progress.cancelled;
+  UserInteraction& user = H()->User();
+  if (!user.progress.cancelled && user.cancelRequested && user.cancelRequested()) user.progress.cancelled = true;
+  *cancelled = user.progress.cancelled;
   return kNoErr;
 }
 
