@@ -191,6 +191,9 @@ TEST_F(CommandEngineTest, CtrlCCancelsTheRunningCommand) {
   std::string printed;
   EXPECT_EQ(Run(session, printed), 1) << printed;
   EXPECT_NE(printed.find("kzmap test: cancelled;"), std::string::npos) << printed;
+  // The plug-in itself saw the cancel and stopped counting.
+  EXPECT_NE(printed.find("数えています: 0%"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("数えています: 10%"), std::string::npos) << printed;
   EXPECT_FALSE(HasLayer(map, "数え終わり"));
   struct sigaction after {};
   sigaction(SIGINT, nullptr, &after);

@@ -1,0 +1,115 @@
+// Progress: each command the host runs starts with a fresh progress state,
+// and the tool shows it as a bar on a terminal or as plain percentages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/ProgressDisplay.h"
+#include "support/PluginHostEnvironment.h"
+
+namespace {
+
+constexpr const char* kPanel = "KzEngineTest";
+enum Item : uint32_t { kSucceed = 1, kFail, kLong };
+
+class ProgressPerCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(loader.Load(KZ_ENGINE_TEST_PLUGIN)) << loader.LoadError();
+    ASSERT_EQ(loader.Startup(), kNoErr);
+    host.NewDocument();
+    host.AddLayer("地図");
+    panel = host.FindPanel(kPanel);
+    ASSERT_NE(panel, nullptr);
+  }
+
+  sim::Host host;
+  sim::PluginLoader loader{host.Broker(), host.Plugins()};
+  sim::Panel* panel = nullptr;
+};
+
+TEST_F(ProgressPerCommand, ScriptedCancelEndsWithItsCommand) {
+  sim::ProgressState& progress = host.User().progress;
+  progress.cancelAt = 500;
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kLong));
+  EXPECT_TRUE(progress.cancelled);
+  EXPECT_EQ(progress.current, 500);
+  EXPECT_EQ(host.FindLayer("数え終わり"), nullptr);
+
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kLong));
+  EXPECT_FALSE(progress.cancelled);
+  EXPECT_EQ(progress.current, 1000);
+  EXPECT_NE(host.FindLayer("数え終わり"), nullptr);
+}
+
+TEST_F(ProgressPerCommand, CancelNeverReachedDoesNotCarryOver) {
+  sim::ProgressState& progress = host.User().progress;
+  progress.cancelAt = 500;
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kSucceed));  // counts to 4 only
+  EXPECT_FALSE(progress.cancelled);
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kLong));
+  EXPECT_FALSE(progress.cancelled);
+  EXPECT_NE(host.FindLayer("数え終わり"), nullptr);
+}
+
+TEST_F(ProgressPerCommand, EachCommandStartsWithAnEmptyDisplay) {
+  sim::ProgressState& progress = host.User().progress;
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kLong));
+  EXPECT_EQ(progress.updates, 1001);
+  ASSERT_TRUE(host.ChooseFlyoutItem(*panel, kFail));  // shows no progress at all
+  EXPECT_EQ(progress.updates, 0);
+  EXPECT_TRUE(progress.texts.empty());
+  EXPECT_EQ(progress.current, 0);
+  EXPECT_EQ(progress.maximum, 0);
+}
+
+TEST_F(ProgressPerCommand, MenuCommandsToo) {
+  sim::ProgressState& progress = host.User().progress;
+  progress.cancelAt = 3;
+  progress.cancelled = true;  // left over from work before
+  sim::MenuItem* add = nullptr;
+  for (auto& item : host.UI().menuItems)
+    if (item->name == "KzEngineTest Add") add = item.get();
+  ASSERT_NE(add, nullptr);
+  EXPECT_EQ(host.ChooseMenuItem(loader, *add), kNoErr);
+  EXPECT_FALSE(progress.cancelled);
+  EXPECT_FALSE(progress.cancelAt.has_value());
+}
+
+// What the display wrote for the given updates of a run with one text.
+std::string Shown(bool terminal, int32_t maximum, std::initializer_list<int32_t> updates) {
+  std::FILE* out = std::tmpfile();
+  {
+    kzmap::ProgressDisplay display(out, terminal);
+    sim::ProgressState progress;
+    progress.texts.push_back("読み込んでいます");
+    progress.maximum = maximum;
+    for (int32_t current : updates) {
+      progress.current = current;
+      display.Show(progress);
+    }
+  }
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+TEST(ProgressDisplay, PlainOutputGetsALineAtEveryTenth) {
+  EXPECT_EQ(Shown(false, 200, {0, 1, 19, 20, 21, 99, 100, 150, 199, 200}),
+            "読み込んでいます: 0%\n読み込んでいます: 10%\n読み込んでいます: 49%\n"
+            "読み込んでいます: 50%\n読み込んでいます: 75%\n読み込んでいます: 99%\n読み込んでいます: 100%\n");
+  EXPECT_EQ(Shown(false, 0, {0, 5}), "読み込んでいます\n");  // no known size: the text only
+}
+
+TEST(ProgressDisplay, TerminalGetsOneBarRedrawnInPlace) {
+  const std::string bar = Shown(true, 4, {0, 1, 1, 2, 4});
+  EXPECT_EQ(bar,
+            "\r\033[K[                              ]   0% 読み込んでいます"
+            "\r\033[K[#######                       ]  25% 読み込んでいます"
+            "\r\033[K[###############               ]  50% 読み込んでいます"
+            "\r\033[K[##############################] 100% 読み込んでいます\n");
+}
+
+}  // namespace
