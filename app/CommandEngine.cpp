@@ -6,10 +6,10 @@
 #include <csignal>
 
 #include "app/Command.h"
-#include "app/DocumentFileStub.h"
 #include "app/ProgressDisplay.h"
 #include "host/AINotifierSuite.h"
 #include "host/AIUserSuite.h"
+#include "sim/DocumentFile.h"
 
 namespace kzmap {
 

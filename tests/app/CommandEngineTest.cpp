@@ -11,7 +11,7 @@
 
 #include "ToolProcess.h"
 #include "app/CommandEngine.h"
-#include "app/DocumentFileStub.h"
+#include "sim/DocumentFile.h"
 #include "sim/TextCodec.h"
 
 namespace {
