@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/PathGeometry.h"
 #include "sim/SuiteSupport.h"
 
@@ -53,13 +54,16 @@ AIErr NewArt(AIArtType type, AIPaintOrder paintOrder, AIArtHandle prep, AIArtHan
     return error;
   }
   *newArt = HandleOf(art);
+  PostDocumentChanged();
   return kNoErr;
 }
 
 AIErr DisposeArt(AIArtHandle handle) {
   SIM_ART(art, handle);
   SIM_REQUIRE(!art->IsLayerGroup(), kBadParameterErr);
+  if (SelectionWouldChange(*Doc(), art, false)) PostSelectionChanged();
   Doc()->Dispose(art);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -68,7 +72,9 @@ AIErr ReorderArt(AIArtHandle handle, AIPaintOrder paintOrder, AIArtHandle prep) 
   SIM_REQUIRE(!art->IsLayerGroup(), kBadParameterErr);
   Art* reference = prep ? ArtOf(prep) : nullptr;
   SIM_REQUIRE(!prep || reference, kBadArtErr);
-  return Doc()->Place(art, paintOrder, reference);
+  const AIErr error = Doc()->Place(art, paintOrder, reference);
+  if (!error) PostDocumentChanged();
+  return error;
 }
 
 AIErr GetArtType(AIArtHandle handle, AIArtType* type) {
@@ -153,9 +159,15 @@ AIErr GetArtUserAttr(AIArtHandle handle, int32_t whichAttr, int32_t* attr) {
 
 AIErr SetArtUserAttr(AIArtHandle handle, int32_t whichAttr, int32_t attr) {
   SIM_ART(art, handle);
-  if (whichAttr & kArtSelected) Doc()->SetSelected(art, (attr & kArtSelected) != 0);
+  if (whichAttr & kArtSelected) {
+    const bool selected = (attr & kArtSelected) != 0;
+    if (SelectionWouldChange(*Doc(), art, selected)) PostSelectionChanged();
+    Doc()->SetSelected(art, selected);
+  }
   const int32_t kept = whichAttr & (kArtLocked | kArtHidden);
+  const int32_t before = art->userAttributes;
   art->userAttributes = (art->userAttributes & ~kept) | (attr & kept);
+  if ((before ^ art->userAttributes) & kept) PostArtPropertiesChanged();
   return kNoErr;
 }
 

@@ -38,6 +38,8 @@ struct DialogPlatform::Window {
   bool ended = false;
   int32_t result = 0;
   int32_t focus = 0;
+  // What its static controls paint in unless the procedure chooses.
+  uint32_t textColour = 0x000000, backColour = 0xFFFFFF;
 };
 
 namespace {
@@ -320,7 +322,7 @@ void DialogPlatform::PaintStatics(Window& window) {
   for (size_t i = 0; i < window.controls.size(); ++i) {
     if (window.controls[i].info.kind != DialogControlKind::Static || !window.controls[i].visible) continue;
     const int32_t id = window.controls[i].info.id;
-    PlatformDialogEvent event{kDialogEventControlColour, id, 0, 0, 0, 0x000000, 0xFFFFFF};
+    PlatformDialogEvent event{kDialogEventControlColour, id, 0, 0, 0, window.textColour, window.backColour};
     const bool coloured = Send(window, event) != 0;
     // The procedure may have changed the window's controls meanwhile.
     if (i < window.controls.size() && window.controls[i].info.id == id) {
@@ -913,5 +915,24 @@ const PlatformDialogSuite kSuite = {
 }  // namespace
 
 const PlatformDialogSuite* DialogPlatform::Suite() { return &kSuite; }
+
+// --- Native windows as the host frames them ---------------------------------------
+
+void DialogPlatform::SendShow(AIWindowRef handle, bool shown) {
+  if (Window* window = FindWindow(handle, "show window")) Send(*window, {kDialogEventShow, 0, shown ? 1 : 0, 0, 0, 0, 0});
+}
+
+void DialogPlatform::SendSize(AIWindowRef handle, int32_t width, int32_t height) {
+  if (Window* window = FindWindow(handle, "size window")) Send(*window, {kDialogEventSize, 0, 0, width, height, 0, 0});
+}
+
+void DialogPlatform::PaintNativeWindow(AIWindowRef handle, uint32_t textColour, uint32_t backColour) {
+  Window* window = FindWindow(handle, "paint window");
+  if (window == nullptr) return;
+  window->textColour = textColour;
+  window->backColour = backColour;
+  Send(*window, {kDialogEventPaint, 0, 0, 0, 0, textColour, backColour});
+  Paint(*window);
+}
 
 }  // namespace sim

@@ -147,6 +147,14 @@ class DialogPlatform {
   DialogState Snapshot(AIWindowRef window) const;
   // The procedure that receives the window's events now, or null.
   PlatformDialogProc EventProc(AIWindowRef window) const;
+  // What the host sends a native window as it frames it: shown or hidden,
+  // a new client size, and painting in the given colours (the window, then
+  // each visible static control's colour message with those colours as
+  // defaults, then the list views' custom drawing). Later paints of the
+  // window keep the colours.
+  void SendShow(AIWindowRef window, bool shown);
+  void SendSize(AIWindowRef window, int32_t width, int32_t height);
+  void PaintNativeWindow(AIWindowRef window, uint32_t textColour, uint32_t backColour);
   // Problems of the action, empty when done.
   std::string Act(AIWindowRef window, const DialogAction& action);
 

@@ -1,9 +1,13 @@
 #include "sim/Host.h"
 
+#include <algorithm>
+
 #include "host/AIFilePathSuite.h"
+#include "host/AINotifierSuite.h"
 #include "host/AIUnicodeStringSuite.h"
 #include "host/SuitePointers.h"
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/PlaceholderSuites.h"
 #include "sim/PluginLoader.h"
 #include "sim/StringSuites.h"
@@ -15,8 +19,19 @@ namespace {
 
 Host* currentHost = nullptr;
 
+// The panels' user-interface area and its colours 0 (background), 1 (text)
+// and 2 to 4 (shades), as grey levels, for each brightness.
+constexpr int32_t kPanelArea = 1;
+constexpr float kThemeGreys[4][5] = {
+    {0.2f, 0.85f, 0.35f, 0.1f, 0.45f},   // dark
+    {0.33f, 0.9f, 0.5f, 0.2f, 0.6f},     // medium dark
+    {0.72f, 0.1f, 0.6f, 0.85f, 0.5f},    // medium light
+    {0.94f, 0.0f, 0.8f, 1.0f, 0.7f},     // light
+};
+
 Art& Adopt(Document& document, Art* art, Art& container) {
   document.Place(art, kPlaceInsideOnBottom, &container);
+  PostDocumentChanged();
   return *art;
 }
 
@@ -34,12 +49,7 @@ Host::Host() : previous(currentHost) {
   for (const char* group : {kAboutMenuGroup, kToolPalettesMenuGroup}) {
     ui.menuGroups.push_back(std::make_unique<MenuGroup>(MenuGroup{group, 0, nullptr}));
   }
-  // Interface colours of the medium-dark brightness.
-  ui.themeColors[{1, 0}] = {1, 0.33f, 0.33f, 0.33f};
-  ui.themeColors[{1, 1}] = {1, 0.9f, 0.9f, 0.9f};
-  ui.themeColors[{1, 2}] = {1, 0.5f, 0.5f, 0.5f};
-  ui.themeColors[{1, 3}] = {1, 0.2f, 0.2f, 0.2f};
-  ui.themeColors[{1, 4}] = {1, 0.6f, 0.6f, 0.6f};
+  ApplyTheme(brightness);
 }
 
 Host::~Host() { currentHost = previous; }
@@ -93,6 +103,9 @@ Document& Host::NewDocument(AIRealRect bounds, std::string filePath) {
   document.bounds = bounds;
   document.filePath = std::move(filePath);
   currentDocument = &document;
+  registry.Post(kAIDocumentOpenedNotifier);
+  PostDocumentChanged();
+  PostSelectionChanged();
   return document;
 }
 
@@ -106,12 +119,16 @@ void Host::CloseDocument() {
       break;
     }
   }
+  registry.Post(kAIDocumentClosedNotifier);
+  PostDocumentChanged();
+  PostSelectionChanged();
 }
 
 Layer& Host::AddLayer(const std::string& title) {
   Layer* layer = nullptr;
   currentDocument->InsertLayer(nullptr, kPlaceBelowAll, &layer);
   layer->title = Utf8ToUtf16(title);
+  PostDocumentChanged();
   return *layer;
 }
 
@@ -119,6 +136,7 @@ Layer& Host::AddSublayer(Layer& parent, const std::string& title) {
   Layer* layer = nullptr;
   currentDocument->InsertLayer(&parent, kPlaceInsideOnBottom, &layer);
   layer->title = Utf8ToUtf16(title);
+  PostDocumentChanged();
   return *layer;
 }
 
@@ -153,7 +171,10 @@ Art& Host::AddSymbol(Art& container, AIRealRect bounds, std::string name) {
   return Adopt(*currentDocument, art, container);
 }
 
-void Host::Select(Art& art, bool selected) { currentDocument->SetSelected(&art, selected); }
+void Host::Select(Art& art, bool selected) {
+  if (SelectionWouldChange(*currentDocument, &art, selected)) PostSelectionChanged();
+  currentDocument->SetSelected(&art, selected);
+}
 
 Layer* Host::FindLayer(const std::string& title) {
   if (!currentDocument) return nullptr;
@@ -218,12 +239,14 @@ Panel* Host::FindPanel(const std::string& id) {
 }
 
 bool Host::ChooseFlyoutItem(Panel& panel, uint32_t itemId) {
+  Idle();
   AIPanelRef handle = reinterpret_cast<AIPanelRef>(&panel);
   if (panel.flyoutPreVisibility) panel.flyoutPreVisibility(handle);
   FlyoutItem* item = panel.flyout ? panel.flyout->Find(itemId) : nullptr;
   if (!item || item->separator || !item->enabled) return false;
   ProgressCommandScope command(user.progress);
   if (panel.flyoutChosen) panel.flyoutChosen(handle, itemId);
+  Idle();
   return true;
 }
 
@@ -236,8 +259,78 @@ std::optional<AIErr> Host::ChooseMenuItem(PluginLoader& loader, MenuItem& item) 
 }
 
 void Host::ResizePanel(Panel& panel, AISize size) {
+  Idle();
   panel.size = size;
+  if (panel.destroyed) return;
+  dialogs.SendSize(panel.window, size.width, size.height);
   if (panel.sizeChanged) panel.sizeChanged(reinterpret_cast<AIPanelRef>(&panel));
+  if (panel.shown && !panel.destroyed) PaintPanel(panel);
+  Idle();
+}
+
+void Host::ShowPanel(Panel& panel, bool shown) {
+  Idle();
+  SetPanelShown(panel, shown);
+  Idle();
+}
+
+void Host::SetPanelShown(Panel& panel, bool shown) {
+  if (panel.destroyed || panel.shown == shown) return;
+  panel.shown = shown;
+  dialogs.SendShow(panel.window, shown);
+  if (panel.shown && !panel.destroyed) PaintPanel(panel);
+}
+
+void Host::PaintPanel(Panel& panel) {
+  if (panel.destroyed) return;
+  dialogs.PaintNativeWindow(panel.window, ThemeRGB(kPanelArea, 1), ThemeRGB(kPanelArea, 0));
+}
+
+std::string Host::ActInPanel(Panel& panel, const DialogAction& action) {
+  if (panel.destroyed) return action.Describe() + ": the panel is gone";
+  Idle();
+  std::string problem = dialogs.Act(panel.window, action);
+  Idle();
+  return problem;
+}
+
+// --- The application --------------------------------------------------------------
+
+AIErr Host::ApplicationStarted() {
+  Idle();
+  return registry.Broadcast(kAIApplicationStartedNotifier);
+}
+
+AIErr Host::ApplicationShutdown() {
+  Idle();
+  return registry.Broadcast(kAIApplicationShutdownNotifier);
+}
+
+void Host::ApplyTheme(Brightness level) {
+  brightness = level;
+  const float* greys = kThemeGreys[static_cast<int>(level)];
+  for (int32_t kind = 0; kind < 5; ++kind) {
+    const float grey = greys[kind];
+    ui.themeColors[{kPanelArea, kind}] = {1, grey, grey, grey};
+  }
+}
+
+void Host::SetBrightness(Brightness level) {
+  Idle();
+  ApplyTheme(level);
+  registry.Post(kAIUIBrightnessChangedNotifier);
+  Idle();
+  for (auto& panel : ui.panels) {
+    if (panel->shown && !panel->destroyed) PaintPanel(*panel);
+  }
+}
+
+uint32_t Host::ThemeRGB(int32_t area, int32_t kind) const {
+  const auto found = ui.themeColors.find({area, kind});
+  if (found == ui.themeColors.end()) return 0;
+  auto channel = [](AIReal value) { return static_cast<uint8_t>(std::clamp(value, 0.0f, 1.0f) * 255.0f); };
+  const AIUIThemeColor& color = found->second;
+  return PlatformRGB(channel(color.red), channel(color.green), channel(color.blue));
 }
 
 }  // namespace sim

@@ -131,15 +131,45 @@ class Host {
   AIWindowRef MainWindow();
 
   // --- Driving the interface as the user ------------------------------------
+  // Each of these ends with the host idle, so the notifications it caused
+  // have been delivered.
   Panel* FindPanel(const std::string& id);
   // Opens the flyout menu (its pre-visibility callback runs) and chooses the
   // item; false when the item is missing or disabled.
   bool ChooseFlyoutItem(Panel& panel, uint32_t itemId);
+  // The panel's window is sized (its size message), the panel's size
+  // callback runs, and a shown panel is painted.
   void ResizePanel(Panel& panel, AISize size);
   // Chooses a menu item of a plug-in as the user would: the plug-in updates
   // it first, and only an enabled item is run ("AI Menu"/"AI Go"). Nothing
   // when the item is disabled, else the plug-in's result.
   std::optional<AIErr> ChooseMenuItem(PluginLoader& loader, MenuItem& item);
+  // Shows or hides the panel as the host's own menus and tabs do.
+  void ShowPanel(Panel& panel, bool shown);
+  // The host paints the panel's window with the theme's colours.
+  void PaintPanel(Panel& panel);
+  // The user acts in the panel's window (a click, a double-click, ...);
+  // problems of the action, empty when done.
+  std::string ActInPanel(Panel& panel, const DialogAction& action);
+
+  // --- The application ----------------------------------------------------------
+  // Delivers the notifications that host operations caused since the host
+  // was last idle.
+  void Idle() { registry.Idle(); }
+  // The host tells every notifier at once that it has started, or is quitting.
+  AIErr ApplicationStarted();
+  AIErr ApplicationShutdown();
+  // The user chooses another interface brightness: the theme's colours
+  // change, the brightness notification is delivered, shown panels repaint.
+  enum class Brightness { Dark, MediumDark, MediumLight, Light };
+  void SetBrightness(Brightness level);
+  Brightness CurrentBrightness() const { return brightness; }
+  // A theme colour as the platform's 0x00BBGGRR; black when the theme lacks it.
+  uint32_t ThemeRGB(int32_t area, int32_t kind) const;
+
+  // --- Used by the suites ----------------------------------------------------------
+  // A panel is shown or hidden: its window hears of it and is painted when shown.
+  void SetPanelShown(Panel& panel, bool shown);
 
  private:
   void RegisterSuites();
@@ -155,7 +185,10 @@ class Host {
   References refs;
   std::unordered_set<std::string> keys;
   AIWindowRef mainWindow = nullptr;
+  Brightness brightness = Brightness::MediumDark;
   Host* previous = nullptr;
+
+  void ApplyTheme(Brightness level);
 };
 
 }  // namespace sim

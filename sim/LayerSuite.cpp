@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/SuiteSupport.h"
 
 namespace sim {
@@ -102,12 +103,15 @@ AIErr InsertLayer(AILayerHandle reference, AIPaintOrder paintOrder, AILayerHandl
   Layer* made = nullptr;
   const AIErr error = doc->InsertLayer(layer, paintOrder, &made);
   *newLayer = HandleOf(made);
+  if (!error) PostDocumentChanged();
   return error;
 }
 
 AIErr DeleteLayer(AILayerHandle handle) {
   SIM_LAYER(layer, handle);
+  if (Doc()->LayerHasSelection(layer)) PostSelectionChanged();
   Doc()->DeleteLayer(layer);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -123,6 +127,7 @@ AIErr SetLayerTitle(AILayerHandle handle, AIUnicodeStringRef title) {
   SIM_REQUIRE(title, kBadParameterErr);
   SIM_LAYER(layer, handle);
   layer->title = UnitsOf(title);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -135,6 +140,7 @@ AIErr GetFlag(AILayerHandle handle, AIBoolean* out, bool Layer::*flag) {
 
 AIErr SetFlag(AILayerHandle handle, AIBoolean value, bool Layer::*flag) {
   SIM_LAYER(layer, handle);
+  if (layer->*flag != (value != 0)) PostDocumentChanged();
   layer->*flag = value != 0;
   return kNoErr;
 }
@@ -153,6 +159,7 @@ AIErr LayerHasSelectedArt(AILayerHandle handle, AIBoolean* hasSelected) {
 
 AIErr DeselectArtOnLayer(AILayerHandle handle) {
   SIM_LAYER(layer, handle);
+  if (Doc()->LayerHasSelection(layer)) PostSelectionChanged();
   for (Art* art : layer->group->children) Doc()->SetSelected(art, false);
   return kNoErr;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/PathGeometry.h"
 #include "sim/SuiteSupport.h"
 
@@ -29,6 +30,7 @@ AIErr SetPathSegmentCount(AIArtHandle handle, int16_t count) {
   SIM_REQUIRE(count >= 0 && count <= kMaxPathSegments, kBadParameterErr);
   const AIPathSegment filler = art->segments.empty() ? AIPathSegment{} : art->segments.back();
   art->segments.resize(static_cast<size_t>(count), filler);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -49,6 +51,7 @@ AIErr SetPathSegments(AIArtHandle handle, int16_t first, int16_t count, const AI
   const size_t end = static_cast<size_t>(first) + static_cast<size_t>(count);
   if (art->segments.size() < end) art->segments.resize(end);
   std::copy_n(segments, count, art->segments.begin() + first);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -62,6 +65,7 @@ AIErr GetPathClosed(AIArtHandle handle, AIBoolean* closed) {
 AIErr SetPathClosed(AIArtHandle handle, AIBoolean closed) {
   SIM_PATH(art, handle);
   art->closed = closed != 0;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -106,6 +110,7 @@ AIErr GetPathGuide(AIArtHandle handle, AIBoolean* isGuide) {
 AIErr SetPathGuide(AIArtHandle handle, AIBoolean isGuide) {
   SIM_PATH(art, handle);
   art->guide = isGuide != 0;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -121,6 +126,7 @@ AIErr SetPathIsClip(AIArtHandle handle, AIBoolean isClip) {
   SIM_ART(art, handle);
   SIM_REQUIRE(art->type == kPathArt || art->type == kCompoundPathArt, kBadParameterErr);
   art->clip = isClip != 0;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -149,6 +155,7 @@ AIErr SetPathStyle(AIArtHandle handle, const AIPathStyle* style) {
   SIM_REQUIRE(art->type == kPathArt || art->type == kCompoundPathArt, kBadParameterErr);
   art->style = *style;
   for (Art* child : art->children) child->style = *style;
+  PostArtPropertiesChanged();
   return kNoErr;
 }
 
@@ -167,6 +174,7 @@ AIErr SetOpacity(AIArtHandle handle, AIReal opacity) {
   SIM_ART(art, handle);
   SIM_REQUIRE(opacity >= 0 && opacity <= 1, kBadParameterErr);
   art->opacity = opacity;
+  PostArtPropertiesChanged();
   return kNoErr;
 }
 
@@ -188,6 +196,7 @@ AIErr NewShape(std::vector<AIPathSegment> segments, AIArtHandle* newArt) {
     return error;
   }
   *newArt = HandleOf(art);
+  PostDocumentChanged();
   return kNoErr;
 }
 

@@ -14,6 +14,7 @@ PluginLoader::PluginLoader(SuiteBroker& broker, PluginRegistry& registry) : brok
 
 PluginLoader::~PluginLoader() {
   if (entry && global) Shutdown();
+  if (ref) registry.Disconnect(ref);
   if (library) dlclose(library);
 }
 
@@ -41,6 +42,7 @@ bool PluginLoader::Load(const std::string& libraryPath) {
     return false;
   }
   ref = registry.AddPlugin(path);
+  registry.Connect(ref, [this](const char* type, AINotifierHandle notifier) { return Notify(type, notifier); });
   return true;
 }
 
@@ -50,9 +52,16 @@ AIErr PluginLoader::Send(const char* caller, const char* selector, SPMessageData
   header.self = ref;
   header.globals = global;
   header.basic = broker.Basic();
+  const bool outermost = depth == 0;
+  if (outermost) registry.Idle();
+  // The global slot is read after the idle time, whose deliveries may change it.
+  header.globals = global;
+  ++depth;
   const AIErr result = entry(caller, selector, &header);
+  --depth;
   global = header.globals;
   log.push_back({caller, selector, result});
+  if (outermost) registry.Idle();
   return result;
 }
 

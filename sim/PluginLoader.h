@@ -1,6 +1,8 @@
 // The headless host's plug-in loader: opens the plug-in library by path,
 // resolves PluginMain, keeps the plug-in's global slot between messages and
-// sends it the host's messages.
+// sends it the host's messages. The host is idle before and after each
+// message it sends from outside the plug-in: notifications that host
+// operations caused are delivered then.
 #pragma once
 
 #include <string>
@@ -69,6 +71,7 @@ class PluginLoader {
   SPPluginRef ref = nullptr;
   void* global = nullptr;
   std::vector<MessageLogEntry> log;
+  int depth = 0;  // messages under way
 };
 
 }  // namespace sim

@@ -4,7 +4,9 @@
 // "AI Folders Suite". Everything a plug-in did through them is observable.
 #pragma once
 
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -65,6 +67,30 @@ class PluginRegistry {
   void SetFolderRoot(const std::filesystem::path& root) { folderRoot = root; }
   std::filesystem::path Folder(AIFolderType type) const;
 
+  // --- Notifications ------------------------------------------------------
+  // How the host reaches a loaded plug-in with "AI Notifier"/"AI Notify".
+  using NotifyEntry = std::function<AIErr(const char* type, AINotifierHandle notifier)>;
+  void Connect(SPPluginRef plugin, NotifyEntry entry);
+  void Disconnect(SPPluginRef plugin);
+  // Sends the notification now to every notifier added for the type, in the
+  // order they were added; the first non-zero result, or 0.
+  AIErr Broadcast(const std::string& type);
+  // A host operation caused the notification. It waits until the host is
+  // idle again; a type already waiting is not queued twice, and a type no
+  // notifier listens to is not queued at all.
+  void Post(const std::string& type);
+  // The host is idle: every waiting notification is sent, in the order
+  // posted, and so are those that the deliveries cause in turn.
+  void Idle();
+  size_t PendingNotifications() const { return pending.size(); }
+  struct Delivery {
+    std::string type;
+    std::string notifier;  // the plug-in's name for it
+    AIErr result;
+  };
+  // Every notification sent to a plug-in, in order.
+  const std::vector<Delivery>& Deliveries() const { return deliveries; }
+
   // Suite operations, reached through the C tables.
   AIErr SetPluginName(SPPluginRef plugin, const char* name);
   AIErr GetPluginName(SPPluginRef plugin, const char** name);
@@ -81,6 +107,10 @@ class PluginRegistry {
   std::vector<std::unique_ptr<SPAccessRefOpaque>> accesses;
   std::vector<std::unique_ptr<AINotifierHandleOpaque>> notifiers;
   std::map<std::string, AIErr> failures;
+  std::map<SPPluginRef, NotifyEntry> entries;
+  std::deque<std::string> pending;
+  std::vector<Delivery> deliveries;
+  bool delivering = false;
   std::filesystem::path folderRoot;
   PluginRegistry* previous = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/SuiteSupport.h"
 
 namespace sim {
@@ -72,6 +73,7 @@ AIErr SetTagString(AIArtHandle handle, const char* name, const char* value) {
   SIM_REQUIRE(name && value, kBadParameterErr);
   SIM_ART(art, handle);
   Touch(art, name, kTagString).text = value;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -87,6 +89,7 @@ AIErr SetTagReal(AIArtHandle handle, const char* name, AIReal value) {
   SIM_REQUIRE(name, kBadParameterErr);
   SIM_ART(art, handle);
   Touch(art, name, kTagReal).real = value;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -102,6 +105,7 @@ AIErr SetTagBoolean(AIArtHandle handle, const char* name, AIBoolean value) {
   SIM_REQUIRE(name, kBadParameterErr);
   SIM_ART(art, handle);
   Touch(art, name, kTagBoolean).boolean = value != 0;
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -111,7 +115,9 @@ AIErr DeleteTag(AIArtHandle handle, const char* name) {
   const auto before = art->tags.size();
   art->tags.erase(std::remove_if(art->tags.begin(), art->tags.end(), [name](const Tag& tag) { return tag.name == name; }),
                   art->tags.end());
-  return art->tags.size() == before ? kNoSuchKeyErr : kNoErr;
+  if (art->tags.size() == before) return kNoSuchKeyErr;
+  PostDocumentChanged();
+  return kNoErr;
 }
 
 const AITagSuite tagSuite = {CountTags,  GetNthTagName, GetTagType,    GetTagString,  SetTagString,

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "sim/HostSuites.h"
+#include "sim/Notifications.h"
 #include "sim/SuiteSupport.h"
 #include "sim/TextCodec.h"
 
@@ -32,6 +33,7 @@ AIErr NewPointText(AIPaintOrder paintOrder, AIArtHandle prep, AITextOrientation 
     return error;
   }
   *newText = HandleOf(art);
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -123,6 +125,7 @@ AIErr SetContentsAsUnicode(ATETextRangeRef range, const uint16_t* text, int32_t 
   SIM_REQUIRE(length >= 0 && (text || length == 0), kBadParameterErr);
   SIM_RANGE(art, range);
   art->text.contents.assign(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(length));
+  PostDocumentChanged();
   return kNoErr;
 }
 
@@ -142,6 +145,7 @@ AIErr SetLocalCharFeatures(ATETextRangeRef range, ATECharFeaturesRef features) {
     art->text.fillAssigned = true;
     art->text.fill = data->fill;
   }
+  PostArtPropertiesChanged();
   return kNoErr;
 }
 
@@ -162,6 +166,7 @@ AIErr SetLocalParaFeatures(ATETextRangeRef range, ATEParaFeaturesRef features) {
     art->text.justificationAssigned = true;
     art->text.justification = data->justification;
   }
+  PostArtPropertiesChanged();
   return kNoErr;
 }
 

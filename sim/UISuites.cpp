@@ -228,16 +228,18 @@ AIErr PanelCreate(SPPluginRef plugin, AIUnicodeStringRef id, AIUnicodeStringRef 
   return kNoErr;
 }
 
+// The panel's window goes with it; anything still pointing at it is a fault.
 AIErr PanelDestroy(AIPanelRef handle) {
   SIM_PANEL(panel, handle);
   panel->destroyed = true;
   panel->shown = false;
+  H()->Dialogs().DestroyNativeWindow(panel->window);
   return kNoErr;
 }
 
 AIErr Show(AIPanelRef handle, AIBoolean show) {
   SIM_PANEL(panel, handle);
-  panel->shown = show != 0;
+  H()->SetPanelShown(*panel, show != 0);
   return kNoErr;
 }
 

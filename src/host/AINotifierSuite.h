@@ -12,6 +12,9 @@
 #define kAIArtSelectionChangedNotifier "AI Art Selection Changed Notifier"
 #define kAIDocumentChangedNotifier "AI Document Changed Notifier"
 #define kAIUIBrightnessChangedNotifier "AI UI Brightness Changed Notifier"
+#define kAIArtPropertiesChangedNotifier "AI Art Properties Changed Notifier"
+#define kAIDocumentOpenedNotifier "AI Document Opened Notifier"
+#define kAIDocumentClosedNotifier "AI Document Closed Notifier"
 
 struct AINotifierSuite {
   // name is the plug-in's own name for the notifier; type the host notification.

@@ -26,6 +26,11 @@ enum PlatformDialogEventKind : int32_t {
   // A static control is about to be painted: the procedure may set its text
   // and background colours in the event and answers non-zero to use them.
   kDialogEventControlColour = 6,
+  // Native windows that are not dialogs (the panel's), as the host frames them:
+  kDialogEventShow = 7,   // shown (code 1) or hidden (code 0)
+  kDialogEventSize = 8,   // the client area is now row × column (width × height) pixels
+  kDialogEventPaint = 9,  // the window is painted (textColour and backColour are its colours);
+                          // its static controls and list views paint after it
 };
 
 // Command codes.

@@ -125,7 +125,9 @@ TEST_F(ShapePluginTest, StartupBuildsMenuItemsPanelFlyoutAndNotifiers) {
     const sim::FlyoutItem& item = panel->flyout->items[i];
     EXPECT_EQ(item.id, kFlyoutMenu[i].id);
     EXPECT_EQ(item.separator, kFlyoutMenu[i].text == nullptr) << item.id;
-    if (kFlyoutMenu[i].text) EXPECT_EQ(Utf8(item.text), kFlyoutMenu[i].text);
+    if (kFlyoutMenu[i].text) {
+      EXPECT_EQ(Utf8(item.text), kFlyoutMenu[i].text);
+    }
   }
 
   const auto notifiers = registry.Notifiers();
@@ -278,6 +280,34 @@ TEST_F(ShapePluginTest, NotificationsAfterTheShutdownNotificationDoNothing) {
   EXPECT_FALSE(panel->shown);
   EXPECT_FALSE(Checked());
   EXPECT_TRUE(host.Dialogs().Faults().empty());
+  EXPECT_EQ(loader.Shutdown(), kNoErr);
+}
+
+TEST_F(ShapePluginTest, WhatTheHostCausesReachesThePluginBeforeTheNextMessage) {
+  ASSERT_EQ(loader.Startup(), kNoErr);
+  OpenDocumentWithLayer();
+  sim::Art& path = host.AddPath(*host.CurrentDocument()->layers[0]->group, {{0, 0}, {10, 10}}, false);
+  host.Idle();
+  const size_t before = registry.Deliveries().size();
+  host.Select(path);
+  EXPECT_EQ(registry.Deliveries().size(), before);  // the host is busy
+  const size_t logged = loader.Log().size();
+  EXPECT_EQ(loader.MenuUpdate(Handle(WindowItem())), kNoErr);
+  ASSERT_EQ(registry.Deliveries().size(), before + 1);
+  EXPECT_EQ(registry.Deliveries().back().notifier, "KzMap Selection Changed Notifier");
+  EXPECT_EQ(registry.Deliveries().back().result, kNoErr);
+  ASSERT_EQ(loader.Log().size(), logged + 2);
+  EXPECT_EQ(loader.Log()[logged].selector, "AI Notify");
+  EXPECT_EQ(loader.Log()[logged + 1].selector, "AI Update");
+
+  // The host quits: the panel goes, and later notifications find nothing to do.
+  EXPECT_EQ(host.ApplicationShutdown(), kNoErr);
+  EXPECT_EQ(Panel(), nullptr);
+  host.SetBrightness(sim::Host::Brightness::Dark);
+  host.Select(path, false);
+  host.Idle();
+  EXPECT_EQ(registry.Deliveries().back().notifier, "KzMap Selection Changed Notifier");
+  EXPECT_EQ(registry.Deliveries().back().result, kNoErr);
   EXPECT_EQ(loader.Shutdown(), kNoErr);
 }
 
