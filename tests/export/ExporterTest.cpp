@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "ExportTestHost.h"
 #include "export/CExporterBase.h"
@@ -364,6 +365,43 @@ TEST_F(ExporterTest, CancelledChoiceOfFileWritesNothing) {
   EXPECT_TRUE(e.opened.empty());
   ASSERT_EQ(host.User().fileDialogs.size(), 1u);
   EXPECT_EQ(host.User().fileDialogs[0].title, "ファイルの書き出し");
+}
+
+}  // namespace
+
+namespace {
+
+// Conversions on the way out agree with PROJ, run on the same point.
+TEST_F(ExporterTest, ConvertedOutputAgreesWithProj) {
+  AddPlaneFrame(20000, -30000);  // the artboard origin is plane Y 20000, X -30000 of system 9
+  host.AddSymbol(*roads.group, {-1, 1, 1, -1});
+  struct Case {
+    std::vector<DialogAction> actions;
+    std::string target;  // PROJ's definition of the output system
+    double tolerance;
+  };
+  const std::vector<Case> cases{
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputLatLong)}, "+proj=longlat +ellps=GRS80",
+       1e-9},
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputUtm),
+        DialogAction::Choose(ids::kOutputUtmZone, 54)},
+       "+proj=utm +zone=54 +ellps=GRS80", 1e-3},
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputPlane),
+        DialogAction::Choose(ids::kOutputPlaneSystem, 10)},
+       "+proj=tmerc +lat_0=40 +lon_0=140.8333333333333 +k=0.9999 +ellps=GRS80", 1e-3},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Export(c.actions), kNoErr);
+    ASSERT_EQ(Records().size(), 1u);
+    const auto proj = kztest::RunCommand(
+        "echo 20000 -30000 | cs2cs -f %.12f +proj=tmerc +lat_0=36 +lon_0=139.8333333333333 +k=0.9999 +ellps=GRS80 "
+        "+to " + c.target);
+    ASSERT_EQ(proj.status, 0) << proj.err;
+    double x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(proj.out.c_str(), "%lf %lf", &x, &y), 2) << proj.out;
+    EXPECT_NEAR(Records()[0].parts[0][0].x, x, c.tolerance) << c.target;
+    EXPECT_NEAR(Records()[0].parts[0][0].y, y, c.tolerance) << c.target;
+  }
 }
 
 }  // namespace
