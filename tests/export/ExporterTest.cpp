@@ -168,6 +168,39 @@ TEST_F(ExporterTest, FlatteningCutsCurvesByLength) {
   for (int j : {0, 1, 7, 20}) ExpectAt(Records()[1].parts[0][static_cast<size_t>(j)], 5.1 * j, 0);
   ASSERT_EQ(Records()[2].parts[0].size(), 2u);
   ExpectAt(Records()[2].parts[0][1], 0.2, 0);
+
+  // A closed path flattens its closing segment too: A to B curved (20
+  // pieces), B to C straight, C back to A curved (102.49 long: 20 pieces).
+  const AIRealPoint a{0, 0}, b{102, 0}, c{102, 10};
+  const auto third = [](AIRealPoint from, AIRealPoint to, float t) {
+    return AIRealPoint{from.h + (to.h - from.h) * t, from.v + (to.v - from.v) * t};
+  };
+  host.AddCurvedPath(*roads.group,
+                     {AIPathSegment{a, third(c, a, 2.0f / 3), third(a, b, 1.0f / 3), true},
+                      AIPathSegment{b, third(a, b, 2.0f / 3), b, true},
+                      AIPathSegment{c, c, third(c, a, 1.0f / 3), true}},
+                     true);
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kExpandBezier, true)}), kNoErr);
+  ASSERT_EQ(Records().size(), 4u);
+  const PointPart& closed = Records()[3].parts[0];
+  ASSERT_EQ(closed.size(), 1u + 20u + 1u + 20u);
+  ExpectAt(closed[21], 102, 10);
+  ExpectAt(closed.back(), 0, 0);
+}
+
+TEST_F(ExporterTest, FillFilter) {
+  AddPlaneFrame(1000, 2000);
+  host.AddPath(*roads.group, {{0, 0}, {2, 0}}, false);
+  host.AddPath(*roads.group, {{10, 0}, {12, 0}, {12, 2}}, true).style.fillPaint = true;
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kFilledPaths, false)}), kNoErr);
+  ASSERT_EQ(Records().size(), 1u);
+  ExpectAt(Records()[0].parts[0][0], 0, 0);
+  ASSERT_EQ(Export({DialogAction::Check(ids::kFilledPaths, true), DialogAction::Check(ids::kUnfilledPaths, false)}),
+            kNoErr);
+  ASSERT_EQ(Records().size(), 1u);
+  ExpectAt(Records()[0].parts[0][0], 10, 0);
+  ASSERT_EQ(Export({DialogAction::Check(ids::kUnfilledPaths, true)}), kNoErr);
+  EXPECT_EQ(Records().size(), 2u);
 }
 
 struct PieceCase {
@@ -262,6 +295,7 @@ TEST_F(ExporterTest, LayersSublayersAndReservedLayers) {
   host.AddSymbol(*rivers.group, {0, 7, 7, 0});
   sim::Layer& marker = host.AddLayer("4点座標マーカー 左下");  // one marker layer alone: reserved all the same
   host.AddSymbol(*marker.group, {0, 9, 9, 0});
+  host.AddSymbol(*host.AddSublayer(rivers, "Kartzmap DataFrame").group, {0, 11, 11, 0});
   SetLayerFields(folder, {Field("FOLDER", 0, 10)});
 
   auto centresX = [this] {
