@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "ExportTestHost.h"
 #include "export/CExporterBase.h"
@@ -167,6 +168,39 @@ TEST_F(ExporterTest, FlatteningCutsCurvesByLength) {
   for (int j : {0, 1, 7, 20}) ExpectAt(Records()[1].parts[0][static_cast<size_t>(j)], 5.1 * j, 0);
   ASSERT_EQ(Records()[2].parts[0].size(), 2u);
   ExpectAt(Records()[2].parts[0][1], 0.2, 0);
+
+  // A closed path flattens its closing segment too: A to B curved (20
+  // pieces), B to C straight, C back to A curved (102.49 long: 20 pieces).
+  const AIRealPoint a{0, 0}, b{102, 0}, c{102, 10};
+  const auto third = [](AIRealPoint from, AIRealPoint to, float t) {
+    return AIRealPoint{from.h + (to.h - from.h) * t, from.v + (to.v - from.v) * t};
+  };
+  host.AddCurvedPath(*roads.group,
+                     {AIPathSegment{a, third(c, a, 2.0f / 3), third(a, b, 1.0f / 3), true},
+                      AIPathSegment{b, third(a, b, 2.0f / 3), b, true},
+                      AIPathSegment{c, c, third(c, a, 1.0f / 3), true}},
+                     true);
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kExpandBezier, true)}), kNoErr);
+  ASSERT_EQ(Records().size(), 4u);
+  const PointPart& closed = Records()[3].parts[0];
+  ASSERT_EQ(closed.size(), 1u + 20u + 1u + 20u);
+  ExpectAt(closed[21], 102, 10);
+  ExpectAt(closed.back(), 0, 0);
+}
+
+TEST_F(ExporterTest, FillFilter) {
+  AddPlaneFrame(1000, 2000);
+  host.AddPath(*roads.group, {{0, 0}, {2, 0}}, false);
+  host.AddPath(*roads.group, {{10, 0}, {12, 0}, {12, 2}}, true).style.fillPaint = true;
+  ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kFilledPaths, false)}), kNoErr);
+  ASSERT_EQ(Records().size(), 1u);
+  ExpectAt(Records()[0].parts[0][0], 0, 0);
+  ASSERT_EQ(Export({DialogAction::Check(ids::kFilledPaths, true), DialogAction::Check(ids::kUnfilledPaths, false)}),
+            kNoErr);
+  ASSERT_EQ(Records().size(), 1u);
+  ExpectAt(Records()[0].parts[0][0], 10, 0);
+  ASSERT_EQ(Export({DialogAction::Check(ids::kUnfilledPaths, true)}), kNoErr);
+  EXPECT_EQ(Records().size(), 2u);
 }
 
 struct PieceCase {
@@ -261,6 +295,7 @@ TEST_F(ExporterTest, LayersSublayersAndReservedLayers) {
   host.AddSymbol(*rivers.group, {0, 7, 7, 0});
   sim::Layer& marker = host.AddLayer("4点座標マーカー 左下");  // one marker layer alone: reserved all the same
   host.AddSymbol(*marker.group, {0, 9, 9, 0});
+  host.AddSymbol(*host.AddSublayer(rivers, "Kartzmap DataFrame").group, {0, 11, 11, 0});
   SetLayerFields(folder, {Field("FOLDER", 0, 10)});
 
   auto centresX = [this] {
@@ -364,6 +399,43 @@ TEST_F(ExporterTest, CancelledChoiceOfFileWritesNothing) {
   EXPECT_TRUE(e.opened.empty());
   ASSERT_EQ(host.User().fileDialogs.size(), 1u);
   EXPECT_EQ(host.User().fileDialogs[0].title, "ファイルの書き出し");
+}
+
+}  // namespace
+
+namespace {
+
+// Conversions on the way out agree with PROJ, run on the same point.
+TEST_F(ExporterTest, ConvertedOutputAgreesWithProj) {
+  AddPlaneFrame(20000, -30000);  // the artboard origin is plane Y 20000, X -30000 of system 9
+  host.AddSymbol(*roads.group, {-1, 1, 1, -1});
+  struct Case {
+    std::vector<DialogAction> actions;
+    std::string target;  // PROJ's definition of the output system
+    double tolerance;
+  };
+  const std::vector<Case> cases{
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputLatLong)}, "+proj=longlat +ellps=GRS80",
+       1e-9},
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputUtm),
+        DialogAction::Choose(ids::kOutputUtmZone, 54)},
+       "+proj=utm +zone=54 +ellps=GRS80", 1e-3},
+      {{DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputPlane),
+        DialogAction::Choose(ids::kOutputPlaneSystem, 10)},
+       "+proj=tmerc +lat_0=40 +lon_0=140.8333333333333 +k=0.9999 +ellps=GRS80", 1e-3},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Export(c.actions), kNoErr);
+    ASSERT_EQ(Records().size(), 1u);
+    const auto proj = kztest::RunCommand(
+        "echo 20000 -30000 | cs2cs -f %.12f +proj=tmerc +lat_0=36 +lon_0=139.8333333333333 +k=0.9999 +ellps=GRS80 "
+        "+to " + c.target);
+    ASSERT_EQ(proj.status, 0) << proj.err;
+    double x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(proj.out.c_str(), "%lf %lf", &x, &y), 2) << proj.out;
+    EXPECT_NEAR(Records()[0].parts[0][0].x, x, c.tolerance) << c.target;
+    EXPECT_NEAR(Records()[0].parts[0][0].y, y, c.tolerance) << c.target;
+  }
 }
 
 }  // namespace
