@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "attributes/DecimalText.h"
@@ -44,6 +45,8 @@ const TagCase kTags[] = {
     {"KzMapTag0001", "A|N|99999999999999999999|0|v", false},
 };
 
+void PrintTo(const TagCase& c, std::ostream* out) { *out << c.tagName << " " << c.value; }
+
 class OldAttributeTagTest : public ::testing::TestWithParam<TagCase> {};
 
 TEST_P(OldAttributeTagTest, Decodes) {
@@ -75,6 +78,8 @@ const NumberCase kNumbers[] = {
     {"nan", false, 0, 0},          {"1e999", false, 0, 0},        {"0x10", false, 0, 0},
     {"1,000", false, 0, 1},
 };
+
+void PrintTo(const NumberCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
 
 class DecimalTextTest : public kztest::HostTest, public ::testing::WithParamInterface<NumberCase> {};
 

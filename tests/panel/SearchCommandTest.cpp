@@ -2,6 +2,12 @@
 // search selects.
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <stdexcept>
+
+#include "host/AIArtSetSuite.h"
+#include "sim/HostSuites.h"
+
 #include "panel/PanelFixture.h"
 
 namespace {
@@ -122,6 +128,8 @@ struct RangeCase {
   int32_t focus;  // 0: not checked
 };
 
+void PrintTo(const RangeCase& c, std::ostream* out) { *out << c.name; }
+
 class RangeCheckTest : public SearchTest, public ::testing::WithParamInterface<RangeCase> {};
 
 TEST_P(RangeCheckTest, RefusesTheRangeAndStaysOpen) {
@@ -170,5 +178,41 @@ TEST_F(SearchTest, WithoutFieldsSaysSo) {
   EXPECT_EQ(AlertTexts(), std::vector<std::string>{"属性フィールドがありません"});
   EXPECT_TRUE(host.Dialogs().Runs().empty());
 }
+
+}  // namespace
+
+namespace {
+
+// The art set suite with a layer walk that fails, or throws as a
+// host-interface layer may: the search says so once and nothing reaches
+// the platform or the host.
+AIErr RefuseLayerArt(AILayerHandle, AIArtSet) { return kBadParameterErr; }
+AIErr ThrowOnLayerArt(AILayerHandle, AIArtSet) { throw std::runtime_error("host interface"); }
+
+class FailingSearchTest : public SearchTest, public ::testing::WithParamInterface<AIErr (*)(AILayerHandle, AIArtSet)> {
+ protected:
+  void SetUp() override {
+    artSets = *sim::ArtSetSuite();
+    artSets.LayerArtSet = GetParam();
+    environment.broker.Register(kAIArtSetSuite, kAIArtSetSuiteVersion, &artSets);
+    SearchTest::SetUp();
+  }
+  AIArtSetSuite artSets{};
+};
+
+TEST_P(FailingSearchTest, BecomesOneErrorAlert) {
+  Feature(*layer->group, "VAL", "1");
+  Search({DialogAction::OK()});
+  ASSERT_EQ(AlertTexts(), std::vector<std::string>{"属性の処理でエラーが発生しました"});
+  EXPECT_EQ(host.User().alerts[0].kind, sim::AlertRecord::Kind::Error);
+  EXPECT_TRUE(host.UI().contextStack.empty());
+  // The panel carries on.
+  host.User().alerts.clear();
+  Click(kDefine);
+  EXPECT_EQ(host.Dialogs().RunsOf(112).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(LayerWalks, FailingSearchTest, ::testing::Values(RefuseLayerArt, ThrowOnLayerArt),
+                         [](const auto& info) { return info.index == 0 ? "HostRefuses" : "HostInterfaceThrows"; });
 
 }  // namespace
