@@ -162,9 +162,14 @@ AIErr CImporterBase::RunImport() {
   }
   ReportSkipped();
   if (settings.mode == kImportNewDataFrame) {
-    if (AIErr result = PlaceImportMarkers(*converter, *transform, settings.areaXmin, settings.areaXmax,
-                                          settings.areaYmin, settings.areaYmax)) {
-      return result;
+    const AIErr placed = PlaceImportMarkers(*converter, *transform, settings.areaXmin, settings.areaXmax,
+                                            settings.areaYmin, settings.areaYmax);
+    // A corner that cannot be converted leaves the map without markers; what
+    // was drawn stands, and the user is told.
+    if (placed == kBadParameterErr) {
+      ShowMessage(ai::UnicodeString(import_texts::kNoMarkers));
+    } else if (placed != kNoErr) {
+      return placed;
     }
   }
   return layer != nullptr ? sAILayer->SetCurrentLayer(layer) : kNoErr;

@@ -104,5 +104,6 @@ inline constexpr const char* kStoppedFiles = "次のファイルは途中のレ�
 inline constexpr const char* kSkippedPoints = "座標を変換できない点が %lld 個あったため、描画していません";
 inline constexpr const char* kNoConversion = "座標変換を設定できないため、読み込みを中止しました";
 inline constexpr const char* kCentreNotConverted = "読み込む範囲の中心の座標を変換できないため、読み込みを中止しました";
+inline constexpr const char* kNoMarkers = "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません";
 inline constexpr const char* kNoTransform = "地図の座標の対応を設定できないため、読み込みを中止しました";
 }  // namespace import_texts
