@@ -99,20 +99,29 @@ void CImporterBase::NoteStoppedAt(const ai::FilePath& file, int64_t record) {
 }
 
 // The files named as unreadable so far are told once and dropped from the
-// import; false when no file is left.
+// import; false when no file is left. With files left it is a notice, with
+// none the import has failed.
 bool CImporterBase::ReportUnreadableFiles() {
   if (unreadable.empty()) return true;
-  ShowError(NameList(import_texts::kUnreadableFiles, unreadable));
   std::erase_if(files, [this](const ai::FilePath& file) {
     return std::find(unreadable.begin(), unreadable.end(), file.GetFullPath()) != unreadable.end();
   });
+  const ai::UnicodeString message = NameList(import_texts::kUnreadableFiles, unreadable);
   unreadable.clear();
-  return !files.empty();
+  if (files.empty()) {
+    ShowError(message);
+    return false;
+  }
+  ShowMessage(message);
+  return true;
 }
 
+// What the import left out, told once at its end: the user has the map, and
+// is told what is missing from it.
 void CImporterBase::ReportSkipped() {
-  ReportUnreadableFiles();
-  if (!stopped.empty()) ShowError(NameList(import_texts::kStoppedFiles, stopped));
+  if (!unreadable.empty()) ShowMessage(NameList(import_texts::kUnreadableFiles, unreadable));
+  unreadable.clear();
+  if (!stopped.empty()) ShowMessage(NameList(import_texts::kStoppedFiles, stopped));
   stopped.clear();
   if (skippedPoints > 0) {
     char text[256];

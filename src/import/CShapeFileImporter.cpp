@@ -201,7 +201,7 @@ bool CShapeFileImporter::SkipUnsupported(int32_t shapeType) {
   if (!IsSilentlySkipped(shapeType) && toldTypes.insert(shapeType).second) {
     char text[128];
     std::snprintf(text, sizeof text, "読み込みエラー [ エラーコード：%d ]", shapeType);
-    ShowError(ai::UnicodeString(text));
+    ShowMessage(ai::UnicodeString(text));
   }
   return reader->SkipRecord();
 }
