@@ -1,6 +1,7 @@
-// Every drawn object's attribute row and the layer's field list against what
-// ogrinfo reads from the same GDAL-made Shapefile, in Shift-JIS and UTF-8,
-// with the encoding taken from the .cpg or chosen by the user.
+// Every drawn object's attribute row and the layer's field list, as
+// `kzmap info --json` reports them from the saved map, against what ogrinfo
+// reads from the same GDAL-made Shapefile, in Shift-JIS and UTF-8, with the
+// encoding taken from the .cpg or chosen by the user.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "ImportScenario.h"
+#include "sim/DocumentFile.h"
 
 namespace {
 
@@ -44,10 +48,11 @@ std::vector<OgrColumn> OgrColumns(const std::string& shp) {
   return columns;
 }
 
-int32_t TypeCode(const std::string& ogrType) {
-  if (ogrType == "Integer" || ogrType == "Integer64") return 1;
-  if (ogrType == "Real") return 2;
-  return 0;
+// The field type names the map's field lists use for ogrinfo's types.
+std::string TypeName(const std::string& ogrType) {
+  if (ogrType == "Integer" || ogrType == "Integer64") return "整数";
+  if (ogrType == "Real") return "実数";
+  return "文字列";
 }
 
 const char* const kFeatures[][4] = {
@@ -72,48 +77,58 @@ class AttributeCrossCheck : public ImportScenario, public ::testing::WithParamIn
     return shp;
   }
 
+  // The layer "parks" of the map as kzmap info --json reports it.
+  nlohmann::json InfoOfParks() {
+    const std::string map = folder / "parks.kzmap";
+    sim::SaveDocumentFile(*host.CurrentDocument(), map);
+    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    EXPECT_EQ(info.status, 0) << info.out;
+    const nlohmann::json document = nlohmann::json::parse(info.out);
+    for (const auto& layer : document.at("layers")) {
+      if (layer.at("title") == "parks") return layer;
+    }
+    ADD_FAILURE() << "no layer parks";
+    return {};
+  }
+
   void CheckAgainstOgr(const std::string& shp) {
+    const nlohmann::json layer = InfoOfParks();
     const std::vector<OgrColumn> columns = OgrColumns(shp);
     ASSERT_EQ(columns.size(), 4u);
-    const std::optional<std::vector<StoredField>> fieldList = StoredRow(*host.FindLayer("parks")->group);
-    ASSERT_TRUE(fieldList);
-    ASSERT_EQ(fieldList->size(), columns.size());
+    const nlohmann::json& fields = layer.at("fields");
+    ASSERT_EQ(fields.size(), columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
       SCOPED_TRACE(columns[i].name);
-      EXPECT_EQ((*fieldList)[i].name, columns[i].name);
-      EXPECT_EQ((*fieldList)[i].type, TypeCode(columns[i].type));
-      EXPECT_EQ((*fieldList)[i].totalDigits, columns[i].width);
-      EXPECT_EQ((*fieldList)[i].decimals, columns[i].precision);
-      EXPECT_EQ((*fieldList)[i].value, "");
+      EXPECT_EQ(fields[i].at("name"), columns[i].name);
+      EXPECT_EQ(fields[i].at("type"), TypeName(columns[i].type));
+      EXPECT_EQ(fields[i].at("digits"), columns[i].width);
+      EXPECT_EQ(fields[i].at("decimals"), columns[i].precision);
     }
 
     const auto rows = OgrRows(shp);
-    const std::vector<sim::Art*> art = LayerArt(host, "parks");
+    const nlohmann::json& art = layer.at("art");
     ASSERT_EQ(art.size(), rows.size());
     for (size_t r = 0; r < rows.size(); ++r) {
-      const std::optional<std::vector<StoredField>> row = StoredRow(*art[rows.size() - 1 - r]);
-      ASSERT_TRUE(row);
-      ASSERT_EQ(row->size(), columns.size());
-      for (size_t i = 0; i < columns.size(); ++i) {
-        const StoredField& stored = (*row)[i];
-        SCOPED_TRACE(stored.name + " of row " + std::to_string(r));
-        const auto found = rows[r].find(stored.name);
-        ASSERT_NE(found, rows[r].end());
-        const std::string& read = found->second.value;
-        if (stored.type == 2) {
-          EXPECT_NEAR(std::strtod(stored.value.c_str(), nullptr), std::strtod(read.c_str(), nullptr),
-                      0.5 * std::pow(10, -stored.decimals));
+      // Later records lie on top: the layer lists them first.
+      const nlohmann::json& attributes = art[rows.size() - 1 - r].at("attributes");
+      ASSERT_EQ(attributes.size(), columns.size());
+      for (const OgrColumn& column : columns) {
+        SCOPED_TRACE(column.name + " of row " + std::to_string(r));
+        const std::string stored = attributes.at(column.name);
+        const std::string& read = rows[r].at(column.name).value;
+        if (column.type == "Real") {
+          EXPECT_NEAR(std::strtod(stored.c_str(), nullptr), std::strtod(read.c_str(), nullptr),
+                      0.5 * std::pow(10, -column.precision));
         } else if (read == "(null)") {
-          EXPECT_EQ(stored.value, "");
+          EXPECT_EQ(stored, "");
         } else {
-          EXPECT_EQ(stored.value, read);
+          EXPECT_EQ(stored, read);
         }
       }
     }
     // The values themselves, as written.
-    const std::optional<std::vector<StoredField>> third = StoredRow(*art.front());
-    EXPECT_EQ((*third)[0].value, kFeatures[2][0]);
-    EXPECT_EQ((*third)[1].value, kFeatures[2][1]);
+    EXPECT_EQ(art.front().at("attributes").at("名前"), kFeatures[2][0]);
+    EXPECT_EQ(art.front().at("attributes").at("人口"), kFeatures[2][1]);
   }
 };
 
