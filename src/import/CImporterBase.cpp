@@ -222,6 +222,12 @@ bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataF
     frame.anchorX = (bounds.left + bounds.right) / 2;
     frame.anchorY = (bounds.top + bounds.bottom) / 2;
   }
+  return true;
+}
+
+// Writes the new map's data frame; a frame this import wrote goes again if
+// the import is cancelled.
+bool CImporterBase::WriteNewDataFrame(const DataFrameParams& frame) {
   AILayerHandle existing = nullptr;
   FindLayerByTitle(kDataFrameLayerTitle, existing);
   if (AIErr error = WriteDataFrame(frame)) {
@@ -269,6 +275,7 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
       // unusable one leaves the document alone.
       if (!SetupNewDataFrame(settings, frame)) return false;
       usable = transform->SetFromDataFrame(frame);
+      if (usable && !WriteNewDataFrame(frame)) return false;
       break;
     default:
       return false;

@@ -82,6 +82,7 @@ class CImporterBase {
  private:
   bool ConfigureConverter(const CoordRef& source, const CoordRef& target);
   bool SetupNewDataFrame(const ImportCoordSettings& settings, DataFrameParams& frame);
+  bool WriteNewDataFrame(const DataFrameParams& frame);
   bool ToArtboard(double x, double y, AIRealPoint& point) const;
   AIErr MakePath(const AIRealPoint* anchors, size_t count, bool closed, AIArtHandle group, AIArtHandle& path);
   bool ReportUnreadableFiles();
