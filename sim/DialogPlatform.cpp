@@ -1,6 +1,10 @@
 #include "sim/DialogPlatform.h"
 
+#include <link.h>
+
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "sim/SuiteBroker.h"
@@ -256,6 +260,9 @@ void DialogPlatform::Reset() {
   runs.clear();
   faults.clear();
   opened.clear();
+  openFileAnswers.clear();
+  openFileRuns.clear();
+  fileDialogError = 0;
 }
 
 AIWindowRef DialogPlatform::CreateNativeWindow(const std::string& caption) {
@@ -902,6 +909,16 @@ AIErr ShellOpen(const char* address) {
   return kNoErr;
 }
 
+AIErr GetOpenFileName(PlatformOpenFileName* request, AIBoolean* confirmed) {
+  return current->RunOpenFile(request, confirmed);
+}
+
+AIErr FileDialogError(uint32_t* code) {
+  if (code == nullptr) return kBadParameterErr;
+  *code = current->LastFileDialogError();
+  return kNoErr;
+}
+
 const PlatformDialogSuite kSuite = {
     RunModal,        End,           SetText,          GetText,          SetTextLimit,       SetTextSelection,
     SetFocus,        GetFocus,      Enable,           IsEnabled,        Show,               IsVisible,
@@ -909,7 +926,7 @@ const PlatformDialogSuite kSuite = {
     ListSetSelection, ListGetSelection, ListSetDroppedWidth, ViewSetStyle, ViewInsertColumn, ViewSetColumnWidth,
     ViewGetColumnWidth, ViewDeleteAllRows, ViewInsertRow, ViewSetCell, ViewRowCount, ViewNextSelected,
     TrackSetRange,   TrackSetTickFrequency, TrackSetPosition, TrackGetPosition, CreateControl, MoveControl,
-    DestroyControls, SetEventProc,  ShellOpen,
+    DestroyControls, SetEventProc,  ShellOpen,     GetOpenFileName,  FileDialogError,
 };
 
 }  // namespace
@@ -933,6 +950,309 @@ void DialogPlatform::PaintNativeWindow(AIWindowRef handle, uint32_t textColour, 
   window->backColour = backColour;
   Send(*window, {kDialogEventPaint, 0, 0, 0, 0, textColour, backColour});
   Paint(*window);
+}
+
+}  // namespace sim
+
+// --- the open-file dialog ----------------------------------------------------
+//
+// As the platform's explorer-style 8-bit dialog: the child part comes from a
+// template of the caller's module and is worked by the caller's hook; the
+// choice comes back as one full path, or as the folder followed by the names
+// when several files were chosen; a buffer that is too small is a failure
+// that tells the size needed.
+
+namespace sim {
+
+namespace {
+
+ModuleHandle FirstLoadSegment(const dl_phdr_info* info) {
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    if (info->dlpi_phdr[i].p_type == PT_LOAD) return info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
+  }
+  return 0;
+}
+
+// The module whose loaded segments hold the address, as the system names modules.
+ModuleHandle ModuleHolding(const void* address) {
+  struct Search {
+    uintptr_t address;
+    ModuleHandle found = 0;
+  } search{reinterpret_cast<uintptr_t>(address)};
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* data) {
+        auto* s = static_cast<Search*>(data);
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+          const uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+          if (segment.p_type == PT_LOAD && s->address >= start && s->address - start < segment.p_memsz) {
+            s->found = FirstLoadSegment(info);
+            return 1;
+          }
+        }
+        return 0;
+      },
+      &search);
+  return search.found;
+}
+
+std::string PlatformText(const char* text) { return text == nullptr ? std::string() : Utf8(FromPlatform(text)); }
+
+std::vector<std::pair<std::string, std::string>> ParseFilter(const char* filter) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  if (filter == nullptr) return pairs;
+  // Pairs of zero-terminated texts up to an empty one; a pair whose pattern
+  // is missing ends the list.
+  const char* at = filter;
+  while (*at != '\0') {
+    const std::string description = at;
+    at += description.size() + 1;
+    const std::string pattern = at;
+    pairs.emplace_back(PlatformText(description.c_str()), PlatformText(pattern.c_str()));
+    if (pattern.empty()) break;
+    at += pattern.size() + 1;
+  }
+  return pairs;
+}
+
+// The deepest folder that holds every path.
+std::filesystem::path CommonFolder(const std::vector<std::filesystem::path>& paths) {
+  std::filesystem::path common = paths.front().parent_path();
+  for (const auto& path : paths) {
+    const std::filesystem::path folder = path.parent_path();
+    std::filesystem::path shared;
+    auto a = common.begin();
+    auto b = folder.begin();
+    for (; a != common.end() && b != folder.end() && *a == *b; ++a, ++b) shared /= *a;
+    common = shared;
+  }
+  return common;
+}
+
+struct ChoiceLayout {
+  std::string bytes;
+  uint16_t nameOffset = 0;
+  uint16_t extensionOffset = 0;
+};
+
+// The bytes of the choice as the platform lays them out in the file buffer:
+// one full path; or the folder, then the names, each ended by a zero byte
+// and the whole by one more (the old-style dialog separates the names with
+// blanks instead). Names of files outside the folder's own level are given
+// relative to the deepest folder that holds them all.
+ChoiceLayout LayOutChoice(uint32_t flags, const std::vector<std::string>& chosen) {
+  namespace fs = std::filesystem;
+  const bool explorer = (flags & kOpenFileExplorer) != 0;
+  ChoiceLayout layout;
+  if (chosen.size() == 1) {
+    const fs::path path(chosen.front());
+    layout.bytes = path.string();
+    layout.nameOffset = static_cast<uint16_t>(layout.bytes.size() - path.filename().string().size());
+    if (path.has_extension()) {
+      layout.extensionOffset = static_cast<uint16_t>(layout.bytes.size() - path.extension().string().size() + 1);
+    }
+    layout.bytes.push_back('\0');
+    if ((flags & kOpenFileAllowMultiSelect) != 0 && explorer) layout.bytes.push_back('\0');
+    return layout;
+  }
+  std::vector<fs::path> paths(chosen.begin(), chosen.end());
+  const fs::path folder = CommonFolder(paths);
+  layout.bytes = folder.string();
+  layout.bytes.push_back(explorer ? '\0' : ' ');
+  layout.nameOffset = static_cast<uint16_t>(layout.bytes.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    layout.bytes += paths[i].lexically_relative(folder).string();
+    layout.bytes.push_back(explorer || i + 1 == paths.size() ? '\0' : ' ');
+  }
+  if (explorer) layout.bytes.push_back('\0');
+  return layout;
+}
+
+}  // namespace
+
+OpenFileAnswer OpenFileAnswer::Choose(std::vector<std::string> files, std::vector<DialogAction> actions) {
+  OpenFileAnswer answer;
+  answer.files = std::move(files);
+  answer.actions = std::move(actions);
+  return answer;
+}
+
+OpenFileAnswer OpenFileAnswer::Cancel(std::vector<DialogAction> actions) {
+  OpenFileAnswer answer;
+  answer.cancel = true;
+  answer.actions = std::move(actions);
+  return answer;
+}
+
+void DialogPlatform::ExpectOpenFile(OpenFileAnswer answer) { openFileAnswers.push_back(std::move(answer)); }
+
+bool DialogPlatform::ValidOpenFileRequest(const PlatformOpenFileName& request) {
+  if (request.structSize != sizeof(PlatformOpenFileName)) {
+    fileDialogError = kFileDialogErrStructSize;
+    return false;
+  }
+  if ((request.flags & kOpenFileEnableHook) != 0 && request.hook == nullptr) {
+    fileDialogError = kFileDialogErrNoHook;
+    return false;
+  }
+  if ((request.flags & kOpenFileEnableTemplate) != 0) {
+    const DialogTemplate* found = request.templateData;
+    if (request.instance == 0 || found == nullptr || found->id != request.templateName ||
+        ModuleHolding(found) != request.instance) {
+      fileDialogError = kFileDialogErrFindResource;
+      return false;
+    }
+  }
+  if (request.file == nullptr || request.maxFile == 0) {
+    fileDialogError = kFileDialogErrInvalidFileName;
+    return false;
+  }
+  return true;
+}
+
+DialogPlatform::Window* DialogPlatform::BuildOpenFileChild(const PlatformOpenFileName& request) {
+  auto owned = std::make_unique<Window>();
+  Window& child = *owned;
+  // A hook without a template of its own gets an empty child part.
+  if ((request.flags & kOpenFileEnableTemplate) != 0) {
+    const DialogTemplate& part = *request.templateData;
+    child.templateId = part.id;
+    child.caption = Utf8ToUtf16(part.caption == nullptr ? "" : part.caption);
+    for (size_t i = 0; i < part.controlCount; ++i) child.controls.push_back(MakeControl(part.controls[i]));
+  }
+  child.proc = request.hook;
+  child.userData = request.custData;
+  windows.push_back(std::move(owned));
+  return &child;
+}
+
+bool DialogPlatform::ResolveChosenFiles(const PlatformOpenFileName& request, const OpenFileAnswer& answer,
+                                        OpenFileRun& run) {
+  namespace fs = std::filesystem;
+  if (answer.files.empty()) {
+    run.problems.push_back("no file chosen");
+    return false;
+  }
+  if (answer.files.size() > 1 && (request.flags & kOpenFileAllowMultiSelect) == 0) {
+    run.problems.push_back("several files chosen in a dialog that takes one");
+    return false;
+  }
+  const std::string defExt = request.defExt == nullptr ? std::string() : request.defExt;
+  std::vector<std::string> chosen;
+  for (const std::string& given : answer.files) {
+    fs::path path = fs::absolute(fs::path(given)).lexically_normal();
+    // A name typed without an extension gets the default one.
+    if (!defExt.empty() && !path.has_extension()) path += "." + defExt;
+    std::error_code error;
+    if ((request.flags & kOpenFilePathMustExist) != 0 && !fs::is_directory(path.parent_path(), error)) {
+      run.problems.push_back(path.string() + ": the folder does not exist");
+      return false;
+    }
+    if ((request.flags & kOpenFileFileMustExist) != 0 && !fs::is_regular_file(path, error)) {
+      run.problems.push_back(path.string() + ": the file does not exist");
+      return false;
+    }
+    chosen.push_back(path.string());
+  }
+  run.chosen = std::move(chosen);
+  return true;
+}
+
+// Puts the laid-out choice into the file buffer, or, when it does not fit,
+// the size it needs into the buffer's first two bytes.
+void DialogPlatform::WriteOpenFileResult(PlatformOpenFileName& request, OpenFileRun& run) {
+  const ChoiceLayout layout = LayOutChoice(request.flags, run.chosen);
+  if (layout.bytes.size() > request.maxFile) {
+    const auto needed = static_cast<uint16_t>(layout.bytes.size());
+    if (request.maxFile >= 2) {
+      request.file[0] = static_cast<char>(needed & 0xFF);
+      request.file[1] = static_cast<char>(needed >> 8);
+    }
+    run.result.assign(request.file, std::min<size_t>(request.maxFile, 2));
+    fileDialogError = kFileDialogErrBufferTooSmall;
+    return;
+  }
+  std::copy(layout.bytes.begin(), layout.bytes.end(), request.file);
+  request.fileOffset = layout.nameOffset;
+  request.fileExtension = layout.extensionOffset;
+  run.result = layout.bytes;
+  run.confirmed = true;
+}
+
+bool DialogPlatform::ConfirmToHook(Window* child, PlatformOpenFileName& request, OpenFileRun& run) {
+  if (child == nullptr) return true;
+  PlatformDialogEvent event{kDialogEventFileOK, 0, 0, 0, 0, 0, 0};
+  const int32_t refused = Send(*child, event);
+  if (run.child) {
+    DialogState state = Snapshot(Handle(child));
+    state.step = "confirmed";
+    run.child->states.push_back(std::move(state));
+  }
+  if (refused != 0) run.problems.push_back("the hook refused the choice");
+  return refused == 0;
+}
+
+AIErr DialogPlatform::RunOpenFile(PlatformOpenFileName* request, AIBoolean* confirmed) {
+  if (request == nullptr || confirmed == nullptr) return kBadParameterErr;
+  *confirmed = false;
+  fileDialogError = 0;
+  if (!ValidOpenFileRequest(*request)) return kNoErr;
+
+  OpenFileRun run;
+  run.owner = request->owner;
+  run.title = PlatformText(request->title);
+  run.filter = ParseFilter(request->filter);
+  run.filterIndex = request->filterIndex;
+  run.defExt = PlatformText(request->defExt);
+  run.initialDir = request->initialDir == nullptr ? std::string() : request->initialDir;
+  run.initialFile.assign(request->file, strnlen(request->file, request->maxFile));
+  run.flags = request->flags;
+  run.maxFile = request->maxFile;
+  run.hooked = (request->flags & kOpenFileEnableHook) != 0;
+  run.templateId = (request->flags & kOpenFileEnableTemplate) != 0 ? request->templateName : 0;
+  run.scripted = !openFileAnswers.empty();
+  OpenFileAnswer answer = OpenFileAnswer::Cancel();
+  if (run.scripted) {
+    answer = std::move(openFileAnswers.front());
+    openFileAnswers.pop_front();
+  }
+
+  Window* child = nullptr;
+  if (run.hooked) {
+    child = BuildOpenFileChild(*request);
+    run.child.emplace();
+    run.child->templateId = child->templateId;
+    run.child->owner = request->owner;
+    run.child->scripted = run.scripted;
+    auto record = [&](const std::string& step) {
+      DialogState state = Snapshot(Handle(child));
+      state.step = step;
+      run.child->states.push_back(std::move(state));
+    };
+    Send(*child, PlatformDialogEvent{kDialogEventInit, 0, 0, 0, 0, 0, 0});
+    record("open");
+    for (const auto& action : answer.actions) {
+      std::string problem = Apply(*child, action);
+      if (!problem.empty()) run.child->problems.push_back(problem);
+      record(action.Describe());
+    }
+  } else if (!answer.actions.empty()) {
+    run.problems.push_back("actions scripted for a dialog without a child part");
+  }
+
+  if (!answer.cancel && ResolveChosenFiles(*request, answer, run)) {
+    if (answer.filterIndex > 0) request->filterIndex = answer.filterIndex;
+    // The hook already sees the choice in the buffer when it fits.
+    const std::string bytes = LayOutChoice(request->flags, run.chosen).bytes;
+    if (bytes.size() <= request->maxFile) std::copy(bytes.begin(), bytes.end(), request->file);
+    if (ConfirmToHook(child, *request, run)) WriteOpenFileResult(*request, run);
+  }
+  if (run.child) run.child->ended = true;
+  run.error = fileDialogError;
+  *confirmed = run.confirmed;
+  if (child != nullptr) DestroyNativeWindow(Handle(child));
+  openFileRuns.push_back(std::move(run));
+  return kNoErr;
 }
 
 }  // namespace sim

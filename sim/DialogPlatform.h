@@ -116,6 +116,43 @@ struct DialogRun {
   const DialogState& Last() const { return states.back(); }
 };
 
+// The scripted user's answer to one open-file dialog: act in the dialog's
+// child part (choose a combo box entry, say), then choose the files or cancel.
+struct OpenFileAnswer {
+  std::vector<std::string> files;  // paths in the file system's encoding (UTF-8)
+  std::vector<DialogAction> actions;
+  bool cancel = false;
+  int32_t filterIndex = 0;  // the filter the user switched to; 0 keeps the one offered
+
+  static OpenFileAnswer Choose(std::vector<std::string> files, std::vector<DialogAction> actions = {});
+  static OpenFileAnswer Cancel(std::vector<DialogAction> actions = {});
+};
+
+// The record of one open-file dialog: what it was asked, what the user did,
+// what it gave back.
+struct OpenFileRun {
+  AIWindowRef owner = nullptr;
+  std::string title;  // UTF-8
+  std::vector<std::pair<std::string, std::string>> filter;  // description, pattern
+  int32_t filterIndex = 0;
+  std::string defExt;
+  std::string initialDir;
+  std::string initialFile;
+  uint32_t flags = 0;
+  uint32_t maxFile = 0;
+  bool scripted = false;
+  bool hooked = false;
+  int32_t templateId = 0;  // the child part's template, 0 when none
+  // The child part: its states after opening, after each action and after
+  // the confirmation reached the hook.
+  std::optional<DialogRun> child;
+  std::vector<std::string> chosen;  // full paths the user confirmed
+  bool confirmed = false;
+  uint32_t error = 0;  // as FileDialogError reports it
+  std::string result;  // the bytes the dialog wrote to the file buffer, terminators included
+  std::vector<std::string> problems;
+};
+
 class DialogPlatform {
  public:
   DialogPlatform();
@@ -139,6 +176,14 @@ class DialogPlatform {
   const std::vector<std::string>& Faults() const { return faults; }
   // Addresses opened with the shell.
   const std::vector<std::string>& Opened() const { return opened; }
+
+  // Open-file dialogs: answers are taken in order; with none left the
+  // dialog is cancelled and recorded as unscripted.
+  void ExpectOpenFile(OpenFileAnswer answer);
+  size_t PendingOpenFileAnswers() const { return openFileAnswers.size(); }
+  const std::vector<OpenFileRun>& OpenFileRuns() const { return openFileRuns; }
+  AIErr RunOpenFile(PlatformOpenFileName* request, AIBoolean* confirmed);
+  uint32_t LastFileDialogError() const { return fileDialogError; }
   void Reset();
 
   // Native windows that are not dialogs (the panel's), and the user acting in them.
@@ -177,6 +222,11 @@ class DialogPlatform {
   int32_t Send(Window& window, PlatformDialogEvent&& event) { return Send(window, event); }
   void Command(Window& window, int32_t id, int32_t code);
   void CancelRun(Window& window, DialogRun& run);
+  bool ValidOpenFileRequest(const PlatformOpenFileName& request);
+  Window* BuildOpenFileChild(const PlatformOpenFileName& request);
+  bool ResolveChosenFiles(const PlatformOpenFileName& request, const OpenFileAnswer& answer, OpenFileRun& run);
+  bool ConfirmToHook(Window* child, PlatformOpenFileName& request, OpenFileRun& run);
+  void WriteOpenFileResult(PlatformOpenFileName& request, OpenFileRun& run);
 
   struct Script {
     int32_t templateId;
@@ -187,6 +237,9 @@ class DialogPlatform {
   std::vector<std::unique_ptr<Window>> windows;
   std::vector<std::string> faults;
   std::vector<std::string> opened;
+  std::deque<OpenFileAnswer> openFileAnswers;
+  std::vector<OpenFileRun> openFileRuns;
+  uint32_t fileDialogError = 0;
   DialogPlatform* previous = nullptr;
 };
 

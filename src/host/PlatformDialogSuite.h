@@ -12,6 +12,7 @@
 
 #include "host/DialogTemplate.h"
 #include "host/HostTypes.h"
+#include "host/PluginModule.h"
 
 #define kPlatformDialogSuite "KzMap Platform Dialog Suite"
 #define kPlatformDialogSuiteVersion 1
@@ -31,6 +32,9 @@ enum PlatformDialogEventKind : int32_t {
   kDialogEventSize = 8,   // the client area is now row × column (width × height) pixels
   kDialogEventPaint = 9,  // the window is painted (textColour and backColour are its colours);
                           // its static controls and list views paint after it
+  // Open-file dialog hooks only: the user confirmed a choice. The answer 0
+  // accepts it; non-zero keeps the dialog open.
+  kDialogEventFileOK = 10,
 };
 
 // Command codes.
@@ -79,6 +83,69 @@ struct PlatformDialogEvent {
 // A dialog's or window's event procedure. The answer matters only for custom
 // drawing (PlatformDrawAnswer); otherwise non-zero means handled.
 using PlatformDialogProc = int32_t (*)(AIWindowRef window, PlatformDialogEvent* event, void* userData);
+
+// --- The open-file dialog (the platform's 8-bit common file dialog) ---------
+
+// Flags, with the platform's values.
+enum : uint32_t {
+  kOpenFileHideReadOnly = 0x4,
+  kOpenFileEnableHook = 0x20,
+  kOpenFileEnableTemplate = 0x40,
+  kOpenFileAllowMultiSelect = 0x200,
+  kOpenFilePathMustExist = 0x800,
+  kOpenFileFileMustExist = 0x1000,
+  kOpenFileExplorer = 0x80000,
+  kOpenFileEnableSizing = 0x800000,
+};
+
+// Why the last open-file dialog failed (0 when the user cancelled), with
+// the platform's values.
+enum : uint32_t {
+  kFileDialogErrStructSize = 0x1,
+  kFileDialogErrNoTemplate = 0x3,
+  kFileDialogErrFindResource = 0x6,
+  kFileDialogErrNoHook = 0xB,
+  kFileDialogErrInvalidFileName = 0x3002,
+  // The result did not fit: the first two bytes of the file buffer hold the
+  // size it needs, in bytes, as a little-endian 16-bit number.
+  kFileDialogErrBufferTooSmall = 0x3003,
+};
+
+// What the dialog is asked to do and where it leaves the choice; the
+// fields and their meaning are those of the platform's record.
+struct PlatformOpenFileName {
+  uint32_t structSize = sizeof(PlatformOpenFileName);
+  AIWindowRef owner = nullptr;
+  // The module that holds the child template (kOpenFileEnableTemplate).
+  ModuleHandle instance = 0;
+  // Pairs of description and pattern, each ended by a zero byte, the whole
+  // ended by one more.
+  const char* filter = nullptr;
+  int32_t filterIndex = 1;  // 1-based; receives the pair in use at the end
+  // In: an initial file name or an empty text. Out: with one file chosen its
+  // full path; with several (kOpenFileAllowMultiSelect) the folder, then each
+  // name, every text ended by a zero byte and the whole by one more.
+  char* file = nullptr;
+  uint32_t maxFile = 0;  // bytes of the file buffer
+  const char* initialDir = nullptr;
+  const char* title = nullptr;  // null: the platform's own title
+  uint32_t flags = 0;
+  uint16_t fileOffset = 0;     // out: where the (first) file name starts in file
+  uint16_t fileExtension = 0;  // out: where the extension starts (one file), else 0
+  const char* defExt = nullptr;  // added to a name typed without extension
+  void* custData = nullptr;      // handed to the hook with every event
+  // kOpenFileEnableHook: gets kDialogEventInit once the child part is
+  // built, the commands of the child part's controls and kDialogEventFileOK
+  // when the user confirms; its window is the child part, so the child's
+  // controls are reached through this suite by id.
+  PlatformDialogProc hook = nullptr;
+  // kOpenFileEnableTemplate: the resource id of the child part, and the
+  // template as the caller found it in instance. There is no resource
+  // section to read here, so the platform checks that the template it is
+  // handed lies in that module and carries that id.
+  int32_t templateName = 0;
+  const DialogTemplate* templateData = nullptr;
+};
 
 struct PlatformDialogSuite {
   // Builds the dialog from the template, owned by owner, sends the init event
@@ -148,4 +215,11 @@ struct PlatformDialogSuite {
 
   // Opens a document or web address with the shell's "open" verb.
   AIErr (*ShellOpen)(const char* address);
+
+  // Runs the open-file dialog modally. confirmed receives true when the
+  // user chose and the choice fits the buffer; false when the user
+  // cancelled or the dialog failed (FileDialogError tells which).
+  AIErr (*GetOpenFileName)(PlatformOpenFileName* request, AIBoolean* confirmed);
+  // Why the last open-file dialog ended without a choice: 0 for a cancel.
+  AIErr (*FileDialogError)(uint32_t* code);
 };

@@ -14,6 +14,7 @@
 #include "host/AppContextScope.h"
 #include "host/SuitePointers.h"
 #include "host/UnicodeString.h"
+#include "import/ImportCommands.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ struct FlyoutCommand {
 
 // One entry per command that exists; an item without one does nothing.
 const FlyoutCommand kCommands[] = {
+    {1, RunShapeFileImport},
     {5, RunExport<CShapeFileExporter>},
     {6, RunExport<CGeoTextFileExporter>},
     {8, RunFourPointMarkers},

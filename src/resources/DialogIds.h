@@ -71,6 +71,40 @@ constexpr int32_t kDefine = 1205;
 constexpr int32_t kNewField = 1206;
 }  // namespace panel
 
+// Import coordinate settings dialog.
+namespace import_coord {
+constexpr int32_t kSourceJgd2000 = 1123;
+constexpr int32_t kSourceTokyo = 1124;
+constexpr int32_t kSourceLatLong = 1125;
+constexpr int32_t kSourcePlane = 1126;
+constexpr int32_t kSourceSystem = 1115;
+constexpr int32_t kSourceUtm = 1087;
+constexpr int32_t kSourceZone = 1075;
+constexpr int32_t kExtentTop = 1143;     // ymax, at the top-left corner
+constexpr int32_t kExtentLeft = 1145;    // xmin
+constexpr int32_t kExtentBottom = 1144;  // ymin, at the bottom-right corner
+constexpr int32_t kExtentRight = 1146;   // xmax
+constexpr int32_t kLimitArea = 1076;
+constexpr int32_t kNorthWest = 1079;
+constexpr int32_t kSouthEast = 1080;
+constexpr int32_t kWebMap = 1077;
+constexpr int32_t kModeText = 1178;
+constexpr int32_t kTargetJgd2000 = 1127;
+constexpr int32_t kTargetTokyo = 1128;
+constexpr int32_t kTargetLatLong = 1129;
+constexpr int32_t kTargetPlane = 1130;
+constexpr int32_t kTargetUtm = 1131;
+constexpr int32_t kTargetSystem = 1132;
+constexpr int32_t kTargetZone = 1133;
+constexpr int32_t kScale = 1114;
+constexpr int32_t kNorthUp = 1082;
+}  // namespace import_coord
+
+// Child part of the open-file dialog.
+namespace open_file {
+constexpr int32_t kEncoding = 1081;
+}  // namespace open_file
+
 // About dialog.
 namespace about {
 constexpr int32_t kVersion = 1062;

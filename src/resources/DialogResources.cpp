@@ -40,3 +40,14 @@ AIErr RunPluginDialog(SPPluginRef plugin, int32_t id, ModalDialog& dialog, int32
   if (error != kNoErr) return error;
   return RunPluginDialog(pluginFile, owner, id, dialog, result);
 }
+
+AIErr FindPluginDialogTemplate(SPPluginRef plugin, int32_t id, ModuleHandle& module, const DialogTemplate*& found) {
+  module = 0;
+  found = nullptr;
+  AIFilePathRef file = nullptr;
+  if (AIErr error = sSPPlugins->GetPluginFilePath(plugin, &file)) return error;
+  const ai::FilePath pluginFile = ai::FilePath::Adopt(file);
+  module = pluginFile.IsEmpty() ? 0 : FindLoadedModule(pluginFile.GetPlatformPath());
+  found = FindDialogTemplate(module, id);
+  return found != nullptr ? kNoErr : kResourceNotFoundErr;
+}

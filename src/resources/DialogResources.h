@@ -28,3 +28,8 @@ AIErr RunPluginDialog(const ai::FilePath& pluginFile, AIWindowRef owner, int32_t
 // Runs dialog id of the plug-in, found through its file as the host reports
 // it, owned by the host's main window.
 AIErr RunPluginDialog(SPPluginRef plugin, int32_t id, ModalDialog& dialog, int32_t* result);
+
+// The template with the id in the plug-in's own module, found through the
+// plug-in's file as the host reports it; module receives that module.
+// kResourceNotFoundErr when the module holds no such template.
+AIErr FindPluginDialogTemplate(SPPluginRef plugin, int32_t id, ModuleHandle& module, const DialogTemplate*& found);

@@ -1,0 +1,400 @@
+#include "import/CImporterBase.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "georef/CoordMarkers.h"
+#include "georef/DataFrame.h"
+#include "georef/GeorefLayers.h"
+#include "host/AIArtSuite.h"
+#include "host/AIDocumentSuite.h"
+#include "host/AILayerSuite.h"
+#include "host/AIPathStyleSuite.h"
+#include "host/AIShapeConstructionSuite.h"
+#include "host/AIUserSuite.h"
+#include "host/SuitePointers.h"
+#include "import/RingThinning.h"
+
+namespace {
+
+constexpr AIReal kPointShapeSize = 2.5f;
+
+AIPathStyle PointStyle() {
+  AIPathStyle style;
+  style.fillPaint = false;
+  style.strokePaint = true;
+  style.stroke.color = AIColor::Four(0, 0, 0, 1.0f);
+  style.stroke.width = 1.0f;
+  style.stroke.dash = AIDashStyle{};
+  style.stroke.cap = 0;
+  style.stroke.join = 0;
+  style.stroke.miterLimit = 4.0f;
+  return style;
+}
+
+AIPathStyle PathStyle(bool closed) {
+  AIPathStyle style;
+  style.fillPaint = closed;
+  style.fill.color = AIColor::Four(0, 0, 0, 0.1f);
+  style.strokePaint = true;
+  style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+  style.stroke.overprint = false;
+  style.stroke.width = 0.5f;
+  style.stroke.dash = AIDashStyle{};
+  style.stroke.cap = 0;
+  style.stroke.join = 0;
+  style.stroke.miterLimit = 4.0f;
+  return style;
+}
+
+// Reads the art's style, sets the given paint and writes it back.
+AIErr ApplyStyle(AIArtHandle art, const AIPathStyle& paint) {
+  AIPathStyle style;
+  if (AIErr error = sAIPathStyle->GetPathStyle(art, &style)) return error;
+  style.fillPaint = paint.fillPaint;
+  if (paint.fillPaint) style.fill = paint.fill;
+  style.strokePaint = paint.strokePaint;
+  style.stroke = paint.stroke;
+  return sAIPathStyle->SetPathStyle(art, &style);
+}
+
+ai::UnicodeString NameList(const char* heading, const std::vector<ai::UnicodeString>& names) {
+  ai::UnicodeString text(heading);
+  for (const auto& name : names) text += ai::UnicodeString("\n") + name;
+  return text;
+}
+
+}  // namespace
+
+CImporterBase::CImporterBase(SPPluginRef plugin)
+    : plugin(plugin),
+      converter(std::make_unique<CoordConverter>(plugin)),
+      transform(std::make_unique<MapTransform>()),
+      SegmentBuffer(std::make_unique<AIPathSegment[]>(kMaxPathSegments)) {}
+
+CImporterBase::~CImporterBase() = default;
+
+AIErr CImporterBase::ChooseFiles() { return kNoErr; }
+
+AIErr CImporterBase::ImportFile(const ai::FilePath&, AILayerHandle&) { return kNoErr; }
+
+bool CImporterBase::GetDataExtent(double& xmin, double& xmax, double& ymin, double& ymax) {
+  xmin = xmax = ymin = ymax = 0;
+  return true;
+}
+
+bool CImporterBase::Prepare() { return true; }
+
+void CImporterBase::ShowError(const ai::UnicodeString& message) { sAIUser->ErrorAlert(message.Ref()); }
+
+void CImporterBase::ShowMessage(const ai::UnicodeString& message) { sAIUser->MessageAlert(message.Ref()); }
+
+void CImporterBase::NoteUnreadable(const ai::FilePath& file) { unreadable.push_back(file.GetFullPath()); }
+
+void CImporterBase::NoteStoppedAt(const ai::FilePath& file, int64_t record) {
+  char text[64];
+  std::snprintf(text, sizeof text, " (%lld)", static_cast<long long>(record));
+  stopped.push_back(file.GetFullPath() + ai::UnicodeString(text));
+}
+
+// The files named as unreadable so far are told once and dropped from the
+// import; false when no file is left. With files left it is a notice, with
+// none the import has failed.
+bool CImporterBase::ReportUnreadableFiles() {
+  if (unreadable.empty()) return true;
+  std::erase_if(files, [this](const ai::FilePath& file) {
+    return std::find(unreadable.begin(), unreadable.end(), file.GetFullPath()) != unreadable.end();
+  });
+  const ai::UnicodeString message = NameList(import_texts::kUnreadableFiles, unreadable);
+  unreadable.clear();
+  if (files.empty()) {
+    ShowError(message);
+    return false;
+  }
+  ShowMessage(message);
+  return true;
+}
+
+// What the import left out, told once at its end: the user has the map, and
+// is told what is missing from it.
+void CImporterBase::ReportSkipped() {
+  if (!unreadable.empty()) ShowMessage(NameList(import_texts::kUnreadableFiles, unreadable));
+  unreadable.clear();
+  if (!stopped.empty()) ShowMessage(NameList(import_texts::kStoppedFiles, stopped));
+  stopped.clear();
+  if (skippedPoints > 0) {
+    char text[256];
+    std::snprintf(text, sizeof text, import_texts::kSkippedPoints, static_cast<long long>(skippedPoints));
+    ShowMessage(ai::UnicodeString(text));
+  }
+}
+
+// A cancelled import takes back the layers it made, so that the document is
+// as it was before the command.
+void CImporterBase::RollBack() {
+  for (auto layer = createdLayers.rbegin(); layer != createdLayers.rend(); ++layer) sAILayer->DeleteLayer(*layer);
+  createdLayers.clear();
+}
+
+AIErr CImporterBase::RunImport() {
+  if (AIErr result = ChooseFiles()) return result;
+  if (!Prepare()) return kCanceledErr;
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  GetDataExtent(xmin, xmax, ymin, ymax);
+  if (!ReportUnreadableFiles()) return kCanceledErr;
+
+  ImportCoordSettings settings;
+  settings.SetExtent(xmin, xmax, ymin, ymax);
+  LoadImportPreferences(settings);
+  if (filesReference) {
+    settings.sourceDatum = filesReference->datum;
+    settings.sourceKind = filesReference->kind;
+    settings.sourceSystem = filesReference->system;
+    settings.sourceZone = filesReference->zone;
+    settings.sourceFromFiles = true;
+  }
+  if (!SetupCoordinates(settings)) {
+    RollBack();
+    return setupError != kNoErr ? setupError : kCanceledErr;
+  }
+  SaveImportPreferences(settings);
+
+  AILayerHandle layer = nullptr;
+  for (const ai::FilePath& file : files) {
+    const AIErr result = ImportFile(file, layer);
+    if (result == kCanceledErr) RollBack();
+    if (result != kNoErr) {
+      if (result != kCanceledErr) ReportSkipped();
+      return result;
+    }
+  }
+  ReportSkipped();
+  if (settings.mode == kImportNewDataFrame) {
+    const AIErr placed = PlaceImportMarkers(*converter, *transform, settings.areaXmin, settings.areaXmax,
+                                            settings.areaYmin, settings.areaYmax);
+    // A corner that cannot be converted leaves the map without markers; what
+    // was drawn stands, and the user is told.
+    if (placed == kBadParameterErr) {
+      ShowMessage(ai::UnicodeString(import_texts::kNoMarkers));
+    } else if (placed != kNoErr) {
+      return placed;
+    }
+  }
+  return layer != nullptr ? sAILayer->SetCurrentLayer(layer) : kNoErr;
+}
+
+bool CImporterBase::SetupFailed(const char* message) {
+  ShowError(ai::UnicodeString(message));
+  return false;
+}
+
+// Configures the converter; a failure is told once (the converter itself
+// tells when the datum grid is missing).
+bool CImporterBase::ConfigureConverter(const CoordRef& source, const CoordRef& target) {
+  if (converter->Configure(source, target)) return true;
+  if (converter->ShiftsDatum() && !converter->GridLoaded()) return false;
+  return SetupFailed(import_texts::kNoConversion);
+}
+
+// The data frame of a new map centred on the import area. The centre goes
+// through the whole conversion even when source and target agree, so that
+// a north-up map still gets the convergence at its centre.
+bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataFrameParams& frame) {
+  const CoordRef target = settings.Target();
+  if (!ConfigureConverter(settings.Source(), target)) return false;
+  const double centreX = (settings.areaXmin + settings.areaXmax) / 2;
+  const double centreY = (settings.areaYmin + settings.areaYmax) / 2;
+  double latitude = 0, longitude = 0, convergence = 0;
+  if (!converter->ToGeographic(centreY, centreX, latitude, longitude) ||
+      !converter->ShiftDatum(latitude, longitude, latitude, longitude) ||
+      !converter->FromGeographic(latitude, longitude, frame.originX, frame.originY, &convergence)) {
+    return SetupFailed(import_texts::kCentreNotConverted);
+  }
+  frame.datum = target.datum;
+  frame.kind = target.kind;
+  frame.system = target.system;
+  frame.zone = target.zone;
+  frame.rotation = settings.northUp != 0 ? convergence : 0;
+  frame.scale = settings.scale;
+  AIRealRect bounds;
+  if (sAIDocument->GetDocumentBounds(&bounds) == kNoErr) {
+    frame.anchorX = (bounds.left + bounds.right) / 2;
+    frame.anchorY = (bounds.top + bounds.bottom) / 2;
+  }
+  return true;
+}
+
+// Writes the new map's data frame; a frame this import wrote goes again if
+// the import is cancelled.
+bool CImporterBase::WriteNewDataFrame(const DataFrameParams& frame) {
+  AILayerHandle existing = nullptr;
+  FindLayerByTitle(kDataFrameLayerTitle, existing);
+  if (AIErr error = WriteDataFrame(frame)) {
+    setupError = error;
+    return false;
+  }
+  AILayerHandle written = nullptr;
+  if (!existing && FindLayerByTitle(kDataFrameLayerTitle, written) == kNoErr && written) {
+    createdLayers.push_back(written);
+  }
+  return true;
+}
+
+bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
+  DataFrameParams frame;
+  MarkerSet markers;
+  MarkerTexts texts;
+  if (ReadDataFrame(frame)) {
+    settings.mode = kImportUseDataFrame;
+  } else if (ReadMarkerSet(markers, texts)) {
+    settings.mode = kImportFitToMarkers;
+  } else {
+    settings.mode = kImportNewDataFrame;
+  }
+  const AIErr dialog = RunImportCoordDialog(plugin, settings);
+  if (dialog != kNoErr) {
+    if (dialog != kCanceledErr) setupError = dialog;
+    return false;
+  }
+
+  bool usable = false;
+  switch (settings.mode) {
+    case kImportUseDataFrame:
+      if (!ConfigureConverter(settings.Source(), CoordRef{frame.datum, frame.kind, frame.system, frame.zone})) {
+        return false;
+      }
+      usable = transform->SetFromDataFrame(frame);
+      break;
+    case kImportFitToMarkers:
+      converter->SetIdentity();
+      usable = transform->SetFromMarkers(markers);
+      break;
+    case kImportNewDataFrame:
+      // The transform is checked before the frame is written, so that an
+      // unusable one leaves the document alone.
+      if (!SetupNewDataFrame(settings, frame)) return false;
+      usable = transform->SetFromDataFrame(frame);
+      if (usable && !WriteNewDataFrame(frame)) return false;
+      break;
+    default:
+      return false;
+  }
+  if (!usable) return SetupFailed(import_texts::kNoTransform);
+
+  if (settings.limitArea != 0) {
+    areaLimited = true;
+    areaXmin = settings.areaXmin;
+    areaXmax = settings.areaXmax;
+    areaYmin = settings.areaYmin;
+    areaYmax = settings.areaYmax;
+  }
+  return true;
+}
+
+AIErr CImporterBase::NewImportLayer(AILayerHandle& layer) {
+  layer = nullptr;
+  AILayerHandle reference = nullptr;
+  if (AIErr error = sAILayer->GetFirstLayer(&reference)) return error;
+  while (reference && IsGeorefLayer(reference)) {
+    if (AIErr error = sAILayer->GetNextLayer(reference, &reference)) return error;
+  }
+  const AIPaintOrder order = reference ? kPlaceAbove : kPlaceAboveAll;
+  if (AIErr error = sAILayer->InsertLayer(reference, order, &layer)) return error;
+  createdLayers.push_back(layer);
+  return kNoErr;
+}
+
+// Source coordinates through the converter and the map transform; false,
+// with the point counted, when either cannot take it.
+bool CImporterBase::ToArtboard(double x, double y, AIRealPoint& point) const {
+  double mapX = 0, mapY = 0;
+  float artX = 0, artY = 0;
+  if (!converter->Convert(x, y, mapX, mapY) || !transform->MapToArtboard(mapX, mapY, artX, artY)) return false;
+  if (!std::isfinite(artX) || !std::isfinite(artY)) return false;
+  point = {artX, artY};
+  return true;
+}
+
+AIErr CImporterBase::DrawPoint(double x, double y, AILayerHandle layer, AIArtHandle& art) {
+  art = nullptr;
+  AIRealPoint centre;
+  if (!ToArtboard(x, y, centre)) {
+    ++skippedPoints;
+    return kNoErr;
+  }
+  AIArtHandle group = nullptr;
+  if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
+  // The shape is centred on the point, so that the point is its bounds' centre.
+  AIArtHandle shape = nullptr;
+  if (AIErr error = sAIShapeConstruction->NewCentredRect(centre, kPointShapeSize, kPointShapeSize, &shape)) return error;
+  if (AIErr error = sAIArt->ReorderArt(shape, kPlaceInsideOnTop, group)) return error;
+  if (AIErr error = ApplyStyle(shape, PointStyle())) return error;
+  art = shape;
+  return kNoErr;
+}
+
+AIErr CImporterBase::MakePath(const AIRealPoint* anchors, size_t count, bool closed, AIArtHandle group,
+                              AIArtHandle& path) {
+  if (AIErr error = sAIArt->NewArt(kPathArt, kPlaceInsideOnTop, group, &path)) return error;
+  for (size_t i = 0; i < count; ++i) SegmentBuffer[i] = AIPathSegment{anchors[i], anchors[i], anchors[i], true};
+  if (AIErr error = sAIPath->SetPathSegments(path, 0, static_cast<int16_t>(count), SegmentBuffer.get())) return error;
+  if (AIErr error = sAIPath->SetPathClosed(path, closed)) return error;
+  return ApplyStyle(path, PathStyle(closed));
+}
+
+AIErr CImporterBase::DrawPathPart(const ShapePart& points, bool closed, AILayerHandle layer,
+                                  std::vector<AIArtHandle>& paths) {
+  paths.clear();
+  // A ring repeats its first point at its end; a closed path needs it once.
+  size_t count = points.size();
+  if (closed && count > 1 && points.front() == points.back()) --count;
+  std::vector<AIRealPoint> anchors;
+  anchors.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    AIRealPoint point;
+    if (ToArtboard(points[i].x, points[i].y, point)) {
+      anchors.push_back(point);
+    } else {
+      ++skippedPoints;
+    }
+  }
+  if (anchors.empty()) return kNoErr;
+  AIArtHandle group = nullptr;
+  if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
+
+  const size_t limit = static_cast<size_t>(kMaxPathSegments);
+  if (closed && anchors.size() > limit) {
+    // Closed pieces would draw chords across the shape: one thinned path instead.
+    double tolerance = 0;
+    anchors = ThinClosedRing(anchors, limit, tolerance);
+    thinningTolerance = std::max(thinningTolerance, tolerance);
+  }
+  // Longer lists become several paths; each piece starts where the last ended.
+  for (size_t start = 0;;) {
+    const size_t n = std::min(limit, anchors.size() - start);
+    AIArtHandle path = nullptr;
+    if (AIErr error = MakePath(anchors.data() + start, n, closed, group, path)) return error;
+    paths.push_back(path);
+    if (start + n >= anchors.size()) break;
+    start += n - 1;
+  }
+  return kNoErr;
+}
+
+AIErr CImporterBase::MakeCompoundPath(const std::vector<AIArtHandle>& paths, AIPaintOrder order, AIArtHandle container,
+                                      AIArtHandle& compound) {
+  if (AIErr error = sAIArt->NewArt(kCompoundPathArt, order, container, &compound)) return error;
+  for (AIArtHandle path : paths) {
+    if (AIErr error = sAIArt->ReorderArt(path, kPlaceInsideOnTop, compound)) return error;
+  }
+  return kNoErr;
+}
+
+bool CImporterBase::IsInsideArea(double x, double y) const {
+  return areaXmin <= x && x <= areaXmax && areaYmin <= y && y <= areaYmax;
+}
+
+bool CImporterBase::IntersectsArea(double xmin, double ymin, double xmax, double ymax) const {
+  return !(areaXmin > xmax || xmin > areaXmax || areaYmin > ymax || ymin > areaYmax);
+}

@@ -1,0 +1,110 @@
+// CImporterBase: the sequence every import runs (files and encoding, extent,
+// coordinate settings, georeference, one layer per file) and the drawing
+// operations that turn converted coordinates into art. The importers fill
+// in the file-specific steps through the virtual operations.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "formats/ShapePolyRecord.h"
+#include "geodesy/CoordConverter.h"
+#include "georef/MapTransform.h"
+#include "host/AIPathSuite.h"
+#include "host/FilePath.h"
+#include "host/HostTypes.h"
+#include "import/ImportCoordSettings.h"
+
+class CImporterBase {
+ public:
+  explicit CImporterBase(SPPluginRef plugin);
+  virtual ~CImporterBase();
+  CImporterBase(const CImporterBase&) = delete;
+  CImporterBase& operator=(const CImporterBase&) = delete;
+
+  // Fills the chosen files and encodingCode; non-zero ends the import.
+  virtual AIErr ChooseFiles();
+  // Draws one file into a layer of its own; layer receives that layer (the
+  // last one made stays there). STOP when the user cancelled.
+  virtual AIErr ImportFile(const ai::FilePath& file, AILayerHandle& layer);
+  // The union of the chosen files' extents, in their own coordinates.
+  virtual bool GetDataExtent(double& xmin, double& xmax, double& ymin, double& ymax);
+  // File-specific work before the coordinate dialog; false cancels.
+  virtual bool Prepare();
+  // Decides the mode, runs the coordinate dialog and sets up the converter,
+  // the map transform and, for a new map, the data frame.
+  virtual bool SetupCoordinates(ImportCoordSettings& settings);
+
+  AIErr RunImport();
+
+  AIErr NewImportLayer(AILayerHandle& layer);
+  // art is null (with 0) when the point cannot be converted.
+  AIErr DrawPoint(double x, double y, AILayerHandle layer, AIArtHandle& art);
+  AIErr DrawPathPart(const ShapePart& points, bool closed, AILayerHandle layer, std::vector<AIArtHandle>& paths);
+  AIErr MakeCompoundPath(const std::vector<AIArtHandle>& paths, AIPaintOrder order, AIArtHandle container,
+                         AIArtHandle& compound);
+  bool IsInsideArea(double x, double y) const;
+  bool IntersectsArea(double xmin, double ymin, double xmax, double ymax) const;
+
+  const std::vector<ai::FilePath>& Files() const { return files; }
+  int32_t EncodingCode() const { return encodingCode; }
+  // Points left out because they could not be converted, in this import.
+  int64_t SkippedPoints() const { return skippedPoints; }
+  // How far (in points) long closed outlines were thinned, at most; 0 when none was.
+  double ThinningTolerance() const { return thinningTolerance; }
+
+ protected:
+  // Where an importer's own message goes: an error alert of the host.
+  static void ShowError(const ai::UnicodeString& message);
+  static void ShowMessage(const ai::UnicodeString& message);
+  // A file that could not be read, named once at the end of its step.
+  void NoteUnreadable(const ai::FilePath& file);
+  // A file whose reading stopped early at the record, named at the end.
+  void NoteStoppedAt(const ai::FilePath& file, int64_t record);
+
+  SPPluginRef plugin;
+  std::unique_ptr<CoordConverter> converter;
+  std::unique_ptr<MapTransform> transform;
+  std::unique_ptr<AIPathSegment[]> SegmentBuffer;
+  int32_t encodingCode = kAIShiftJISCharacterEncoding;
+  // Whether the user picked the encoding (rather than leaving the first choice).
+  bool encodingChosen = false;
+  std::vector<ai::FilePath> files;
+  bool areaLimited = false;
+  double areaXmin = 0, areaXmax = 0, areaYmin = 0, areaYmax = 0;
+  // The reference the files name themselves, when they all name the same one.
+  std::optional<CoordRef> filesReference;
+
+ private:
+  bool ConfigureConverter(const CoordRef& source, const CoordRef& target);
+  bool SetupNewDataFrame(const ImportCoordSettings& settings, DataFrameParams& frame);
+  bool WriteNewDataFrame(const DataFrameParams& frame);
+  bool ToArtboard(double x, double y, AIRealPoint& point) const;
+  AIErr MakePath(const AIRealPoint* anchors, size_t count, bool closed, AIArtHandle group, AIArtHandle& path);
+  bool ReportUnreadableFiles();
+  void ReportSkipped();
+  void RollBack();
+  bool SetupFailed(const char* message);
+
+  std::vector<ai::UnicodeString> unreadable;
+  std::vector<ai::UnicodeString> stopped;
+  std::vector<AILayerHandle> createdLayers;
+  int64_t skippedPoints = 0;
+  double thinningTolerance = 0;
+  AIErr setupError = kNoErr;
+};
+
+// Import messages.
+namespace import_texts {
+inline constexpr const char* kUnreadableFiles = "次のファイルを開けないため、読み込みません：";
+inline constexpr const char* kStoppedFiles = "次のファイルは途中のレコードを読めないため、そこまでを読み込みました：";
+inline constexpr const char* kSkippedPoints = "座標を変換できない点が %lld 個あったため、描画していません";
+inline constexpr const char* kNoConversion = "座標変換を設定できないため、読み込みを中止しました";
+inline constexpr const char* kCentreNotConverted = "読み込む範囲の中心の座標を変換できないため、読み込みを中止しました";
+inline constexpr const char* kNoMarkers = "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません";
+inline constexpr const char* kNoTransform = "地図の座標の対応を設定できないため、読み込みを中止しました";
+}  // namespace import_texts

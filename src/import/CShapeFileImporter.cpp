@@ -1,0 +1,255 @@
+#include "import/CShapeFileImporter.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "attributes/CKzShapeAttr.h"
+#include "host/AIArtSuite.h"
+#include "host/AILayerSuite.h"
+#include "host/AIPreferenceSuite.h"
+#include "host/AIUserSuite.h"
+#include "host/SuitePointers.h"
+#include "import/OpenFilesDialog.h"
+#include "import/ShapeCompanions.h"
+
+namespace {
+
+constexpr const char* kTitle = "シェープファイルを読み込む（複数選択可）";
+constexpr char kFilter[] = "Shapefiles(*.shp)\0*.shp\0";
+
+bool IsPointType(int32_t type) { return type == kShapePoint || type == kShapePointZ || type == kShapePointM; }
+bool IsLineType(int32_t type) { return type == kShapePolyLine || type == kShapePolyLineZ || type == kShapePolyLineM; }
+bool IsPolygonType(int32_t type) { return type == kShapePolygon || type == kShapePolygonZ || type == kShapePolygonM; }
+bool IsSilentlySkipped(int32_t type) {
+  return type == kShapeNull || type == kShapeMultiPoint || type == kShapeMultiPointZ || type == kShapeMultiPatch;
+}
+
+ai::UnicodeString Formatted(const char* format, const std::string& argument) {
+  std::vector<char> text(std::snprintf(nullptr, 0, format, argument.c_str()) + 1);
+  std::snprintf(text.data(), text.size(), format, argument.c_str());
+  return ai::UnicodeString(text.data());
+}
+
+bool FiniteBounds(double xmin, double xmax, double ymin, double ymax) {
+  return std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) && std::isfinite(ymax) && xmin <= xmax &&
+         ymin <= ymax;
+}
+
+}  // namespace
+
+CShapeFileImporter::CShapeFileImporter(SPPluginRef plugin)
+    : CImporterBase(plugin), reader(std::make_unique<CShapeFileReader>()) {}
+
+CShapeFileImporter::~CShapeFileImporter() = default;
+
+AIErr CShapeFileImporter::ChooseFiles() {
+  OpenFilesRequest request;
+  request.title = kTitle;
+  request.filter.assign(kFilter, sizeof kFilter - 1);
+  request.defaultExtension = "shp";
+  request.allowSeveral = true;
+  request.offerUtf16 = false;
+  request.showEncoding = true;
+  AIFilePathRef remembered = nullptr;
+  if (sAIPreference->GetFilePathPreference(kPreferencePrefix, kImportShapeFolderKey, &remembered) == kNoErr) {
+    request.folder = ai::FilePath::Adopt(remembered);
+  }
+  const AIErr result = ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
+  if (result == kNoErr && !files.empty()) {
+    const ai::FilePath folder = files.front().GetParent();
+    sAIPreference->PutFilePathPreference(kPreferencePrefix, kImportShapeFolderKey, folder.Ref());
+  }
+  return result;
+}
+
+// The union of the bounds of the files that open and hold records. A file
+// that does not open is named once and left out of the import; the .prj and
+// .cpg beside each file are read on the way.
+bool CShapeFileImporter::GetDataExtent(double& xmin, double& xmax, double& ymin, double& ymax) {
+  CShapeFileReader extentReader;
+  bool any = false, allRead = true;
+  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  for (const ai::FilePath& file : files) {
+    if (!extentReader.Open(file)) {
+      extentReader.Close();
+      NoteUnreadable(file);
+      allRead = false;
+      continue;
+    }
+    double fx0 = 0, fx1 = 0, fy0 = 0, fy1 = 0;
+    extentReader.GetBounds(fx0, fx1, fy0, fy1);
+    // A file without records says nothing about where the data lies.
+    if (extentReader.GetRecordCount() > 0 && FiniteBounds(fx0, fx1, fy0, fy1)) {
+      x0 = any ? std::min(x0, fx0) : fx0;
+      x1 = any ? std::max(x1, fx1) : fx1;
+      y0 = any ? std::min(y0, fy0) : fy0;
+      y1 = any ? std::max(y1, fy1) : fy1;
+      any = true;
+    }
+    extentReader.Close();
+    ReadCompanions(file);
+  }
+  if (any) {
+    xmin = x0;
+    xmax = x1;
+    ymin = y0;
+    ymax = y1;
+  }
+  return allRead;
+}
+
+void CShapeFileImporter::ReadCompanions(const ai::FilePath& file) {
+  const std::string name = file.GetFileName().as_UTF8();
+  const FileReference reference = ReadPrjBeside(file);
+  switch (reference.status) {
+    case FileReference::Status::Known:
+      if (!filesReference) {
+        filesReference = reference.ref;
+      } else if (!(*filesReference == reference.ref)) {
+        ShowMessage("選んだファイルの .prj が示す座標系が一致しません。データファイルの座標値を確かめてください");
+        filesReference.reset();
+      }
+      break;
+    case FileReference::Status::Unsupported:
+      ShowMessage(Formatted((name + " の .prj の座標系「%s」には対応していません。データファイルの座標値を確かめてください").c_str(),
+                            reference.name));
+      break;
+    case FileReference::Status::Unreadable:
+      ShowMessage(Formatted("%s の .prj を座標系として読めません", name));
+      break;
+    case FileReference::Status::Missing:
+      break;
+  }
+  if (encodingChosen) return;  // the user's choice applies to every file
+  const FileEncoding encoding = ReadCpgBeside(file);
+  if (encoding.status == FileEncoding::Status::Known) {
+    fileEncodings[file.GetPlatformPath()] = encoding.code;
+  } else if (encoding.status == FileEncoding::Status::Unsupported) {
+    ShowMessage(Formatted((name + " の .cpg の文字コード「%s」には対応していません。選んだエンコーディングで読み込みます").c_str(),
+                          encoding.name));
+  }
+}
+
+int32_t CShapeFileImporter::EncodingOf(const ai::FilePath& file) const {
+  const auto found = fileEncodings.find(file.GetPlatformPath());
+  return found != fileEncodings.end() ? found->second : encodingCode;
+}
+
+AIErr CShapeFileImporter::WriteLayerFields(AIArtHandle group, int32_t encoding) {
+  std::vector<ShapeField> fields;
+  DbfFieldDescriptor descriptor;
+  for (int32_t i = 0; i < reader->GetFieldCount() && reader->GetFieldDescriptor(i, descriptor); ++i) {
+    fields.push_back(FieldFromDbaseColumn(descriptor, {}, encoding));
+  }
+  if (fields.empty()) return kNoErr;
+  CKzShapeAttr attributes;
+  attributes.Load(group);
+  return attributes.ReplaceAll(fields);
+}
+
+std::vector<ShapeField> CShapeFileImporter::RecordFields(int32_t encoding) const {
+  std::vector<ShapeField> fields;
+  DbfFieldDescriptor descriptor;
+  std::string raw;
+  for (int32_t i = 0; i < reader->GetFieldCount() && reader->GetFieldDescriptor(i, descriptor); ++i) {
+    reader->GetFieldValue(i, raw);
+    fields.push_back(FieldFromDbaseColumn(descriptor, raw, encoding));
+  }
+  return fields;
+}
+
+AIErr CShapeFileImporter::StoreRow(AIArtHandle art, const std::vector<ShapeField>& row) const {
+  CKzShapeAttr attributes;
+  attributes.Load(art);
+  return attributes.ReplaceAll(row);
+}
+
+AIErr CShapeFileImporter::ImportPoint(AILayerHandle layer, int32_t encoding, bool& readable) {
+  double x = 0, y = 0;
+  readable = reader->ReadPoint(x, y);
+  if (!readable || (areaLimited && !IsInsideArea(x, y))) return kNoErr;
+  AIArtHandle art = nullptr;
+  if (AIErr error = DrawPoint(x, y, layer, art)) return error;
+  return art != nullptr ? StoreRow(art, RecordFields(encoding)) : kNoErr;
+}
+
+AIErr CShapeFileImporter::ImportPoly(AILayerHandle layer, AIArtHandle group, bool closed, int32_t encoding,
+                                     bool& readable) {
+  ShapePolyRecord record;
+  readable = reader->ReadPoly(record);
+  if (!readable || (areaLimited && !IntersectsArea(record.xmin, record.ymin, record.xmax, record.ymax))) return kNoErr;
+  const std::vector<ShapeField> row = RecordFields(encoding);
+  std::vector<AIArtHandle> paths, made;
+  for (const ShapePart& part : record.parts) {
+    if (AIErr error = DrawPathPart(part, closed, layer, made)) return error;
+    paths.insert(paths.end(), made.begin(), made.end());
+  }
+  if (paths.empty()) return kNoErr;
+  if (paths.size() == 1) return StoreRow(paths.front(), row);
+  AIArtHandle compound = nullptr;
+  if (AIErr error = MakeCompoundPath(paths, kPlaceInsideOnTop, group, compound)) return error;
+  if (AIErr error = StoreRow(compound, row)) return error;
+  for (AIArtHandle path : paths) {
+    if (AIErr error = StoreRow(path, row)) return error;
+  }
+  return kNoErr;
+}
+
+// A record of a type that is not drawn is passed over; an unknown type is
+// told once per file, not once per record.
+bool CShapeFileImporter::SkipUnsupported(int32_t shapeType) {
+  if (!IsSilentlySkipped(shapeType) && toldTypes.insert(shapeType).second) {
+    char text[128];
+    std::snprintf(text, sizeof text, "読み込みエラー [ エラーコード：%d ]", shapeType);
+    ShowMessage(ai::UnicodeString(text));
+  }
+  return reader->SkipRecord();
+}
+
+AIErr CShapeFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& layer) {
+  struct Closer {
+    CShapeFileReader& reader;
+    ~Closer() { reader.Close(); }
+  } closer{*reader};
+  if (!reader->Open(file)) {
+    NoteUnreadable(file);
+    return kNoErr;
+  }
+  toldTypes.clear();
+  const int32_t encoding = EncodingOf(file);
+  const ai::UnicodeString progress =
+      ai::UnicodeString("シェープファイルを読み込んでいます [ ") + file.GetFileName() + ai::UnicodeString(" ]");
+  if (AIErr error = sAIUser->SetProgressText(progress.Ref())) return error;
+  const uint32_t count = reader->GetRecordCount();
+
+  if (AIErr error = NewImportLayer(layer)) return error;
+  if (AIErr error = sAILayer->SetLayerTitle(layer, file.GetFileNameNoExt().Ref())) return error;
+  AIArtHandle group = nullptr;
+  if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
+  if (AIErr error = WriteLayerFields(group, encoding)) return error;
+
+  for (uint32_t i = 1; i <= count && !reader->IsAtEnd(); ++i) {
+    sAIUser->UpdateProgress(static_cast<int32_t>(std::min<uint32_t>(i, INT32_MAX)),
+                            static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX)));
+    AIBoolean cancelled = false;
+    if (sAIUser->Cancelled(&cancelled) == kNoErr && cancelled) return kCanceledErr;
+    ShapeRecordHeader header;
+    bool readable = reader->ReadRecordHeader(header);
+    if (readable) {
+      AIErr error = kNoErr;
+      if (IsPointType(header.shapeType)) {
+        error = ImportPoint(layer, encoding, readable);
+      } else if (IsLineType(header.shapeType) || IsPolygonType(header.shapeType)) {
+        error = ImportPoly(layer, group, IsPolygonType(header.shapeType), encoding, readable);
+      } else {
+        readable = SkipUnsupported(header.shapeType);
+      }
+      if (error != kNoErr) return error;
+    }
+    if (!readable) {
+      NoteStoppedAt(file, i);
+      break;
+    }
+  }
+  return kNoErr;
+}
