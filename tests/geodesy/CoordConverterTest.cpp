@@ -178,6 +178,19 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
   EXPECT_NEAR(lon, 139.7, 1e-12);
   ASSERT_TRUE(converter.ToGeographic(35.6, -180, lat, lon));
   EXPECT_EQ(lon, 180) << "the half-open range ends at 180";
+  // Across the 180th meridian from zone 60's central meridian (177°E): 4.5°
+  // east of it, where PROJ puts the point too.
+  CoordConverter zone60;
+  ASSERT_TRUE(zone60.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 2, 0, 60}));
+  const auto proj = geodesytest::RunTool("cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to +proj=utm +zone=60 +ellps=GRS80",
+                                         "181.5 52\n");
+  const auto rows = geodesytest::NumbersByLine(proj.out);
+  ASSERT_EQ(rows.size(), 1u) << proj.out << proj.err;
+  for (double lon : {181.5, -178.5}) {
+    ASSERT_TRUE(zone60.Convert(lon, 52, x, y)) << lon;
+    EXPECT_NEAR(x, rows[0][0], 2e-3);
+    EXPECT_NEAR(y, rows[0][1], 2e-3);
+  }
   x = y = 5;
   EXPECT_FALSE(converter.Convert(139.8333 + 95, 35, x, y));
   EXPECT_FALSE(converter.Convert(139.8333 - 100, 35, x, y));

@@ -85,6 +85,27 @@ TEST(MeshOfPoint, CellEdgesCarryIntoTheNextCell) {
   EXPECT_GT(checked, 30000);
 }
 
+// A few units in the last place below an edge, the second-order index can
+// come out one low while the third-order one comes out as 10: the point
+// still lies in a cell (the one below the edge or above it), never nowhere.
+TEST(MeshOfPoint, JustBelowAnEdgeStillFindsACell) {
+  int carried = 0;
+  for (int i = 20 * 120; i <= 46 * 120; i += 10) {
+    double lat = i / 120.0;
+    double lon = 100 + (i % (34 * 80) + 20 * 80) / 80.0;
+    for (int ulps = 1; ulps <= 12; ++ulps) {
+      lat = std::nextafter(lat, 0.0);
+      lon = std::nextafter(lon, 0.0);
+      MeshPosition at;
+      ASSERT_TRUE(DatumGrid::MeshOfPoint(lat, lon, at)) << std::hexfloat << lat << " " << lon;
+      EXPECT_NEAR((80 * at.p + 10 * at.q + at.r + at.latFraction) / 120, lat, 1e-12);
+      EXPECT_NEAR(100 + (80 * at.u + 10 * at.v + at.w + at.lonFraction) / 80, lon, 1e-12);
+      carried += at.latFraction < 0.5;
+    }
+  }
+  EXPECT_GT(carried, 0) << "some points must have been carried into the cell above";
+}
+
 TEST(MeshOfPoint, RejectsPointsOutsideTheMesh) {
   MeshPosition at;
   for (auto [lat, lon] : {std::pair{-1.0, 139.0}, {35.0, 99.0}, {std::nan(""), 139.0}, {35.0, 1e300}, {1e300, 139.0}})
@@ -158,6 +179,27 @@ TEST_F(GridTest, ShiftsBothWaysThroughTheGrid) {
     ASSERT_TRUE(grid.JgdToTokyo(jgdLat, jgdLon, backLat, backLon));
     EXPECT_NEAR(backLat, lat, 1e-9);
     EXPECT_NEAR(backLon, lon, 1e-9);
+  }
+}
+
+// JGD2000 to Tokyo guesses the Tokyo position 12" south and east, then
+// interpolates again where that guess says. A steep synthetic grid makes the
+// guess matter; the expected values follow those two steps by hand.
+TEST(GridSteep, JgdToTokyoStartsFromTheSouthEasternGuess) {
+  const auto shift = [](double lat, double lon) { return GridShift{2000 * (lat - 35), -1500 * (lon - 139)}; };
+  std::vector<GridRecord> records;
+  for (int i = 34 * 120; i <= 37 * 120; ++i)
+    for (int j = 38 * 80; j <= 41 * 80; ++j) records.push_back({CodeOfCell(i, j), shift(i / 120.0, 100 + j / 80.0)});
+  DatumGrid grid;
+  grid.Assign(records);
+  const double guess = 12.0 / 3600;
+  for (auto [lat, lon] : {std::pair{35.3, 139.4}, {35.6, 139.1}}) {
+    const GridShift first = shift(lat - guess, lon + guess);
+    const GridShift second = shift(lat - first.dB / 3600, lon - first.dL / 3600);
+    double tokyoLat = 0, tokyoLon = 0;
+    ASSERT_TRUE(grid.JgdToTokyo(lat, lon, tokyoLat, tokyoLon));
+    EXPECT_NEAR(tokyoLat, lat - second.dB / 3600, 1e-9);
+    EXPECT_NEAR(tokyoLon, lon - second.dL / 3600, 1e-9);
   }
 }
 
