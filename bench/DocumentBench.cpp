@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <chrono>
@@ -101,9 +103,14 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void DrawWithCairoAlone(const sim::Document& document, const std::string& png) {
+// The peer: the same outlines filled and stroked by cairo straight from the
+// segments, without the document walk, the styles or the texts.
+void DrawWithCairoAlone(const sim::Document& document, const std::string& out, kzmap::ImageFormat format) {
   const double width = document.bounds.right, height = document.bounds.top;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
+  cairo_surface_t* surface =
+      format == kzmap::ImageFormat::Png   ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height))
+      : format == kzmap::ImageFormat::Svg ? cairo_svg_surface_create(out.c_str(), width, height)
+                                          : cairo_pdf_surface_create(out.c_str(), width, height);
   cairo_t* cr = cairo_create(surface);
   for (const sim::Layer* layer : document.layers) {
     for (const sim::Art* art : layer->group->children) {
@@ -122,9 +129,14 @@ void DrawWithCairoAlone(const sim::Document& document, const std::string& png) {
       cairo_stroke(cr);
     }
   }
-  cairo_surface_write_to_png(surface, png.c_str());
   cairo_destroy(cr);
+  if (format == kzmap::ImageFormat::Png) cairo_surface_write_to_png(surface, out.c_str());
+  cairo_surface_finish(surface);
   cairo_surface_destroy(surface);
+}
+
+const char* Extension(kzmap::ImageFormat format) {
+  return format == kzmap::ImageFormat::Png ? "png" : format == kzmap::ImageFormat::Svg ? "svg" : "pdf";
 }
 
 void Render(const sim::Document& document, const std::string& out, kzmap::ImageFormat format) {
@@ -176,15 +188,15 @@ template <kzmap::ImageFormat format>
 void BM_Render(benchmark::State& state) {
   sim::Host host;
   const sim::Document& document = sim::LoadDocumentFile(host, MapFile(static_cast<int>(state.range(0))));
-  const char* extension = format == kzmap::ImageFormat::Png ? "png" : format == kzmap::ImageFormat::Svg ? "svg" : "pdf";
-  for (auto _ : state) Render(document, Scratch(std::string("render.") + extension), format);
+  for (auto _ : state) Render(document, Scratch(std::string("render.") + Extension(format)), format);
   SetSegments(state);
 }
 
-void BM_CairoAlonePng(benchmark::State& state) {
+template <kzmap::ImageFormat format>
+void BM_CairoAlone(benchmark::State& state) {
   sim::Host host;
   const sim::Document& document = sim::LoadDocumentFile(host, MapFile(static_cast<int>(state.range(0))));
-  for (auto _ : state) DrawWithCairoAlone(document, Scratch("cairo.png"));
+  for (auto _ : state) DrawWithCairoAlone(document, Scratch(std::string("cairo.") + Extension(format)), format);
   SetSegments(state);
 }
 
@@ -194,9 +206,11 @@ BENCHMARK(BM_NlohmannDump) KZ_SIZES;
 BENCHMARK(BM_Load) KZ_SIZES;
 BENCHMARK(BM_NlohmannParse) KZ_SIZES;
 BENCHMARK(BM_Render<kzmap::ImageFormat::Png>) KZ_SIZES;
-BENCHMARK(BM_CairoAlonePng) KZ_SIZES;
+BENCHMARK(BM_CairoAlone<kzmap::ImageFormat::Png>) KZ_SIZES;
 BENCHMARK(BM_Render<kzmap::ImageFormat::Svg>) KZ_SIZES;
+BENCHMARK(BM_CairoAlone<kzmap::ImageFormat::Svg>) KZ_SIZES;
 BENCHMARK(BM_Render<kzmap::ImageFormat::Pdf>) KZ_SIZES;
+BENCHMARK(BM_CairoAlone<kzmap::ImageFormat::Pdf>) KZ_SIZES;
 
 // --- Peak memory --------------------------------------------------------------------
 
@@ -249,10 +263,12 @@ void PrintPeakMemory() {
   }, [&] { sim::SaveDocumentFile(*document, Scratch("peak.kzmap")); });
   Measure("load", nothing, loaded);
   Measure("nlohmann-json parse (peer)", nothing, [&] { benchmark::DoNotOptimize(nlohmann::json::parse(ReadFile(path))); });
-  Measure("render PNG 72 dpi", loaded, [&] { Render(*document, Scratch("peak.png"), kzmap::ImageFormat::Png); });
-  Measure("cairo alone PNG (peer)", loaded, [&] { DrawWithCairoAlone(*document, Scratch("peakcairo.png")); });
-  Measure("render SVG", loaded, [&] { Render(*document, Scratch("peak.svg"), kzmap::ImageFormat::Svg); });
-  Measure("render PDF", loaded, [&] { Render(*document, Scratch("peak.pdf"), kzmap::ImageFormat::Pdf); });
+  for (auto format : {kzmap::ImageFormat::Png, kzmap::ImageFormat::Svg, kzmap::ImageFormat::Pdf}) {
+    const std::string name = Extension(format);
+    Measure(("render " + name).c_str(), loaded, [&] { Render(*document, Scratch("peak." + name), format); });
+    Measure(("cairo alone " + name + " (peer)").c_str(), loaded,
+            [&] { DrawWithCairoAlone(*document, Scratch("peakcairo." + name), format); });
+  }
   std::printf("\n");
 }
 
