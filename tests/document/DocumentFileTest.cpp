@@ -104,6 +104,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   host.AddSymbol(group, {1, 20, 30, 4}, "記号");
   sim::Art& placed = *document.MakeArt(kPlacedArt);
   document.Place(&placed, kPlaceInsideOnBottom, &group);
+  document.Place(document.MakeArt(kUnknownArt), kPlaceInsideOnBottom, &group);
   host.AddGroup(group);  // empty group
 
   // Disposed art is gone from the file.
