@@ -11,21 +11,24 @@ double Unit(AIReal value) { return std::isfinite(value) ? std::clamp(static_cast
 
 }  // namespace
 
-std::optional<Rgb> ToRgb(const AIColor& color) {
+bool ToRgb(const AIColor& color, Rgb& rgb) {
   switch (color.kind) {
     case kGrayColor: {
       const double level = 1 - Unit(color.c.g.gray);
-      return Rgb{level, level, level};
+      rgb = Rgb{level, level, level};
+      return true;
     }
     case kFourColor: {
       const double white = 1 - Unit(color.c.f.black);
-      return Rgb{(1 - Unit(color.c.f.cyan)) * white, (1 - Unit(color.c.f.magenta)) * white,
-                 (1 - Unit(color.c.f.yellow)) * white};
+      rgb = Rgb{(1 - Unit(color.c.f.cyan)) * white, (1 - Unit(color.c.f.magenta)) * white,
+                (1 - Unit(color.c.f.yellow)) * white};
+      return true;
     }
     case kThreeColor:
-      return Rgb{Unit(color.c.rgb.red), Unit(color.c.rgb.green), Unit(color.c.rgb.blue)};
+      rgb = Rgb{Unit(color.c.rgb.red), Unit(color.c.rgb.green), Unit(color.c.rgb.blue)};
+      return true;
     default:
-      return std::nullopt;
+      return false;
   }
 }
 

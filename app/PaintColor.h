@@ -2,8 +2,6 @@
 // turned into RGB.
 #pragma once
 
-#include <optional>
-
 #include "host/HostTypes.h"
 
 namespace kzmap {
@@ -12,10 +10,10 @@ struct Rgb {
   double red = 0, green = 0, blue = 0;
 };
 
-// Nothing for "none" and for kinds the renderer does not know. Gray is an
+// False for "none" and for kinds the renderer does not know. Gray is an
 // amount of ink as in the grayscale panel (0 white, 1 black); process colours
 // are separated naively (red = (1 − cyan)(1 − black), ...). Components are
 // clamped to 0..1.
-std::optional<Rgb> ToRgb(const AIColor& color);
+bool ToRgb(const AIColor& color, Rgb& rgb);
 
 }  // namespace kzmap

@@ -257,21 +257,21 @@ bool Renderer::AddOutline(cairo_t* cr, const sim::Art& art) {
 }
 
 void Renderer::DrawPath(cairo_t* cr, const sim::Art& art, const AIPathStyle& style, double alpha) {
-  const std::optional<Rgb> fill = style.fillPaint ? ToRgb(style.fill.color) : std::nullopt;
+  Rgb fillColor, strokeColor;
+  const bool fill = style.fillPaint && ToRgb(style.fill.color, fillColor);
   const double width = style.stroke.width;
-  const std::optional<Rgb> stroke =
-      style.strokePaint && width > 0 && std::isfinite(width) ? ToRgb(style.stroke.color) : std::nullopt;
+  const bool stroke = style.strokePaint && width > 0 && std::isfinite(width) && ToRgb(style.stroke.color, strokeColor);
   if (!fill && !stroke) return;
   cairo_new_path(cr);
   if (!AddOutline(cr, art)) return cairo_new_path(cr);
   if (fill) {
-    SetSource(cr, *fill, alpha);
+    SetSource(cr, fillColor, alpha);
     // Holes of compound paths: even-odd when the style asks for it, else by winding.
     cairo_set_fill_rule(cr, style.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_fill_preserve(cr);
   }
   if (stroke) {
-    SetSource(cr, *stroke, alpha);
+    SetSource(cr, strokeColor, alpha);
     cairo_set_line_width(cr, width);
     cairo_set_line_cap(cr, Cap(style.stroke.cap));
     cairo_set_line_join(cr, Join(style.stroke.join));
@@ -288,11 +288,7 @@ void Renderer::DrawText(cairo_t* cr, const sim::Art& art) {
   if (!std::isfinite(text.anchor.h) || !std::isfinite(text.anchor.v)) return;
   // Text without a fill of its own is black, as new text is.
   Rgb color;
-  if (text.fillAssigned) {
-    const std::optional<Rgb> fill = ToRgb(text.fill);
-    if (!fill) return;
-    color = *fill;
-  }
+  if (text.fillAssigned && !ToRgb(text.fill, color)) return;
   SetSource(cr, color);
   texts->Draw(cr, text, X(text.anchor.h), Y(text.anchor.v));
 }

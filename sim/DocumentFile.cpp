@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/DocumentParser.h"
 #include "sim/DocumentReader.h"
 #include "sim/DocumentWriter.h"
 #include "sim/Host.h"
@@ -25,46 +26,6 @@ std::string Join(const std::string& file, const std::string& place, const std::s
 }
 
 std::string SystemError(int code) { return std::strerror(code); }
-
-// "line L, column C" of a byte offset (1-based), as editors count them.
-std::string LineAndColumn(const std::string& text, size_t offset) {
-  offset = std::min(offset, text.size());
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < offset; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
-// The parser's explanation without its exception prefix and position.
-std::string ParseProblem(const json::exception& error) {
-  std::string what = error.what();
-  // What was last read may be any bytes; the position says where it is.
-  if (const size_t last = what.find("; last read"); last != std::string::npos) what.erase(last);
-  const size_t syntax = what.find("syntax error");
-  if (syntax != std::string::npos) return what.substr(syntax);
-  const size_t bracket = what.find("] ");
-  return bracket == std::string::npos ? what : what.substr(bracket + 2);
-}
-
-json Parse(const std::string& text, const std::string& file) {
-  if (text.find_first_not_of(" \t\r\n") == std::string::npos)
-    throw DocumentFileError(file, {}, "the file is empty, not a Kartzmap document");
-  try {
-    return json::parse(text);
-  } catch (const json::parse_error& error) {
-    // byte is one past the offending character.
-    const size_t at = error.byte > 0 ? error.byte - 1 : 0;
-    throw DocumentFileError(file, LineAndColumn(text, at), "not a Kartzmap document: " + ParseProblem(error));
-  } catch (const json::exception& error) {
-    throw DocumentFileError(file, {}, "not a Kartzmap document: " + ParseProblem(error));
-  }
-}
 
 int Version(const json& root, const std::string& file) {
   if (!root.is_object()) throw DocumentFileError(file, "/", "not a Kartzmap document: the file holds no JSON object");
@@ -172,11 +133,19 @@ std::string DocumentToJson(const Document& document) {
   return text;
 }
 
-void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName) {
-  json root = Parse(text, fileName);
+namespace {
+
+void ReadTree(Document& document, json& root, const std::string& fileName) {
   const int version = Version(root, fileName);
   if (version < kDocumentFormatVersion) UpgradeDocumentJson(root, version, fileName);
   ReadDocumentJson(document, root, fileName);
+}
+
+}  // namespace
+
+void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName) {
+  json root = ParseDocumentText(text, fileName);
+  ReadTree(document, root, fileName);
 }
 
 void SaveDocumentFile(const Document& document, const std::string& path) {
@@ -188,8 +157,15 @@ void SaveDocumentFile(const Document& document, const std::string& path) {
 }
 
 Document& LoadDocumentFile(Host& host, const std::string& path) {
+  json root;
+  {
+    // The text goes as soon as it is parsed.
+    const std::string text = ReadWholeFile(path);
+    root = ParseDocumentText(text, path);
+  }
   Document loaded;
-  DocumentFromJson(loaded, ReadWholeFile(path), path);
+  ReadTree(loaded, root, path);
+  root = json();
   Document& opened = host.NewDocument(loaded.bounds, path);
   opened = std::move(loaded);
   opened.filePath = path;

@@ -7,6 +7,7 @@
 
 #include "sim/DocumentFile.h"
 #include "sim/DocumentFormat.h"
+#include "sim/DocumentParser.h"
 #include "sim/JsonWriter.h"
 #include "sim/TextCodec.h"
 
@@ -96,8 +97,11 @@ class Reader {
   void Expect(const json& value, json::value_t type, const Where& where, const char* what) const {
     const bool matches = value.type() == type ||
                          (type == json::value_t::number_float && value.is_number());
-    if (!matches) Fail(where, std::string("expected ") + what + ", found " + value.type_name());
+    if (!matches) Fail(where, std::string("expected ") + what + ", found " + Found(value));
   }
+
+  // Packed segments were an array in the file.
+  static const char* Found(const json& value) { return value.is_binary() ? "array" : value.type_name(); }
 
   void CheckDepth(size_t depth, const Where& where) const {
     if (depth > kMaxDocumentDepth)
@@ -117,7 +121,7 @@ class Reader {
       if (text == "Infinity") return std::numeric_limits<double>::infinity();
       if (text == "-Infinity") return -std::numeric_limits<double>::infinity();
     }
-    Fail(where, std::string("expected a number, found ") + value.type_name());
+    Fail(where, std::string("expected a number, found ") + Found(value));
   }
 
   AIReal Float(const json& value, const Where& where) const {
@@ -137,7 +141,7 @@ class Reader {
       }
       Fail(where, "integer out of range");
     }
-    Fail(where, std::string("expected an integer, found ") + value.type_name());
+    Fail(where, std::string("expected an integer, found ") + Found(value));
   }
 
   const std::string& String(const json& value, const Where& where) const {
@@ -285,17 +289,17 @@ class Reader {
     return style;
   }
 
+  // Packed by the parser, or an array of arrays (an upgraded file).
   std::vector<AIPathSegment> Segments(const json& value, const Where& where) const {
+    if (value.is_binary()) return UnpackSegments(value.get_binary());
     Expect(value, json::value_t::array, where, "an array of segments");
-    if (value.size() > static_cast<size_t>(kMaxPathSegments))
-      Fail(where, "a path holds at most " + std::to_string(kMaxPathSegments) + " segments, this one " +
-                      std::to_string(value.size()));
+    if (value.size() > static_cast<size_t>(kMaxPathSegments)) Fail(where, TooManySegmentsProblem());
     std::vector<AIPathSegment> segments(value.size());
     for (size_t i = 0; i < value.size(); ++i) {
       const json& item = value[i];
       const Where at = where.Item(i);
       const size_t n = item.is_array() ? item.size() : 0;
-      if (n != 2 && n != 6 && n != 7) Fail(at, "expected a segment: [x, y], [x, y, inX, inY, outX, outY] or the same with a corner flag");
+      if (n != 2 && n != 6 && n != 7) Fail(at, ExpectedSegmentProblem());
       AIPathSegment& s = segments[i];
       s.p = {Float(item[0], at.Item(0)), Float(item[1], at.Item(1))};
       if (n == 2) {

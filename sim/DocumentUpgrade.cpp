@@ -38,6 +38,8 @@ class Upgrade1 {
     if (json* segments = Find(art, "segments"); segments && segments->is_array()) {
       for (size_t i = 0; i < segments->size(); ++i)
         Segment((*segments)[i], place + "/segments/" + std::to_string(i));
+    } else if (segments && segments->is_binary() && !segments->get_binary().empty()) {
+      Fail(place + "/segments/0");  // arrays, the later form
     }
     for (const char* list : {"art", "members"}) {
       json* items = Find(art, list);
@@ -57,10 +59,14 @@ class Upgrade1 {
     json* out = Find(segment, "out");
     json* corner = Find(segment, "corner");
     if (!IsPoint(anchor) || !IsPoint(in) || !IsPoint(out) || !corner || !corner->is_boolean() || segment.size() != 4)
-      throw DocumentFileError(file, place, "expected a segment {\"anchor\": [x, y], \"in\": [x, y], \"out\": [x, y], \"corner\": true or false}");
+      Fail(place);
     json packed = json::array({(*anchor)[0], (*anchor)[1], (*in)[0], (*in)[1], (*out)[0], (*out)[1]});
     if (!corner->get<bool>()) packed.push_back(false);
     segment = std::move(packed);
+  }
+
+  [[noreturn]] void Fail(const std::string& place) const {
+    throw DocumentFileError(file, place, "expected a segment {\"anchor\": [x, y], \"in\": [x, y], \"out\": [x, y], \"corner\": true or false}");
   }
 
   const std::string& file;

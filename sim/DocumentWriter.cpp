@@ -335,7 +335,7 @@ class Writer {
       return out.EndObject();
     }
     out.Member("type", ArtTypeName(art.type));
-    if (ArtTypeOfName(ArtTypeName(art.type)) != art.type) out.Member("artType", art.type);
+    if (ArtTypeName(art.type) == "other") out.Member("artType", art.type);
     WriteCommon(art);
     switch (art.type) {
       case kPathArt:

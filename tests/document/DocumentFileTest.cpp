@@ -104,6 +104,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   host.AddSymbol(group, {1, 20, 30, 4}, "記号");
   sim::Art& placed = *document.MakeArt(kPlacedArt);
   document.Place(&placed, kPlaceInsideOnBottom, &group);
+  document.Place(document.MakeArt(kUnknownArt), kPlaceInsideOnBottom, &group);
   host.AddGroup(group);  // empty group
 
   // Disposed art is gone from the file.
@@ -253,6 +254,18 @@ INSTANTIATE_TEST_SUITE_P(
         Hostile{"BadSegment",
                 Document(R"([{"art": [{"type": "path", "segments": [[1, 2], [1, "2"]]}]}])"),
                 "/layers/0/art/0/segments/1/1", "expected a number"},
+        Hostile{"ObjectAmongSegments",
+                Document(R"([{"art": [{"type": "path", "segments": [[1, 2], {"anchor": [1, 2]}]}]}])"),
+                "/layers/0/art/0/segments/1", "expected a segment"},
+        Hostile{"FlagForNumber", Document(R"([{"art": [{"type": "path", "segments": [[1, 2], [1, true]]}]}])"),
+                "/layers/0/art/0/segments/1/1", "expected a number, found boolean"},
+        Hostile{"EightNumbers", Document(R"([{"art": [{"type": "path", "segments": [[1, 2, 3, 4, 5, 6, 7, 8]]}]}])"),
+                "/layers/0/art/0/segments/0", "expected a segment"},
+        Hostile{"NestedSegment", Document(R"([{"art": [{"type": "path", "segments": [[[1, 2]]]}]}])"),
+                "/layers/0/art/0/segments/0/0", "expected a number, found array"},
+        Hostile{"SegmentsAsDictionaryKey",
+                Document(R"([{"group": {"dictionary": {"segments": [[1, 2]]}}}])"),
+                "/layers/0/group/dictionary/segments", "expected an object, found array"},
         Hostile{"ShortSegment", Document(R"([{"art": [{"type": "path", "segments": [[1]]}]}])"),
                 "/layers/0/art/0/segments/0", "expected a segment"},
         Hostile{"FloatOverflow", Document(R"([{"art": [{"type": "path", "segments": [[1e39, 2]]}]}])"),
