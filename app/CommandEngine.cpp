@@ -7,7 +7,6 @@
 
 #include "app/Command.h"
 #include "app/ProgressDisplay.h"
-#include "host/AINotifierSuite.h"
 #include "host/AIUserSuite.h"
 #include "sim/DocumentFile.h"
 
@@ -188,14 +187,14 @@ bool CommandEngine::StartPlugin() {
     Say("the plug-in did not start (" + CodeText(started) + ")");
     return false;
   }
-  loader->Broadcast(kAIApplicationStartedNotifier);
+  host.ApplicationStarted();
   return true;
 }
 
 void CommandEngine::StopPlugin() {
   if (!loader || !loader->Global()) return;
   const size_t before = host.User().alerts.size();
-  loader->Broadcast(kAIApplicationShutdownNotifier);
+  host.ApplicationShutdown();
   const AIErr stopped = loader->Shutdown();
   bool failed = false;
   PrintAlertsFrom(before, failed);
