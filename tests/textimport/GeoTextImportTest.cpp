@@ -37,7 +37,7 @@ const char* const kTsv =
     "35.66\t139.74\t\"東京\t タワー\"\t100\t\"\"\"展望\"\" 台\"\n"
     "\n"
     "35.6712\t139.7513\t大阪, 城\t\t\n"
-    "35.6655\t139.7621\ta\"b\t7\t\"x\"y\n";
+    "35.6655\t139.7621\t\"a\"\"b\"\t7\t\"x\ty\"\n";
 
 struct EncodingCase {
   const char* label;
@@ -60,7 +60,7 @@ class GeoTextImport : public importcheck::ItemScenario, public ::testing::WithPa
     if (c.iconvTo == nullptr) {
       std::ofstream(path, std::ios::binary | std::ios::app) << c.text;
     } else {
-      const CommandResult made = Run("iconv -f UTF-8 -t " + std::string(c.iconvTo) + " " + Quote(utf8) + " >> " + Quote(path));
+      const CommandResult made = importtest::Run("iconv -f UTF-8 -t " + std::string(c.iconvTo) + " " + Quote(utf8) + " >> " + Quote(path));
       EXPECT_EQ(made.status, 0) << made.out;
     }
     return path;
