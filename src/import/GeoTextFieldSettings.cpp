@@ -1,9 +1,9 @@
 #include "import/GeoTextFieldSettings.h"
 
-#include <set>
 #include <string>
 
 #include "formats/DelimitedFields.h"
+#include "import/FieldNameSet.h"
 
 namespace {
 
@@ -12,10 +12,6 @@ constexpr int32_t kStringDigits = 48;
 bool IsCoordinate(int32_t type) { return type == kShapeFieldLatitude || type == kShapeFieldLongitude; }
 
 }  // namespace
-
-ai::UnicodeString NumberedFieldName(int32_t number) {
-  return ai::UnicodeString::FromUTF8("FIELD" + std::to_string(number));
-}
 
 std::vector<ai::UnicodeString> GeoTextFieldSettings::Split(const ai::UnicodeString& line) const {
   std::vector<ai::UnicodeString> fields;
@@ -83,17 +79,12 @@ bool GeoTextFieldSettings::FindCoordinateColumns() {
 std::vector<ShapeField> GeoTextFieldSettings::AttributeFields(std::vector<size_t>& columnsOut) const {
   std::vector<ShapeField> fields;
   columnsOut.clear();
-  std::set<std::u16string> taken;
+  FieldNameSet names;
   for (size_t i = 0; i < columns.size(); ++i) {
     if (IsCoordinate(columns[i].type)) continue;
     ShapeField field = columns[i];
     field.value = ai::UnicodeString();
-    if (field.name.empty()) field.name = NumberedFieldName(static_cast<int32_t>(i + 1));
-    const ai::UnicodeString base = field.name;
-    for (int32_t repeat = 2; taken.count(field.name.as_UTF16()) > 0; ++repeat) {
-      field.name = base + ai::UnicodeString::FromUTF8("_" + std::to_string(repeat));
-    }
-    taken.insert(field.name.as_UTF16());
+    field.name = names.Take(field.name, static_cast<int32_t>(i + 1));
     fields.push_back(field);
     columnsOut.push_back(i);
   }

@@ -49,6 +49,3 @@ class GeoTextFieldSettings {
   // gets _2, _3... Indices of those columns go to columnsOut.
   std::vector<ShapeField> AttributeFields(std::vector<size_t>& columnsOut) const;
 };
-
-// "FIELD" and the number.
-ai::UnicodeString NumberedFieldName(int32_t number);

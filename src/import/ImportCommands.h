@@ -6,3 +6,5 @@
 #include "host/HostTypes.h"
 
 AIErr RunShapeFileImport(SPPluginRef plugin);
+AIErr RunGeoTextFileImport(SPPluginRef plugin);
+AIErr RunKMLFileImport(SPPluginRef plugin);

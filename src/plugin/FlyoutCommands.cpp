@@ -68,6 +68,8 @@ struct FlyoutCommand {
 // One entry per command that exists; an item without one does nothing.
 const FlyoutCommand kCommands[] = {
     {1, RunShapeFileImport},
+    {2, RunGeoTextFileImport},
+    {3, RunKMLFileImport},
     {5, RunExport<CShapeFileExporter>},
     {6, RunExport<CGeoTextFileExporter>},
     {8, RunFourPointMarkers},

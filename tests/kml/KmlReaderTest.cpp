@@ -151,6 +151,9 @@ const ReadCase kReadCases[] = {
      "<kml:Placemark><atom:author><atom:name>me</atom:name></atom:author><kml:name>k</kml:name>"
      "<gx:Track><gx:coord>1 2 3</gx:coord></gx:Track></kml:Placemark>",
      "placemark k\n"},
+    {"CDataKeepsMarkupAndBracketsAsText",
+     "<Placemark><description><![CDATA[a]>b]] <c> &amp; ]]]></description></Placemark>",
+     "placemark \n  description a]>b]] <c> &amp; ]\n"},
     {"ByteOrderMarkAndDeclarations",
      "\xEF\xBB\xBF<?xml version=\"1.0\"?><!DOCTYPE kml [<!ENTITY a \"b\">]><Placemark><name>n</name></Placemark>",
      "placemark n\n"},
