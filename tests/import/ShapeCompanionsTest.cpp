@@ -79,7 +79,9 @@ TEST(IdentifyReference, OtherReferencesAreNamedNotGuessed) {
     SCOPED_TRACE(c.crs);
     const FileReference found = IdentifyReference(ProjInfoWkt(c.crs, "WKT2_2019"));
     EXPECT_EQ(found.status, FileReference::Status::Unsupported);
-    if (*c.name) EXPECT_EQ(found.name, c.name);
+    if (*c.name) {
+      EXPECT_EQ(found.name, c.name);
+    }
   }
 }
 
