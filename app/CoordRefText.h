@@ -1,0 +1,20 @@
+// Coordinate references as the tool's options write them: "jgd2000:" or
+// "tokyo:" followed by "bl" (decimal degrees), "xy1".."xy19" (plane
+// rectangular system) or "utm1".."utm60".
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "geodesy/CoordRef.h"
+
+namespace kzmap {
+
+std::optional<CoordRef> ParseCoordRef(const std::string& text);
+
+// The help line that describes the form.
+inline constexpr const char* kCoordRefHelp =
+    "REF is jgd2000: or tokyo: followed by bl (decimal degrees), xy1..xy19 (plane rectangular system) or "
+    "utm1..utm60.";
+
+}  // namespace kzmap
