@@ -73,6 +73,14 @@ PluginCommand PluginCommand::Flyout(uint32_t item, std::string panel) {
   return command;
 }
 
+PluginCommand PluginCommand::InPanel(PanelActions actions, std::string panel) {
+  PluginCommand command;
+  command.kind = Kind::Panel;
+  command.panelActions = std::move(actions);
+  command.panel = std::move(panel);
+  return command;
+}
+
 PluginCommand PluginCommand::Menu(std::string name) {
   PluginCommand command;
   command.kind = Kind::Menu;
@@ -211,6 +219,7 @@ void CommandEngine::Script(const ScriptedUser& user) {
 }
 
 bool CommandEngine::Invoke(const PluginCommand& command, std::optional<AIErr>& menuResult) {
+  if (command.kind == PluginCommand::Kind::Panel) return ActInPanel(command);
   if (command.kind == PluginCommand::Kind::Flyout) {
     sim::Panel* panel = host.FindPanel(command.panel);
     if (!panel) {
@@ -232,6 +241,31 @@ bool CommandEngine::Invoke(const PluginCommand& command, std::optional<AIErr>& m
   }
   Say("the plug-in has no menu item \"" + command.menuItem + "\"");
   return false;
+}
+
+bool CommandEngine::ActInPanel(const PluginCommand& command) {
+  sim::Panel* panel = host.FindPanel(command.panel);
+  if (!panel) {
+    Say("the plug-in has no panel \"" + command.panel + "\"");
+    return false;
+  }
+  host.Idle();
+  std::string problem;
+  const std::vector<sim::DialogAction> actions =
+      command.panelActions ? command.panelActions(host.Dialogs().Snapshot(panel->window), problem)
+                           : std::vector<sim::DialogAction>{};
+  if (!problem.empty()) {
+    Say(problem);
+    return false;
+  }
+  for (const sim::DialogAction& action : actions) {
+    problem = host.ActInPanel(*panel, action);
+    if (!problem.empty()) {
+      Say("in the panel: " + problem);
+      return false;
+    }
+  }
+  return true;
 }
 
 CommandEngine::Verdict CommandEngine::Judge(const MapSession& session, std::optional<AIErr> menuResult,

@@ -63,14 +63,21 @@ namespace kzmap {
 
 // Which of the plug-in's commands to run.
 struct PluginCommand {
-  enum class Kind { Flyout, Menu };
+  enum class Kind { Flyout, Menu, Panel };
+  // What the user does in a panel's window (a button, a double-click on a
+  // row), decided from the window as it shows at that moment; a problem
+  // text instead stops the command.
+  using PanelActions = std::function<std::vector<sim::DialogAction>(const sim::DialogState& window,
+                                                                    std::string& problem)>;
   Kind kind = Kind::Flyout;
-  std::string panel = "Kartzmap";  // flyout: the id of the panel whose flyout menu holds the item
+  std::string panel = "Kartzmap";  // flyout, panel: the id of the panel
   uint32_t item = 0;               // flyout: the item's id
   std::string menuItem;            // menu: the item's name, as the plug-in added it
+  PanelActions panelActions;       // panel
 
   static PluginCommand Flyout(uint32_t item, std::string panel = "Kartzmap");
   static PluginCommand Menu(std::string name);
+  static PluginCommand InPanel(PanelActions actions, std::string panel = "Kartzmap");
 };
 
 // What the person at the screen does during the command.
@@ -137,6 +144,7 @@ class CommandEngine {
   void Script(const ScriptedUser& user);
   // Chooses the item; false (with the reason printed) when it cannot be chosen.
   bool Invoke(const PluginCommand& command, std::optional<AIErr>& menuResult);
+  bool ActInPanel(const PluginCommand& command);
   Verdict Judge(const MapSession& session, std::optional<AIErr> menuResult, bool interrupted);
   void PrintAlertsFrom(size_t first, bool& failed);
   bool SaveMap(const MapSession& session, const sim::Document& document);

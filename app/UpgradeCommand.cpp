@@ -1,0 +1,33 @@
+// kzmap upgrade: the panel's "以前の形式の属性データをアップグレード" on a map:
+// attribute data of the older tag format becomes attribute rows, and the map
+// is saved.
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <string>
+
+#include "app/Command.h"
+#include "app/CommandEngine.h"
+
+namespace {
+
+constexpr uint32_t kUpgradeItem = 11;
+
+int Run(const std::string& map) {
+  kzmap::MapSession session;
+  session.name = "upgrade";
+  session.map = map;
+  session.command = kzmap::PluginCommand::Flyout(kUpgradeItem);
+  return kzmap::CommandEngine().Run(session);
+}
+
+kzmap::CommandRun Define(CLI::App& app) {
+  auto map = std::make_shared<std::string>();
+  app.add_option("MAP", *map, "the map document")->required();
+  app.footer("The older tags stay on the objects; running it again adds nothing.");
+  return [map] { return Run(*map); };
+}
+
+const kzmap::CommandRegistration registration({"upgrade", "MAP", "convert attributes of the older format", Define});
+
+}  // namespace

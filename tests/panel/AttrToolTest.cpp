@@ -1,0 +1,199 @@
+// kzmap attr, markers and upgrade on map files, as a user runs them: each
+// runs the plug-in's own command and saves the map, which is read back here.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "panel/PanelFixture.h"
+#include "sim/DocumentFile.h"
+#include "sim/TextCodec.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kztest::ReadRow;
+using kztest::ValueOf;
+using kztest::WriteRow;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct Run {
+  int status = -1;
+  std::string out, err;
+};
+
+class AttrToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = fs::temp_directory_path() / ("kz_attr_tool." + std::string(info->name()) + "." + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    map = (folder / "地図.kzmap").string();
+    document = &host.NewDocument();
+    layer = &host.AddLayer("地物");
+    WriteRow(*layer->group, {{"VAL", 0, 20, 0, ""}});
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  sim::Art& Feature(sim::Art& container, const std::string& value, AIRealPoint at) {
+    sim::Art& art = host.AddPath(container, {at, {at.h + 20, at.v}, {at.h + 20, at.v + 10}, {at.h, at.v + 10}}, true);
+    WriteRow(art, {{"VAL", 0, 20, 0, value}});
+    return art;
+  }
+  void Save() { sim::SaveDocumentFile(*document, map); }
+  // The saved map, opened in a host of its own.
+  sim::Document& Saved() { return sim::LoadDocumentFile(reader, map); }
+
+  Run Kzmap(const std::string& arguments) {
+    const fs::path out = folder / "out.txt", err = folder / "err.txt";
+    // The user's preferences stay out of the way.
+    const std::string line = "HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " +
+                             arguments + " < /dev/null > " + Quote(out.string()) + " 2> " + Quote(err.string());
+    const int status = std::system(line.c_str());
+    return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+  }
+
+  fs::path folder;
+  std::string map;
+  sim::Host host, reader;
+  sim::Document* document = nullptr;
+  sim::Layer* layer = nullptr;
+};
+
+std::vector<std::string> SelectedValues(sim::Host& host) {
+  std::vector<std::string> values;
+  for (sim::Art* art : host.SelectedArt()) {
+    if (kztest::HasRow(*art)) values.push_back(ValueOf(*art, "VAL"));
+  }
+  return values;
+}
+
+TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
+  for (const char* value : {"10", "9.99", "abc", "1e3"}) Feature(*layer->group, value, {0, 0});
+  sim::Art& hidden = host.AddGroup(*layer->group);
+  hidden.userAttributes |= kArtHidden;
+  Feature(hidden, "50", {0, 0});
+  Feature(*layer->group, "12", {100, 200}).userAttributes |= kArtSelected;
+  Save();
+
+  Run run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "3 objects selected\n");
+  Saved();
+  EXPECT_EQ(SelectedValues(reader), (std::vector<std::string>{"10", "1e3", "12"}));
+
+  run = Kzmap("attr " + Quote(map) + " search VAL --min 10 --max 100");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 objects selected\n");
+
+  run = Kzmap("attr " + Quote(map) + " set VAL=値");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "VAL set on 2 objects\n");
+  reader.CloseDocument();
+  sim::Document& saved = Saved();
+  std::vector<std::string> values;
+  for (sim::Art* art : reader.ArtOfLayer(*saved.layers[0])) {
+    if (art->type == kPathArt) values.push_back(ValueOf(*art, "VAL"));
+  }
+  EXPECT_EQ(values, (std::vector<std::string>{"値", "9.99", "abc", "1e3", "50", "値"}));
+
+  run = Kzmap("attr " + Quote(map) + " label VAL --copy");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 labels placed\n");
+  reader.CloseDocument();
+  Saved();
+  std::vector<AIRealPoint> anchors;
+  for (sim::Art* art : reader.ArtOfLayer(*reader.CurrentDocument()->layers[0])) {
+    if (art->type != kTextFrameArt) continue;
+    EXPECT_EQ(sim::Host::Text(*art), "値");
+    EXPECT_EQ(ValueOf(*art, "VAL"), "値");
+    anchors.push_back(art->text.anchor);
+  }
+  ASSERT_EQ(anchors.size(), 2u);
+  // Centres of the 20 x 10 rectangles at (0, 0) and (100, 200).
+  EXPECT_FLOAT_EQ(anchors[0].h, 110);
+  EXPECT_FLOAT_EQ(anchors[0].v, 205);
+  EXPECT_FLOAT_EQ(anchors[1].h, 10);
+  EXPECT_FLOAT_EQ(anchors[1].v, 5);
+}
+
+TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
+  Feature(*layer->group, "東京\tタブ", {0, 0});
+  host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);
+  sim::Layer& other = host.AddLayer("道路");
+  WriteRow(host.AddPath(*other.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "国道1号"}, {"LANES", 1, 2, 0, "4"}});
+  Save();
+  Run run = Kzmap("attr " + Quote(map) + " list");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "layer\t地物\n1\tpath\tVAL=東京\\tタブ\nlayer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n");
+  run = Kzmap("attr " + Quote(map) + " list --layer 道路");
+  EXPECT_EQ(run.out, "layer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n");
+}
+
+struct Refusal {
+  const char* name;
+  const char* arguments;  // after "attr MAP "
+  int status;
+  const char* says;       // in the messages
+};
+
+class AttrToolRefusalTest : public AttrToolTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(AttrToolRefusalTest, SaysWhyAndLeavesTheMap) {
+  Feature(*layer->group, "10", {0, 0});
+  Save();
+  const std::string before = ReadAll(map);
+  const Run run = Kzmap("attr " + Quote(map) + " " + GetParam().arguments);
+  EXPECT_EQ(run.status, GetParam().status);
+  EXPECT_NE(run.err.find(GetParam().says), std::string::npos) << run.err;
+  EXPECT_EQ(ReadAll(map), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, AttrToolRefusalTest,
+    ::testing::Values(
+        Refusal{"UnknownField", "search NOPE --text x", 1, "no field \"NOPE\" in the layers of the selection (fields: VAL)"},
+        Refusal{"NothingSelected", "set VAL=1", 1, "オブジェクトが選択されていません"},
+        Refusal{"NotANumber", "search VAL --min ten", 1, "検索する数値範囲には数値を入力してください"},
+        Refusal{"TextAndRange", "search VAL --text a --min 1", 2, "either --text or --min/--max"},
+        Refusal{"SetWithoutValue", "set VAL", 2, "set takes FIELD=VALUE"},
+        Refusal{"UnknownLayer", "search VAL --text a --layer 無い", 1, "has no layer \"無い\""},
+        Refusal{"AtOutsideLabel", "list --at point", 2, "--at is for label"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
+  sim::Art& art = host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);
+  art.tags.push_back(
+      sim::Tag{"KzMapTag0001", "string", sim::EncodeText(u"名称|C|20|0|東京", kAIShiftJISCharacterEncoding), 0, false});
+  Save();
+  Run run = Kzmap("upgrade " + Quote(map));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("アップグレードが完了しました"), std::string::npos) << run.err;
+  run = Kzmap("markers " + Quote(map) + " three");
+  ASSERT_EQ(run.status, 0) << run.err;
+  Saved();
+  EXPECT_EQ(ReadRow(*reader.FindLayer("地物")->group->children[0]),
+            (std::vector<kztest::RowField>{{"名称", 0, 20, 0, "東京"}}));
+  for (const char* title : {"3点座標マーカー 1/3", "3点座標マーカー 2/3", "3点座標マーカー 3/3"})
+    EXPECT_NE(reader.FindLayer(title), nullptr) << title;
+  EXPECT_EQ(Kzmap("markers " + Quote(map) + " five").status, 2);
+}
+
+}  // namespace

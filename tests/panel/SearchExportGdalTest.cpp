@@ -1,0 +1,158 @@
+// From a GDAL-made Shapefile through the panel and back out, checked by GDAL:
+// import, search, export the selection and let ogrinfo count it; label the
+// points, export the labels as CSV and find each label where its point was.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "panel/PanelFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sim::DialogAction;
+
+struct Output {
+  int status = -1;
+  std::string text;
+};
+
+Output Shell(const std::string& line) {
+  Output output;
+  FILE* pipe = popen((line + " 2>&1").c_str(), "r");
+  if (!pipe) return output;
+  char buffer[4096];
+  size_t read = 0;
+  while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.text.append(buffer, read);
+  const int status = pclose(pipe);
+  output.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return output;
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Points in the plane rectangular system IX (metres), with a text field
+// whose values are numbers, or not.
+struct Site {
+  const char* id;
+  const char* value;
+  double x, y;  // easting, northing
+};
+
+const Site kSites[] = {
+    {"A", "10", -5000, 30000},  {"B", "10.5", -4200, 31500}, {"C", "1e3", -3000, 29000},
+    {"D", "9.99", -6100, 30500}, {"E", "abc", -4800, 28700},  {"F", "250", -3500, 30800},
+};
+
+class SearchExportGdalTest : public kztest::PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    folder = fs::temp_directory_path() / ("kz_panel_gdal." + std::to_string(getpid()) + "." +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  std::string MakeSites() {
+    std::ofstream csv(folder / "sites.csv");
+    csv << "ID,VAL,X,Y\n";
+    for (const Site& site : kSites) csv << site.id << "," << site.value << "," << site.x << "," << site.y << "\n";
+    csv.close();
+    const std::string shp = (folder / "sites.shp").string();
+    const Output made = Shell("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2451 -oo X_POSSIBLE_NAMES=X "
+                              "-oo Y_POSSIBLE_NAMES=Y " + Quote(shp) + " " + Quote((folder / "sites.csv").string()));
+    EXPECT_EQ(made.status, 0) << made.text;
+    return shp;
+  }
+
+  void Import(const std::string& shp) {
+    host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose({shp}));
+    host.Dialogs().Expect(108, {DialogAction::Click(1130), DialogAction::Choose(1132, 9),
+                                DialogAction::SetText(1114, "25000"), DialogAction::OK()});
+    ASSERT_TRUE(host.ChooseFlyoutItem(*Panel(), 1));
+    ASSERT_EQ(host.FindLayer("sites") != nullptr, true) << (AlertTexts().empty() ? "" : AlertTexts().front());
+  }
+
+  // Exports the selection as points through flyout item 5 or 6.
+  void ExportSelection(uint32_t item, const fs::path& file, std::vector<DialogAction> more = {}) {
+    std::vector<DialogAction> actions = {DialogAction::ChooseText(1116, "選択されているオブジェクト"),
+                                         DialogAction::Click(1117)};
+    actions.insert(actions.end(), more.begin(), more.end());
+    actions.push_back(DialogAction::OK());
+    host.Dialogs().Expect(115, actions);
+    host.User().fileDialogAnswers.push_back(file.string());
+    ASSERT_TRUE(host.ChooseFlyoutItem(*Panel(), item));
+    ASSERT_TRUE(host.Dialogs().RunsOf(115).back()->problems.empty()) << host.Dialogs().RunsOf(115).back()->problems[0];
+  }
+
+  fs::path folder;
+};
+
+TEST_F(SearchExportGdalTest, ExportedSelectionHoldsExactlyTheMatches) {
+  Import(MakeSites());
+  host.Dialogs().Expect(114, {DialogAction::ChooseText(1075, "VAL"), DialogAction::Click(1090),
+                              DialogAction::Check(1076, true), DialogAction::SetText(1080, "10"),
+                              DialogAction::Check(1091, true), DialogAction::SetText(1092, "500"), DialogAction::OK()});
+  Click(kSearch);
+  ExportSelection(5, folder / "found.shp");
+  EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+
+  const Output info = Shell("ogrinfo -ro -al -q " + Quote((folder / "found.shp").string()));
+  ASSERT_EQ(info.status, 0) << info.text;
+  std::multiset<std::string> ids;
+  std::istringstream lines(info.text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  ID (String) = ", 0) == 0) ids.insert(line.substr(16));
+  }
+  // 10, 10.5 and 250 lie in [10, 500]; 1e3 is above, 9.99 below, abc reads as 0.
+  EXPECT_EQ(ids, (std::multiset<std::string>{"A", "B", "F"}));
+  const Output count = Shell("ogrinfo -ro -so -al " + Quote((folder / "found.shp").string()));
+  EXPECT_NE(count.text.find("Feature Count: 3"), std::string::npos) << count.text;
+}
+
+TEST_F(SearchExportGdalTest, LabelsLieWhereTheirPointsAre) {
+  Import(MakeSites());
+  for (sim::Art* art : host.ArtOfLayer(*host.FindLayer("sites"))) host.Select(*art);
+  SelectionChanged();
+  host.Dialogs().Expect(113, {DialogAction::ChooseText(1075, "ID"), DialogAction::OK()});
+  Click(kAnnotate);
+  // The labels are the selection now: texts, exported as points with their text.
+  ExportSelection(6, folder / "labels.csv",
+                  {DialogAction::Check(1122, false), DialogAction::Check(1125, false), DialogAction::Check(1094, false),
+                   DialogAction::Check(1096, true), DialogAction::Check(1121, true), DialogAction::Click(1086)});
+  std::ifstream csv(folder / "labels.csv");
+  std::string header;
+  ASSERT_TRUE(std::getline(csv, header));
+  std::map<std::string, std::pair<double, double>> placed;
+  for (std::string line; std::getline(csv, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    double first = 0, second = 0;
+    char text[64] = {};
+    ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%63[^,\r\n]", &first, &second, text), 3) << line;
+    placed[text] = {first, second};  // northing (X) first, then easting (Y)
+  }
+  ASSERT_EQ(placed.size(), std::size(kSites)) << header;
+  for (const Site& site : kSites) {
+    ASSERT_EQ(placed.count(site.id), 1u) << site.id;
+    // Artboard points are single precision: at 1:25000 a point is 8.8 m and
+    // its float steps are well under a metre here.
+    EXPECT_NEAR(placed[site.id].first, site.y, 0.5) << site.id;
+    EXPECT_NEAR(placed[site.id].second, site.x, 0.5) << site.id;
+  }
+}
+
+}  // namespace
