@@ -24,10 +24,10 @@ class ImportCommandTest : public ::testing::Test {
                   "-a_srs EPSG:4612 -lco ENCODING=UTF-8");
   }
   CommandResult Kzmap(const std::string& arguments) {
-    return Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
+    return importtest::Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
   }
   nlohmann::json Info() {
-    const CommandResult info = Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
     EXPECT_EQ(info.status, 0) << info.out;
     return nlohmann::json::parse(info.out);
   }

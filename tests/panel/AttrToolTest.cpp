@@ -33,7 +33,7 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-struct Run {
+struct ToolRun {
   int status = -1;
   std::string out, err;
 };
@@ -61,13 +61,13 @@ class AttrToolTest : public ::testing::Test {
   // The saved map, opened in a host of its own.
   sim::Document& Saved() { return sim::LoadDocumentFile(reader, map); }
 
-  Run Kzmap(const std::string& arguments) {
+  ToolRun Kzmap(const std::string& arguments) {
     const fs::path out = folder / "out.txt", err = folder / "err.txt";
     // The user's preferences stay out of the way.
     const std::string line = "HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " +
                              arguments + " < /dev/null > " + Quote(out.string()) + " 2> " + Quote(err.string());
     const int status = std::system(line.c_str());
-    return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
   }
 
   fs::path folder;
@@ -93,7 +93,7 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
   Feature(*layer->group, "12", {100, 200}).userAttributes |= kArtSelected;
   Save();
 
-  Run run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
+  ToolRun run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "3 objects selected\n");
   Saved();
@@ -140,7 +140,7 @@ TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   sim::Layer& other = host.AddLayer("道路");
   WriteRow(host.AddPath(*other.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "国道1号"}, {"LANES", 1, 2, 0, "4"}});
   Save();
-  Run run = Kzmap("attr " + Quote(map) + " list");
+  ToolRun run = Kzmap("attr " + Quote(map) + " list");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "layer\t地物\n1\tpath\tVAL=東京\\tタブ\nlayer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n");
   run = Kzmap("attr " + Quote(map) + " list --layer 道路");
@@ -160,7 +160,7 @@ TEST_P(AttrToolRefusalTest, SaysWhyAndLeavesTheMap) {
   Feature(*layer->group, "10", {0, 0});
   Save();
   const std::string before = ReadAll(map);
-  const Run run = Kzmap("attr " + Quote(map) + " " + GetParam().arguments);
+  const ToolRun run = Kzmap("attr " + Quote(map) + " " + GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status);
   EXPECT_NE(run.err.find(GetParam().says), std::string::npos) << run.err;
   EXPECT_EQ(ReadAll(map), before);
@@ -183,7 +183,7 @@ TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
   art.tags.push_back(
       sim::Tag{"KzMapTag0001", "string", sim::EncodeText(u"名称|C|20|0|東京", kAIShiftJISCharacterEncoding), 0, false});
   Save();
-  Run run = Kzmap("upgrade " + Quote(map));
+  ToolRun run = Kzmap("upgrade " + Quote(map));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("アップグレードが完了しました"), std::string::npos) << run.err;
   run = Kzmap("markers " + Quote(map) + " three");
