@@ -1,13 +1,19 @@
-// kzmap import: the plug-in's Shapefile import ("シェープファイル読み込み...")
-// run on a map document through the command engine, exactly as the host runs
-// it: the open-file dialog is answered with the files (one selection, as the
-// host hands them over) and the encoding, the coordinate settings dialog is
-// filled from the options. A missing MAP becomes a new map.
+// kzmap import: the plug-in's imports run on a map document through the
+// command engine, exactly as the host runs them. The file's extension picks
+// the import: Shapefiles ("シェープファイル読み込み...", several in one
+// selection as the host hands them over), coordinate text files
+// (".csv", ".txt", ".tsv": the field settings dialog is answered from
+// --delimiter, --header and --columns) and KML, one file per run. The
+// open-file dialog is answered with the files and the encoding, the
+// coordinate settings dialog from the options. A missing MAP becomes a new map.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,10 +21,12 @@
 
 #include "app/Command.h"
 #include "app/CommandEngine.h"
+#include "app/TextColumns.h"
 #include "app/ToolHost.h"
 #include "geodesy/CoordRef.h"
 #include "georef/CoordMarkers.h"
 #include "georef/DataFrame.h"
+#include "resources/DialogIds.h"
 #include "sim/DocumentFile.h"
 
 namespace {
@@ -26,10 +34,18 @@ namespace {
 using sim::DialogAction;
 
 constexpr const char* kUsage =
-    "MAP FILE... [--encoding sjis|utf8] [--from REF] [--to REF] [--scale N] [--north-up|--no-north-up] "
-    "[--area SOUTH,WEST,NORTH,EAST]";
+    "MAP FILE... [--encoding sjis|utf8|utf16] [--from REF] [--to REF] [--scale N] [--north-up|--no-north-up] "
+    "[--area SOUTH,WEST,NORTH,EAST] [--delimiter comma|tab] [--header|--no-header] [--columns SPEC]";
 constexpr int32_t kCoordDialog = 108;
 constexpr int32_t kEncodingCombo = 1081;
+
+enum class FileKind { Shape, Text, Kml };
+
+// One run of one of the plug-in's imports.
+struct Batch {
+  FileKind kind;
+  std::vector<std::string> files;
+};
 
 struct Options {
   std::string map;
@@ -39,7 +55,39 @@ struct Options {
   std::optional<std::string> scale;
   std::optional<bool> northUp;
   std::optional<std::string> area;
+  std::optional<char> delimiter;  // ',' or '\t'
+  std::optional<bool> header;
+  std::vector<kzmap::TextColumn> columns;
 };
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::optional<FileKind> KindOf(const std::string& file) {
+  const std::string extension = Lower(std::filesystem::path(file).extension().string());
+  if (extension == ".shp") return FileKind::Shape;
+  if (extension == ".csv" || extension == ".txt" || extension == ".tsv") return FileKind::Text;
+  if (extension == ".kml") return FileKind::Kml;
+  return std::nullopt;
+}
+
+// The files in the user's order: Shapefiles next to each other share one
+// selection; text and KML files are imported one at a time.
+std::vector<Batch> Batches(const std::vector<std::string>& files) {
+  std::vector<Batch> batches;
+  for (const std::string& file : files) {
+    const FileKind kind = *KindOf(file);
+    const std::string absolute = std::filesystem::absolute(file).string();
+    if (kind == FileKind::Shape && !batches.empty() && batches.back().kind == FileKind::Shape) {
+      batches.back().files.push_back(absolute);
+    } else {
+      batches.push_back({kind, {absolute}});
+    }
+  }
+  return batches;
+}
 
 bool Digits(const std::string& text, int lowest, int highest, int& value) {
   if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -139,29 +187,78 @@ std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap)
   return actions;
 }
 
-int Run(const Options& options) {
-  bool newMap = true;
-  try {
-    newMap = !IsGeoreferenced(options.map);
-  } catch (const sim::DocumentFileError& error) {
-    std::fprintf(stderr, "kzmap import: %s\n", error.what());
-    return 1;
+// The field settings dialog and, for each column given, the field
+// definition dialog its double-click opens.
+void AddFieldDialogs(const Options& options, kzmap::ScriptedUser& user) {
+  namespace ids = dialog_ids::text_fields;
+  std::vector<DialogAction> actions;
+  if (options.delimiter) actions.push_back(DialogAction::Check(*options.delimiter == ',' ? ids::kComma : ids::kTab, true));
+  if (options.header) actions.push_back(DialogAction::Check(ids::kHeader, *options.header));
+  for (size_t column = 0; column < options.columns.size(); ++column) {
+    actions.push_back(DialogAction::DoubleClickRow(ids::kColumns, static_cast<int32_t>(column)));
   }
-  if (!newMap && (options.to || options.scale || options.northUp)) {
-    std::fprintf(stderr, "kzmap import: note: %s is already georeferenced; --to, --scale and --north-up are not used\n",
-                 options.map.c_str());
+  actions.push_back(DialogAction::OK());
+  user.dialogs.push_back({dialog_ids::kTextFieldSettings, actions});
+  for (const kzmap::TextColumn& column : options.columns) {
+    user.dialogs.push_back({dialog_ids::kFieldDefinition, kzmap::FieldDefinitionActions(column)});
   }
-  std::vector<std::string> files;
-  for (const std::string& file : options.files) files.push_back(std::filesystem::absolute(file).string());
-  std::vector<DialogAction> encoding;
-  if (options.encoding == "sjis") encoding.push_back(DialogAction::ChooseText(kEncodingCombo, "シフトJIS"));
-  if (options.encoding == "utf8") encoding.push_back(DialogAction::ChooseText(kEncodingCombo, "UTF-8"));
+}
+
+// Whether the start of a file is UTF-8 with at least one character beyond
+// ASCII (or starts with its byte-order mark). Shift-JIS text almost never
+// passes, so such a file is read as UTF-8 when the user named no encoding.
+bool LooksLikeUtf8(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string head(64 * 1024, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  if (head.rfind("\xEF\xBB\xBF", 0) == 0) return true;
+  bool beyondAscii = false;
+  for (size_t i = 0; i < head.size();) {
+    const auto lead = static_cast<unsigned char>(head[i]);
+    const size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || (length == 2 && lead < 0xC2)) return false;
+    if (i + length > head.size()) break;  // cut at the end of the sample
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(head[i + k]) & 0xC0) != 0x80) return false;
+    }
+    beyondAscii |= length > 1;
+    i += length;
+  }
+  return beyondAscii;
+}
+
+std::vector<DialogAction> EncodingActions(const std::string& encoding) {
+  if (encoding == "sjis") return {DialogAction::ChooseText(kEncodingCombo, "シフトJIS")};
+  if (encoding == "utf8") return {DialogAction::ChooseText(kEncodingCombo, "UTF-8")};
+  if (encoding == "utf16") return {DialogAction::ChooseText(kEncodingCombo, "UTF-16")};
+  return {};
+}
+
+int RunBatch(const Options& options, const Batch& batch) {
+  const bool newMap = !IsGeoreferenced(options.map);
+  const std::vector<std::string> files = batch.files;
+  std::string chosen = options.encoding;
+  if (chosen.empty() && batch.kind == FileKind::Text && LooksLikeUtf8(batch.files.front())) chosen = "utf8";
+  const std::vector<DialogAction> encoding =
+      batch.kind == FileKind::Kml ? std::vector<DialogAction>() : EncodingActions(chosen);
 
   kzmap::MapSession session;
   session.name = "import";
   session.map = options.map;
   session.createMap = true;
-  session.command = kzmap::PluginCommand::Flyout(1);  // "シェープファイル読み込み..."
+  switch (batch.kind) {
+    case FileKind::Shape:
+      session.command = kzmap::PluginCommand::Flyout(1);  // "シェープファイル読み込み..."
+      break;
+    case FileKind::Text:
+      session.command = kzmap::PluginCommand::Flyout(2);  // the coordinate text import
+      AddFieldDialogs(options, session.user);
+      break;
+    case FileKind::Kml:
+      session.command = kzmap::PluginCommand::Flyout(3);  // the KML import
+      break;
+  }
   session.user.dialogs.push_back({kCoordDialog, CoordinateActions(options, newMap)});
   session.user.setUp = [files, encoding](sim::Host& host) {
     host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose(files, encoding));
@@ -179,14 +276,82 @@ int Run(const Options& options) {
   return kzmap::CommandEngine().Run(session);
 }
 
+std::string FileNames(const std::vector<Batch>& batches, size_t first) {
+  std::string names;
+  for (size_t b = first; b < batches.size(); ++b) {
+    for (const std::string& file : batches[b].files) {
+      names += (names.empty() ? "" : ", ") + std::filesystem::path(file).filename().string();
+    }
+  }
+  return names;
+}
+
+int Run(const Options& options) {
+  const std::vector<Batch> batches = Batches(options.files);
+  const bool hasText = std::any_of(batches.begin(), batches.end(), [](const Batch& b) { return b.kind == FileKind::Text; });
+  if (!hasText && (options.delimiter || options.header || !options.columns.empty())) {
+    std::fprintf(stderr, "kzmap import: note: no coordinate text file is imported; --delimiter, --header and --columns are not used\n");
+  }
+  try {
+    if (IsGeoreferenced(options.map) && (options.to || options.scale || options.northUp)) {
+      std::fprintf(stderr,
+                   "kzmap import: note: %s is already georeferenced; --to, --scale and --north-up are not used\n",
+                   options.map.c_str());
+    }
+    for (size_t b = 0; b < batches.size(); ++b) {
+      const int status = RunBatch(options, batches[b]);
+      if (status == 0) continue;
+      if (b > 0) {
+        std::fprintf(stderr, "kzmap import: %s holds what was imported before; not imported: %s\n",
+                     options.map.c_str(), FileNames(batches, b).c_str());
+      }
+      return status;
+    }
+  } catch (const sim::DocumentFileError& error) {
+    std::fprintf(stderr, "kzmap import: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
+
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
   app.add_option("MAP", options->map, "the map document (made when missing)")->required();
-  app.add_option("FILE", options->files, "Shapefiles (.shp) to import, each into a layer of its own")
+  app.add_option("FILE", options->files,
+                 "files to import, each into a layer of its own: Shapefiles (.shp), coordinate text files (.csv, "
+                 ".txt, .tsv), KML (.kml)")
       ->required()
-      ->check(CLI::ExistingFile);
-  app.add_option("--encoding", options->encoding, "encoding of the attribute text (default: the .cpg, else sjis)")
-      ->check(CLI::IsMember({"sjis", "utf8"}));
+      ->check(CLI::ExistingFile)
+      ->check(CLI::Validator(
+          [](std::string& file) { return KindOf(file) ? std::string() : "'" + file + "' is not a .shp, .csv, .txt, .tsv or .kml file"; },
+          "FILE"));
+  app.add_option("--encoding", options->encoding,
+                 "encoding of the attribute text: sjis, utf8, utf16 (text files only) (default: a Shapefile's .cpg, a text file "
+                 "that reads as UTF-8, else sjis)")
+      ->check(CLI::IsMember({"sjis", "utf8", "utf16"}));
+  app.add_option_function<std::string>(
+         "--delimiter", [options](const std::string& text) { options->delimiter = text == "comma" ? ',' : '\t'; },
+         "text files: the field delimiter (default: comma for .csv, tab otherwise)")
+      ->check(CLI::IsMember({"comma", "tab"}));
+  auto* header = app.add_flag_function("--header", [options](int64_t) { options->header = true; },
+                                       "text files: the first line holds the field names (the default)");
+  auto* noHeader = app.add_flag_function("--no-header", [options](int64_t) { options->header = false; },
+                                         "text files: the first line is data");
+  header->excludes(noHeader);
+  app.add_option_function<std::string>(
+         "--columns",
+         [options](const std::string& text) {
+           std::string problem;
+           options->columns = *kzmap::ParseTextColumns(text, problem);
+         },
+         "text files: the columns' types in file order, comma-separated: y (latitude or plane X), x (longitude or "
+         "plane Y), string[:LEN], integer[:LEN], real[:LEN.DEC] (default: y,x, then strings)")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            std::string problem;
+            return kzmap::ParseTextColumns(text, problem) ? std::string() : problem;
+          },
+          "SPEC"));
   app.add_option_function<std::string>(
          "--from", [options](const std::string& text) { options->from = ParseRef(text); },
          "reference of the files' coordinates (default: the .prj, else jgd2000:bl)")
@@ -209,9 +374,16 @@ kzmap::CommandRun Define(CLI::App& app) {
       ->check(CLI::Validator(
           [](std::string& text) { return SplitArea(text) ? std::string() : "expected SOUTH,WEST,NORTH,EAST"; },
           "SOUTH,WEST,NORTH,EAST"));
-  return [options] { return Run(*options); };
+  return [options] {
+    if (options->encoding == "utf16" &&
+        std::any_of(options->files.begin(), options->files.end(), [](const std::string& f) { return *KindOf(f) != FileKind::Text; })) {
+      std::fprintf(stderr, "kzmap import: --encoding utf16 is for coordinate text files only\n");
+      return 2;
+    }
+    return Run(*options);
+  };
 }
 
-const kzmap::CommandRegistration registration({"import", kUsage, "import Shapefiles into a map", Define});
+const kzmap::CommandRegistration registration({"import", kUsage, "import Shapefiles, coordinate text files and KML into a map", Define});
 
 }  // namespace
