@@ -268,11 +268,17 @@ int Set(const Options& options) {
 bool IsPoint(const sim::Art& art) { return art.type == kPathArt && art.segments.size() == 1; }
 
 // Keeps selected only the objects labelled at their point, or only those
-// labelled at their centre.
+// labelled at their centre. A wholly selected group or compound path gets
+// one label at its centre, so --at point leaves it out with its contents.
 void KeepLabelled(sim::Host& host, const std::string& at) {
+  const bool atPoint = at == "point";
   for (sim::Art* art : host.SelectedArt()) {
-    if (art->IsContainer()) continue;
-    if (IsPoint(*art) != (at == "point")) host.Select(*art, false);
+    if (!art->IsContainer() && IsPoint(*art) != atPoint) host.Select(*art, false);
+  }
+  if (!atPoint) return;
+  const sim::Document& document = *host.CurrentDocument();
+  for (sim::Art* art : host.SelectedArt()) {
+    if (art->IsContainer() && document.FullySelected(art)) host.Select(*art, false);
   }
 }
 
@@ -304,15 +310,15 @@ int Label(const Options& options) {
 }
 
 int Run(const Options& options) {
-  if (options.action == "list") {
-    if (!options.argument.empty()) return UsageError("list takes no FIELD");
-    return List(options);
-  }
   if (options.action != "label" && !options.at.empty()) return UsageError("--at is for label");
   if (options.action != "label" && options.copy) return UsageError("--copy is for label");
   if (options.action != "search" && (options.textOption->count() || options.minOption->count() ||
                                      options.maxOption->count())) {
     return UsageError("--text, --min and --max are for search");
+  }
+  if (options.action == "list") {
+    if (!options.argument.empty()) return UsageError("list takes no FIELD");
+    return List(options);
   }
   if (options.action == "search") {
     if (options.argument.empty()) return UsageError("search takes FIELD");
@@ -334,7 +340,9 @@ kzmap::CommandRun Define(CLI::App& app) {
   options->textOption = app.add_option("--text", options->text, "search: values that contain the text");
   options->minOption = app.add_option("--min", options->min, "search: values of at least this number");
   options->maxOption = app.add_option("--max", options->max, "search: values of at most this number");
-  app.add_option("--at", options->at, "label: only objects labelled at their point, or at their centre")
+  app.add_option("--at", options->at,
+                 "label: only the selected one-point paths (labelled on their point), or only the other objects "
+                 "(labelled at the centre of their bounds)")
       ->check(CLI::IsMember({"point", "center"}));
   app.add_flag("--copy", options->copy, "label: copy each object's attributes onto its label");
   app.footer(

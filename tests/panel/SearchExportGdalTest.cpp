@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,16 @@ std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// The comma-separated cells of a line without its line end.
+std::vector<std::string> Cells(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> cells;
+  std::istringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!line.empty() && line.back() == ',') cells.emplace_back();
+  return cells;
 }
 
 // Points in the plane rectangular system IX (metres), with a text field
@@ -124,35 +135,81 @@ TEST_F(SearchExportGdalTest, ExportedSelectionHoldsExactlyTheMatches) {
   EXPECT_NE(count.text.find("Feature Count: 3"), std::string::npos) << count.text;
 }
 
+// The label texts of a comma-separated export with the two coordinates of each.
+std::map<std::string, std::pair<double, double>> ReadLabels(const fs::path& file) {
+  std::map<std::string, std::pair<double, double>> placed;
+  std::ifstream csv(file);
+  std::string header;
+  EXPECT_TRUE(std::getline(csv, header)) << file;
+  // The coordinates, the layer's fields, and the label's text in the last column.
+  const std::vector<std::string> columns = Cells(header);
+  EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
+  for (std::string line; std::getline(csv, line);) {
+    const std::vector<std::string> cells = Cells(line);
+    EXPECT_EQ(cells.size(), columns.size()) << line;
+    if (cells.size() < 3) continue;
+    placed[cells.back()] = {std::stod(cells[0]), std::stod(cells[1])};  // northing or latitude first
+  }
+  return placed;
+}
+
+// The sites in JGD2000 latitude/longitude, by PROJ.
+std::map<std::string, std::pair<double, double>> SitesByProj(const fs::path& folder) {
+  std::ofstream input(folder / "sites.xy");
+  for (const Site& site : kSites) input << site.y << " " << site.x << "\n";  // the system's axis order: X north
+  input.close();
+  const Output out = Shell("cs2cs -f %.10f EPSG:2451 EPSG:4612 < " + Quote((folder / "sites.xy").string()));
+  EXPECT_EQ(out.status, 0) << out.text;
+  std::map<std::string, std::pair<double, double>> expected;
+  std::istringstream lines(out.text);
+  for (const Site& site : kSites) {
+    double latitude = 0, longitude = 0, height = 0;
+    lines >> latitude >> longitude >> height;
+    expected[site.id] = {latitude, longitude};
+  }
+  return expected;
+}
+
+const std::vector<DialogAction> kTextsAsCsv = {
+    DialogAction::Check(1122, false), DialogAction::Check(1125, false), DialogAction::Check(1094, false),
+    DialogAction::Check(1096, true),  DialogAction::Check(1121, true),  DialogAction::Click(1086)};
+
 TEST_F(SearchExportGdalTest, LabelsLieWhereTheirPointsAre) {
   Import(MakeSites());
   for (sim::Art* art : host.ArtOfLayer(*host.FindLayer("sites"))) host.Select(*art);
   SelectionChanged();
   host.Dialogs().Expect(113, {DialogAction::ChooseText(1075, "ID"), DialogAction::OK()});
   Click(kAnnotate);
-  // The labels are the selection now: texts, exported as points with their text.
-  ExportSelection(6, folder / "labels.csv",
-                  {DialogAction::Check(1122, false), DialogAction::Check(1125, false), DialogAction::Check(1094, false),
-                   DialogAction::Check(1096, true), DialogAction::Check(1121, true), DialogAction::Click(1086)});
-  std::ifstream csv(folder / "labels.csv");
-  std::string header;
-  ASSERT_TRUE(std::getline(csv, header));
-  std::map<std::string, std::pair<double, double>> placed;
-  for (std::string line; std::getline(csv, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    double first = 0, second = 0;
-    char text[64] = {};
-    ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%63[^,\r\n]", &first, &second, text), 3) << line;
-    placed[text] = {first, second};  // northing (X) first, then easting (Y)
-  }
-  ASSERT_EQ(placed.size(), std::size(kSites)) << header;
+  // The labels are the selection now: texts, exported as points with their text,
+  // first in the frame's own plane system, then as JGD2000 latitude/longitude.
+  ExportSelection(6, folder / "labels.csv", kTextsAsCsv);
+  std::vector<DialogAction> toDegrees = kTextsAsCsv;
+  toDegrees.insert(toDegrees.end(), {DialogAction::Click(1108), DialogAction::Click(1109), DialogAction::Click(1111)});
+  ExportSelection(6, folder / "labels-bl.csv", toDegrees);
+
+  auto plane = ReadLabels(folder / "labels.csv");
+  auto degrees = ReadLabels(folder / "labels-bl.csv");
+  auto expected = SitesByProj(folder);
+  ASSERT_EQ(plane.size(), std::size(kSites));
+  ASSERT_EQ(degrees.size(), std::size(kSites));
+  double worstPlane = 0, worstDegrees = 0;
   for (const Site& site : kSites) {
-    ASSERT_EQ(placed.count(site.id), 1u) << site.id;
+    ASSERT_EQ(plane.count(site.id), 1u) << site.id;
+    ASSERT_EQ(degrees.count(site.id), 1u) << site.id;
     // Artboard points are single precision: at 1:25000 a point is 8.8 m and
-    // its float steps are well under a metre here.
-    EXPECT_NEAR(placed[site.id].first, site.y, 0.5) << site.id;
-    EXPECT_NEAR(placed[site.id].second, site.x, 0.5) << site.id;
+    // its float steps are millimetres here; half a metre is a tenth of a point.
+    const double north = plane[site.id].first - site.y, east = plane[site.id].second - site.x;
+    EXPECT_LT(std::hypot(north, east), 0.5) << site.id << " " << north << " " << east;
+    worstPlane = std::max(worstPlane, std::hypot(north, east));
+    constexpr double kMetresPerDegree = 111320;
+    const double latitude = degrees[site.id].first, longitude = degrees[site.id].second;
+    const double dNorth = (latitude - expected[site.id].first) * kMetresPerDegree;
+    const double dEast = (longitude - expected[site.id].second) * kMetresPerDegree * std::cos(latitude * M_PI / 180);
+    EXPECT_LT(std::hypot(dNorth, dEast), 0.5) << site.id << " " << latitude << " " << longitude;
+    worstDegrees = std::max(worstDegrees, std::hypot(dNorth, dEast));
   }
+  RecordProperty("worstPlaneErrorMetres", std::to_string(worstPlane));
+  RecordProperty("worstDegreesErrorMetres", std::to_string(worstDegrees));
 }
 
 }  // namespace
