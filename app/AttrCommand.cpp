@@ -267,19 +267,29 @@ int Set(const Options& options) {
 // Whether the art is a path of one point, which is labelled at that point.
 bool IsPoint(const sim::Art& art) { return art.type == kPathArt && art.segments.size() == 1; }
 
+// Whether a group or compound path around the art is wholly selected: that
+// container then gets the one label, not the art.
+bool InsideWhollySelected(const sim::Document& document, const sim::Art& art) {
+  for (const sim::Art* at = art.parent; at && !at->ownerLayer; at = at->parent) {
+    if (document.FullySelected(at)) return true;
+  }
+  return false;
+}
+
 // Keeps selected only the objects labelled at their point, or only those
-// labelled at their centre. A wholly selected group or compound path gets
-// one label at its centre, so --at point leaves it out with its contents.
+// labelled at the centre of their bounds, judged as the annotation chooses
+// them: a wholly selected group or compound path is one object labelled at
+// its centre; of one partly selected, its selected contents are labelled.
 void KeepLabelled(sim::Host& host, const std::string& at) {
   const bool atPoint = at == "point";
-  for (sim::Art* art : host.SelectedArt()) {
-    if (!art->IsContainer() && IsPoint(*art) != atPoint) host.Select(*art, false);
-  }
-  if (!atPoint) return;
   const sim::Document& document = *host.CurrentDocument();
+  std::vector<sim::Art*> dropped;
   for (sim::Art* art : host.SelectedArt()) {
-    if (art->IsContainer() && document.FullySelected(art)) host.Select(*art, false);
+    if (InsideWhollySelected(document, *art)) continue;
+    if (art->IsContainer() && !document.FullySelected(art)) continue;
+    if (IsPoint(*art) != atPoint) dropped.push_back(art);
   }
+  for (sim::Art* art : dropped) host.Select(*art, false);
 }
 
 int Label(const Options& options) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -133,6 +134,48 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
   EXPECT_FLOAT_EQ(anchors[1].h, 10);
   EXPECT_FLOAT_EQ(anchors[1].v, 5);
 }
+
+struct AtCase {
+  const char* name;
+  const char* option;
+  std::vector<std::string> labels;  // the texts placed, in layer order
+};
+
+class AttrToolAtTest : public AttrToolTest, public ::testing::WithParamInterface<AtCase> {};
+
+// A one-point path, a rectangle and a wholly selected group of two points:
+// the group gets one label at its centre, so it is no "point" object.
+TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
+  sim::Art& point = host.AddPath(*layer->group, {{50, 60}}, false);
+  WriteRow(point, {{"VAL", 0, 20, 0, "p"}});
+  Feature(*layer->group, "r", {0, 0});
+  sim::Art& group = host.AddGroup(*layer->group);
+  WriteRow(group, {{"VAL", 0, 20, 0, "g"}});
+  for (float h : {200.0f, 220.0f}) WriteRow(host.AddPath(group, {{h, 300}}, false), {{"VAL", 0, 20, 0, "m"}});
+  for (sim::Art* art : layer->group->children) host.Select(*art);
+  Save();
+  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL" + GetParam().option);
+  ASSERT_EQ(run.status, 0) << run.err;
+  Saved();
+  std::vector<std::string> texts;
+  for (sim::Art* art : reader.ArtOfLayer(*reader.FindLayer("地物"))) {
+    if (art->type != kTextFrameArt) continue;
+    const std::string text = sim::Host::Text(*art);
+    texts.push_back(text);
+    const AIRealPoint expected = text == "p" ? AIRealPoint{50, 60} : text == "r" ? AIRealPoint{10, 5} : AIRealPoint{210, 300};
+    EXPECT_FLOAT_EQ(art->text.anchor.h, expected.h) << text;
+    EXPECT_FLOAT_EQ(art->text.anchor.v, expected.v) << text;
+  }
+  std::sort(texts.begin(), texts.end());
+  EXPECT_EQ(texts, GetParam().labels);
+  EXPECT_EQ(run.out, std::to_string(GetParam().labels.size()) + " labels placed\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
+                         ::testing::Values(AtCase{"Everything", "", {"g", "p", "r"}},
+                                           AtCase{"AtPoint", " --at point", {"p"}},
+                                           AtCase{"AtCenter", " --at center", {"g", "r"}}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   Feature(*layer->group, "東京\tタブ", {0, 0});
