@@ -6,11 +6,8 @@
 // the vertex count.
 #include <benchmark/benchmark.h>
 #include <shapefil.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,9 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using benchchild::ChildRun;
+using benchchild::Report;
+using benchchild::RunChild;
 
 constexpr int kVerticesPerPolygon = 100;
 const char* const kJgd2000Wkt =
@@ -77,41 +79,6 @@ fs::path MakeInput(int polygons) {
   return shp;
 }
 
-struct ChildRun {
-  double seconds = 0;
-  double peakMegabytes = 0;
-  int status = -1;
-};
-
-ChildRun RunChild(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  ChildRun run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakMegabytes = usage.ru_maxrss / 1024.0;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-void Report(benchmark::State& state, const ChildRun& run, int polygons) {
-  state.SetIterationTime(run.seconds);
-  state.counters["vertices"] = polygons * kVerticesPerPolygon;
-  state.counters["peak_MB"] = run.peakMegabytes;
-  state.counters["ns_per_vertex"] = run.seconds * 1e9 / (polygons * kVerticesPerPolygon);
-  if (run.status != 0) state.SkipWithError("the command failed");
-}
 
 void KzmapImport(benchmark::State& state) {
   const int polygons = static_cast<int>(state.range(0));
@@ -123,7 +90,7 @@ void KzmapImport(benchmark::State& state) {
     Report(state,
            RunChild({"env", environment, KZ_TOOL_FILE, "import", map.string(), input.string(), "--to", "jgd2000:xy9",
                      "--scale", "25000"}),
-           polygons);
+           polygons * kVerticesPerPolygon);
   }
 }
 
@@ -134,7 +101,7 @@ void Ogr2ogrReproject(benchmark::State& state) {
     const fs::path output = Folder() / "reprojected.shp";
     for (const char* extension : {".shp", ".shx", ".dbf", ".prj", ".cpg"}) fs::remove(fs::path(output).replace_extension(extension));
     Report(state, RunChild({"ogr2ogr", "-f", "ESRI Shapefile", "-t_srs", "EPSG:2451", output.string(), input.string()}),
-           polygons);
+           polygons * kVerticesPerPolygon);
   }
 }
 

@@ -6,11 +6,8 @@
 // folders, one tuple per line); the text file holds one point per line with
 // a name and a number. Several sizes show whether time grows linearly.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,9 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using benchchild::ChildRun;
+using benchchild::Report;
+using benchchild::RunChild;
 
 constexpr int kVerticesPerPolygon = 100;
 constexpr int kPolygonsPerFolder = 1000;
@@ -80,41 +82,6 @@ fs::path MakeCsv(int points) {
   return csv;
 }
 
-struct ChildRun {
-  double seconds = 0;
-  double peakMegabytes = 0;
-  int status = -1;
-};
-
-ChildRun RunChild(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  ChildRun run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakMegabytes = usage.ru_maxrss / 1024.0;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-void Report(benchmark::State& state, const ChildRun& run, int vertices) {
-  state.SetIterationTime(run.seconds);
-  state.counters["vertices"] = vertices;
-  state.counters["peak_MB"] = run.peakMegabytes;
-  state.counters["ns_per_vertex"] = run.seconds * 1e9 / vertices;
-  if (run.status != 0) state.SkipWithError("the command failed");
-}
 
 ChildRun KzmapImport(const fs::path& input, const std::vector<std::string>& extra) {
   const fs::path map = Folder() / "bench.kzmap";

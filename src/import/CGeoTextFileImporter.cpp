@@ -109,15 +109,8 @@ AIErr CGeoTextFileImporter::ChooseFiles() {
   request.allowSeveral = false;
   request.offerUtf16 = true;
   request.showEncoding = true;
-  AIFilePathRef remembered = nullptr;
-  if (sAIPreference->GetFilePathPreference(kPreferencePrefix, kImportGeoTextFolderKey, &remembered) == kNoErr) {
-    request.folder = ai::FilePath::Adopt(remembered);
-  }
-  const AIErr result = ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
-  if (result == kNoErr && !files.empty()) {
-    sAIPreference->PutFilePathPreference(kPreferencePrefix, kImportGeoTextFolderKey, files.front().GetParent().Ref());
-  }
-  return result;
+  request.folderKey = kImportGeoTextFolderKey;
+  return ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
 }
 
 bool CGeoTextFileImporter::ReadFirstLines(const ai::FilePath& file) {

@@ -193,16 +193,9 @@ AIErr CKMLFileImporter::ChooseFiles() {
   request.allowSeveral = false;
   request.offerUtf16 = false;
   request.showEncoding = false;  // KML is UTF-8
-  AIFilePathRef remembered = nullptr;
-  if (sAIPreference->GetFilePathPreference(kPreferencePrefix, kImportKmlFolderKey, &remembered) == kNoErr) {
-    request.folder = ai::FilePath::Adopt(remembered);
-  }
+  request.folderKey = kImportKmlFolderKey;
   int32_t unused = encodingCode;
-  const AIErr result = ShowOpenFilesDialog(plugin, request, unused, files);
-  if (result == kNoErr && !files.empty()) {
-    sAIPreference->PutFilePathPreference(kPreferencePrefix, kImportKmlFolderKey, files.front().GetParent().Ref());
-  }
-  return result;
+  return ShowOpenFilesDialog(plugin, request, unused, files);
 }
 
 // The two passes share one bar: the first fills its first half, the

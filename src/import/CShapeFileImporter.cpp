@@ -50,16 +50,8 @@ AIErr CShapeFileImporter::ChooseFiles() {
   request.allowSeveral = true;
   request.offerUtf16 = false;
   request.showEncoding = true;
-  AIFilePathRef remembered = nullptr;
-  if (sAIPreference->GetFilePathPreference(kPreferencePrefix, kImportShapeFolderKey, &remembered) == kNoErr) {
-    request.folder = ai::FilePath::Adopt(remembered);
-  }
-  const AIErr result = ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
-  if (result == kNoErr && !files.empty()) {
-    const ai::FilePath folder = files.front().GetParent();
-    sAIPreference->PutFilePathPreference(kPreferencePrefix, kImportShapeFolderKey, folder.Ref());
-  }
-  return result;
+  request.folderKey = kImportShapeFolderKey;
+  return ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
 }
 
 // The union of the bounds of the files that open and hold records. A file

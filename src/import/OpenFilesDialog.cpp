@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "host/AIContextSuite.h"
+#include "host/AIPreferenceSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/DialogControls.h"
 #include "host/PlatformDialogSuite.h"
 #include "host/SuitePointers.h"
+#include "import/ImportCoordSettings.h"
 #include "resources/DialogIds.h"
 #include "resources/DialogResources.h"
 
@@ -127,7 +129,11 @@ AIErr ShowOpenFilesDialog(SPPluginRef plugin, const OpenFilesRequest& request, i
   if (AIErr error = sAIContext->GetPlatformAppWindow(&dialog.owner)) return error;
   const std::string title = PlatformTitle(request.title);
   const std::string filter = request.filter + '\0';
-  std::string folder = request.folder.IsEmpty() ? std::string() : request.folder.GetPlatformPath();
+  AIFilePathRef remembered = nullptr;
+  const bool hasFolder = request.folderKey != nullptr &&
+                         sAIPreference->GetFilePathPreference(kPreferencePrefix, request.folderKey, &remembered) == kNoErr;
+  const ai::FilePath rememberedFolder = hasFolder ? ai::FilePath::Adopt(remembered) : ai::FilePath();
+  std::string folder = rememberedFolder.IsEmpty() ? std::string() : rememberedFolder.GetPlatformPath();
   if (folder.size() > kMaxFolderBytes) folder.clear();  // a cut path would name another folder
   std::vector<char> buffer(kOpenFilesBufferSize, '\0');
   dialog.filter = filter.c_str();
@@ -159,6 +165,9 @@ AIErr ShowOpenFilesDialog(SPPluginRef plugin, const OpenFilesRequest& request, i
     return kCanceledErr;
   }
   files = ChosenFiles(buffer);
+  if (request.folderKey != nullptr && !files.empty()) {
+    sAIPreference->PutFilePathPreference(kPreferencePrefix, request.folderKey, files.front().GetParent().Ref());
+  }
   encodingCode = lastEncodingCode;
   if (encodingChosen != nullptr) *encodingChosen = request.showEncoding && state.changed;
   return kNoErr;

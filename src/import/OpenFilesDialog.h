@@ -21,7 +21,9 @@ struct OpenFilesRequest {
   bool allowSeveral = false;
   bool offerUtf16 = false;
   bool showEncoding = false;
-  ai::FilePath folder;  // remembered folder; empty when none
+  // The preference under which the folder of the last choice is kept: the
+  // dialog opens there, and a confirmed choice stores its folder there.
+  const char* folderKey = nullptr;
 };
 
 // Runs the dialog. On 0, files holds the chosen files in order and
