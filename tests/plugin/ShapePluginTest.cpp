@@ -356,3 +356,65 @@ INSTANTIATE_TEST_SUITE_P(Insertions, FailingCommandTest, ::testing::Values(Refus
                          [](const auto& info) { return info.index == 0 ? "HostRefuses" : "HostInterfaceThrows"; });
 
 }  // namespace
+
+namespace {
+
+// A host-interface call inside an import, an export or the upgrade that
+// fails or throws: each becomes its command's one error alert, nothing
+// reaches the host, and the plug-in carries on.
+AIErr RefuseLayerArt(AILayerHandle, AIArtSet) { return kBadParameterErr; }
+AIErr ThrowOnLayerArt(AILayerHandle, AIArtSet) { throw std::runtime_error("host interface"); }
+AIErr ThrowOnFilePath(const char*, const char*, AIFilePathRef*) { throw std::runtime_error("host interface"); }
+AIErr ThrowOnBoolean(const char*, const char*, AIBoolean*) { throw std::runtime_error("host interface"); }
+
+struct FlyoutFailure {
+  const char* name;
+  uint32_t item;
+  AIErr (*layerArt)(AILayerHandle, AIArtSet);             // or null
+  AIErr (*filePath)(const char*, const char*, AIFilePathRef*);  // or null
+  AIErr (*boolean)(const char*, const char*, AIBoolean*);       // or null
+  const char* alert;
+};
+
+class FailingFlyoutTest : public ShapePluginTest, public ::testing::WithParamInterface<FlyoutFailure> {
+ protected:
+  void SetUp() override {
+    ShapePluginTest::SetUp();
+    artSets = *sim::ArtSetSuite();
+    if (GetParam().layerArt) artSets.LayerArtSet = GetParam().layerArt;
+    broker.Register(kAIArtSetSuite, kAIArtSetSuiteVersion, &artSets);
+    preferences = *sim::PreferenceSuite();
+    if (GetParam().filePath) preferences.GetFilePathPreference = GetParam().filePath;
+    if (GetParam().boolean) preferences.GetBooleanPreference = GetParam().boolean;
+    broker.Register(kAIPreferenceSuite, kAIPreferenceSuiteVersion, &preferences);
+  }
+  AIArtSetSuite artSets{};
+  AIPreferenceSuite preferences{};
+};
+
+TEST_P(FailingFlyoutTest, BecomesTheCommandsErrorAlert) {
+  ASSERT_EQ(loader.Startup(), kNoErr);
+  OpenDocumentWithLayer();
+  // A georeferenced map, so that an export gets as far as its settings.
+  host.AddPointText(*host.AddLayer("Kartzmap DataFrame").group, {300, 400},
+                    "G=JGD|P=XY9|X=-5000.000000|Y=-35000.000000|S=25000|R=0.000000");
+  ASSERT_TRUE(host.ChooseFlyoutItem(*Panel(), GetParam().item));
+  ASSERT_EQ(host.User().alerts.size(), 1u) << AlertTexts()[0];
+  EXPECT_EQ(host.User().alerts[0].kind, sim::AlertRecord::Kind::Error);
+  EXPECT_EQ(host.User().alerts[0].text, GetParam().alert);
+  EXPECT_TRUE(host.UI().contextStack.empty());
+  EXPECT_EQ(loader.MenuGo(Handle(WindowItem())), kNoErr);
+  EXPECT_FALSE(Panel()->shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, FailingFlyoutTest,
+    ::testing::Values(
+        FlyoutFailure{"UpgradeHostRefuses", 11, RefuseLayerArt, nullptr, nullptr, "属性データのアップグレードでエラーが発生しました"},
+        FlyoutFailure{"UpgradeThrows", 11, ThrowOnLayerArt, nullptr, nullptr, "属性データのアップグレードでエラーが発生しました"},
+        FlyoutFailure{"ShapeImportThrows", 1, nullptr, ThrowOnFilePath, nullptr, "読み込みでエラーが発生しました"},
+        FlyoutFailure{"KmlImportThrows", 3, nullptr, ThrowOnFilePath, nullptr, "読み込みでエラーが発生しました"},
+        FlyoutFailure{"ExportThrows", 5, nullptr, nullptr, ThrowOnBoolean, "書き出しでエラーが発生しました"}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
