@@ -107,6 +107,34 @@ TEST_F(AnnotationTest, LabelsEachObjectOnceAtItsPointOrBoundsCentre) {
   EXPECT_EQ(document->textCreationCount, 1);
 }
 
+// Of a group or compound path that is only partly selected, the selected
+// members are the objects, not the container.
+TEST_F(AnnotationTest, PartlySelectedContainersGiveTheirSelectedMembers) {
+  sim::Art& estate = host.AddGroup(*layer->group);
+  WriteRow(estate, {{"NAME", 0, 20, 0, "団地"}});
+  sim::Art& a = host.AddPath(estate, {{100, 100}, {120, 100}, {120, 140}}, true);
+  WriteRow(a, {{"NAME", 0, 20, 0, "A棟"}});
+  WriteRow(host.AddPath(estate, {{200, 100}, {220, 100}, {220, 140}}, true), {{"NAME", 0, 20, 0, "B棟"}});
+  sim::Art& pond = host.AddCompoundPath(*layer->group);
+  WriteRow(pond, {{"NAME", 0, 20, 0, "池"}});
+  sim::Art& outer = host.AddPath(pond, {{300, 300}, {340, 300}, {340, 330}}, true);
+  WriteRow(outer, {{"NAME", 0, 20, 0, "外周"}});
+  WriteRow(host.AddPath(pond, {{310, 310}, {320, 310}, {320, 320}}, true), {{"NAME", 0, 20, 0, "内周"}});
+  host.Select(a);
+  host.Select(outer);
+
+  Annotate(false);
+  const std::map<std::string, Label> labels = Labels();
+  EXPECT_EQ(labels.size(), 2u);
+  ASSERT_EQ(labels.count("A棟"), 1u);
+  ASSERT_EQ(labels.count("外周"), 1u);
+  EXPECT_FLOAT_EQ(labels.at("A棟").anchor.h, 110);
+  EXPECT_FLOAT_EQ(labels.at("A棟").anchor.v, 120);
+  // Beside the member in its group; a label never goes inside a compound path.
+  EXPECT_EQ(labels.at("A棟").parent, &estate);
+  EXPECT_EQ(labels.at("外周").parent, layer->group);
+}
+
 TEST_F(AnnotationTest, WithoutTheCopySwitchTheLabelsCarryNoRow) {
   host.Select(Feature(*layer->group, "NAME", "駅"));
   Annotate(false);

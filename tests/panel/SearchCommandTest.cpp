@@ -57,6 +57,9 @@ TEST_F(SearchTest, NumberSearchWithALowerBoundSelectsOnlyVisibleEditableMatches)
   sim::Layer& lockedSub = host.AddSublayer(*layer, "ロックした下位レイヤー");
   lockedSub.editable = false;
   Feature(*lockedSub.group, "VAL", "80");
+  // Visible, editable sublayers inside them are hidden or locked with them.
+  Feature(*host.AddSublayer(hiddenSub, "中の下位レイヤー").group, "VAL", "75");
+  Feature(*host.AddSublayer(lockedSub, "中の下位レイヤー").group, "VAL", "85");
   Feature(*layer->group, "VAL", "90").userAttributes |= kArtLocked;
   Feature(*layer->group, "VAL", "95").skipped = true;
   sim::Layer& hidden = host.AddLayer("隠れたレイヤー");
