@@ -307,7 +307,15 @@ int Label(const Options& options) {
                                    DialogAction::Check(annotation_ids::kCopyValues, options.copy), DialogAction::OK()}});
   auto texts = std::make_shared<size_t>(0);
   session.before = [&options, texts](sim::Host& host) {
-    if (!options.at.empty()) KeepLabelled(host, options.at);
+    if (!options.at.empty() && !host.SelectedArt().empty()) {
+      KeepLabelled(host, options.at);
+      if (host.SelectedArt().empty()) {
+        std::fprintf(stderr, "kzmap attr label: no selected object in %s is labelled %s (--at %s)\n",
+                     options.map.c_str(), options.at == "point" ? "on its point" : "at its centre",
+                     options.at.c_str());
+        return false;
+      }
+    }
     *texts = CountTexts(host);
     return ShowDocument(host, options);
   };

@@ -177,6 +177,17 @@ INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
                                            AtCase{"AtCenter", " --at center", {"g", "r"}}),
                          [](const auto& info) { return info.param.name; });
 
+TEST_F(AttrToolTest, AtPointWithoutPointsSaysSoAndLeavesTheMap) {
+  Feature(*layer->group, "10", {0, 0}).userAttributes |= kArtSelected;
+  Save();
+  const std::string before = ReadAll(map);
+  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL --at point");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("no selected object in " + map + " is labelled on its point (--at point)"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(ReadAll(map), before);
+}
+
 TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   Feature(*layer->group, "東京\tタブ", {0, 0});
   host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "panel/PanelFixture.h"
@@ -42,6 +43,21 @@ std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// The features of a Shapefile as ogrinfo reads them: their IDs and their count.
+void ExpectFeatures(const fs::path& shp, const std::multiset<std::string>& expected) {
+  const Output info = Shell("ogrinfo -ro -al -q " + Quote(shp.string()));
+  ASSERT_EQ(info.status, 0) << info.text;
+  std::multiset<std::string> ids;
+  std::istringstream lines(info.text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  ID (String) = ", 0) == 0) ids.insert(line.substr(16));
+  }
+  EXPECT_EQ(ids, expected);
+  const Output count = Shell("ogrinfo -ro -so -al " + Quote(shp.string()));
+  EXPECT_NE(count.text.find("Feature Count: " + std::to_string(expected.size()) + "\n"), std::string::npos)
+      << count.text;
 }
 
 // The comma-separated cells of a line without its line end.
@@ -122,17 +138,8 @@ TEST_F(SearchExportGdalTest, ExportedSelectionHoldsExactlyTheMatches) {
   ExportSelection(5, folder / "found.shp");
   EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
 
-  const Output info = Shell("ogrinfo -ro -al -q " + Quote((folder / "found.shp").string()));
-  ASSERT_EQ(info.status, 0) << info.text;
-  std::multiset<std::string> ids;
-  std::istringstream lines(info.text);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("  ID (String) = ", 0) == 0) ids.insert(line.substr(16));
-  }
   // 10, 10.5 and 250 lie in [10, 500]; 1e3 is above, 9.99 below, abc reads as 0.
-  EXPECT_EQ(ids, (std::multiset<std::string>{"A", "B", "F"}));
-  const Output count = Shell("ogrinfo -ro -so -al " + Quote((folder / "found.shp").string()));
-  EXPECT_NE(count.text.find("Feature Count: 3"), std::string::npos) << count.text;
+  ExpectFeatures(folder / "found.shp", {"A", "B", "F"});
 }
 
 // The label texts of a comma-separated export with the two coordinates of each.
@@ -170,6 +177,28 @@ std::map<std::string, std::pair<double, double>> SitesByProj(const fs::path& fol
   return expected;
 }
 
+// Each label of a latitude/longitude export lies where PROJ puts its site;
+// the largest distance in metres.
+double ExpectSitesByProj(const fs::path& folder, const fs::path& labels) {
+  auto degrees = ReadLabels(labels);
+  auto expected = SitesByProj(folder);
+  EXPECT_EQ(degrees.size(), std::size(kSites));
+  double worst = 0;
+  for (const Site& site : kSites) {
+    if (!degrees.count(site.id)) {
+      ADD_FAILURE() << site.id << " has no label";
+      continue;
+    }
+    constexpr double kMetresPerDegree = 111320;
+    const double latitude = degrees[site.id].first, longitude = degrees[site.id].second;
+    const double north = (latitude - expected[site.id].first) * kMetresPerDegree;
+    const double east = (longitude - expected[site.id].second) * kMetresPerDegree * std::cos(latitude * M_PI / 180);
+    EXPECT_LT(std::hypot(north, east), 0.5) << site.id << " " << latitude << " " << longitude;
+    worst = std::max(worst, std::hypot(north, east));
+  }
+  return worst;
+}
+
 const std::vector<DialogAction> kTextsAsCsv = {
     DialogAction::Check(1122, false), DialogAction::Check(1125, false), DialogAction::Check(1094, false),
     DialogAction::Check(1096, true),  DialogAction::Check(1121, true),  DialogAction::Click(1086)};
@@ -188,28 +217,47 @@ TEST_F(SearchExportGdalTest, LabelsLieWhereTheirPointsAre) {
   ExportSelection(6, folder / "labels-bl.csv", toDegrees);
 
   auto plane = ReadLabels(folder / "labels.csv");
-  auto degrees = ReadLabels(folder / "labels-bl.csv");
-  auto expected = SitesByProj(folder);
   ASSERT_EQ(plane.size(), std::size(kSites));
-  ASSERT_EQ(degrees.size(), std::size(kSites));
-  double worstPlane = 0, worstDegrees = 0;
+  double worstPlane = 0;
   for (const Site& site : kSites) {
     ASSERT_EQ(plane.count(site.id), 1u) << site.id;
-    ASSERT_EQ(degrees.count(site.id), 1u) << site.id;
     // Artboard points are single precision: at 1:25000 a point is 8.8 m and
     // its float steps are millimetres here; half a metre is a tenth of a point.
     const double north = plane[site.id].first - site.y, east = plane[site.id].second - site.x;
     EXPECT_LT(std::hypot(north, east), 0.5) << site.id << " " << north << " " << east;
     worstPlane = std::max(worstPlane, std::hypot(north, east));
-    constexpr double kMetresPerDegree = 111320;
-    const double latitude = degrees[site.id].first, longitude = degrees[site.id].second;
-    const double dNorth = (latitude - expected[site.id].first) * kMetresPerDegree;
-    const double dEast = (longitude - expected[site.id].second) * kMetresPerDegree * std::cos(latitude * M_PI / 180);
-    EXPECT_LT(std::hypot(dNorth, dEast), 0.5) << site.id << " " << latitude << " " << longitude;
-    worstDegrees = std::max(worstDegrees, std::hypot(dNorth, dEast));
   }
   RecordProperty("worstPlaneErrorMetres", std::to_string(worstPlane));
-  RecordProperty("worstDegreesErrorMetres", std::to_string(worstDegrees));
+  RecordProperty("worstDegreesErrorMetres", std::to_string(ExpectSitesByProj(folder, folder / "labels-bl.csv")));
+}
+
+// The same road through the tool, one command after another on a map file,
+// the way a user would script it.
+TEST_F(SearchExportGdalTest, TheToolChainsImportSearchExportAndLabel) {
+  const std::string shp = MakeSites();
+  const std::string map = Quote((folder / "地図.kzmap").string());
+  const auto kzmap = [this](const std::string& arguments) {
+    return Shell("HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " + arguments +
+                 " < /dev/null");
+  };
+  Output run = kzmap("import " + map + " " + Quote(shp) + " --to jgd2000:xy9");
+  ASSERT_EQ(run.status, 0) << run.text;
+  run = kzmap("attr " + map + " search VAL --min 10 --max 500");
+  ASSERT_EQ(run.status, 0) << run.text;
+  EXPECT_NE(run.text.find("3 objects selected"), std::string::npos) << run.text;
+  run = kzmap("export " + map + " " + Quote((folder / "found.shp").string()) + " --target selection");
+  ASSERT_EQ(run.status, 0) << run.text;
+  ExpectFeatures(folder / "found.shp", {"A", "B", "F"});
+
+  run = kzmap("attr " + map + " search ID --text ''");  // every site
+  ASSERT_EQ(run.status, 0) << run.text;
+  run = kzmap("attr " + map + " label ID");
+  ASSERT_EQ(run.status, 0) << run.text;
+  EXPECT_NE(run.text.find("6 labels placed"), std::string::npos) << run.text;
+  run = kzmap("export " + map + " " + Quote((folder / "labels.csv").string()) +
+              " --target selection --kinds texts --text-field --to jgd2000:bl --encoding utf8");
+  ASSERT_EQ(run.status, 0) << run.text;
+  RecordProperty("worstDegreesErrorMetres", std::to_string(ExpectSitesByProj(folder, folder / "labels.csv")));
 }
 
 }  // namespace
