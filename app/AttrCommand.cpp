@@ -92,12 +92,22 @@ std::vector<ShapeField> Row(sim::Art& art) {
   return fields;
 }
 
-// One line per layer ("layer TITLE"), then one per object with a row:
-// its number in the layer, its kind and NAME=VALUE for each field, tab-separated.
+// The layer's line: "layer" and the titles from its top layer down to it.
+std::string LayerLine(const sim::Layer& layer) {
+  std::string titles;
+  for (const sim::Layer* at = &layer; at; at = at->parent) titles = "\t" + Escaped(sim::Host::Title(*at)) + titles;
+  return "layer" + titles;
+}
+
+// One line per layer, then one per object of the layer itself (its
+// sublayers follow with their own lines) that has a row: the object's
+// number in the layer, its kind and NAME=VALUE for each field, tab-separated.
 void ListLayer(sim::Host& host, sim::Layer& layer) {
-  std::printf("layer\t%s\n", Escaped(sim::Host::Title(layer)).c_str());
+  std::printf("%s\n", LayerLine(layer).c_str());
+  const sim::Document& document = *host.CurrentDocument();
   int number = 0;
   for (sim::Art* art : host.ArtOfLayer(layer)) {
+    if (document.LayerOfArt(art) != &layer) continue;
     ++number;
     CKzShapeAttr record;
     record.Load(sim::Host::Handle(*art));
@@ -108,6 +118,12 @@ void ListLayer(sim::Host& host, sim::Layer& layer) {
     }
     std::printf("%s\n", line.c_str());
   }
+}
+
+// The layer and its sublayers, each with its own lines.
+void ListTree(sim::Host& host, sim::Layer& layer) {
+  ListLayer(host, layer);
+  for (sim::Layer* sublayer : host.CurrentDocument()->Sublayers(&layer)) ListTree(host, *sublayer);
 }
 
 int List(const Options& options) {
@@ -126,10 +142,10 @@ int List(const Options& options) {
       std::fprintf(stderr, "kzmap attr: %s has no layer \"%s\"\n", options.map.c_str(), options.layer.c_str());
       return 1;
     }
-    ListLayer(host, *layer);
+    ListTree(host, *layer);
     return 0;
   }
-  for (sim::Layer* layer : document.AllLayers()) ListLayer(host, *layer);
+  for (sim::Layer* layer : document.layers) ListTree(host, *layer);
   return 0;
 }
 

@@ -193,12 +193,18 @@ TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);
   sim::Layer& other = host.AddLayer("道路");
   WriteRow(host.AddPath(*other.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "国道1号"}, {"LANES", 1, 2, 0, "4"}});
+  // A sublayer's objects are listed once, under the sublayer.
+  sim::Layer& sub = host.AddSublayer(other, "橋");
+  WriteRow(host.AddPath(*sub.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "大橋"}});
+  WriteRow(host.AddPath(*other.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "県道"}});
   Save();
   ToolRun run = Kzmap("attr " + Quote(map) + " list");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "layer\t地物\n1\tpath\tVAL=東京\\tタブ\nlayer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n");
+  const std::string roads =
+      "layer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n2\tpath\tNAME=県道\nlayer\t道路\t橋\n1\tpath\tNAME=大橋\n";
+  EXPECT_EQ(run.out, "layer\t地物\n1\tpath\tVAL=東京\\tタブ\n" + roads);
   run = Kzmap("attr " + Quote(map) + " list --layer 道路");
-  EXPECT_EQ(run.out, "layer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n");
+  EXPECT_EQ(run.out, roads);
 }
 
 struct Refusal {
