@@ -370,7 +370,7 @@ kzmap::CommandRun Define(CLI::App& app) {
       ->required()
       ->check(CLI::IsMember({"list", "search", "set", "label"}));
   app.add_option("FIELD", options->argument, "the field (FIELD=VALUE for set)");
-  app.add_option("--layer", options->layer, "list: only this layer; search: offer this layer's fields");
+  app.add_option("--layer", options->layer, "list: only this layer and its sublayers; search: offer this layer's fields");
   options->textOption = app.add_option("--text", options->text, "search: values that contain the text");
   options->minOption = app.add_option("--min", options->min, "search: values of at least this number");
   options->maxOption = app.add_option("--max", options->max, "search: values of at most this number");
@@ -380,7 +380,8 @@ kzmap::CommandRun Define(CLI::App& app) {
       ->check(CLI::IsMember({"point", "center"}));
   app.add_flag("--copy", options->copy, "label: copy each object's attributes onto its label");
   app.footer(
-      "list prints one line per object: its number in the layer, its kind and FIELD=VALUE pairs, tab-separated.\n"
+      "list prints a line per layer (\"layer\" and the titles from the top layer down), then one per object\n"
+      "of that layer with a row: its number in the layer, its kind and FIELD=VALUE pairs, tab-separated.\n"
       "search selects the objects whose value matches, as the panel's search does, and saves the selection.\n"
       "set sets the value on the selected objects; label places a text with the value on each selected object.");
   return [options] { return Run(*options); };
