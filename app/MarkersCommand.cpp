@@ -2,7 +2,9 @@
 // "3点座標マーカーレイヤー作成" on a map, which is then saved.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/Command.h"
@@ -18,11 +20,28 @@ struct Options {
   std::string kind;
 };
 
+std::set<const sim::Layer*> Layers(sim::Host& host) {
+  const auto all = host.CurrentDocument()->AllLayers();
+  return {all.begin(), all.end()};
+}
+
 int Run(const Options& options) {
   kzmap::MapSession session;
   session.name = "markers";
   session.map = options.map;
   session.command = kzmap::PluginCommand::Flyout(options.kind == "four" ? kFourPointItem : kThreePointItem);
+  auto before = std::make_shared<std::set<const sim::Layer*>>();
+  session.before = [before](sim::Host& host) {
+    *before = Layers(host);
+    return true;
+  };
+  // The new layers, by title, for the user to fill.
+  session.after = [before](sim::Host& host) {
+    for (const sim::Layer* layer : host.CurrentDocument()->AllLayers()) {
+      if (!before->count(layer)) std::printf("added layer \"%s\"\n", sim::Host::Title(*layer).c_str());
+    }
+    return true;
+  };
   return kzmap::CommandEngine().Run(session);
 }
 
@@ -32,8 +51,11 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("KIND", options->kind, "four or three marker layers")
       ->required()
       ->check(CLI::IsMember({"four", "three"}));
-  app.footer("The marker layers are placed on the map's artboard; move each marker onto a point of known\n"
-             "coordinates and write the coordinates into its text.");
+  app.footer(
+      "The new marker layers are empty. Put one point text in each, anchored on a point of known map\n"
+      "coordinates, its text the northing and the easting joined by \"&\" (-5000.0&-35000.0, metres), or the\n"
+      "latitude and the longitude (35.5&139.75, or D/M/S as 35/30/0.0&139/45/0.0). Four markers must mark a\n"
+      "rectangle (lower left, upper left, upper right, lower right); three may lie anywhere not in a line.");
   return [options] { return Run(*options); };
 }
 

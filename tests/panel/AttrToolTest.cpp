@@ -248,6 +248,8 @@ TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
   EXPECT_NE(run.err.find("アップグレードが完了しました"), std::string::npos) << run.err;
   run = Kzmap("markers " + Quote(map) + " three");
   ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "added layer \"3点座標マーカー 1/3\"\nadded layer \"3点座標マーカー 2/3\"\nadded layer \"3点座標マーカー 3/3\"\n");
   Saved();
   EXPECT_EQ(ReadRow(*reader.FindLayer("地物")->group->children[0]),
             (std::vector<kztest::RowField>{{"名称", 0, 20, 0, "東京"}}));
