@@ -33,7 +33,7 @@ struct Options {
   std::optional<CoordRef> to;
   bool noConvert = false;
   std::string encoding = "sjis";
-  std::vector<std::string> kinds{"paths", "groups", "symbols", "texts"};
+  std::vector<std::string> kinds;  // empty: every kind the type can hold
   bool bezier = false;
   int accuracy = 5;
   bool layerField = false;
@@ -60,6 +60,8 @@ std::string Contradiction(const Options& options, const std::string& format) {
   const std::set<std::string> kinds(options.kinds.begin(), options.kinds.end());
   if (options.type != "point" && (kinds.count("groups") || kinds.count("symbols") || kinds.count("texts")))
     return "groups, symbols and texts are exported as points only (--kinds paths,compounds)";
+  if (kinds.count("compounds") && !kinds.count("paths") && !kinds.count("groups"))
+    return "compounds exports the paths of groups and compound paths one by one: add paths or groups to --kinds";
   if (options.type == "point" && options.bezier) return "--bezier flattens polylines and polygons only";
   return {};
 }
@@ -135,7 +137,14 @@ bool AnythingSelected(const sim::Document& document) {
   return false;
 }
 
-int Run(const Options& options) {
+// Without --kinds: every kind of object the geometry type can hold.
+std::vector<std::string> DefaultKinds(const std::string& type) {
+  if (type == "point") return {"paths", "groups", "symbols", "texts"};
+  return {"paths"};
+}
+
+int Run(Options options) {
+  if (options.kinds.empty()) options.kinds = DefaultKinds(options.type);
   const std::string format = FormatOf(options);
   if (const std::string problem = Contradiction(options, format); !problem.empty()) {
     std::fprintf(stderr, "kzmap export: %s\n", problem.c_str());
@@ -212,7 +221,9 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("--encoding", options->encoding, "sjis, utf8, or utf16 (text files only)")
       ->check(CLI::IsMember({"sjis", "utf8", "utf16"}))
       ->capture_default_str();
-  app.add_option("--kinds", options->kinds, "objects exported: paths,compounds,groups,symbols,texts")
+  app.add_option("--kinds", options->kinds,
+                 "objects exported: paths,compounds,groups,symbols,texts (compounds: the members of groups and "
+                 "compound paths one by one); default: paths,groups,symbols,texts for points, paths otherwise")
       ->delimiter(',')
       ->check(CLI::IsMember({"paths", "compounds", "groups", "symbols", "texts"}));
   app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces");

@@ -84,6 +84,10 @@ AIErr TitleOf(AILayerHandle layer, ai::UnicodeString& title) {
   return kNoErr;
 }
 
+// The children in the order they were drawn: from the back to the front.
+// The host lists them front first, and an import draws each record, and each
+// part of a record, on top of the one before; so a layer or a compound path
+// comes back out in the order of the file it was read from.
 std::vector<AIArtHandle> ChildrenOf(AIArtHandle art, AIErr& error) {
   std::vector<AIArtHandle> children;
   AIArtHandle child = nullptr;
@@ -92,6 +96,7 @@ std::vector<AIArtHandle> ChildrenOf(AIArtHandle art, AIErr& error) {
     children.push_back(child);
     error = sAIArt->GetArtSibling(child, &child);
   }
+  std::reverse(children.begin(), children.end());
   return children;
 }
 
@@ -693,7 +698,7 @@ AIErr CExporterBase::ExportPath(AIArtHandle art) {
       return kNoErr;
     }
     ObjectData object;
-  LoadObject(art, object);
+    LoadObject(art, object);
     Record(WritePoint(centre, object.attributes, object.Title(), nullptr));
     return kNoErr;
   }
@@ -727,7 +732,7 @@ AIErr CExporterBase::ExportCompoundPath(AIArtHandle art) {
       return kNoErr;
     }
     ObjectData object;
-  LoadObject(art, object);
+    LoadObject(art, object);
     Record(WritePoint(centre, object.attributes, object.Title(), nullptr));
     return kNoErr;
   }

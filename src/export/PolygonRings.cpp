@@ -110,12 +110,9 @@ std::vector<PointPart> ArrangeRings(std::vector<PointPart> rings) {
   for (size_t i = 0; i < n; ++i) {
     if (!hole[i]) outers.push_back(i);
   }
-  // The largest outer ring first, the others in their own order.
-  if (!outers.empty()) {
-    const auto largest = std::max_element(outers.begin(), outers.end(),
-                                          [&](size_t a, size_t b) { return area[a] < area[b]; });
-    std::rotate(outers.begin(), largest, largest + 1);
-  }
+  // Outer rings keep their order, so the parts of a record come back in the
+  // order of the file they were read from; each is followed by its holes, so
+  // the first ring is always an outer ring.
   std::vector<PointPart> arranged;
   arranged.reserve(n);
   for (size_t outer : outers) {

@@ -21,5 +21,6 @@ int PointInRing(const MapPoint& point, const PointPart& ring);
 // True when `inner` lies inside `outer` (rings that do not cross).
 bool RingInsideRing(const PointPart& inner, const PointPart& outer);
 
-// Classifies, orients and orders the rings. The largest outer ring comes first.
+// Classifies, orients and orders the rings: the outer rings in their order,
+// each followed by its holes.
 std::vector<PointPart> ArrangeRings(std::vector<PointPart> rings);

@@ -111,14 +111,15 @@ TEST_F(ExporterTest, PointsOfEachObjectKind) {
   host.AddPath(*roads.group, {{100, 100}, {110, 120}}, false);
   ASSERT_EQ(Export({DialogAction::Check(ids::kAddLayerField, true)}), kNoErr);
 
+  // From the back to the front: the symbol was added first, at the back.
   ASSERT_EQ(Records().size(), 4u);
-  ExpectAt(Records()[0].parts[0][0], 20, 30);  // bounds centre
-  EXPECT_EQ(Records()[0].values, "名前=橋;");
-  EXPECT_EQ(Records()[0].layer, "道路");
-  ExpectAt(Records()[1].parts[0][0], 50, 60);  // point text anchor
-  EXPECT_EQ(Records()[1].text, "第1行\\n第2行");
-  ExpectAt(Records()[2].parts[0][0], 2, 4);
-  ExpectAt(Records()[3].parts[0][0], 105, 110);
+  ExpectAt(Records()[3].parts[0][0], 20, 30);  // bounds centre
+  EXPECT_EQ(Records()[3].values, "名前=橋;");
+  EXPECT_EQ(Records()[3].layer, "道路");
+  ExpectAt(Records()[2].parts[0][0], 50, 60);  // point text anchor
+  EXPECT_EQ(Records()[2].text, "第1行\\n第2行");
+  ExpectAt(Records()[1].parts[0][0], 2, 4);
+  ExpectAt(Records()[0].parts[0][0], 105, 110);
   EXPECT_EQ(exporter->fieldNames, (std::vector<std::string>{"AI_LAYER", "AI_TEXT"}));
 }
 
@@ -127,19 +128,19 @@ TEST_F(ExporterTest, AnchorsCloseRingsAndPolygonsRunClockwise) {
   host.AddPath(*roads.group, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true);  // counter-clockwise
   host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}}, false);
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kExpandBezier, false)}), kNoErr);
-  ASSERT_EQ(Records().size(), 2u);
-  EXPECT_EQ(Records()[0].parts[0].size(), 5u);
-  EXPECT_EQ(Records()[0].parts[0].front(), Records()[0].parts[0].back());
-  EXPECT_EQ(Records()[1].parts[0].size(), 3u);
+  ASSERT_EQ(Records().size(), 2u);  // from the back: the square first
+  EXPECT_EQ(Records()[1].parts[0].size(), 5u);
+  EXPECT_EQ(Records()[1].parts[0].front(), Records()[1].parts[0].back());
+  EXPECT_EQ(Records()[0].parts[0].size(), 3u);
 
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolygon), DialogAction::Check(ids::kExpandBezier, false)}), kNoErr);
   ASSERT_EQ(Records().size(), 2u);
-  const PointPart& square = Records()[0].parts[0];
+  const PointPart& square = Records()[1].parts[0];
   ASSERT_EQ(square.size(), 5u);
   EXPECT_LT(SignedArea(square), 0);  // clockwise with y north
   ExpectAt(square[1], 0, 10);        // reversed
-  EXPECT_EQ(Records()[1].parts[0].size(), 4u);
-  EXPECT_LT(SignedArea(Records()[1].parts[0]), 0);
+  EXPECT_EQ(Records()[0].parts[0].size(), 4u);
+  EXPECT_LT(SignedArea(Records()[0].parts[0]), 0);
 }
 
 // A cubic from (0, 0) to (L, 0) with its control points at L/3 and 2L/3:
@@ -163,11 +164,12 @@ TEST_F(ExporterTest, FlatteningCutsCurvesByLength) {
   // Accuracy 5: pieces of 0.3 to 5 points. 10 long: 6 pieces (6 · 0.3 is not
   // above 10, 10 is not above 6 · 5); 102 long: trunc(102 / 5) = 20 pieces;
   // 0.2 long: none would fit, one piece keeps the end anchor.
-  EXPECT_EQ(Records()[0].parts[0].size(), 7u);
+  // (The paths come from the back, the last added first.)
+  EXPECT_EQ(Records()[2].parts[0].size(), 7u);
   ASSERT_EQ(Records()[1].parts[0].size(), 21u);
   for (int j : {0, 1, 7, 20}) ExpectAt(Records()[1].parts[0][static_cast<size_t>(j)], 5.1 * j, 0);
-  ASSERT_EQ(Records()[2].parts[0].size(), 2u);
-  ExpectAt(Records()[2].parts[0][1], 0.2, 0);
+  ASSERT_EQ(Records()[0].parts[0].size(), 2u);
+  ExpectAt(Records()[0].parts[0][1], 0.2, 0);
 
   // A closed path flattens its closing segment too: A to B curved (20
   // pieces), B to C straight, C back to A curved (102.49 long: 20 pieces).
@@ -182,7 +184,7 @@ TEST_F(ExporterTest, FlatteningCutsCurvesByLength) {
                      true);
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kExpandBezier, true)}), kNoErr);
   ASSERT_EQ(Records().size(), 4u);
-  const PointPart& closed = Records()[3].parts[0];
+  const PointPart& closed = Records()[0].parts[0];
   ASSERT_EQ(closed.size(), 1u + 20u + 1u + 20u);
   ExpectAt(closed[21], 102, 10);
   ExpectAt(closed.back(), 0, 0);
@@ -234,12 +236,12 @@ TEST(PolygonRingsTest, ContainmentDecidesHoles) {
   const PointPart land = Square(0, 0, 100, false), far = Square(200, 0, 150, false);
   const std::vector<PointPart> rings = ArrangeRings({island, lake, land, far});
   ASSERT_EQ(rings.size(), 4u);
-  // The largest outer ring first, each outer ring followed by its holes.
+  // The outer rings in their order, each followed by its holes.
   EXPECT_EQ(rings[0].size(), 5u);
-  EXPECT_NEAR(SignedArea(rings[0]), -150.0 * 150, 1e-9);  // far: outer, clockwise
-  EXPECT_NEAR(SignedArea(rings[1]), -20.0 * 20, 1e-9);    // island: outer
-  EXPECT_NEAR(SignedArea(rings[2]), -100.0 * 100, 1e-9);  // land: outer
-  EXPECT_NEAR(SignedArea(rings[3]), 60.0 * 60, 1e-9);     // lake: hole of land, counter-clockwise
+  EXPECT_NEAR(SignedArea(rings[0]), -20.0 * 20, 1e-9);    // island: outer, clockwise
+  EXPECT_NEAR(SignedArea(rings[1]), -100.0 * 100, 1e-9);  // land: outer
+  EXPECT_NEAR(SignedArea(rings[2]), 60.0 * 60, 1e-9);     // lake: hole of land, counter-clockwise
+  EXPECT_NEAR(SignedArea(rings[3]), -150.0 * 150, 1e-9);  // far: outer
 }
 
 TEST(PolygonRingsTest, TwoIslandsStayTwoOuterRings) {
@@ -266,9 +268,10 @@ TEST_F(ExporterTest, CompoundRingsAreClassifiedInTheOutput) {
     if (clockwise) std::reverse(corners.begin(), corners.end());
     host.AddPath(compound, corners, true);
   };
-  add(40, 40, 10, false);   // hole, drawn the "wrong" way
-  add(0, 0, 100, false);    // outer
+  // Each added below the one before: from the back, the hole comes first.
   add(200, 0, 50, false);   // a second island
+  add(0, 0, 100, false);    // outer
+  add(40, 40, 10, false);   // hole, drawn the "wrong" way
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolygon), DialogAction::Check(ids::kExpandBezier, false)}), kNoErr);
   ASSERT_EQ(Records().size(), 1u);
   const std::vector<PointPart>& parts = Records()[0].parts;
@@ -305,13 +308,15 @@ TEST_F(ExporterTest, LayersSublayersAndReservedLayers) {
   };
   // Visible layers: the hidden sublayer stays out; the sublayer's field list counts.
   ASSERT_EQ(Export({DialogAction::Choose(ids::kTarget, 1), DialogAction::Check(ids::kAddLayerField, true)}), kNoErr);
-  EXPECT_EQ(centresX(), (std::vector<double>{0.5, 1.5, 3.5}));
-  EXPECT_EQ(Records()[1].layer, "フォルダ");
+  // Each layer from the back: the sublayers lie in front of the symbol.
+  EXPECT_EQ(centresX(), (std::vector<double>{1.5, 0.5, 3.5}));
+  EXPECT_EQ(Records()[0].layer, "フォルダ");
+  EXPECT_EQ(Records()[1].layer, "道路");
   EXPECT_EQ(exporter->fieldNames, (std::vector<std::string>{"FOLDER", "AI_LAYER", "AI_TEXT"}));
   // All layers, one file each: the hidden sublayer joins its layer's file.
   ASSERT_EQ(Export({DialogAction::Choose(ids::kTarget, 2), DialogAction::Check(ids::kOneFilePerLayer, true)}, "."),
             kNoErr);
-  EXPECT_EQ(centresX(), (std::vector<double>{0.5, 1.5, 2.5, 3.5}));
+  EXPECT_EQ(centresX(), (std::vector<double>{2.5, 1.5, 0.5, 3.5}));
   EXPECT_EQ(exporter->opened, (std::vector<std::string>{"道路.shp", "河川.shp"}));
   EXPECT_EQ(host.User().fileDialogs.back().kind, sim::FileDialogRecord::Kind::Folder);
   EXPECT_EQ(host.User().fileDialogs.back().title, "書き出し先フォルダの指定");
@@ -331,14 +336,14 @@ TEST_F(ExporterTest, GroupsElementByElement) {
             kNoErr);
   EXPECT_TRUE(Records().empty());
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kElementByElement, true)}), kNoErr);
-  ASSERT_EQ(Records().size(), 2u);
-  EXPECT_EQ(Records()[0].values, "P=one;");
-  EXPECT_EQ(Records()[1].values, "P=two;");
+  ASSERT_EQ(Records().size(), 2u);  // from the back: the inner group lies below "one"
+  EXPECT_EQ(Records()[0].values, "P=two;");
+  EXPECT_EQ(Records()[1].values, "P=one;");
   // Points: every inner path and text with its own row. (Polylines cleared the
   // text box, and the preferences remember it.)
   ASSERT_EQ(Export({DialogAction::Click(ids::kPoint), DialogAction::Check(ids::kTexts, true)}), kNoErr);
   ASSERT_EQ(Records().size(), 3u);
-  EXPECT_EQ(Records()[2].values, "P=text;");
+  EXPECT_EQ(Records()[0].values, "P=text;");
 }
 
 TEST_F(ExporterTest, SelectionIsExportedAsSelected) {

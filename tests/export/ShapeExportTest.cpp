@@ -72,10 +72,12 @@ std::vector<std::string> Geometries(const std::string& info) {
 TEST_F(ShapeExportTest, PolygonsWithHolesAndIslandsReadByGdal) {
   AddPlaneFrame(1000, 2000);  // 1.27 m a point
   SetLayerFields(roads, {Field("名前", 0, 20), Field("幅", 2, 8, 2)});
+  // Each object added below the one before: from the back, the outer ring,
+  // the hole, the island, and the lake behind the square.
   sim::Art& lake = host.AddCompoundPath(*roads.group);
-  host.AddPath(lake, {{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true);
-  host.AddPath(lake, {{20, 20}, {20, 40}, {40, 40}, {40, 20}}, true);
   host.AddPath(lake, {{200, 0}, {300, 0}, {300, 100}}, true);
+  host.AddPath(lake, {{20, 20}, {20, 40}, {40, 40}, {40, 20}}, true);
+  host.AddPath(lake, {{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true);
   SetAttributes(lake, {Field("名前", 0, 20, 0, "湖と島"), Field("幅", 2, 8, 2, "12.50")});
   sim::Art& square = host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true);
   square.style.fillPaint = true;
@@ -96,18 +98,18 @@ TEST_F(ShapeExportTest, PolygonsWithHolesAndIslandsReadByGdal) {
     // (x, y) = (1000 + 1.27 h, 2000 + 1.27 v); outer rings clockwise, the hole counter-clockwise.
     EXPECT_EQ(Geometries(info),
               (std::vector<std::string>{
+                  "POLYGON ((1000 2000,1000 2012.7,1012.7 2012.7,1012.7 2000,1000 2000))",
                   "MULTIPOLYGON (((1000 2000,1000 2127,1127 2127,1127 2000,1000 2000),"
                   "(1025.4 2025.4,1050.8 2025.4,1050.8 2050.8,1025.4 2050.8,1025.4 2025.4)),"
-                  "((1254 2000,1381 2127,1381 2000,1254 2000)))",
-                  "POLYGON ((1000 2000,1000 2012.7,1012.7 2012.7,1012.7 2000,1000 2000))"}));
+                  "((1254 2000,1381 2127,1381 2000,1254 2000)))"}));
   }
 }
 
 TEST_F(ShapeExportTest, PolylinesAndPointsWithTheirLayerNames) {
   AddPlaneFrame(1000, 2000);
   sim::Art& line = host.AddCompoundPath(*roads.group);
+  host.AddPath(line, {{0, 10}, {10, 20}, {20, 10}}, false);  // in front of
   host.AddPath(line, {{0, 0}, {10, 0}}, false);
-  host.AddPath(line, {{0, 10}, {10, 20}, {20, 10}}, false);
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kAddLayerField, true)}, "l.shp"),
             kNoErr);
   EXPECT_EQ(Geometries(OgrInfo("l.shp")),
@@ -119,7 +121,7 @@ TEST_F(ShapeExportTest, PolylinesAndPointsWithTheirLayerNames) {
   host.AddSymbol(*roads.group, {10, 40, 30, 20});
   ASSERT_EQ(Export({DialogAction::Click(ids::kPoint), DialogAction::Check(ids::kSymbols, true)}, "p.shp"), kNoErr);
   EXPECT_EQ(Geometries(OgrInfo("p.shp")),
-            (std::vector<std::string>{"POINT (1012.7 2012.7)", "POINT (1025.4 2038.1)"}));  // the line's box centre too
+            (std::vector<std::string>{"POINT (1025.4 2038.1)", "POINT (1012.7 2012.7)"}));  // the line's box centre too
 }
 
 TEST_F(ShapeExportTest, ProjectionFileNamesTheSystem) {

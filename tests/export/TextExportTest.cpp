@@ -97,10 +97,11 @@ TEST_F(TextExportTest, QuotingReadBackByPython) {
   AddPlaneFrame(1000, 2000);
   const std::vector<ShapeField> fields{Field("名,前", 0, 20), Field("memo", 0, 40), Field("n", 1, 5)};
   SetLayerFields(layer, fields);
+  // Each added below the one before; the rows come from the back.
+  Symbol(layer, 50, 60);  // no attributes: empty values
+  SetAttributes(Symbol(layer, 30, 40), {Field("memo", 0, 40, 0, "tab\there")});
   SetAttributes(Symbol(layer, 10, 20),
                 {Field("名,前", 0, 20, 0, "a,b"), Field("memo", 0, 40, 0, "say \"hi\"\r\nagain"), Field("n", 1, 5, 0, "7")});
-  SetAttributes(Symbol(layer, 30, 40), {Field("memo", 0, 40, 0, "tab\there")});
-  Symbol(layer, 50, 60);  // no attributes: empty values
   const char* script =
       "import csv,sys\n"
       "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline=''),delimiter=sys.argv[2]))\n"
