@@ -197,7 +197,8 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("--type", options->type, "the geometry written")
       ->check(CLI::IsMember({"point", "polyline", "polygon"}))
       ->capture_default_str();
-  app.add_option("--target", options->target, "visible, all, selection, current or layer:TITLE")
+  app.add_option("--target", options->target, "visible (every visible layer), all (every layer), selection (the selected objects), current (the "
+                 "map's current layer) or layer:TITLE (the layer of that title)")
       ->check(CLI::Validator(
           [](std::string& text) {
             static const std::set<std::string> names{"visible", "all", "selection", "current"};
@@ -209,7 +210,7 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_flag("--per-layer", options->perLayer, "one file per layer, in the folder OUT");
   auto* to = app.add_option_function<std::string>(
                     "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },
-                    "convert the coordinates to REF")
+                    "convert the coordinates to REF (default: the map's own system)")
                  ->type_name("REF")
                  ->check(CLI::Validator(
                      [](std::string& text) {
@@ -217,7 +218,7 @@ kzmap::CommandRun Define(CLI::App& app) {
                                                          : "unknown coordinate reference '" + text + "'";
                      },
                      ""));
-  app.add_flag("--no-convert", options->noConvert, "write the map's own coordinates (the default)")->excludes(to);
+  app.add_flag("--no-convert", options->noConvert, "write the coordinates in the map's own system (the default)")->excludes(to);
   app.add_option("--encoding", options->encoding, "sjis, utf8, or utf16 (text files only)")
       ->check(CLI::IsMember({"sjis", "utf8", "utf16"}))
       ->capture_default_str();

@@ -15,17 +15,36 @@ int PercentOf(const sim::ProgressState& progress) {
   return std::clamp(static_cast<int>(ratio * 100.0), 0, 100);
 }
 
+// The text on one line: a line break of the host's text becomes a space.
+std::string OneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  std::replace(text.begin(), text.end(), '\r', ' ');
+  return text;
+}
+
+// The text without its numbers: texts that count objects ("12 / 3400")
+// change with every object, yet say nothing new until their words change.
+std::string WordsOf(const std::string& text) {
+  std::string words;
+  for (char c : text)
+    if (c < '0' || c > '9') words += c;
+  return words;
+}
+
 }  // namespace
 
 void ProgressDisplay::Show(const sim::ProgressState& progress) {
-  const std::string text = progress.texts.empty() ? std::string() : progress.texts.back();
+  const std::string text = OneLine(progress.texts.empty() ? std::string() : progress.texts.back());
+  const std::string words = WordsOf(text);
   const int percent = PercentOf(progress);
   if (terminal) {
-    if (text == lastText && percent == lastPercent) return;  // redrawing the same bar only costs time
+    // Redrawing for every counted object only costs time: the bar follows
+    // the words and the whole percent.
+    if (words == lastText && percent == lastPercent) return;
     DrawBar(text, percent);
   } else {
-    // A log gets a line when the text changes and at every tenth.
-    const bool newText = text != lastText;
+    // A log gets a line when the words change and at every tenth.
+    const bool newText = words != lastText;
     const bool newTenth = percent >= 0 && (lastPercent < 0 || percent / 10 != lastPercent / 10);
     if (!newText && !newTenth) return;
     if (percent < 0)
@@ -33,7 +52,7 @@ void ProgressDisplay::Show(const sim::ProgressState& progress) {
     else
       std::fprintf(out, "%s%s%d%%\n", text.c_str(), text.empty() ? "" : ": ", percent);
   }
-  lastText = text;
+  lastText = words;
   lastPercent = percent;
   std::fflush(out);
 }

@@ -27,7 +27,7 @@ class ProgressDisplay {
   std::FILE* out;
   bool terminal;
   bool drawn = false;  // a bar is on the current line
-  std::string lastText;
+  std::string lastText;  // its words only (see Show)
   int lastPercent = -1;
 };
 

@@ -2,7 +2,9 @@
 // and the tool shows it as a bar on a terminal or as plain percentages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "app/ProgressDisplay.h"
 #include "support/PluginHostEnvironment.h"
@@ -101,6 +103,37 @@ TEST(ProgressDisplay, PlainOutputGetsALineAtEveryTenth) {
             "読み込んでいます: 0%\n読み込んでいます: 10%\n読み込んでいます: 49%\n"
             "読み込んでいます: 50%\n読み込んでいます: 75%\n読み込んでいます: 99%\n読み込んでいます: 100%\n");
   EXPECT_EQ(Shown(false, 0, {0, 5}), "読み込んでいます\n");  // no known size: the text only
+}
+
+// An export counts its objects in the text, on a second line.
+std::string ShownCounting(bool terminal, int32_t count) {
+  std::FILE* out = std::tmpfile();
+  {
+    kzmap::ProgressDisplay display(out, terminal);
+    sim::ProgressState progress;
+    progress.maximum = count;
+    for (int32_t i = 0; i < count; ++i) {
+      progress.texts.push_back("書き出しています[ 道路 ]\n" + std::to_string(i) + " / " + std::to_string(count));
+      display.Show(progress);
+      progress.current = i;
+      display.Show(progress);
+    }
+  }
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+TEST(ProgressDisplay, CountingTextsGetALineAtEveryTenthOnly) {
+  const std::string log = ShownCounting(false, 1000);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 10) << log;
+  EXPECT_EQ(log.rfind("書き出しています[ 道路 ] 0 / 1000: 0%\n", 0), 0u) << log;
+  EXPECT_NE(log.find("書き出しています[ 道路 ] 900 / 1000: 90%\n"), std::string::npos) << log;
+  const std::string bar = ShownCounting(true, 1000);
+  EXPECT_EQ(std::count(bar.begin(), bar.end(), '\r'), 100) << bar;  // one redraw a percent
+  EXPECT_EQ(std::count(bar.begin(), bar.end(), '\n'), 1);           // the bar's own line end only
 }
 
 TEST(ProgressDisplay, TerminalGetsOneBarRedrawnInPlace) {
