@@ -4,7 +4,9 @@
 // UTM or latitude/longitude map by the loaded plug-in, exported again in
 // the files' own system through the data frame or through the markers, and
 // read by ogrinfo on both sides: every coordinate within 1 mm, every value
-// the same.
+// the same, every record and part in its order. The points come out once
+// more as a CSV file in JGD2000 latitude/longitude, read by Python's csv
+// module and compared with PROJ's conversion of the file's points.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +30,8 @@ namespace ids = dialog_ids::export_settings;
 constexpr int32_t kImportCoordDialog = 108;
 constexpr uint32_t kImportItem = 1;
 constexpr uint32_t kShapefileExportItem = 5;
+constexpr uint32_t kTextExportItem = 6;
+constexpr double kMetresPerDegree = 111320;  // of latitude, and more than of longitude in Japan
 
 // Plane rectangular system IX on JGD2000 (EPSG:2451): easting, northing.
 const char* const kPoints =
@@ -125,9 +129,66 @@ class RoundTripTest : public ::testing::TestWithParam<MapCase> {
     return info.out;
   }
 
+  // The points layer as a CSV file in JGD2000 latitude/longitude, read by
+  // Python's csv module, against PROJ's latitude and longitude of the source
+  // points (plane system IX).
+  void ExpectCsvAgreesWithProj(const MapCase& c) {
+    host.CurrentDocument()->currentLayer = host.FindLayer("points");
+    host.Dialogs().Expect(
+        dialog_ids::kExportSettings,
+        With({DialogAction::Choose(ids::kTarget, 0), DialogAction::Click(ids::kComma),
+              DialogAction::Check(ids::kAddLayerField, false), DialogAction::Check(ids::kAddTextField, false),
+              DialogAction::Choose(ids::kEncoding, std::string(c.encoding) == "UTF-8" ? 1 : 0)},
+             With(c.georeference, {DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputJgd),
+                                   DialogAction::Click(ids::kOutputLatLong), DialogAction::OK()})));
+    const std::string csv = Path("back-points.csv");
+    host.User().fileDialogAnswers.push_back(csv);
+    ASSERT_TRUE(Choose(kTextExportItem));
+    ASSERT_TRUE(host.User().alerts.empty()) << host.User().alerts[0].text;
+
+    const std::string script =
+        "import csv,sys\n"
+        "for row in csv.reader(open(sys.argv[1],encoding=sys.argv[2],newline='')): print('\\t'.join(row))\n";
+    const auto read = RunCommand("python3 -c " + Quote(script) + " " + Quote(csv) + " " +
+                                 (std::string(c.encoding) == "UTF-8" ? "utf-8-sig" : "cp932"));
+    ASSERT_EQ(read.status, 0) << read.err;
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(read.out);
+    for (std::string line; std::getline(lines, line);) {
+      rows.emplace_back();
+      std::istringstream cells(line);
+      for (std::string cell; std::getline(cells, cell, '\t');) rows.back().push_back(cell);
+    }
+    const std::vector<Feature> source = Features(OgrInfo(Path("points.shp")));
+    ASSERT_EQ(rows.size(), source.size() + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"緯度(B)", "経度(L)", "NAME", "ID", "W"}));
+    std::string input;
+    for (const Feature& f : source) input += std::to_string(f.numbers[0]) + " " + std::to_string(f.numbers[1]) + "\n";
+    const auto proj = RunCommand("printf %s " + Quote(input) +
+                                 " | cs2cs -f %.12f +proj=tmerc +lat_0=36 +lon_0=139.8333333333333 +k=0.9999 "
+                                 "+ellps=GRS80 +to +proj=longlat +ellps=GRS80");
+    ASSERT_EQ(proj.status, 0) << proj.err;
+    std::istringstream expected(proj.out);
+    for (size_t i = 0; i < source.size(); ++i) {
+      const std::vector<std::string>& row = rows[i + 1];
+      ASSERT_EQ(row.size(), 5u);
+      double longitude = 0, latitude = 0;
+      ASSERT_TRUE(expected >> longitude >> latitude) << proj.out;
+      EXPECT_NEAR(std::stod(row[0]), latitude, 0.001 / kMetresPerDegree) << row[2];
+      EXPECT_NEAR(std::stod(row[1]), longitude, 0.001 / kMetresPerDegree) << row[2];
+      csvMaxError = std::max({csvMaxError, std::fabs(std::stod(row[0]) - latitude) * kMetresPerDegree,
+                           std::fabs(std::stod(row[1]) - longitude) * kMetresPerDegree});
+      std::string rest;
+      expected >> rest;  // cs2cs's height
+      EXPECT_EQ((std::vector<std::string>{"NAME=" + row[2], "ID=" + row[3], "W=" + row[4]}), source[i].fields);
+    }
+  }
+
   kztest::PluginHostEnvironment environment;
   sim::Host& host = environment.host;
   std::filesystem::path folder;
+  double maxError = 0;     // metres, over every coordinate of the Shapefiles
+  double csvMaxError = 0;  // metres, over the CSV file's coordinates
 };
 
 TEST_P(RoundTripTest, CoordinatesAndValuesComeBack) {
@@ -172,11 +233,16 @@ TEST_P(RoundTripTest, CoordinatesAndValuesComeBack) {
     for (size_t i = 0; i < before.size(); ++i) {
       EXPECT_EQ(after[i].fields, before[i].fields) << layer.name;
       ASSERT_EQ(after[i].shape, before[i].shape) << layer.name;
-      for (size_t n = 0; n < before[i].numbers.size(); ++n)
+      for (size_t n = 0; n < before[i].numbers.size(); ++n) {
         EXPECT_NEAR(after[i].numbers[n], before[i].numbers[n], 0.001) << layer.name << " number " << n;
+        maxError = std::max(maxError, std::fabs(after[i].numbers[n] - before[i].numbers[n]));
+      }
     }
     EXPECT_EQ(kztest::ReadFile(Path(std::string("back-") + layer.name + ".cpg")), c.encoding);
   }
+  ExpectCsvAgreesWithProj(c);
+  RecordProperty("shapefile_max_error_mm", std::to_string(maxError * 1000));
+  RecordProperty("csv_max_error_mm", std::to_string(csvMaxError * 1000));
   EXPECT_TRUE(host.Dialogs().UnexpectedRuns().empty());
 }
 
