@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -22,6 +23,9 @@ using sim::DialogAction;
 
 constexpr uint32_t kShapefileExportItem = 5;
 constexpr uint32_t kTextExportItem = 6;
+// The plug-in's messages that mean a file was not written.
+constexpr const char* kCannotOpenMessage = "出力ファイルを開けません";
+constexpr const char* kNoGeoreferenceMessage = "データフレームか座標マーカーが正しくありません";
 
 struct Options {
   std::string map;
@@ -64,6 +68,29 @@ std::string Contradiction(const Options& options, const std::string& format) {
     return "compounds exports the paths of groups and compound paths one by one: add paths or groups to --kinds";
   if (options.type == "point" && options.bezier) return "--bezier flattens polylines and polygons only";
   return {};
+}
+
+// Whether the export wrote every file it was asked for: the plug-in's
+// messages about a document without a georeference or an output that could
+// not be opened end the run as a failure.
+bool NothingMissing(sim::Host& host, size_t firstAlert, const std::string& map) {
+  const auto& alerts = host.User().alerts;
+  bool complete = true;
+  for (size_t i = firstAlert; i < alerts.size(); ++i) {
+    const std::string& text = alerts[i].text;
+    if (text.rfind(kCannotOpenMessage, 0) == 0) {
+      const std::string path = text.size() > std::strlen(kCannotOpenMessage) + 1
+                                   ? text.substr(std::strlen(kCannotOpenMessage) + 1)
+                                   : std::string("the output");
+      std::fprintf(stderr, "kzmap export: %s: cannot be opened for writing\n", path.c_str());
+      complete = false;
+    } else if (text == kNoGeoreferenceMessage) {
+      std::fprintf(stderr, "kzmap export: %s: the map has neither a data frame nor coordinate markers\n",
+                   map.c_str());
+      complete = false;
+    }
+  }
+  return complete;
 }
 
 int TargetItem(const std::string& target) {
@@ -159,6 +186,15 @@ int Run(Options options) {
     return 1;
   }
 
+  if (!options.perLayer) {
+    const std::filesystem::path folder = out.parent_path();
+    if (!std::filesystem::is_directory(folder, error)) {
+      std::fprintf(stderr, "kzmap export: %s: the folder %s does not exist\n", out.string().c_str(),
+                   folder.string().c_str());
+      return 1;
+    }
+  }
+
   kzmap::MapSession session;
   session.name = "export";
   session.map = options.map;
@@ -167,21 +203,27 @@ int Run(Options options) {
   session.user.dialogs.push_back({dialog_ids::kExportSettings, DialogScript(options, format)});
   session.user.fileDialogs.push_back(out.string());
   const std::string target = options.target;
-  session.before = [target](sim::Host& host) {
+  const std::string map = options.map;
+  auto firstAlert = std::make_shared<size_t>(0);
+  session.before = [target, map, firstAlert](sim::Host& host) {
+    *firstAlert = host.User().alerts.size();
     sim::Document& document = *host.CurrentDocument();
     if (target == "selection" && !AnythingSelected(document)) {
-      std::fprintf(stderr, "kzmap export: nothing is selected in the map\n");
+      std::fprintf(stderr, "kzmap export: %s: nothing is selected in the map\n", map.c_str());
       return false;
     }
     if (target.rfind("layer:", 0) != 0) return true;
     sim::Layer* layer = host.FindLayer(target.substr(6));
     if (layer == nullptr) {
-      std::fprintf(stderr, "kzmap export: the map has no layer titled '%s'\n", target.substr(6).c_str());
+      std::fprintf(stderr, "kzmap export: %s: no layer titled '%s'\n", map.c_str(), target.substr(6).c_str());
       return false;
     }
     document.currentLayer = layer;
     return true;
   };
+  // The plug-in tells its user with a message and goes on; the tool's caller
+  // needs the exit status to say that the file was not written.
+  session.after = [map, firstAlert](sim::Host& host) { return NothingMissing(host, *firstAlert, map); };
   return kzmap::CommandEngine().Run(session);
 }
 

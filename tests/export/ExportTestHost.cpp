@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <sstream>
 
 #include "attributes/CKzShapeAttr.h"
 #include "georef/DataFrame.h"
@@ -22,6 +24,28 @@ std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+std::vector<Feature> Features(const std::string& info) {
+  std::vector<Feature> features;
+  const std::regex field(R"(^  (\S+) \((\w+)\) = (.*)$)");
+  const std::regex geometry(R"(^  ((POINT|LINESTRING|POLYGON|MULTI\w+) .*)$)");
+  const std::regex number(R"(-?[0-9]+(\.[0-9]+)?)");
+  std::istringstream in(info);
+  std::smatch match;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("OGRFeature(", 0) == 0) features.emplace_back();
+    if (features.empty()) continue;
+    if (std::regex_match(line, match, geometry)) {
+      const std::string text = match[1];
+      features.back().shape = std::regex_replace(text, number, "#");
+      for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != std::sregex_iterator(); ++it)
+        features.back().numbers.push_back(std::stod(it->str()));
+    } else if (std::regex_match(line, match, field)) {
+      features.back().fields.push_back(match[1].str() + "=" + match[3].str());
+    }
+  }
+  return features;
 }
 
 CommandResult RunCommand(const std::string& command) {

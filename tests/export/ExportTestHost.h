@@ -29,6 +29,16 @@ CommandResult RunCommand(const std::string& command);
 std::string Quote(const std::string& text);
 std::string ReadFile(const std::filesystem::path& path);
 
+// One feature as ogrinfo reports it: its field lines and its geometry, the
+// numbers of the geometry taken apart.
+struct Feature {
+  std::vector<std::string> fields;  // "NAME=value"
+  std::string shape;                // the geometry with every number replaced by #
+  std::vector<double> numbers;
+};
+// The features of `ogrinfo -al` output, in the file's order.
+std::vector<Feature> Features(const std::string& info);
+
 class ExportTest : public ::testing::Test {
  protected:
   ExportTest();

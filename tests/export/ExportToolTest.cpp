@@ -2,6 +2,8 @@
 // turned into the dialog, and the files it writes read by GDAL and Python.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ExportTestHost.h"
 #include "sim/DocumentFile.h"
 
@@ -67,6 +69,46 @@ TEST_F(ExportToolTest, CsvOfEveryLayerAndOneFilePerLayer) {
   EXPECT_TRUE(std::filesystem::exists(Scratch("layers/河川.txt")));
 }
 
+// A user's round trip with the tool alone: a Shapefile made by GDAL (plane
+// system IX, UTF-8, a polygon with a hole and one of two islands, the smaller
+// first) imported into a new UTM map and exported back to system IX.
+TEST_F(ExportToolTest, ImportedFileComesBackThroughTheTool) {
+  std::ofstream(Scratch("parks.csv"))
+      << "WKT,NAME,AREA\n"
+         "\"POLYGON ((-5000 -35000,-5000 -34900,-4900 -34900,-4900 -35000,-5000 -35000),"
+         "(-4980 -34980,-4920 -34980,-4920 -34920,-4980 -34920,-4980 -34980))\",池のある公園,9640.5\n"
+         "\"MULTIPOLYGON (((-4790 -35000,-4790 -34980,-4770 -34980,-4770 -35000,-4790 -35000)),"
+         "((-4850 -35000,-4850 -34950,-4800 -34950,-4800 -35000,-4850 -35000)))\",二つの島,2900\n";
+  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(Scratch("parks.shp").string()) + " " +
+                               Quote(Scratch("parks.csv").string()) +
+                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
+  const std::string utmMap = Quote(Scratch("utm.kzmap").string());
+  const auto imported = RunCommand(config + Quote(KZ_TOOL_FILE) + " import " + utmMap + " " +
+                                   Quote(Scratch("parks.shp").string()) + " --to jgd2000:utm54 --scale 5000");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const auto exported = RunCommand(config + Quote(KZ_TOOL_FILE) + " export " + utmMap + " " +
+                                   Quote(Scratch("back.shp").string()) +
+                                   " --type polygon --target layer:parks --to jgd2000:xy9 --encoding utf8");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_NE(exported.err.find("書き出しています[ parks ] 1 / 2"), std::string::npos) << exported.err;  // progress
+
+  const std::vector<kztest::Feature> before = kztest::Features(OgrInfo("parks.shp"));
+  const std::vector<kztest::Feature> after = kztest::Features(OgrInfo("back.shp"));
+  ASSERT_EQ(after.size(), 2u);
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(after[i].fields, before[i].fields);
+    ASSERT_EQ(after[i].shape, before[i].shape);
+    for (size_t n = 0; n < before[i].numbers.size(); ++n)
+      EXPECT_NEAR(after[i].numbers[n], before[i].numbers[n], 0.001) << "feature " << i << " number " << n;
+  }
+  EXPECT_EQ(ReadFile(Scratch("back.cpg")), "UTF-8");
+  const auto srs = RunCommand("gdalsrsinfo -e " + Quote(Scratch("back.prj").string()));
+  EXPECT_NE(srs.out.find("EPSG:2451"), std::string::npos) << srs.out << srs.err;
+}
+
 struct UsageCase {
   const char* arguments;
   const char* message;
@@ -81,6 +123,8 @@ TEST_F(ExportToolTest, UsageErrors) {
       {"out.shp --to jgd2000:bl --no-convert", "excludes"},
       {"out.shp --target current --per-layer", "--per-layer needs --target visible or all"},
       {"out.shp --kinds paths,lines", "lines"},
+      {"out.shp --type polyline --kinds paths,texts", "points only"},
+      {"out.shp --kinds compounds", "add paths or groups"},
   };
   for (const UsageCase& c : cases) {
     const auto run = Kzmap(c.arguments);
@@ -92,7 +136,32 @@ TEST_F(ExportToolTest, UsageErrors) {
   EXPECT_NE(missing.err.find("no layer titled '無い'"), std::string::npos) << missing.err;
   const auto help = RunCommand(Quote(KZ_TOOL_FILE) + " export --help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--target"), std::string::npos);
+  for (const char* option : {"--format", "--type", "--target", "--per-layer", "--to", "--no-convert", "--encoding",
+                             "--kinds", "--bezier", "--accuracy", "--layer-field", "--text-field"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+// A file that was not written is a failure that names the file and the problem.
+TEST_F(ExportToolTest, FilesNotWrittenFailTheRun) {
+  const auto noFolder = Kzmap(Quote(Scratch("none/out.shp").string()));
+  EXPECT_EQ(noFolder.status, 1);
+  EXPECT_NE(noFolder.err.find("none/out.shp: the folder"), std::string::npos) << noFolder.err;
+  const auto cannotOpen = Kzmap("/proc/out.csv");
+  EXPECT_EQ(cannotOpen.status, 1);
+  EXPECT_NE(cannotOpen.err.find("/proc/out.csv: cannot be opened for writing"), std::string::npos) << cannotOpen.err;
+
+  sim::Host bare;
+  bare.NewDocument();
+  bare.AddLayer("道路");
+  const std::string plain = Scratch("plain.kzmap").string();
+  sim::SaveDocumentFile(*bare.CurrentDocument(), plain);
+  const auto unreferenced = RunCommand("XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " " +
+                                       Quote(KZ_TOOL_FILE) + " export " + Quote(plain) + " " +
+                                       Quote(Scratch("plain.shp").string()));
+  EXPECT_EQ(unreferenced.status, 1);
+  EXPECT_NE(unreferenced.err.find("plain.kzmap: the map has neither a data frame nor coordinate markers"),
+            std::string::npos)
+      << unreferenced.err;
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "ExportTestHost.h"
@@ -22,6 +21,8 @@
 
 namespace {
 
+using kztest::Feature;
+using kztest::Features;
 using kztest::Quote;
 using kztest::RunCommand;
 using sim::DialogAction;
@@ -58,35 +59,6 @@ const Layer kLayers[] = {{"points", kPoints, ids::kPoint},
                          {"lines", kLines, ids::kPolyline},
                          {"polygons", kPolygons, ids::kPolygon}};
 
-// One feature as ogrinfo reports it: its field lines and its geometry, the
-// numbers of the geometry taken apart.
-struct Feature {
-  std::vector<std::string> fields;
-  std::string shape;  // the geometry with every number replaced by #
-  std::vector<double> numbers;
-};
-
-std::vector<Feature> Features(const std::string& info) {
-  std::vector<Feature> features;
-  const std::regex field(R"(^  (\S+) \((\w+)\) = (.*)$)");
-  const std::regex geometry(R"(^  ((POINT|LINESTRING|POLYGON|MULTI\w+) .*)$)");
-  const std::regex number(R"(-?[0-9]+(\.[0-9]+)?)");
-  std::istringstream in(info);
-  std::smatch match;
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("OGRFeature(", 0) == 0) features.emplace_back();
-    if (features.empty()) continue;
-    if (std::regex_match(line, match, geometry)) {
-      const std::string text = match[1];
-      features.back().shape = std::regex_replace(text, number, "#");
-      for (auto it = std::sregex_iterator(text.begin(), text.end(), number); it != std::sregex_iterator(); ++it)
-        features.back().numbers.push_back(std::stod(it->str()));
-    } else if (std::regex_match(line, match, field)) {
-      features.back().fields.push_back(match[1].str() + "=" + match[3].str());
-    }
-  }
-  return features;
-}
 
 struct MapCase {
   const char* label;
