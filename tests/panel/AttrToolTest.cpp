@@ -152,7 +152,16 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
   sim::Art& group = host.AddGroup(*layer->group);
   WriteRow(group, {{"VAL", 0, 20, 0, "g"}});
   for (float h : {200.0f, 220.0f}) WriteRow(host.AddPath(group, {{h, 300}}, false), {{"VAL", 0, 20, 0, "m"}});
-  for (sim::Art* art : layer->group->children) host.Select(*art);
+  // A group of which only a point is selected: that point is the object.
+  sim::Art& partly = host.AddGroup(*layer->group);
+  WriteRow(partly, {{"VAL", 0, 20, 0, "h"}});
+  sim::Art& member = host.AddPath(partly, {{400, 500}}, false);
+  WriteRow(member, {{"VAL", 0, 20, 0, "q"}});
+  Feature(partly, "s", {400, 400});
+  for (sim::Art* art : layer->group->children) {
+    if (art != &partly) host.Select(*art);
+  }
+  host.Select(member);
   Save();
   const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL" + GetParam().option);
   ASSERT_EQ(run.status, 0) << run.err;
@@ -162,7 +171,10 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
     if (art->type != kTextFrameArt) continue;
     const std::string text = sim::Host::Text(*art);
     texts.push_back(text);
-    const AIRealPoint expected = text == "p" ? AIRealPoint{50, 60} : text == "r" ? AIRealPoint{10, 5} : AIRealPoint{210, 300};
+    const AIRealPoint expected = text == "p"   ? AIRealPoint{50, 60}
+                                 : text == "q" ? AIRealPoint{400, 500}
+                                 : text == "r" ? AIRealPoint{10, 5}
+                                               : AIRealPoint{210, 300};
     EXPECT_FLOAT_EQ(art->text.anchor.h, expected.h) << text;
     EXPECT_FLOAT_EQ(art->text.anchor.v, expected.v) << text;
   }
@@ -172,8 +184,8 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
-                         ::testing::Values(AtCase{"Everything", "", {"g", "p", "r"}},
-                                           AtCase{"AtPoint", " --at point", {"p"}},
+                         ::testing::Values(AtCase{"Everything", "", {"g", "p", "q", "r"}},
+                                           AtCase{"AtPoint", " --at point", {"p", "q"}},
                                            AtCase{"AtCenter", " --at center", {"g", "r"}}),
                          [](const auto& info) { return info.param.name; });
 
@@ -235,7 +247,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"TextAndRange", "search VAL --text a --min 1", 2, "either --text or --min/--max"},
         Refusal{"SetWithoutValue", "set VAL", 2, "set takes FIELD=VALUE"},
         Refusal{"UnknownLayer", "search VAL --text a --layer 無い", 1, "has no layer \"無い\""},
-        Refusal{"AtOutsideLabel", "list --at point", 2, "--at is for label"}),
+        Refusal{"AtOutsideLabel", "list --at point", 2, "--at is for label"},
+        Refusal{"CopyOutsideLabel", "set VAL=1 --copy", 2, "--copy is for label"},
+        Refusal{"LayerWithSet", "set VAL=1 --layer 地物", 2, "--layer is for list and search"},
+        Refusal{"ListWithField", "list VAL", 2, "list takes no FIELD"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
