@@ -51,9 +51,13 @@ TEST_F(ExportToolTest, ShapefileOfOneLayer) {
   EXPECT_NE(info.find("Feature Count: 1"), std::string::npos) << info;
   EXPECT_NE(info.find("名前 (String) = 四角"), std::string::npos) << info;
   EXPECT_NE(info.find("AI_LAYER (String) = 道路"), std::string::npos) << info;
-  EXPECT_NE(info.find("POLYGON ((1000 2000,1000.0 2012.7,1012.7 2012.7,1012.7 2000.0,1000 2000))"),
-            std::string::npos)
-      << info;
+  // (x, y) = (1000 + 1.27 h, 2000 + 1.27 v), clockwise.
+  const std::vector<kztest::Feature> features = kztest::Features(info);
+  ASSERT_EQ(features.size(), 1u);
+  EXPECT_EQ(features[0].shape, "POLYGON ((# #,# #,# #,# #,# #))");
+  const std::vector<double> expected{1000, 2000, 1000, 2012.7, 1012.7, 2012.7, 1012.7, 2000, 1000, 2000};
+  ASSERT_EQ(features[0].numbers.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(features[0].numbers[i], expected[i], 1e-6) << i;
   EXPECT_EQ(ReadFile(Scratch("road.cpg")), "UTF-8");
 }
 
