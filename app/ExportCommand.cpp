@@ -269,9 +269,10 @@ kzmap::CommandRun Define(CLI::App& app) {
                  "compound paths one by one); default: paths,groups,symbols,texts for points, paths otherwise")
       ->delimiter(',')
       ->check(CLI::IsMember({"paths", "compounds", "groups", "symbols", "texts"}));
-  app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces");
-  app.add_option("--accuracy", options->accuracy, "flattening accuracy, 1 rough to 9 precise")
+  auto* bezier = app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces");
+  app.add_option("--accuracy", options->accuracy, "flattening accuracy of --bezier, 1 rough to 9 precise")
       ->check(CLI::Range(1, 9))
+      ->needs(bezier)
       ->capture_default_str();
   app.add_flag("--layer-field", options->layerField, "add the column AI_LAYER with each object's layer");
   app.add_flag("--text-field", options->textField, "add the column AI_TEXT with the text of text objects");

@@ -129,6 +129,7 @@ TEST_F(ExportToolTest, UsageErrors) {
       {"out.shp --kinds paths,lines", "lines"},
       {"out.shp --type polyline --kinds paths,texts", "points only"},
       {"out.shp --kinds compounds", "add paths or groups"},
+      {"out.shp --type polyline --accuracy 3", "--bezier"},
   };
   for (const UsageCase& c : cases) {
     const auto run = Kzmap(c.arguments);
