@@ -33,7 +33,7 @@ struct ItemInfo {
   const char* failure;  // the error alert of a failed command
 };
 
-const ItemInfo kItems[] = {
+constexpr ItemInfo kItems[] = {
     {{1, "シェープファイル読み込み..."}, ItemKind::Import, kImportFailed},
     {{2, "座標付きテキストファイル読み込み..."}, ItemKind::Import, kImportFailed},
     {{3, "KMLファイル読み込み..."}, ItemKind::Import, kImportFailed},
