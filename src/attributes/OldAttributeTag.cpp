@@ -29,8 +29,10 @@ long long ReadInteger(std::string_view text) {
 // Whether the byte starts a double-byte Shift-JIS character.
 bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
-// At most kNameBytes bytes of the name, never half a character.
+// At most kNameBytes bytes of the name, never half a character. A zero
+// byte ends the name, as it ends a column name.
 std::string_view CutName(std::string_view name) {
+  name = name.substr(0, name.find('\0'));
   size_t end = 0;
   while (end < name.size()) {
     const size_t step = IsLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;

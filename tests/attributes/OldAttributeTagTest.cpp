@@ -33,6 +33,8 @@ const TagCase kTags[] = {
     {"KzMapTag0001", "\x93\x8c\x8b\x9e\x93\x73\x93\x8c\x8b\x9e\x93\x73|C|5|0|v", true,
      "\x93\x8c\x8b\x9e\x93\x73\x93\x8c\x8b\x9e", 'C', 5, 0, "v"},
     {"KzMapTag0001", "A||3|0|v", true, "A", '\0', 3, 0, "v"},
+    // A zero byte ends the name; the lead byte before it is no character.
+    {"KzMapTag0001", std::string("AB\x96\0\x93\x8c|C|5|0|v", 14), true, "AB", 'C', 5, 0, "v"},
     {"kzmaptag0001", "A|C|5|0|v", false},     // the mark is case-sensitive
     {"KzMapTag0001", "A|C|5|0", false},       // three separators
     {"KzMapTag0001", "A|C|300|0|v", false},   // would be narrowed to 44
