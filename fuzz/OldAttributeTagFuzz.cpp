@@ -5,6 +5,7 @@
 //
 // Input: the first byte is the length of the tag name, the name follows,
 // the rest is the tag's value.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
