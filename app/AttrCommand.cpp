@@ -210,9 +210,10 @@ size_t CountSelectedWith(sim::Host& host, const std::string& field) {
   return count;
 }
 
+// Texts of every layer; a layer's art includes that of its sublayers.
 size_t CountTexts(sim::Host& host) {
   size_t count = 0;
-  for (sim::Layer* layer : host.CurrentDocument()->AllLayers()) {
+  for (sim::Layer* layer : host.CurrentDocument()->layers) {
     for (sim::Art* art : host.ArtOfLayer(*layer)) count += art->type == kTextFrameArt ? 1 : 0;
   }
   return count;

@@ -189,6 +189,15 @@ INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
                                            AtCase{"AtCenter", " --at center", {"g", "r"}}),
                          [](const auto& info) { return info.param.name; });
 
+TEST_F(AttrToolTest, LabelsInASublayerAreCountedOnce) {
+  sim::Layer& sub = host.AddSublayer(*layer, "下位");
+  Feature(*sub.group, "港", {0, 0}).userAttributes |= kArtSelected;
+  Save();
+  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "1 labels placed\n");
+}
+
 TEST_F(AttrToolTest, AtPointWithoutPointsSaysSoAndLeavesTheMap) {
   Feature(*layer->group, "10", {0, 0}).userAttributes |= kArtSelected;
   Save();
