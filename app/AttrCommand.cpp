@@ -204,9 +204,15 @@ int32_t FieldRow(const sim::DialogState& window, const std::string& field, std::
   return -1;
 }
 
+// The selected objects with the field; a group or compound path counts only
+// when it is selected as a whole, not because one of its members is.
 size_t CountSelectedWith(sim::Host& host, const std::string& field) {
+  const sim::Document& document = *host.CurrentDocument();
   size_t count = 0;
-  for (sim::Art* art : host.SelectedArt()) count += HasField(*art, field) ? 1 : 0;
+  for (sim::Art* art : host.SelectedArt()) {
+    if (art->IsContainer() && !document.FullySelected(art)) continue;
+    count += HasField(*art, field) ? 1 : 0;
+  }
   return count;
 }
 

@@ -198,6 +198,17 @@ TEST_F(AttrToolTest, LabelsInASublayerAreCountedOnce) {
   EXPECT_EQ(run.out, "1 labels placed\n");
 }
 
+TEST_F(AttrToolTest, SearchCountsTheObjectsItSelected) {
+  sim::Art& group = host.AddGroup(*layer->group);
+  WriteRow(group, {{"VAL", 0, 20, 0, "5"}});
+  Feature(group, "50", {0, 0});
+  Feature(group, "1", {0, 0});
+  Save();
+  const ToolRun run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "1 objects selected\n");
+}
+
 TEST_F(AttrToolTest, AtPointWithoutPointsSaysSoAndLeavesTheMap) {
   Feature(*layer->group, "10", {0, 0}).userAttributes |= kArtSelected;
   Save();
