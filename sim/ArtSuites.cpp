@@ -95,8 +95,11 @@ AIErr Step(AIArtHandle handle, AIArtHandle* out, Art* (*step)(Art*)) {
 Art* Neighbour(Art* art, int offset) {
   if (!art->parent) return nullptr;
   auto& siblings = art->parent->children;
-  const auto at = std::find(siblings.begin(), siblings.end(), art) - siblings.begin() + offset;
-  return at >= 0 && at < static_cast<std::ptrdiff_t>(siblings.size()) ? siblings[static_cast<size_t>(at)] : nullptr;
+  const auto at = static_cast<std::ptrdiff_t>(art->IndexInParent()) + offset;
+  if (at < 0 || at >= static_cast<std::ptrdiff_t>(siblings.size())) return nullptr;
+  Art* neighbour = siblings[static_cast<size_t>(at)];
+  neighbour->siblingHint = static_cast<size_t>(at);
+  return neighbour;
 }
 
 AIErr GetArtParent(AIArtHandle art, AIArtHandle* parent) {

@@ -6,9 +6,6 @@ namespace sim {
 
 namespace {
 
-void Erase(std::vector<Art*>& list, const Art* art) {
-  list.erase(std::remove(list.begin(), list.end(), art), list.end());
-}
 
 bool AcceptsChild(const Art* container, const Art* child) {
   if (container->type == kCompoundPathArt) return child->type == kPathArt;
@@ -16,6 +13,14 @@ bool AcceptsChild(const Art* container, const Art* child) {
 }
 
 }  // namespace
+
+size_t Art::IndexInParent() {
+  const ArtList& siblings = parent->children;
+  if (siblingHint >= siblings.size() || siblings[siblingHint] != this) {
+    siblingHint = static_cast<size_t>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+  }
+  return siblingHint;
+}
 
 Art* Document::MakeArt(AIArtType type) {
   artStore.push_back(std::make_unique<Art>());
@@ -61,17 +66,18 @@ AIErr Document::Place(Art* art, AIPaintOrder order, Art* prep) {
   }
   Detach(art);
   if (order == kPlaceAbove || order == kPlaceBelow) {
-    auto at = std::find(parent->children.begin(), parent->children.end(), prep);
-    index = static_cast<size_t>(at - parent->children.begin()) + (order == kPlaceBelow ? 1 : 0);
+    index = prep->IndexInParent() + (order == kPlaceBelow ? 1 : 0);
   }
   parent->children.insert(parent->children.begin() + static_cast<std::ptrdiff_t>(index), art);
   art->parent = parent;
+  art->siblingHint = index;
   return kNoErr;
 }
 
 void Document::Detach(Art* art) {
   if (!art->parent) return;
-  Erase(art->parent->children, art);
+  ArtList& siblings = art->parent->children;
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(art->IndexInParent()));
   art->parent = nullptr;
 }
 

@@ -15,6 +15,7 @@
 #include "host/AIPathSuite.h"
 #include "host/AITextFrameSuite.h"
 #include "host/HostTypes.h"
+#include "sim/ArtList.h"
 #include "sim/Values.h"
 
 namespace sim {
@@ -45,7 +46,8 @@ struct Layer;
 struct Art {
   AIArtType type = kUnknownArt;
   Art* parent = nullptr;
-  std::vector<Art*> children;   // topmost first
+  ArtList children;  // topmost first
+  size_t siblingHint = 0;       // where the art last stood among its siblings (checked before use)
   Layer* ownerLayer = nullptr;  // set on a layer's group only
   bool disposed = false;
   int32_t userAttributes = 0;   // kArtSelected, kArtLocked, kArtHidden
@@ -68,6 +70,9 @@ struct Art {
 
   bool IsContainer() const { return type == kGroupArt || type == kCompoundPathArt; }
   bool IsLayerGroup() const { return ownerLayer != nullptr; }
+  // Where the art stands among its parent's children (it must have a
+  // parent); walking siblings in order finds each at once.
+  size_t IndexInParent();
 };
 
 struct Layer {

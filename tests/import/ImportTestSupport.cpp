@@ -161,7 +161,7 @@ std::vector<std::string> LayerTitles(sim::Host& host) {
 std::vector<sim::Art*> LayerArt(sim::Host& host, const std::string& title) {
   sim::Layer* layer = host.FindLayer(title);
   if (!layer) return {};
-  return layer->group->children;
+  return {layer->group->children.begin(), layer->group->children.end()};
 }
 
 std::string LayerText(sim::Host& host, const std::string& title) {

@@ -116,7 +116,7 @@ TEST_F(KmlImport, GdalFileImportsCompletely) {
         geographic.push_back(ogr.parts.at(0).at(0));
         continue;
       }
-      const std::vector<sim::Art*> paths = art->type == kCompoundPathArt ? art->children : std::vector<sim::Art*>{art};
+      const std::vector<sim::Art*> paths = art->type == kCompoundPathArt ? std::vector<sim::Art*>(art->children.begin(), art->children.end()) : std::vector<sim::Art*>{art};
       ASSERT_EQ(paths.size(), ogr.parts.size());
       for (size_t part = 0; part < paths.size(); ++part) {
         const sim::Art& path = *paths[paths.size() - 1 - part];  // the first part lies at the bottom
