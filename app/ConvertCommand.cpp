@@ -14,47 +14,13 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/CoordRefText.h"
 #include "app/ToolHost.h"
 #include "geodesy/CoordConverter.h"
 
 namespace {
 
 constexpr const char* kUsage = "--from REF --to REF [--grid FILE] [--verbose]";
-
-bool ParseNumber(const std::string& text, int lowest, int highest, int& value) {
-  if (text.empty() || text.size() > 2) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  value = std::atoi(text.c_str());
-  return value >= lowest && value <= highest;
-}
-
-std::optional<CoordRef> ParseRef(const std::string& text) {
-  CoordRef ref;
-  std::string rest;
-  if (text.rfind("jgd2000:", 0) == 0) {
-    ref.datum = kDatumJgd2000;
-    rest = text.substr(8);
-  } else if (text.rfind("tokyo:", 0) == 0) {
-    ref.datum = kDatumTokyo;
-    rest = text.substr(6);
-  } else {
-    return std::nullopt;
-  }
-  if (rest == "bl") {
-    ref.kind = kKindLatLong;
-    return ref;
-  }
-  if (rest.rfind("xy", 0) == 0 && ParseNumber(rest.substr(2), 1, kPlaneSystemCount, ref.system)) {
-    ref.kind = kKindPlane;
-    return ref;
-  }
-  if (rest.rfind("utm", 0) == 0 && ParseNumber(rest.substr(3), 1, kUtmZoneCount, ref.zone)) {
-    ref.kind = kKindUtm;
-    return ref;
-  }
-  return std::nullopt;
-}
 
 struct Options {
   CoordRef from;
@@ -67,14 +33,10 @@ struct Options {
 CLI::Option* AddRef(CLI::App& app, const char* name, CoordRef& ref, const char* what) {
   return app
       .add_option_function<std::string>(
-          name, [&ref](const std::string& text) { ref = *ParseRef(text); }, what)
+          name, [&ref](const std::string& text) { ref = *kzmap::ParseCoordRef(text); }, what)
       ->required()
       ->type_name("REF")
-      ->check(CLI::Validator(
-          [](std::string& text) {
-            return ParseRef(text) ? std::string() : "unknown coordinate reference '" + text + "'";
-          },
-          ""));
+      ->check(kzmap::CoordRefCheck());
 }
 
 // Two numbers separated by blanks, tabs or one comma, and nothing else.

@@ -1,5 +1,7 @@
 #include "app/CoordRefText.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdlib>
 
 namespace kzmap {
@@ -42,6 +44,14 @@ std::optional<CoordRef> ParseCoordRef(const std::string& text) {
     return ref;
   }
   return std::nullopt;
+}
+
+CLI::Validator CoordRefCheck() {
+  return CLI::Validator(
+      [](std::string& text) {
+        return ParseCoordRef(text) ? std::string() : "unknown coordinate reference '" + text + "'";
+      },
+      "");
 }
 
 }  // namespace kzmap

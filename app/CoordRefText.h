@@ -8,9 +8,16 @@
 
 #include "geodesy/CoordRef.h"
 
+namespace CLI {
+class Validator;
+}
+
 namespace kzmap {
 
 std::optional<CoordRef> ParseCoordRef(const std::string& text);
+
+// The option check: a text that names no reference is a usage error.
+CLI::Validator CoordRefCheck();
 
 // The help line that describes the form.
 inline constexpr const char* kCoordRefHelp =

@@ -254,12 +254,7 @@ kzmap::CommandRun Define(CLI::App& app) {
                     "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },
                     "convert the coordinates to REF (default: the map's own system)")
                  ->type_name("REF")
-                 ->check(CLI::Validator(
-                     [](std::string& text) {
-                       return kzmap::ParseCoordRef(text) ? std::string()
-                                                         : "unknown coordinate reference '" + text + "'";
-                     },
-                     ""));
+                 ->check(kzmap::CoordRefCheck());
   app.add_flag("--no-convert", options->noConvert, "write the coordinates in the map's own system (the default)")->excludes(to);
   app.add_option("--encoding", options->encoding, "sjis, utf8, or utf16 (text files only)")
       ->check(CLI::IsMember({"sjis", "utf8", "utf16"}))

@@ -21,6 +21,7 @@
 
 #include "app/Command.h"
 #include "app/CommandEngine.h"
+#include "app/CoordRefText.h"
 #include "app/TextColumns.h"
 #include "app/ToolHost.h"
 #include "geodesy/CoordRef.h"
@@ -89,37 +90,6 @@ std::vector<Batch> Batches(const std::vector<std::string>& files) {
   return batches;
 }
 
-bool Digits(const std::string& text, int lowest, int highest, int& value) {
-  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  value = std::atoi(text.c_str());
-  return value >= lowest && value <= highest;
-}
-
-// A reference as kzmap convert writes it: jgd2000:xy9, tokyo:bl, jgd2000:utm54.
-std::optional<CoordRef> ParseRef(const std::string& text) {
-  CoordRef ref;
-  const size_t colon = text.find(':');
-  if (colon == std::string::npos) return std::nullopt;
-  const std::string datum = text.substr(0, colon), rest = text.substr(colon + 1);
-  if (datum == "jgd2000") {
-    ref.datum = kDatumJgd2000;
-  } else if (datum == "tokyo") {
-    ref.datum = kDatumTokyo;
-  } else {
-    return std::nullopt;
-  }
-  if (rest == "bl") {
-    ref.kind = kKindLatLong;
-  } else if (rest.rfind("xy", 0) == 0 && Digits(rest.substr(2), 1, kPlaneSystemCount, ref.system)) {
-    ref.kind = kKindPlane;
-  } else if (rest.rfind("utm", 0) == 0 && Digits(rest.substr(3), 1, kUtmZoneCount, ref.zone)) {
-    ref.kind = kKindUtm;
-  } else {
-    return std::nullopt;
-  }
-  return ref;
-}
-
 // Four finite numbers separated by commas.
 std::optional<std::vector<std::string>> SplitArea(const std::string& text) {
   std::vector<std::string> parts;
@@ -135,12 +105,6 @@ std::optional<std::vector<std::string>> SplitArea(const std::string& text) {
     if (part.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
   }
   return parts;
-}
-
-CLI::Validator RefCheck() {
-  return CLI::Validator(
-      [](std::string& text) { return ParseRef(text) ? std::string() : "unknown coordinate reference '" + text + "'"; },
-      "REF");
 }
 
 // Whether the map already holds a georeference the import will use (its
@@ -353,13 +317,13 @@ kzmap::CommandRun Define(CLI::App& app) {
           },
           "SPEC"));
   app.add_option_function<std::string>(
-         "--from", [options](const std::string& text) { options->from = ParseRef(text); },
+         "--from", [options](const std::string& text) { options->from = kzmap::ParseCoordRef(text); },
          "reference of the files' coordinates (default: the .prj, else jgd2000:bl)")
-      ->check(RefCheck());
+      ->type_name("REF")->check(kzmap::CoordRefCheck());
   app.add_option_function<std::string>(
-         "--to", [options](const std::string& text) { options->to = ParseRef(text); },
+         "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },
          "reference of a new map (default jgd2000:bl)")
-      ->check(RefCheck());
+      ->type_name("REF")->check(kzmap::CoordRefCheck());
   app.add_option_function<std::string>(
          "--scale", [options](const std::string& text) { options->scale = text; }, "scale denominator of a new map (default 25000)")
       ->check(CLI::PositiveNumber);
