@@ -12,7 +12,7 @@ namespace ids = dialog_ids::field;
 
 // Items of the field definition dialog's type list for a text column.
 constexpr int32_t kStringItem = 0, kIntegerItem = 1, kRealItem = 2, kYItem = 3, kXItem = 4;
-// Lengths used when the spec gives none: the widest the dialog accepts for
+// Lengths used when a column gives none: the widest the dialog accepts for
 // numbers, and the field settings' own width for text.
 constexpr int32_t kStringLength = 48, kIntegerLength = 10, kRealLength = 19, kRealDecimals = 9;
 
