@@ -289,12 +289,23 @@ AIErr ArrayDeleteEntry(AIArrayRef ref, int32_t index) {
   return kNoErr;
 }
 
+// Attribute rows are arrays of a few entries, built one entry at a time and
+// kept by the million: a small array grows to fit exactly, so that it holds
+// no spare slots; a larger one grows by half its size.
+void MakeRoomForOne(std::vector<Value>& items) {
+  constexpr size_t kExactGrowthLimit = 16;
+  if (items.size() < items.capacity()) return;
+  const size_t more = items.size() < kExactGrowthLimit ? 1 : items.size() / 2;
+  items.reserve(items.size() + more);
+}
+
 AIErr InsertEntry(AIArrayRef ref, int32_t index, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
   SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) <= array->items.size(), kIndexOutOfRangeErr);
   Value value;
   if (const AIErr error = ValueOfEntry(entry, array.get(), &value)) return error;
+  MakeRoomForOne(array->items);
   array->items.insert(array->items.begin() + index, std::move(value));
   return kNoErr;
 }

@@ -15,6 +15,53 @@ std::string_view Shortest(T value, char (&text)[40]) {
   return {text, static_cast<size_t>(result.ptr - text)};
 }
 
+// The double a reader takes the number text for. Text of at most 19 digits
+// and a power of ten within ±22 is read exactly as its integer digits times
+// or over that power: both are exact doubles, so the one rounding is the
+// reader's own. Other text goes through the full conversion.
+double ReadBack(std::string_view text) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  size_t i = 0;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative) ++i;
+  uint64_t digits = 0;
+  int count = 0, scale = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digits = digits * 10 + static_cast<uint64_t>(c - '0');
+      if (++count > 19) break;
+      if (point) --scale;
+    } else {
+      break;
+    }
+  }
+  if (i < text.size() && text[i] == 'e' && count <= 19) {
+    int exponent = 0;
+    size_t j = i + 1;
+    const bool down = j < text.size() && text[j] == '-';
+    if (j < text.size() && (text[j] == '-' || text[j] == '+')) ++j;
+    const size_t first = j;
+    for (; j < text.size() && j - first < 4 && text[j] >= '0' && text[j] <= '9'; ++j) exponent = exponent * 10 + (text[j] - '0');
+    if (j > first) {
+      scale += down ? -exponent : exponent;
+      i = j;
+    }
+  }
+  if (i != text.size() || count == 0 || count > 19 || digits > (uint64_t{1} << 53) || scale < -22 || scale > 22) {
+    double read = 0;
+    std::from_chars(text.data(), text.data() + text.size(), read);
+    return read;
+  }
+  const double magnitude = scale >= 0 ? static_cast<double>(digits) * kPowers[scale]
+                                      : static_cast<double>(digits) / kPowers[-scale];
+  return negative ? -magnitude : magnitude;
+}
+
 }  // namespace
 
 JsonWriter::JsonWriter(Sink sink, void* context) : sink(sink), context(context) {}
@@ -37,10 +84,26 @@ void JsonWriter::Put(std::string_view text) {
   if (buffer.size() >= kFlushSize) Flush();
 }
 
-bool JsonWriter::Inline() const {
-  for (const Level& level : levels)
-    if (level.inlineItems) return true;
-  return false;
+void JsonWriter::Put(char c) {
+  buffer.push_back(c);
+  if (buffer.size() >= kFlushSize) Flush();
+}
+
+void JsonWriter::Open(bool array, bool inlineItems) {
+  BeforeValue();
+  Put(array ? '[' : '{');
+  levels.push_back(Level{array, inlineItems, true});
+  if (inlineItems) ++inlineLevels;
+}
+
+void JsonWriter::Close(char bracket) {
+  const bool wasEmpty = levels.back().empty;
+  const bool wasInline = Inline();
+  if (levels.back().inlineItems) --inlineLevels;
+  levels.pop_back();
+  if (!wasEmpty && !wasInline) NewLine(levels.size());
+  Put(bracket);
+  if (levels.empty()) Put('\n');
 }
 
 void JsonWriter::NewLine(size_t depth) {
@@ -55,44 +118,22 @@ void JsonWriter::BeforeValue() {
   }
   if (levels.empty()) return;
   Level& level = levels.back();
-  if (!level.empty) Put(",");
+  if (!level.empty) Put(',');
   if (Inline()) {
-    if (!level.empty) Put(" ");
+    if (!level.empty) Put(' ');
   } else {
     NewLine(levels.size());
   }
   level.empty = false;
 }
 
-void JsonWriter::BeginObject(bool inlineItems) {
-  BeforeValue();
-  Put("{");
-  levels.push_back(Level{false, inlineItems, true});
-}
+void JsonWriter::BeginObject(bool inlineItems) { Open(false, inlineItems); }
 
-void JsonWriter::EndObject() {
-  const bool wasEmpty = levels.back().empty;
-  const bool wasInline = Inline();
-  levels.pop_back();
-  if (!wasEmpty && !wasInline) NewLine(levels.size());
-  Put("}");
-  if (levels.empty()) Put("\n");
-}
+void JsonWriter::EndObject() { Close('}'); }
 
-void JsonWriter::BeginArray(bool inlineItems) {
-  BeforeValue();
-  Put("[");
-  levels.push_back(Level{true, inlineItems, true});
-}
+void JsonWriter::BeginArray(bool inlineItems) { Open(true, inlineItems); }
 
-void JsonWriter::EndArray() {
-  const bool wasEmpty = levels.back().empty;
-  const bool wasInline = Inline();
-  levels.pop_back();
-  if (!wasEmpty && !wasInline) NewLine(levels.size());
-  Put("]");
-  if (levels.empty()) Put("\n");
-}
+void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::Key(std::string_view name) {
   BeforeValue();
@@ -128,7 +169,7 @@ void JsonWriter::Quoted(std::string_view text) {
     }
   }
   buffer.append(text.substr(start));
-  Put("\"");
+  Put('"');
 }
 
 void JsonWriter::NonFinite(double value) {
@@ -150,8 +191,7 @@ void JsonWriter::Number(float value) {
   const std::string_view shortest = Shortest(value, text);
   // Readers take the number as a double and round it to a float; should that
   // ever land elsewhere, the float's exact double value is written instead.
-  double read = 0;
-  std::from_chars(shortest.data(), shortest.data() + shortest.size(), read);
+  const double read = ReadBack(shortest);
   if (static_cast<float>(read) != value || (value == 0 && std::signbit(value))) return Number(static_cast<double>(value));
   BeforeValue();
   Put(shortest);

@@ -66,10 +66,14 @@ class JsonWriter {
   void Value(int64_t value) { Integer(value); }
 
   void BeforeValue();
+  void Open(bool array, bool inlineItems);
+  void Close(char bracket);
   void Quoted(std::string_view text);
   void NewLine(size_t depth);
-  bool Inline() const;
+  // Whether the current level sits inside an inline array or object.
+  bool Inline() const { return inlineLevels > 0; }
   void Put(std::string_view text);
+  void Put(char c);
   void NonFinite(double value);
 
   Sink sink = nullptr;
@@ -77,6 +81,7 @@ class JsonWriter {
   std::string buffer;
   std::string* target = nullptr;
   std::vector<Level> levels;
+  size_t inlineLevels = 0;  // open levels that keep their items on one line
   bool afterKey = false;
 };
 
