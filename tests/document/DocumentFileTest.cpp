@@ -4,14 +4,19 @@
 // half-written file.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "document/DocumentCompare.h"
 #include "document/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "sim/JsonWriter.h"
 #include "sim/TextCodec.h"
 
 namespace {
@@ -331,3 +336,43 @@ TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
 }
 
 }  // namespace
+
+// Floats are written as their shortest text unless a reader, taking the text
+// as a double and rounding that to a float, would land elsewhere; then the
+// float's exact double is written. The expected text comes from the standard
+// library's conversions and strtod, across every range of float magnitudes.
+TEST(DocumentFile, FloatsReadBackThroughADouble) {
+  std::vector<float> samples = {0.1f, 100.3f, 1e-45f, 3.4028235e38f, 1.17549435e-38f, 16777217.0f, 1e22f, 1e23f,
+                                123456789.0f, 0.3f, 2.5e-8f, 9.999999e-5f};
+  // Floats whose shortest text, read as a double, rounds to a neighbour
+  // (found by an exhaustive search with strtod).
+  for (uint32_t bits : {0x15ae43fdu, 0x95ae43fdu}) {
+    float value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    samples.push_back(value);
+  }
+  uint32_t state = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    float value = 0;
+    const uint32_t bits = state & 0xFF7FFFFFu;  // finite, either sign
+    std::memcpy(&value, &bits, sizeof value);
+    if (value != 0) samples.push_back(value);  // zeros have their own test above
+  }
+  for (float value : samples) {
+    char shortest[64];
+    *std::to_chars(shortest, shortest + sizeof shortest - 1, value).ptr = '\0';
+    char exact[64];
+    *std::to_chars(exact, exact + sizeof exact - 1, static_cast<double>(value)).ptr = '\0';
+    const bool roundTrips = static_cast<float>(std::strtod(shortest, nullptr)) == value;
+    std::string text;
+    {
+      sim::JsonWriter out(text);
+      out.BeginArray(true);
+      out.Number(value);
+      out.EndArray();
+      out.Flush();
+    }
+    ASSERT_EQ(text, std::string("[") + (roundTrips ? shortest : exact) + "]\n") << value;
+  }
+}
