@@ -299,21 +299,25 @@ void MakeRoomForOne(std::vector<Value>& items) {
   items.reserve(items.size() + more);
 }
 
+AIErr InsertInto(Array& array, int32_t index, AIEntryRef entry) {
+  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) <= array.items.size(), kIndexOutOfRangeErr);
+  Value value;
+  if (const AIErr error = ValueOfEntry(entry, &array, &value)) return error;
+  MakeRoomForOne(array.items);
+  array.items.insert(array.items.begin() + index, std::move(value));
+  return kNoErr;
+}
+
 AIErr InsertEntry(AIArrayRef ref, int32_t index, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) <= array->items.size(), kIndexOutOfRangeErr);
-  Value value;
-  if (const AIErr error = ValueOfEntry(entry, array.get(), &value)) return error;
-  MakeRoomForOne(array->items);
-  array->items.insert(array->items.begin() + index, std::move(value));
-  return kNoErr;
+  return InsertInto(*array, index, entry);
 }
 
 AIErr AppendEntry(AIArrayRef ref, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  return InsertEntry(ref, static_cast<int32_t>(array->items.size()), entry);
+  return InsertInto(*array, static_cast<int32_t>(array->items.size()), entry);
 }
 
 AIErr ArrayGetEntry(AIArrayRef ref, int32_t index, AIEntryRef* entry) {
