@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/ArtList.h"
+#include "sim/Document.h"
 
 namespace {
 
@@ -70,3 +71,24 @@ TEST(ArtList, EmptiedFromTheTopAndFilledAgain) {
 }
 
 }  // namespace
+
+// Each object's remembered place among its siblings goes stale as others
+// are placed around it; moving or removing it must still take that object.
+TEST(DocumentChildren, PlacesGoneStaleAreFoundAgain) {
+  sim::Document document;
+  Art* group = document.MakeArt(kGroupArt);
+  Art* a = document.MakeArt(kPathArt);
+  Art* b = document.MakeArt(kPathArt);
+  Art* c = document.MakeArt(kPathArt);
+  ASSERT_EQ(document.Place(a, kPlaceInsideOnTop, group), kNoErr);
+  ASSERT_EQ(document.Place(b, kPlaceInsideOnTop, group), kNoErr);  // a moves down one
+  ASSERT_EQ(document.Place(c, kPlaceAbove, a), kNoErr);            // between b and a
+  EXPECT_EQ(Forward(group->children), (std::vector<Art*>{b, c, a}));
+  document.Detach(a);
+  EXPECT_EQ(Forward(group->children), (std::vector<Art*>{b, c}));
+  ASSERT_EQ(document.Place(a, kPlaceInsideOnTop, group), kNoErr);
+  ASSERT_EQ(document.Place(b, kPlaceBelow, c), kNoErr);  // b's own place is stale now
+  EXPECT_EQ(Forward(group->children), (std::vector<Art*>{a, c, b}));
+  document.Detach(c);
+  EXPECT_EQ(Forward(group->children), (std::vector<Art*>{a, b}));
+}
