@@ -1,5 +1,6 @@
 // Benchmarks that time whole commands (kzmap beside ogr2ogr) run each one as
-// a child process: wall time and peak memory are the child's own.
+// a child process: wall time and peak memory are the child's own. Each
+// benchmark program includes this once.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +21,16 @@ struct ChildRun {
   double peakMegabytes = 0;
   int status = -1;
 };
+
+// A folder of the benchmark's own for its inputs and outputs, made on first use.
+inline std::filesystem::path ScratchFolder(const std::string& name) {
+  static const std::filesystem::path folder = [&name] {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+  }();
+  return folder;
+}
 
 // Runs the program with its output thrown away.
 inline ChildRun RunChild(const std::vector<std::string>& arguments) {

@@ -29,14 +29,7 @@ const char* const kJgd2000Wkt =
     "GEOGCS[\"GCS_JGD_2000\",DATUM[\"D_JGD_2000\",SPHEROID[\"GRS_1980\",6378137.0,298.257222101]],"
     "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
 
-fs::path Folder() {
-  static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() / ("kz-import-bench-" + std::to_string(getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
-  return folder;
-}
+fs::path Folder() { return benchchild::ScratchFolder("kz-import-bench"); }
 
 // polygons × 100 vertices around Tokyo in JGD2000 latitude/longitude, with
 // a name, a kind, a count, an area and a ratio; written by shapelib.

@@ -27,14 +27,7 @@ using benchchild::RunChild;
 constexpr int kVerticesPerPolygon = 100;
 constexpr int kPolygonsPerFolder = 1000;
 
-fs::path Folder() {
-  static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() / ("kz-kml-text-bench-" + std::to_string(getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
-  return folder;
-}
+fs::path Folder() { return benchchild::ScratchFolder("kz-kml-text-bench"); }
 
 // vertices / 100 polygons around Tokyo, a folder per thousand, a style map.
 fs::path MakeKml(int vertices) {
