@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "app/ProgressDisplay.h"
@@ -78,11 +79,23 @@ TEST_F(ProgressPerCommand, MenuCommandsToo) {
   EXPECT_FALSE(progress.cancelAt.has_value());
 }
 
-// What the display wrote for the given updates of a run with one text.
-std::string Shown(bool terminal, int32_t maximum, std::initializer_list<int32_t> updates) {
+// What a display wrote while `run` fed it.
+std::string Written(bool terminal, const std::function<void(kzmap::ProgressDisplay&)>& run) {
   std::FILE* out = std::tmpfile();
   {
     kzmap::ProgressDisplay display(out, terminal);
+    run(display);
+  }
+  std::rewind(out);
+  std::string text;
+  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
+  std::fclose(out);
+  return text;
+}
+
+// What the display wrote for the given updates of a run with one text.
+std::string Shown(bool terminal, int32_t maximum, std::initializer_list<int32_t> updates) {
+  return Written(terminal, [&](kzmap::ProgressDisplay& display) {
     sim::ProgressState progress;
     progress.texts.push_back("読み込んでいます");
     progress.maximum = maximum;
@@ -90,12 +103,7 @@ std::string Shown(bool terminal, int32_t maximum, std::initializer_list<int32_t>
       progress.current = current;
       display.Show(progress);
     }
-  }
-  std::rewind(out);
-  std::string text;
-  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
-  return text;
+  });
 }
 
 TEST(ProgressDisplay, PlainOutputGetsALineAtEveryTenth) {
@@ -107,9 +115,7 @@ TEST(ProgressDisplay, PlainOutputGetsALineAtEveryTenth) {
 
 // An export counts its objects in the text, on a second line.
 std::string ShownCounting(bool terminal, int32_t count) {
-  std::FILE* out = std::tmpfile();
-  {
-    kzmap::ProgressDisplay display(out, terminal);
+  return Written(terminal, [count](kzmap::ProgressDisplay& display) {
     sim::ProgressState progress;
     progress.maximum = count;
     for (int32_t i = 0; i < count; ++i) {
@@ -118,12 +124,7 @@ std::string ShownCounting(bool terminal, int32_t count) {
       progress.current = i;
       display.Show(progress);
     }
-  }
-  std::rewind(out);
-  std::string text;
-  for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
-  return text;
+  });
 }
 
 TEST(ProgressDisplay, CountingTextsGetALineAtEveryTenthOnly) {
