@@ -156,6 +156,24 @@ TEST_F(CoordMarkersTest, ThreePointSets) {
   EXPECT_FALSE(ReadMarkerSet(set, texts));
 }
 
+// A 1:25000 frame centred on the test area (x -36000..-31000, y -9000..-3000
+// in the converter's source), written with import markers at its corners.
+void FrameWithImportMarkers(CoordConverter& converter, const CoordRef& target, MapTransform& transform) {
+  const double xmin = -36000, xmax = -31000, ymin = -9000, ymax = -3000;
+  DataFrameParams frame;
+  frame.datum = target.datum;
+  frame.kind = target.kind;
+  frame.system = target.system;
+  frame.zone = target.zone;
+  frame.scale = 25000;
+  frame.anchorX = 297.5f;
+  frame.anchorY = 421;
+  ASSERT_TRUE(converter.Convert((xmin + xmax) / 2, (ymin + ymax) / 2, frame.originX, frame.originY));
+  ASSERT_TRUE(transform.SetFromDataFrame(frame));
+  ASSERT_EQ(WriteDataFrame(frame), kNoErr);
+  ASSERT_EQ(PlaceImportMarkers(converter, transform, xmin, xmax, ymin, ymax), kNoErr);
+}
+
 // The import of a new map: a data frame centred on the area, then the four
 // markers at its corners.
 struct PlacementCase {
@@ -173,20 +191,8 @@ TEST_P(PlaceImportMarkersTest, MarkersSitWhereTheFrameMapsTheirCorners) {
   CoordConverter converter;
   ASSERT_TRUE(converter.Configure(source, target));
   const double xmin = -36000, xmax = -31000, ymin = -9000, ymax = -3000;
-
-  DataFrameParams frame;
-  frame.datum = target.datum;
-  frame.kind = target.kind;
-  frame.system = target.system;
-  frame.zone = target.zone;
-  frame.scale = 25000;
-  frame.anchorX = 297.5f;
-  frame.anchorY = 421;
-  ASSERT_TRUE(converter.Convert((xmin + xmax) / 2, (ymin + ymax) / 2, frame.originX, frame.originY));
   MapTransform transform;
-  ASSERT_TRUE(transform.SetFromDataFrame(frame));
-  ASSERT_EQ(WriteDataFrame(frame), kNoErr);
-  ASSERT_EQ(PlaceImportMarkers(converter, transform, xmin, xmax, ymin, ymax), kNoErr);
+  ASSERT_NO_FATAL_FAILURE(FrameWithImportMarkers(converter, target, transform));
 
   const bool plane = target.kind == kKindPlane;
   // Corners in the target reference (plane metres, or longitude/latitude).
@@ -282,17 +288,8 @@ TEST_F(CoordMarkersTest, ImportMarkersCarryTheDatumShift) {
   const CoordRef target{2, 1, 0, 0};
   ASSERT_TRUE(converter.Configure(CoordRef{1, 3, 9, 0}, target));
   const double xmin = -36000, xmax = -31000, ymin = -9000, ymax = -3000;
-  DataFrameParams frame;
-  frame.datum = target.datum;
-  frame.kind = target.kind;
-  frame.scale = 25000;
-  frame.anchorX = 297.5f;
-  frame.anchorY = 421;
-  ASSERT_TRUE(converter.Convert((xmin + xmax) / 2, (ymin + ymax) / 2, frame.originX, frame.originY));
   MapTransform transform;
-  ASSERT_TRUE(transform.SetFromDataFrame(frame));
-  ASSERT_EQ(WriteDataFrame(frame), kNoErr);
-  ASSERT_EQ(PlaceImportMarkers(converter, transform, xmin, xmax, ymin, ymax), kNoErr);
+  ASSERT_NO_FATAL_FAILURE(FrameWithImportMarkers(converter, target, transform));
 
   char points[400];
   std::snprintf(points, sizeof points, "%f %f\n%f %f\n%f %f\n%f %f\n", xmin, ymin, xmin, ymax, xmax, ymax, xmax, ymin);
