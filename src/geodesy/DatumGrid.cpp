@@ -269,8 +269,12 @@ bool DatumGrid::AddCorrection(double latitude, double longitude, double& outLati
   if (!InRange(latitude, longitude)) return false;
   GridShift shift;
   if (!InterpolateShift(latitude, longitude, shift)) shift = {};
-  outLatitude = latitude + shift.dB / 3600;
-  outLongitude = longitude + shift.dL / 3600;
+  const double lat = latitude + shift.dB / 3600;
+  const double lon = longitude + shift.dL / 3600;
+  // Absurd shifts in a damaged file would carry the point off the globe.
+  if (!InRange(lat, lon)) return false;
+  outLatitude = lat;
+  outLongitude = lon;
   return true;
 }
 
@@ -280,16 +284,19 @@ bool DatumGrid::RemoveCorrection(double latitude, double longitude, double& outL
                                  double& outLongitude) const {
   if (!InRange(latitude, longitude)) return false;
   double lat = latitude, lon = longitude;
-  for (int step = 0; step < kCorrectionSteps; ++step) {
+  bool settled = false;
+  for (int step = 0; step < kCorrectionSteps && !settled; ++step) {
     GridShift shift;
     if (!InterpolateShift(lat, lon, shift)) shift = {};
     const double nextLat = latitude - shift.dB / 3600;
     const double nextLon = longitude - shift.dL / 3600;
-    const bool settled = std::fabs(nextLat - lat) < kCorrectionTolerance && std::fabs(nextLon - lon) < kCorrectionTolerance;
+    settled = std::fabs(nextLat - lat) < kCorrectionTolerance && std::fabs(nextLon - lon) < kCorrectionTolerance;
     lat = nextLat;
     lon = nextLon;
-    if (settled) break;
   }
+  // Shifts that swing wildly between cells (only a damaged file has them)
+  // have no one point to go back to.
+  if (!settled || !InRange(lat, lon)) return false;
   outLatitude = lat;
   outLongitude = lon;
   return true;
