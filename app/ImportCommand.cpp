@@ -119,9 +119,16 @@ bool IsGeoreferenced(const std::string& map) {
   return ReadDataFrame(frame) || ReadMarkerSet(markers, texts);
 }
 
-void AddRefActions(const CoordRef& ref, int32_t jgd, int32_t tokyo, int32_t latLong, int32_t plane, int32_t system,
+struct DatumButtons {
+  int32_t jgd2000, tokyo, jgd2011;
+};
+
+void AddRefActions(const CoordRef& ref, DatumButtons datum, int32_t latLong, int32_t plane, int32_t system,
                    int32_t utm, int32_t zone, std::vector<DialogAction>& actions) {
-  actions.push_back(DialogAction::Click(ref.datum == kDatumTokyo ? tokyo : jgd));
+  const int32_t button = ref.datum == kDatumTokyo     ? datum.tokyo
+                         : ref.datum == kDatumJgd2011 ? datum.jgd2011
+                                                      : datum.jgd2000;
+  actions.push_back(DialogAction::Click(button));
   if (ref.kind == kKindPlane) {
     actions.push_back(DialogAction::Click(plane));
     actions.push_back(DialogAction::Choose(system, ref.system));
@@ -135,9 +142,9 @@ void AddRefActions(const CoordRef& ref, int32_t jgd, int32_t tokyo, int32_t latL
 
 std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap) {
   std::vector<DialogAction> actions;
-  if (options.from) AddRefActions(*options.from, 1123, 1124, 1125, 1126, 1115, 1087, 1075, actions);
+  if (options.from) AddRefActions(*options.from, {1123, 1124, 1181}, 1125, 1126, 1115, 1087, 1075, actions);
   if (newMap) {
-    if (options.to) AddRefActions(*options.to, 1127, 1128, 1129, 1130, 1132, 1131, 1133, actions);
+    if (options.to) AddRefActions(*options.to, {1127, 1128, 1182}, 1129, 1130, 1132, 1131, 1133, actions);
     if (options.scale) actions.push_back(DialogAction::SetText(1114, *options.scale));
     if (options.northUp) actions.push_back(DialogAction::Check(1082, *options.northUp));
   }

@@ -46,7 +46,7 @@ std::string PointText(float x, float y) { return "[" + Shortest(x) + ", " + Shor
 
 // The reference as kzmap convert writes it, e.g. "jgd2000:xy9".
 std::string RefText(const DataFrameParams& frame) {
-  std::string text = frame.datum == kDatumTokyo ? "tokyo:" : "jgd2000:";
+  std::string text = frame.datum == kDatumTokyo ? "tokyo:" : frame.datum == kDatumJgd2011 ? "jgd2011:" : "jgd2000:";
   if (frame.kind == kKindPlane) return text + "xy" + std::to_string(frame.system);
   if (frame.kind == kKindUtm) return text + "utm" + std::to_string(frame.zone);
   return text + "bl";

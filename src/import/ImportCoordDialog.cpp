@@ -45,6 +45,17 @@ bool ReadCorner(const ai::UnicodeString& text, double& first, double& second) {
          ReadLeadingNumber(ai::UnicodeString::FromUTF16(units.substr(comma + 1)).as_UTF8(), second);
 }
 
+// The datum radio button of each side, in the order of the dialog.
+int32_t SourceDatumButton(int32_t datum) {
+  if (datum == kDatumTokyo) return ids::kSourceTokyo;
+  return datum == kDatumJgd2011 ? ids::kSourceJgd2011 : ids::kSourceJgd2000;
+}
+
+int32_t CheckedDatum(const DialogControls& controls, int32_t tokyo, int32_t jgd2011) {
+  if (controls.IsChecked(tokyo)) return kDatumTokyo;
+  return controls.IsChecked(jgd2011) ? kDatumJgd2011 : kDatumJgd2000;
+}
+
 const char* ModeText(int32_t mode) {
   switch (mode) {
     case kImportUseDataFrame: return "現在のデータフレーム設定を使用します";
@@ -85,9 +96,8 @@ void ImportCoordDialog::ShowExtent() const {
 // The reference the files name themselves, chosen for the user, who may
 // still change it.
 void ImportCoordDialog::ChooseSourceFromSettings() const {
-  const bool tokyo = settings.sourceDatum == kDatumTokyo;
-  SetChecked(ids::kSourceJgd2000, !tokyo);
-  SetChecked(ids::kSourceTokyo, tokyo);
+  const int32_t datum = SourceDatumButton(settings.sourceDatum);
+  for (int32_t id : {ids::kSourceJgd2000, ids::kSourceTokyo, ids::kSourceJgd2011}) SetChecked(id, id == datum);
   SetChecked(ids::kSourceLatLong, settings.sourceKind == kKindLatLong);
   SetChecked(ids::kSourcePlane, settings.sourceKind == kKindPlane);
   SetChecked(ids::kSourceUtm, settings.sourceKind == kKindUtm);
@@ -105,6 +115,7 @@ void ImportCoordDialog::UpdateEnabling() const {
   Enable(ids::kTargetSystem, IsChecked(ids::kTargetPlane));
   if (settings.mode == kImportNewDataFrame) return;
   for (int32_t id = ids::kTargetJgd2000; id <= ids::kTargetZone; ++id) Enable(id, false);
+  Enable(ids::kTargetJgd2011, false);
   Enable(ids::kNorthUp, false);
   Enable(ids::kScale, false);
 }
@@ -135,7 +146,7 @@ bool ImportCoordDialog::Refuse(const char* message) const {
 }
 
 bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
-  read.sourceDatum = IsChecked(ids::kSourceJgd2000) ? kDatumJgd2000 : kDatumTokyo;
+  read.sourceDatum = CheckedDatum(*this, ids::kSourceTokyo, ids::kSourceJgd2011);
   if (IsChecked(ids::kSourceLatLong)) {
     read.sourceKind = kKindLatLong;
     return true;
@@ -151,7 +162,7 @@ bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
 }
 
 bool ImportCoordDialog::ReadTarget(ImportCoordSettings& read) const {
-  read.targetDatum = IsChecked(ids::kTargetJgd2000) ? kDatumJgd2000 : kDatumTokyo;
+  read.targetDatum = CheckedDatum(*this, ids::kTargetTokyo, ids::kTargetJgd2011);
   if (IsChecked(ids::kTargetPlane)) {
     read.targetKind = kKindPlane;
     read.targetSystem = ListSelection(ids::kTargetSystem);
