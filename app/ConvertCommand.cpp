@@ -121,10 +121,17 @@ int RunConvert(const Options* options) {
       continue;
     }
     for (double& value : out) value += 0.0;  // no "-0.000000000"
-    if (options->verbose)
-      std::printf("%.9f %.9f %.9f %.9f\n", out[0], out[1], out[2], out[3]);
-    else
-      std::printf("%.9f %.9f\n", out[0], out[1]);
+    // Degrees to 1e-12 (0.1 µm), metres to the nanometre.
+    const char* format = options->to.kind == kKindLatLong ? "%.12f %.12f" : "%.9f %.9f";
+    std::printf(format, out[0], out[1]);
+    if (options->verbose) std::printf(" %.9f %.9f", out[2], out[3]);
+    std::printf("\n");
+  }
+  if (converter.DistantPoints() > 0) {
+    std::fprintf(stderr,
+                 "kzmap convert: note: %zu points lie more than 20 degrees from the central meridian; they are "
+                 "converted exactly, but the map is much distorted there\n",
+                 converter.DistantPoints());
   }
   return 0;
 }

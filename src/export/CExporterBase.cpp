@@ -795,6 +795,10 @@ void CExporterBase::ReportProblems() const {
                   static_cast<long long>(failedWrites));
     line(text);
   }
+  if (converter.DistantPoints() > 0) {
+    std::snprintf(text, sizeof text, kDistantPointsNote, static_cast<long long>(converter.DistantPoints()));
+    line(text);
+  }
   for (const std::string& note : fileNotes) line(note);
   if (!report.empty()) Alert(ai::UnicodeString::FromUTF8(report));
 }

@@ -12,13 +12,19 @@
 
 namespace {
 
-// 400° and 40° are one meridian: every longitude is taken into (-180°, 180°].
-double NormalisedLongitude(double longitude) {
-  double result = std::fmod(longitude, 360.0);
-  if (result > 180) result -= 360;
-  if (result <= -180) result += 360;
+// 400° and 40° are one meridian: the turn of a longitude within 180° of
+// `centre`, in (centre − 180°, centre + 180°]. A longitude already there is
+// returned as it is, to the bit.
+double LongitudeNear(double longitude, double centre) {
+  double result = longitude - 360 * std::round((longitude - centre) / 360);
+  if (result > centre + 180) result -= 360;
+  if (result <= centre - 180) result += 360;
   return result;
 }
+
+// Farther than this from the central meridian the projection is still exact,
+// but its scale and the shapes it draws are far from the map's.
+constexpr double kDistantLongitude = 20;
 
 bool IsGeographic(double latitude, double longitude) {
   return latitude >= -90 && latitude <= 90 && std::isfinite(longitude);
@@ -39,6 +45,7 @@ bool CoordConverter::Configure(int32_t srcDatum, int32_t srcKind, int32_t srcSys
   source = {srcDatum, srcKind, srcSystem, srcZone};
   target = {dstDatum, dstKind, dstSystem, dstZone};
   identity = false;
+  distantPoints = 0;
   const bool sourceReady = SetupSource();
   datumShift = srcDatum != dstDatum;
   tokyoShift = OnTokyoSide(srcDatum) != OnTokyoSide(dstDatum);
@@ -93,6 +100,14 @@ bool CoordConverter::SetupTarget() {
     default:
       return false;
   }
+}
+
+double CoordConverter::PlaneLongitude(double x) const {
+  return meanRadius > 0 ? x / (std::cos(planeReferenceLatitude * kDegToRad) * kDegToRad * meanRadius) : 0;
+}
+
+void CoordConverter::CountDistant(const TMProjection& projection, double longitude) const {
+  if (std::fabs(std::remainder(longitude - projection.CentralMeridian(), 360.0)) > kDistantLongitude) ++distantPoints;
 }
 
 bool CoordConverter::LoadGrid() {
@@ -161,8 +176,9 @@ bool CoordConverter::ToGeographic(double northing, double easting, double& latit
   // An easting or northing far outside the system inverts to a "latitude"
   // beyond the poles: no point at all, however much it looks like one.
   if (!IsGeographic(point.latitude, point.longitude)) return false;
+  if (source.kind == kKindPlane || source.kind == kKindUtm) CountDistant(sourceProjection, point.longitude);
   latitude = point.latitude;
-  longitude = NormalisedLongitude(point.longitude);
+  longitude = point.longitude;
   return true;
 }
 
@@ -172,9 +188,13 @@ bool CoordConverter::ShiftDatum(double latitude, double longitude, double& outLa
     outLongitude = longitude;
     return true;
   }
+  if (!IsGeographic(latitude, longitude)) return false;
+  // The grids know each place by one longitude only; the turns come back after.
+  const double near = LongitudeNear(longitude, 0);
+  const double turns = longitude - near;
   // JGD2000 is the hub: Tokyo reaches it through the TKY2JGD grid, JGD2011
   // through the earthquake correction.
-  double lat = latitude, lon = longitude;
+  double lat = latitude, lon = near;
   if (source.datum == kDatumJgd2011 && !Jgd2011ToJgd2000(lat, lon, lat, lon)) return false;
   const DatumGrid& grid = sourceProjection.Grid();
   if (tokyoShift) {
@@ -184,7 +204,7 @@ bool CoordConverter::ShiftDatum(double latitude, double longitude, double& outLa
   }
   if (target.datum == kDatumJgd2011 && !Jgd2000ToJgd2011(lat, lon, lat, lon)) return false;
   outLatitude = lat;
-  outLongitude = lon;
+  outLongitude = lon + turns;
   return true;
 }
 
@@ -213,18 +233,20 @@ bool CoordConverter::FromGeographic(double latitude, double longitude, double& x
   // A latitude beyond the poles is no point at all; projecting it would give
   // numbers that look like coordinates.
   if (!IsGeographic(latitude, longitude)) return false;
-  longitude = NormalisedLongitude(longitude);
   ProjectedPoint point;
   switch (target.kind) {
     case kKindLatLong:
+      longitude = LongitudeNear(longitude, centralLongitude);
       point.easting = std::cos(planeReferenceLatitude * kDegToRad) * kDegToRad * longitude * meanRadius;
       point.northing = kDegToRad * latitude * meanRadius;
       break;
     case kKindUtm:
       if (!targetProjection.ForwardUtm(latitude, longitude, point)) return false;
+      CountDistant(targetProjection, longitude);
       break;
     case kKindPlane:
       if (!targetProjection.ForwardPlane(latitude, longitude, point)) return false;
+      CountDistant(targetProjection, longitude);
       break;
     default:
       return false;

@@ -3,6 +3,7 @@
 // convergence and scale of the target. One converter per import or export.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "geodesy/CoordRef.h"
@@ -20,6 +21,9 @@ inline constexpr const char* kCorrectionMissingNote =
     "JGD2000とJGD2011の間は補正せずに変換します。補正地域では最大5m程度ずれることがあります。";
 inline constexpr const char* kCorrectionUnreadableAlert =
     "東北地方太平洋沖地震の補正パラメータファイル「touhokutaiheiyouoki2011.par」を読み込めません";
+// Told once per command, with the number of points: a distortion, not an error.
+inline constexpr const char* kDistantPointsNote =
+    "中央子午線から20°以上離れた点が %lld 個あります。座標は正しく変換していますが、その部分の地図はひずみが大きくなります";
 
 class CoordConverter {
  public:
@@ -42,9 +46,11 @@ class CoordConverter {
 
   // Points are (x = easting or longitude, y = northing or latitude). Each stage
   // returns false, leaving its outputs alone, when the point cannot be
-  // converted: the inverse does not converge, or the point is out of range
-  // (a latitude beyond ±90°, anything not finite). Longitudes come out of
-  // ToGeographic, and go into a projection, taken into (-180°, 180°].
+  // converted: the inverse fails, or the point is out of range (a latitude
+  // beyond ±90°, anything not finite). No stage moves a longitude by whole
+  // turns except the last one onto a latitude/longitude target, which takes
+  // the turn nearest the central longitude, so that one map stays continuous
+  // across the 180th meridian.
   bool Convert(double x, double y, double& outX, double& outY, double* convergence = nullptr,
                double* scale = nullptr) const;
   // Note the northing-first order of the arguments.
@@ -53,6 +59,18 @@ class CoordConverter {
   bool ShiftDatum(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
   bool FromGeographic(double latitude, double longitude, double& x, double& y, double* convergence = nullptr,
                       double* scale = nullptr) const;
+
+  // The longitude that a latitude/longitude target is centred on (0 until
+  // set): each longitude is drawn within 180° of it.
+  void SetCentralLongitude(double degrees) { centralLongitude = degrees; }
+  // The longitude of an x on the target's latitude/longitude plane.
+  double PlaneLongitude(double x) const;
+
+  // Points converted to or from a plane rectangular system or UTM zone more
+  // than about 20° from its central meridian since the last Configure: valid,
+  // but far from where the projection is meant to be used.
+  size_t DistantPoints() const { return distantPoints; }
+  void ResetDistantPoints() { distantPoints = 0; }
 
   // Where the grid is read from instead of beside the plug-in (tools, tests).
   void SetGridFile(const ai::FilePath& file) { gridFile = file; }
@@ -82,6 +100,7 @@ class CoordConverter {
   bool LoadCorrection();
   bool Jgd2000ToJgd2011(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
   bool Jgd2011ToJgd2000(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
+  void CountDistant(const TMProjection& projection, double longitude) const;
   ai::FilePath GridFile() const;
   void NoteMissingCorrection() const;
 
@@ -97,6 +116,8 @@ class CoordConverter {
   CoordRef source;
   CoordRef target;
   double meanRadius = 0;
+  double centralLongitude = 0;
+  mutable size_t distantPoints = 0;
   // Latitude whose cosine scales x on the latitude/longitude plane: always 0.
   double planeReferenceLatitude = 0;
   TMProjection sourceProjection;  // also owns the datum grid

@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "geodesy/Angles.h"
 #include "geodesy/DatumGrid.h"
 #include "geodesy/Ellipsoid.h"
+#include "geodesy/KruegerSeries.h"
 
 // A projected point. Convergence in degrees, positive west of the central
 // meridian in the northern hemisphere.
@@ -37,10 +39,13 @@ class TMProjection {
   bool SetupPlaneSystem(int32_t system, int32_t datum);
   bool SetupUtmZone(int32_t zone, int32_t datum);
   bool IsSetUp() const { return ellipsoidId >= 0; }
+  // Degrees, of the current set-up.
+  double CentralMeridian() const { return lambda0 * kRadToDeg; }
 
   bool ForwardPlane(double latitude, double longitude, ProjectedPoint& out) const;
   bool ForwardUtm(double latitude, double longitude, ProjectedPoint& out) const;
-  // False when the footpoint latitude does not converge or there is no ellipsoid.
+  // False without an ellipsoid, or for a point beyond the poles, 90° or more
+  // from the central meridian, or not finite.
   bool InversePlane(double northing, double easting, GeographicPoint& out) const;
   bool InverseUtm(double northing, double easting, GeographicPoint& out) const;
 
@@ -59,32 +64,19 @@ class TMProjection {
 
  private:
   bool SetupEllipsoid(int32_t datum);
-  double MeridianArc(double sinPhi, double cosPhi, double phi) const;
-  double FootpointSeries(double sinMu, double cosMu) const;
   // False when the longitude lies 90° or more from the central meridian.
   bool Forward(double latitude, double longitude, ProjectedPoint& out) const;
   bool Inverse(double northing, double easting, GeographicPoint& out) const;
-  bool Footpoint(double northing, double& phi, double& sinPhi, double& cosPhi) const;
 
   std::array<Ellipsoid, 2> ellipsoids;
   DatumGrid datumGrid;
   std::vector<std::pair<double, double>> origins;
 
   double phi0 = 0;     // radians
-  double sinPhi0 = 0;
-  double cosPhi0 = 1;
   double lambda0 = 0;  // radians
   double m0 = 1;
   int ellipsoidId = -1;
-  double a = 0;
-  std::array<double, 9> e2n{};  // e2n[k] = e^(2k), k = 0..8
-  double arcFactor = 0;         // a(1 − e²)
-  double polarRadius = 0;       // c = a / √(1 − e²)
-  double secondE2 = 0;          // e′²
-  double inverseM0C = 0;        // 1/(m0·c)
-  // Meridian arc series: S(φ) = arcFactor·(A·φ + Σ sinCoefficients[k]·sin 2kφ).
-  double coefficientA = 0;
-  std::array<double, 8> sinCoefficients{};
-  double s0 = 0;
-  std::array<double, 6> footpointCoefficients{};
+  KruegerSeries series;
+  double planeRadius = 0;  // m0·A: metres per unit of ξ and η
+  double xi0 = 0;          // ξ of the origin
 };

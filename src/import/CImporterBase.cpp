@@ -128,6 +128,12 @@ void CImporterBase::ReportSkipped() {
     std::snprintf(text, sizeof text, import_texts::kSkippedPoints, static_cast<long long>(skippedPoints));
     ShowMessage(ai::UnicodeString(text));
   }
+  if (converter->DistantPoints() > 0) {
+    char text[256];
+    std::snprintf(text, sizeof text, kDistantPointsNote, static_cast<long long>(converter->DistantPoints()));
+    ShowMessage(ai::UnicodeString(text));
+    converter->ResetDistantPoints();
+  }
 }
 
 // A cancelled import takes back the layers it made, so that the document is
@@ -159,6 +165,8 @@ AIErr CImporterBase::RunImport() {
     return setupError != kNoErr ? setupError : kCanceledErr;
   }
   SaveImportPreferences(settings);
+  // Only the data count, not the centre and corners of the area.
+  converter->ResetDistantPoints();
 
   AILayerHandle layer = nullptr;
   for (const ai::FilePath& file : files) {
@@ -207,8 +215,13 @@ bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataF
   const double centreY = (settings.areaYmin + settings.areaYmax) / 2;
   double latitude = 0, longitude = 0, convergence = 0;
   if (!converter->ToGeographic(centreY, centreX, latitude, longitude) ||
-      !converter->ShiftDatum(latitude, longitude, latitude, longitude) ||
-      !converter->FromGeographic(latitude, longitude, frame.originX, frame.originY, &convergence)) {
+      !converter->ShiftDatum(latitude, longitude, latitude, longitude)) {
+    return SetupFailed(import_texts::kCentreNotConverted);
+  }
+  // A latitude/longitude map is drawn around the data's own longitudes, so
+  // that data at the 180th meridian stay in one piece.
+  converter->SetCentralLongitude(longitude);
+  if (!converter->FromGeographic(latitude, longitude, frame.originX, frame.originY, &convergence)) {
     return SetupFailed(import_texts::kCentreNotConverted);
   }
   frame.datum = target.datum;
@@ -264,6 +277,7 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
       if (!ConfigureConverter(settings.Source(), CoordRef{frame.datum, frame.kind, frame.system, frame.zone})) {
         return false;
       }
+      converter->SetCentralLongitude(converter->PlaneLongitude(frame.originX));
       usable = transform->SetFromDataFrame(frame);
       break;
     case kImportFitToMarkers:

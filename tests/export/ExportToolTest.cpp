@@ -2,6 +2,9 @@
 // turned into the dialog, and the files it writes read by GDAL and Python.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 
 #include "ExportTestHost.h"
@@ -111,6 +114,67 @@ TEST_F(ExportToolTest, ImportedFileComesBackThroughTheTool) {
   EXPECT_EQ(ReadFile(Scratch("back.cpg")), "UTF-8");
   const auto srs = RunCommand("gdalsrsinfo -e " + Quote(Scratch("back.prj").string()));
   EXPECT_NE(srs.out.find("EPSG:2451"), std::string::npos) << srs.out << srs.err;
+}
+
+// The artboard holds single-precision points: at 1:200,000 a vertex a few
+// hundred points from the origin of the page is placed to about 2e-8°.
+constexpr double kArtboardDegrees = 5e-8;
+
+// A polygon at the 180th meridian (-180° to -179.8°, JGD2000 latitude and
+// longitude, made by GDAL) imported into a new latitude/longitude map and
+// exported again: it keeps its longitudes, instead of the -180° corners
+// jumping to +180° across the whole map.
+TEST_F(ExportToolTest, PolygonAtTheAntimeridianComesBackUnchanged) {
+  std::ofstream(Scratch("dateline.csv"))
+      << "WKT,NAME\n"
+         "\"POLYGON ((-180 35,-180 35.1,-179.8 35.1,-179.8 35,-179.9 34.95,-180 35))\",日付変更線\n";
+  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(Scratch("dateline.shp").string()) + " " +
+                               Quote(Scratch("dateline.csv").string()) +
+                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:4612 -lco ENCODING=UTF-8");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
+  const std::string blMap = Quote(Scratch("bl.kzmap").string());
+  const auto imported = RunCommand(config + Quote(KZ_TOOL_FILE) + " import " + blMap + " " +
+                                   Quote(Scratch("dateline.shp").string()) + " --to jgd2000:bl --scale 200000");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const auto exported = RunCommand(config + Quote(KZ_TOOL_FILE) + " export " + blMap + " " +
+                                   Quote(Scratch("back.shp").string()) +
+                                   " --type polygon --target layer:dateline --to jgd2000:bl --encoding utf8");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+
+  const std::vector<kztest::Feature> before = kztest::Features(OgrInfo("dateline.shp"));
+  const std::vector<kztest::Feature> after = kztest::Features(OgrInfo("back.shp"));
+  ASSERT_EQ(before.size(), 1u);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].fields, before[0].fields);
+  ASSERT_EQ(after[0].shape, before[0].shape);
+  double worst = 0;
+  for (size_t n = 0; n < before[0].numbers.size(); ++n) {
+    const double moved = std::fabs(after[0].numbers[n] - before[0].numbers[n]);
+    worst = std::max(worst, moved);
+    EXPECT_LT(moved, kArtboardDegrees) << "number " << n << ": " << after[0].numbers[n];
+  }
+  std::printf("antimeridian polygon: worst %.3g deg\n", worst);
+}
+
+// Points 25° east of system IX's meridian are drawn and written exactly, and
+// the user hears once per command that the map is much distorted there.
+TEST_F(ExportToolTest, PointsFarFromTheCentralMeridianAreToldOncePerCommand) {
+  std::ofstream(Scratch("far.csv")) << "lat,lon,name\n35,164.9,a\n35.5,165.2,b\n36,139.9,c\n";
+  const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
+  const std::string planeMap = Quote(Scratch("far.kzmap").string());
+  const auto imported = RunCommand(config + Quote(KZ_TOOL_FILE) + " import " + planeMap + " " +
+                                   Quote(Scratch("far.csv").string()) +
+                                   " --from jgd2000:bl --to jgd2000:xy9 --scale 5000000");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const std::string note = "中央子午線から20°以上離れた点が 2 個あります";
+  EXPECT_NE(imported.err.find(note), std::string::npos) << imported.err;
+  EXPECT_EQ(imported.err.find(note), imported.err.rfind(note)) << imported.err;
+  const auto exported = RunCommand(config + Quote(KZ_TOOL_FILE) + " export " + planeMap + " " +
+                                   Quote(Scratch("back.csv").string()) + " --target all --to jgd2000:bl");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_NE(exported.err.find(note), std::string::npos) << exported.err;
+  EXPECT_EQ(exported.err.find(note), exported.err.rfind(note)) << exported.err;
 }
 
 struct UsageCase {

@@ -173,11 +173,12 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
     EXPECT_NEAR(x2, x, 1e-6);
     EXPECT_NEAR(y2, y, 1e-6);
   }
+  // The first stage keeps the turn it was given; only the target chooses one.
   double lat = 0, lon = 0;
   ASSERT_TRUE(converter.ToGeographic(35.6, 499.7, lat, lon));
-  EXPECT_NEAR(lon, 139.7, 1e-12);
+  EXPECT_EQ(lon, 499.7);
   ASSERT_TRUE(converter.ToGeographic(35.6, -180, lat, lon));
-  EXPECT_EQ(lon, 180) << "the half-open range ends at 180";
+  EXPECT_EQ(lon, -180);
   // Across the 180th meridian from zone 60's central meridian (177°E): 4.5°
   // east of it, where PROJ puts the point too.
   CoordConverter zone60;
@@ -200,6 +201,22 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
 // Equal systems on different datums are no identity: the shift of some
 // hundreds of metres between Tokyo and JGD2000 must be applied. Outside the
 // grid it is the geocentric shift, which PROJ computes from the same three
+
+// A grid that shifts every point of 35–36° N, 139–140° E by +11.6″ in
+// latitude and −11.8″ in longitude.
+DatumGrid UniformShiftGrid() {
+  std::vector<GridRecord> records;
+  for (int i = 35 * 120; i <= 36 * 120; ++i)
+    for (int j = 39 * 80; j <= 40 * 80; ++j) {
+      const int32_t code =
+          (i / 80) * 1000000 + (j / 80) * 10000 + (i % 80 / 10) * 1000 + (j % 80 / 10) * 100 + (i % 10) * 10 + j % 10;
+      records.push_back({code, {11.6, -11.8}});
+    }
+  DatumGrid grid;
+  grid.Assign(records);
+  return grid;
+}
+
 // parameters.
 TEST(CoordConverter, SameSystemOnAnotherDatumIsShifted) {
   const std::string tokyo = " +a=6377397.155 +rf=299.152813 +towgs84=-146.414,507.337,680.507";
@@ -233,15 +250,7 @@ TEST(CoordConverter, SameSystemOnAnotherDatumIsShifted) {
 }
 
 TEST(CoordConverter, DatumShiftThroughTheGrid) {
-  std::vector<GridRecord> records;
-  for (int i = 35 * 120; i <= 36 * 120; ++i)
-    for (int j = 39 * 80; j <= 40 * 80; ++j) {
-      const int32_t code =
-          (i / 80) * 1000000 + (j / 80) * 10000 + (i % 80 / 10) * 1000 + (j % 80 / 10) * 100 + (i % 10) * 10 + j % 10;
-      records.push_back({code, {11.6, -11.8}});
-    }
-  DatumGrid grid;
-  grid.Assign(records);
+  const DatumGrid grid = UniformShiftGrid();
   CoordConverter converter;
   converter.UseDatumGrid(grid);
   ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{2, 3, 9, 0}));
@@ -269,15 +278,7 @@ TEST(CoordConverter, DatumShiftThroughTheGrid) {
 // Tokyo reaches JGD2011 through JGD2000; with no earthquake correction in
 // place the JGD2011 result is the JGD2000 one, on the same ellipsoid.
 TEST(CoordConverter, TokyoToJgd2011ChainsThroughJgd2000) {
-  std::vector<GridRecord> records;
-  for (int i = 35 * 120; i <= 36 * 120; ++i)
-    for (int j = 39 * 80; j <= 40 * 80; ++j) {
-      const int32_t code =
-          (i / 80) * 1000000 + (j / 80) * 10000 + (i % 80 / 10) * 1000 + (j % 80 / 10) * 100 + (i % 10) * 10 + j % 10;
-      records.push_back({code, {11.6, -11.8}});
-    }
-  DatumGrid grid;
-  grid.Assign(records);
+  const DatumGrid grid = UniformShiftGrid();
   CoordConverter converter;
   converter.UseDatumGrid(grid);
   ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{4, 3, 9, 0}));
@@ -296,6 +297,70 @@ TEST(CoordConverter, TokyoToJgd2011ChainsThroughJgd2000) {
   ASSERT_TRUE(reverse.ShiftDatum(lat, lon, lat, lon));
   EXPECT_NEAR(lat, 35.6, 1e-9);
   EXPECT_NEAR(lon, 139.7, 1e-9);
+}
+
+// A longitude given with another turn keeps it through the datum shift: the
+// grid is read at the place, and the turn comes back unchanged.
+TEST(CoordConverter, DatumShiftKeepsTheTurnOfTheLongitude) {
+  const DatumGrid grid = UniformShiftGrid();
+  CoordConverter converter;
+  converter.UseDatumGrid(grid);
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{2, 1, 0, 0}));
+  for (double turn : {-720.0, -360.0, 0.0, 360.0}) {
+    double lat = 0, lon = 0;
+    ASSERT_TRUE(converter.ShiftDatum(35.6, 139.7 + turn, lat, lon)) << turn;
+    EXPECT_NEAR(lat, 35.6 + 11.6 / 3600, 1e-9) << turn;
+    EXPECT_NEAR(lon, 139.7 + turn - 11.8 / 3600, 1e-9) << turn;
+  }
+}
+
+// On a latitude/longitude map every longitude takes the turn nearest the
+// map's central longitude: a map at the 180th meridian stays in one piece.
+TEST(CoordConverter, LatitudeLongitudeTargetTakesTheTurnNearestItsCentre) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 1, 0, 0}));
+  const double radius = 6378137 * (3 - 1 / 298.257222101) / 3;
+  const double metresPerDegree = 0.0174532925199433 * radius;
+  struct Row {
+    double centre, longitude, drawn;
+  } rows[] = {
+      {0, 139.7, 139.7},        {0, 499.7, 139.7},        {0, -180, 180},           {-179.9, -180, -180},
+      {-179.9, 180, -180},      {-179.9, 179.9, -180.1},  {-179.9, -179.8, -179.8}, {179.9, -179.8, 180.2},
+      {139.8, -220.3, 139.7},   {139.8, 139.7, 139.7},
+  };
+  for (const Row& row : rows) {
+    converter.SetCentralLongitude(row.centre);
+    double x = 0, y = 0;
+    ASSERT_TRUE(converter.Convert(row.longitude, 35, x, y));
+    EXPECT_NEAR(x / metresPerDegree, row.drawn, 1e-9) << row.centre << ' ' << row.longitude;
+    EXPECT_NEAR(converter.PlaneLongitude(x), row.drawn, 1e-9) << row.centre << ' ' << row.longitude;
+  }
+  // A longitude already within 180° of the centre is drawn exactly as given.
+  converter.SetCentralLongitude(139.8);
+  double x = 0, y = 0;
+  ASSERT_TRUE(converter.Convert(135.123456789, 35, x, y));
+  EXPECT_EQ(x, 0.0174532925199433 * 135.123456789 * radius);
+}
+
+// Far from the central meridian the projection is still exact, but the map is
+// much distorted there: the converter counts such points for the caller to tell.
+TEST(CoordConverter, CountsPointsFarFromTheCentralMeridian) {
+  CoordConverter converter;
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 3, 9, 0}));
+  double x = 0, y = 0;
+  for (double lon : {139.8, 155.0, 159.0, 120.0}) ASSERT_TRUE(converter.Convert(lon, 35, x, y)) << lon;
+  EXPECT_EQ(converter.DistantPoints(), 0u);
+  for (double lon : {160.9, 118.0, 139.8 + 360 + 25}) ASSERT_TRUE(converter.Convert(lon, 35, x, y)) << lon;
+  EXPECT_EQ(converter.DistantPoints(), 3u);
+
+  CoordConverter inverse;
+  ASSERT_TRUE(inverse.Configure(CoordRef{2, 2, 0, 54}, CoordRef{2, 1, 0, 0}));
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(inverse.ToGeographic(4000000, 500000 + 2400000, lat, lon));
+  EXPECT_GT(lon, 141 + 20);
+  EXPECT_EQ(inverse.DistantPoints(), 1u);
+  ASSERT_TRUE(inverse.Configure(CoordRef{2, 2, 0, 54}, CoordRef{2, 1, 0, 0}));
+  EXPECT_EQ(inverse.DistantPoints(), 0u) << "every configuration starts afresh";
 }
 
 class CoordConverterGridFile : public kztest::HostTest {};

@@ -96,7 +96,8 @@ TEST(TMProjection, WithoutEllipsoidNothingProjects) {
   EXPECT_FALSE(unknownDatum.InverseUtm(0, 500000, inverse));
 }
 
-TEST(TMProjection, InverseFailsWhenTheFootpointDoesNotConverge) {
+// Plane coordinates beyond the poles, at infinity or not numbers are no point.
+TEST(TMProjection, InverseFailsWhereThereIsNoPoint) {
   TMProjection projection;
   ASSERT_TRUE(projection.SetupPlaneSystem(9, 2));
   GeographicPoint point;

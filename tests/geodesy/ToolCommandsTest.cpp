@@ -96,7 +96,7 @@ TEST_F(ToolCommands, DegreesTargetRefusesLatitudesBeyondThePole) {
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "* *");
-  EXPECT_EQ(lines[1], "139.833333333 36.000000000");
+  EXPECT_EQ(lines[1], "139.833333333333 36.000000000000");
   EXPECT_NE(run.err.find("line 1: the point cannot be converted"), std::string::npos) << run.err;
 }
 
