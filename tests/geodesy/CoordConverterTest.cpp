@@ -198,9 +198,6 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
   EXPECT_EQ(x, 5);
 }
 
-// Equal systems on different datums are no identity: the shift of some
-// hundreds of metres between Tokyo and JGD2000 must be applied. Outside the
-// grid it is the geocentric shift, which PROJ computes from the same three
 
 // A grid that shifts every point of 35–36° N, 139–140° E by +11.6″ in
 // latitude and −11.8″ in longitude.
@@ -217,6 +214,9 @@ DatumGrid UniformShiftGrid() {
   return grid;
 }
 
+// Equal systems on different datums are no identity: the shift of some
+// hundreds of metres between Tokyo and JGD2000 must be applied. Outside the
+// grid it is the geocentric shift, which PROJ computes from the same three
 // parameters.
 TEST(CoordConverter, SameSystemOnAnotherDatumIsShifted) {
   const std::string tokyo = " +a=6377397.155 +rf=299.152813 +towgs84=-146.414,507.337,680.507";
