@@ -198,7 +198,6 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
   EXPECT_EQ(x, 5);
 }
 
-
 // A grid that shifts every point of 35–36° N, 139–140° E by +11.6″ in
 // latitude and −11.8″ in longitude.
 DatumGrid UniformShiftGrid() {
