@@ -40,7 +40,9 @@ class ShapeRecordsTest : public ImportScenario {
   std::vector<sim::Art*> Art(const std::string& layer) { return LayerArt(host, layer); }
   // The id column of the art's row (the WKT column comes first).
   static std::string Id(const sim::Art& art) {
-    for (const StoredField& field : *StoredRow(art)) {
+    const auto row = StoredRow(art);
+    if (!row) return {};
+    for (const StoredField& field : *row) {
       if (field.name == "id") return field.value;
     }
     return {};

@@ -66,7 +66,8 @@ class TextLossTest : public ::testing::Test {
   // The attribute rows of the layer's art in file order.
   std::vector<nlohmann::json> Rows(const std::string& title) {
     std::vector<nlohmann::json> rows;
-    for (const auto& layer : Info().at("layers")) {
+    const nlohmann::json info = Info();
+    for (const auto& layer : info.at("layers")) {
       if (layer.at("title") != title) continue;
       for (const auto& art : layer.at("art")) rows.insert(rows.begin(), art.at("attributes"));
     }
@@ -156,6 +157,17 @@ TEST_F(TextLossTest, BytesThatAreNotTextInTheEncodingAreCountedOnce) {
   EXPECT_NE(run.out.find(note), std::string::npos) << run.out;
   // Told once for the file.
   EXPECT_EQ(run.out.find("読めないバイト"), run.out.rfind("読めないバイト"));
+
+  // A U+FFFD that the UTF-8 file holds as text is no loss; a stray byte is.
+  const std::string mixed = Write("mixed.csv", "lat,lon,name\n35.66,139.74,\xEF\xBF\xBD\xFF\n");
+  const CommandResult mixedCount = importtest::Run(
+      "python3 -c 'import sys; d = open(sys.argv[1], \"rb\").read(); "
+      "print(d.decode(\"utf-8\", \"replace\").count(\"\\ufffd\") - d.count(b\"\\xef\\xbf\\xbd\"))' " +
+      Quote(mixed));
+  ASSERT_EQ(mixedCount.out, "1\n");
+  const CommandResult once = Kzmap("import " + Quote(map) + " " + Quote(mixed) + " --encoding utf8 --from jgd2000:bl");
+  ASSERT_EQ(once.status, 0) << once.out;
+  EXPECT_NE(once.out.find("mixed.csv には UTF-8 の文字として読めないバイトが 1 個あり"), std::string::npos) << once.out;
 
   // Read in the right encoding, nothing is lost and nothing is said.
   const CommandResult right = Kzmap("import " + Quote(map) + " " + Quote(csv) + " --encoding sjis --from jgd2000:bl");
