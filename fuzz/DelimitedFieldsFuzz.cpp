@@ -38,5 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rewritten += Quoted(fields[i]);
   }
   if (SplitDelimitedFields(rewritten, delimiter) != fields) __builtin_trap();
+  // Every quote written closes: the record does not go on to the next line.
+  if (EndsInsideQuotes(rewritten, delimiter)) __builtin_trap();
+  EndsInsideQuotes(line, delimiter);
   return 0;
 }

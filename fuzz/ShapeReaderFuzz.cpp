@@ -33,10 +33,11 @@ void ReadEverything(CShapeFileReader& reader) {
   for (int32_t i = 0; i < reader.GetFieldCount(); ++i) reader.GetFieldDescriptor(i, fields[i]);
   ShapePolyRecord poly;
   std::string value;
-  // The importer stops at the record count; bound the run the same way.
-  for (uint32_t n = 0; n < reader.GetRecordCount() && n < 10000 && !reader.IsAtEnd(); ++n) {
+  // The importer goes to every record the index lists; bound the run the same way.
+  ShapePart points;
+  for (uint32_t n = 0; n < reader.GetRecordCount() && n < 10000; ++n) {
     ShapeRecordHeader header;
-    if (!reader.ReadRecordHeader(header)) return;
+    if (!reader.SeekRecord(n) || !reader.ReadRecordHeader(header)) continue;
     bool ok;
     switch (header.shapeType) {
       case 1: case 11: case 21: {
@@ -47,10 +48,13 @@ void ReadEverything(CShapeFileReader& reader) {
       case 3: case 13: case 23: case 5: case 15: case 25:
         ok = reader.ReadPoly(poly);
         break;
+      case 8: case 18: case 28:
+        ok = reader.ReadMultiPoint(points);
+        break;
       default:
         ok = reader.SkipRecord();
     }
-    if (!ok) return;
+    if (!ok) continue;
     for (int32_t i = 0; i < reader.GetFieldCount(); ++i) {
       reader.GetFieldValue(i, value);
       FieldFromDbaseColumn(fields[i], value, n % 2 ? 1 : 17);

@@ -5,16 +5,30 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "formats/DbaseNumber.h"
 
 namespace {
 
-int32_t ReadInteger(const std::string& text) {
+// The field's width bounds the value, not the machine word: a 10-digit
+// count stays whole.
+int64_t ReadInteger(const std::string& text) {
   errno = 0;
-  long long value = std::strtoll(text.c_str(), nullptr, 10);
-  return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+  return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+// The number a value text says, when it is one number and nothing else.
+bool ExactNumber(const std::string& text, double& number) {
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  const size_t end = text.find_last_not_of(" \t") + 1;
+  const std::string trimmed = text.substr(begin, end - begin);
+  char* stop = nullptr;
+  errno = 0;
+  number = std::strtod(trimmed.c_str(), &stop);
+  return stop == trimmed.c_str() + trimmed.size() && std::isfinite(number) && errno != ERANGE;
 }
 
 // A number is kept to what its field can hold in a Shapefile table (the
@@ -70,6 +84,28 @@ ai::UnicodeString ShapeFieldTypeName(int32_t type) {
 std::string FieldKey(const ShapeField& definition) {
   return definition.name.as_UTF8() + "|" + std::to_string(definition.type) + "|" +
          std::to_string(definition.totalDigits) + "|" + std::to_string(definition.decimals);
+}
+
+ai::UnicodeString NormaliseValue(const ShapeField& definition, const ai::UnicodeString& text, bool& changed) {
+  const ai::UnicodeString stored = NormaliseValue(definition, text);
+  changed = false;
+  if (definition.type != kShapeFieldInteger && definition.type != kShapeFieldReal) return stored;
+  if (text.empty()) return stored;
+  double given = 0, kept = 0;
+  const std::string givenText = text.as_UTF8();
+  if (!ExactNumber(givenText, given) || !ExactNumber(stored.as_UTF8(), kept)) {
+    changed = true;
+  } else if (definition.type == kShapeFieldInteger) {
+    // Integers compare as integers: doubles lose the last digits of long ones.
+    char* stop = nullptr;
+    errno = 0;
+    const long long whole = std::strtoll(givenText.c_str(), &stop, 10);
+    const bool isWhole = stop != givenText.c_str() && std::string_view(stop).find_first_not_of(" \t") == std::string_view::npos && errno == 0;
+    changed = !isWhole || std::to_string(whole) != stored.as_UTF8();
+  } else {
+    changed = given != kept;
+  }
+  return stored;
 }
 
 ai::UnicodeString NormaliseValue(const ShapeField& definition, const ai::UnicodeString& text) {

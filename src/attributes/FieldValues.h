@@ -17,11 +17,15 @@ ai::UnicodeString ShapeFieldTypeName(int32_t type);
 std::string FieldKey(const ShapeField& definition);
 
 // The value text to store for the definition: strings unchanged, integers
-// read, saturated to 32 bits, clamped to what the total digits hold (sign
+// read, clamped to what the total digits hold (sign
 // included) and printed with "%d", reals read, kept to what the field holds
 // in a Shapefile table, printed with the total digits and decimals and
 // trimmed of spaces; other types unchanged.
 ai::UnicodeString NormaliseValue(const ShapeField& definition, const ai::UnicodeString& text);
+// The same, with changed set when the stored value is not the number the
+// text gives (not a number, too wide for the field, rounded to its
+// decimals), so that the change can be told.
+ai::UnicodeString NormaliseValue(const ShapeField& definition, const ai::UnicodeString& text, bool& changed);
 
 // Width and precision beyond this are taken as this when a real is printed;
 // no dBASE field is wider.

@@ -4,6 +4,9 @@
 
 #include "attributes/AttrTable.h"
 #include "attributes/AttributeCommands.h"
+#include "attributes/FieldValues.h"
+#include "host/AIUserSuite.h"
+#include "host/SuitePointers.h"
 #include "resources/DialogIds.h"
 #include "resources/DialogResources.h"
 
@@ -54,5 +57,14 @@ AIErr EditAttributeValue(SPPluginRef plugin, AttrTable& table, int32_t row, bool
   if (result != kNoErr) return result;
   table.SetValueOnSelection(row, field.value);
   *changed = true;
+  // A value the field cannot hold is stored as the nearest it can: say which.
+  bool fitted = false;
+  const ai::UnicodeString stored = NormaliseValue(field, field.value, fitted);
+  if (fitted) {
+    const std::string text = "「" + field.value.as_UTF8() + "」はフィールド「" + field.name.as_UTF8() + "」（" +
+                             TypeName(field.type).as_UTF8() + " " + std::to_string(field.totalDigits) +
+                             " 桁）に収まらないため、「" + stored.as_UTF8() + "」を設定しました";
+    sAIUser->MessageAlert(ai::UnicodeString::FromUTF8(text).Ref());
+  }
   return kNoErr;
 }

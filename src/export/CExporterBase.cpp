@@ -8,6 +8,7 @@
 #include "attributes/AttrTable.h"
 #include "export/ExportDialog.h"
 #include "export/PolygonRings.h"
+#include "formats/PathPieces.h"
 #include "georef/CoordMarkers.h"
 #include "georef/DataFrame.h"
 #include "georef/GeorefLayers.h"
@@ -16,6 +17,7 @@
 #include "host/AIDocumentSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPathSuite.h"
+#include "host/AITagSuite.h"
 #include "host/AITextFrameSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/ATETextRangeSuite.h"
@@ -752,6 +754,14 @@ AIErr CExporterBase::ExportCompoundPath(AIArtHandle art) {
     if (!Points(child, polygon, part)) {
       ++unconvertedObjects;
       return kNoErr;
+    }
+    // A piece that import split off a part too long for one path goes back
+    // onto the piece it continues, its shared first point once.
+    AIBoolean continues = false;
+    if (!polygon && !parts.empty() && !part.empty() && !parts.back().empty() && parts.back().back() == part.front() &&
+        sAITag->GetTagBoolean(child, kPathContinuesTag, &continues) == kNoErr && continues) {
+      parts.back().insert(parts.back().end(), part.begin() + 1, part.end());
+      continue;
     }
     parts.push_back(std::move(part));
   }

@@ -19,6 +19,8 @@ class CKzTextFile : public CKzFile {
   bool ReadLine(ai::UnicodeString& out);
 
   int32_t GetEncodingCode() const { return encodingCode; }
+  // What did not decode in the lines read so far (each became U+FFFD).
+  int64_t ReplacedBytes() const { return reader ? reader->ReplacedBytes() : 0; }
 
  private:
   int32_t encodingCode = 17;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "formats/DecodeLoss.h"
+
 namespace {
 
 constexpr int kCR = 13;
@@ -43,5 +45,6 @@ bool CKzTextFileReaderA::ReadLine(ai::UnicodeString& out) {
   if (std::ferror(stream)) return false;
   if (bytes.empty()) return lineEnd;
   out = ai::UnicodeString(bytes, static_cast<AICharacterEncoding>(encodingCode));
+  replacedBytes += CountDecodeReplacements(bytes, out, encodingCode);
   return true;
 }

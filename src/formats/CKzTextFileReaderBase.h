@@ -18,9 +18,12 @@ class CKzTextFileReaderBase {
   // from the first read error on: callers read until false, so an error must
   // end the reading rather than pass for an endless run of empty lines.
   virtual bool ReadLine(ai::UnicodeString& out) = 0;
+  // Bytes that were not text in the encoding and became U+FFFD, so far.
+  int64_t ReplacedBytes() const { return replacedBytes; }
 
  protected:
   bool atStart = true;
   std::FILE* stream;
   int32_t encodingCode;
+  int64_t replacedBytes = 0;
 };

@@ -62,6 +62,7 @@ bool CShapeFileReader::Open(const std::string& pathText) {
   if (OpenStreams(pathText) && ReadMainHeader() && ReadIndexHeader() && ReadTableHeader() && ReadFieldDescriptors()) {
     const size_t dot = tablePathText.rfind('.');
     declaredEncoding = EncodingOfCodePageFile(tablePathText.substr(0, dot) + ".cpg");
+    if (declaredEncoding == 0) declaredEncoding = EncodingOfCodePageFile(tablePathText.substr(0, dot) + ".CPG");
     if (declaredEncoding == 0) declaredEncoding = EncodingOfLanguageDriver(tableHeader.languageDriver);
     return true;
   }
@@ -78,10 +79,24 @@ bool CShapeFileReader::Fail(OpenProblem problem) {
 bool CShapeFileReader::OpenStreams(const std::string& pathText) {
   const size_t dot = pathText.rfind('.');
   if (dot == std::string::npos) return Fail(OpenProblem::kNoExtension);
-  std::string indexPath = pathText;
-  std::string tablePath = pathText;
-  indexPath.replace(dot, 4, ".shx");
-  tablePath.replace(dot, 4, ".dbf");
+  // Companions in lower or upper case: a set written as "A.SHP" has "A.SHX".
+  const auto companion = [&pathText, dot](const char* lower, const char* upper) {
+    std::string path = pathText;
+    path.replace(dot, 4, lower);
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+      std::fclose(probe);
+      return path;
+    }
+    std::string other = pathText;
+    other.replace(dot, 4, upper);
+    if (std::FILE* probe = std::fopen(other.c_str(), "rb")) {
+      std::fclose(probe);
+      return other;
+    }
+    return path;
+  };
+  const std::string indexPath = companion(".shx", ".SHX");
+  const std::string tablePath = companion(".dbf", ".DBF");
   tablePathText = tablePath;
   std::FILE** targets[] = {&mainStream, &indexStream, &tableStream};
   const std::string* paths[] = {&pathText, &indexPath, &tablePath};
@@ -181,10 +196,11 @@ bool CShapeFileReader::MoveToFirstRow(size_t rowLength) {
   size_t stride = rowLength;
   if (tableHeader.recordLength > rowLength) stride = tableHeader.recordLength;
   row.assign(fields.empty() ? 0 : stride, ' ');
-  if (tableHeader.headerLength <= afterTerminator) return true;
-  const int64_t size = StreamSize(tableStream);
-  if (size < 0) return false;
-  const long start = tableHeader.headerLength <= size ? tableHeader.headerLength : afterTerminator;
+  tableSize = StreamSize(tableStream);
+  if (tableSize < 0) return false;
+  long start = afterTerminator;
+  if (tableHeader.headerLength > afterTerminator && tableHeader.headerLength <= tableSize) start = tableHeader.headerLength;
+  firstRowOffset = start;
   return std::fseek(tableStream, start, SEEK_SET) == 0;
 }
 
@@ -212,6 +228,22 @@ bool CShapeFileReader::ReadIndexWord(int32_t& value) {
   if (!indexStream || !ReadExactly(indexStream, word, 4)) return false;
   value = kzbytes::BigInt32(word);
   return true;
+}
+
+bool CShapeFileReader::SeekRecord(uint32_t index) {
+  if (!mainStream || index >= recordCount) return false;
+  const long entry = static_cast<long>(kHeaderSize + kIndexEntrySize * static_cast<int64_t>(index));
+  int32_t offset = 0;
+  if (std::fseek(indexStream, entry, SEEK_SET) != 0 || !ReadIndexWord(offset)) return false;
+  // The stream is left at the entry's content length, where the bodies read it.
+  const int64_t target = 2 * static_cast<int64_t>(offset);
+  if (target < static_cast<int64_t>(kHeaderSize) || target + 12 > mainSize) return false;
+  if (std::fseek(mainStream, static_cast<long>(target), SEEK_SET) != 0) return false;
+  mainPosition = target;
+  if (fields.empty()) return true;
+  const int64_t rowStart = firstRowOffset + static_cast<int64_t>(index) * static_cast<int64_t>(row.size());
+  if (rowStart + static_cast<int64_t>(row.size()) > tableSize) return false;
+  return std::fseek(tableStream, static_cast<long>(rowStart), SEEK_SET) == 0;
 }
 
 bool CShapeFileReader::ReadRecordHeader(ShapeRecordHeader& header) {
@@ -323,6 +355,18 @@ bool CShapeFileReader::ReadPoly(ShapePolyRecord& record) {
     }
     if (!ReadPoints(record.parts[p], count)) return false;
   }
+  return ReadAttributeRow() && MoveToNextRecord();
+}
+
+bool CShapeFileReader::ReadMultiPoint(ShapePart& points) {
+  points.clear();
+  int32_t contentLength = 0;
+  if (!ReadIndexWord(contentLength)) return false;
+  unsigned char fixed[36];
+  if (BodyBytesLeft() < static_cast<int64_t>(sizeof fixed) || !ReadMain(fixed, sizeof fixed)) return false;
+  const int32_t count = kzbytes::LittleInt32(fixed + 32);
+  if (count < 0 || 16 * static_cast<int64_t>(count) > BodyBytesLeft()) return false;
+  if (!ReadPoints(points, count)) return false;
   return ReadAttributeRow() && MoveToNextRecord();
 }
 

@@ -57,11 +57,18 @@ class CShapeFileReader {
   // 1 UTF-8), or else the table's language driver; 0 when neither says.
   int32_t GetDeclaredEncoding() const { return declaredEncoding; }
 
+  // Puts all three files at the record with this 0-based index, as the
+  // index and the table's row length say, so that one damaged record does
+  // not end the reading of those after it. False when the index entry points
+  // outside the main file (or its row is not in the table).
+  bool SeekRecord(uint32_t index);
   bool ReadRecordHeader(ShapeRecordHeader& header);
   // Bodies: each reads the record's attribute row and moves to the next
   // record as the index says. Z and M values are never read.
   bool ReadPoint(double& x, double& y);
   bool ReadPoly(ShapePolyRecord& record);
+  // A MultiPoint record (plain, Z or M: only x and y are read).
+  bool ReadMultiPoint(ShapePart& points);
   bool SkipRecord();
 
   int32_t GetFieldCount() const { return static_cast<int32_t>(fields.size()); }
@@ -95,6 +102,8 @@ class CShapeFileReader {
   OpenProblem openProblem = OpenProblem::kNone;
   int32_t declaredEncoding = 0;
   std::string tablePathText;
+  int64_t firstRowOffset = 0;  // where the table's rows start
+  int64_t tableSize = 0;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   DbfTableHeader tableHeader;
   std::vector<DbfFieldDescriptor> fields;

@@ -42,3 +42,28 @@ std::vector<std::u16string> SplitDelimitedFields(std::u16string_view line, char1
     i = end + 1;
   }
 }
+
+bool EndsInsideQuotes(std::u16string_view line, char16_t delimiter) {
+  for (size_t i = 0;;) {
+    if (i < line.size() && line[i] == kQuote) {
+      // Runs of the closing search: a doubled quote is text, a lone one closes.
+      size_t k = i + 1;
+      for (;;) {
+        if (k >= line.size()) return true;
+        if (line[k] != kQuote) {
+          ++k;
+          continue;
+        }
+        if (k + 1 < line.size() && line[k + 1] == kQuote) {
+          k += 2;
+          continue;
+        }
+        break;
+      }
+      i = k + 1;
+    }
+    const size_t end = line.find(delimiter, i);
+    if (end == std::u16string_view::npos) return false;
+    i = end + 1;
+  }
+}

@@ -12,3 +12,8 @@
 // the rest of the line. Every other field runs to the next delimiter. One
 // pass over the line; an empty line gives one empty field.
 std::vector<std::u16string> SplitDelimitedFields(std::u16string_view line, char16_t delimiter);
+
+// Whether line ends inside a quoted field (by the same rules as the split):
+// such a record goes on over the line break, as RFC 4180 and spreadsheets
+// write a value that holds one.
+bool EndsInsideQuotes(std::u16string_view line, char16_t delimiter);

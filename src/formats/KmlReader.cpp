@@ -1,5 +1,6 @@
 #include "formats/KmlReader.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -22,7 +23,7 @@ std::string AttributeValue(const std::vector<KmlScanner::Attribute>& attributes,
 }  // namespace
 
 KmlReader::Kind KmlReader::KindOf(std::string_view name) {
-  static constexpr std::array<std::pair<std::string_view, Kind>, 32> kKinds{{
+  static constexpr std::array<std::pair<std::string_view, Kind>, 36> kKinds{{
       {"Document", Kind::Document},
       {"Folder", Kind::Folder},
       {"Placemark", Kind::Placemark},
@@ -55,6 +56,11 @@ KmlReader::Kind KmlReader::KindOf(std::string_view name) {
       {"outline", Kind::Outline},
       {"key", Kind::Key},
       {"scale", Kind::Scale},
+      // Tracks are Google's extension (and plain KML from 2.3 on).
+      {"gx:Track", Kind::Track},
+      {"Track", Kind::Track},
+      {"gx:coord", Kind::TrackCoord},
+      {"coord", Kind::TrackCoord},
   }};
   for (const auto& [text, kind] : kKinds) {
     if (text == name) return kind;
@@ -63,13 +69,22 @@ KmlReader::Kind KmlReader::KindOf(std::string_view name) {
 }
 
 bool KmlReader::Feed(std::string_view bytes) {
-  if (!stopped) scanner.Feed(bytes);
+  if (stopped) return false;
+  lines += std::count(bytes.begin(), bytes.end(), '\n');
+  scanner.Feed(bytes);
   return !stopped;
 }
 
 bool KmlReader::Finish() {
   scanner.Finish();
+  truncated = !frames.empty() || overflow > 0;
   overflow = 0;
+  if (InPlacemark()) {
+    // Cut off: what it holds may be short of points, so it is not drawn.
+    ++cutPlacemarks;
+    placemark = KmlPlacemark{};
+    placemarkFrame = -1;
+  }
   while (!frames.empty()) {
     Close(frames.size() - 1);
     frames.pop_back();
@@ -105,6 +120,8 @@ bool KmlReader::Wanted(Kind kind, Kind parent) const {
       return InPlacemark() && parent == Kind::SchemaData;
     case Kind::Value:
       return InPlacemark() && parent == Kind::Data;
+    case Kind::TrackCoord:
+      return InPlacemark() && parent == Kind::Track;
     default:
       return false;
   }
@@ -113,6 +130,7 @@ bool KmlReader::Wanted(Kind kind, Kind parent) const {
 void KmlReader::StartTag(std::string_view name, const std::vector<KmlScanner::Attribute>& attributes, bool empty) {
   if (stopped) return;
   if (overflow > 0 || frames.size() >= kMaxDepth) {
+    ++deepElements;
     if (!empty) ++overflow;
     return;
   }
@@ -199,6 +217,11 @@ void KmlReader::Open(Kind kind, const std::vector<KmlScanner::Attribute>& attrib
     case Kind::Data:
       dataName = AttributeValue(attributes, "name");
       return;
+    case Kind::Track:
+      if (!InPlacemark()) return;
+      trackFrame = static_cast<int64_t>(frame);
+      track.clear();
+      return;
     case Kind::SimpleField:
       if (parent == Kind::Schema) sink.SchemaField(AttributeValue(attributes, "name"), AttributeValue(attributes, "type"));
       return;
@@ -266,6 +289,12 @@ void KmlReader::Close(size_t frame) {
     case Kind::Pair:
       ClosePair();
       return;
+    case Kind::Track:
+      if (trackFrame != static_cast<int64_t>(frame)) return;
+      trackFrame = -1;
+      if (InPlacemark() && !track.empty()) placemark.lines.push_back(std::move(track));
+      track.clear();
+      return;
     case Kind::StyleMap:
       if (mapFrame != static_cast<int64_t>(frame)) return;
       mapFrame = -1;
@@ -320,6 +349,19 @@ void KmlReader::CloseValue(Kind kind, Kind parent, std::string& value) {
     case Kind::Value:
       placemark.data.emplace_back(dataName, std::move(value));
       return;
+    case Kind::TrackCoord: {
+      // "lon lat alt" with spaces between: one tuple once the spaces are commas.
+      std::string tuple;
+      bool gap = false;
+      for (const char c : TrimKmlSpace(value)) {
+        const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (!space && gap) tuple += ',';
+        if (!space) tuple += c;
+        gap = space;
+      }
+      if (trackFrame >= 0) placemark.badTuples += ParseKmlCoordinates(tuple, track);
+      return;
+    }
     default:
       CloseStyleValue(kind, parent, value);
       return;
@@ -399,6 +441,8 @@ void KmlReader::Announce(const std::string& name) {
 }
 
 void KmlReader::EmitPlacemark() {
+  trackFrame = -1;
+  track.clear();
   if (!stopped && !sink.Placemark(placemark)) Stop();
   placemark = KmlPlacemark{};
   placemarkFrame = -1;

@@ -38,11 +38,19 @@ class KmlReader : private KmlScanner::Handler {
 
   // False once the sink has stopped the reading.
   bool Feed(std::string_view bytes);
-  // The end of the input: every element still open is closed, so a
-  // placemark cut off by the end of the file is still handed out.
+  // The end of the input: every element still open is closed. A placemark
+  // cut off by the end of the file is not handed out (its geometry may be
+  // short of points): it is counted in CutPlacemarks.
   bool Finish();
 
   bool Stopped() const { return stopped; }
+  // After Finish: whether the input ended with elements still open (a file
+  // cut short), the line it ended on, and the placemarks left out for it.
+  bool Truncated() const { return truncated; }
+  int64_t EndLine() const { return lines; }
+  int64_t CutPlacemarks() const { return cutPlacemarks; }
+  // Elements read over because they lie deeper than kMaxDepth.
+  int64_t DeepElements() const { return deepElements; }
   // Styles and style maps met so far.
   const KmlStyleTable& Styles() const { return styles; }
 
@@ -81,6 +89,8 @@ class KmlReader : private KmlScanner::Handler {
     Outline,
     Key,
     Scale,
+    Track,
+    TrackCoord,
   };
 
   struct Frame {
@@ -119,6 +129,10 @@ class KmlReader : private KmlScanner::Handler {
   KmlScanner scanner;
   KmlStyleTable styles;
   bool stopped = false;
+  bool truncated = false;
+  int64_t lines = 1;
+  int64_t cutPlacemarks = 0;
+  int64_t deepElements = 0;
 
   std::vector<Frame> frames;
   size_t overflow = 0;  // elements open beyond kMaxDepth
@@ -132,6 +146,9 @@ class KmlReader : private KmlScanner::Handler {
   int64_t placemarkFrame = -1;
   KmlPlacemark placemark;
   std::string dataName;
+  // A gx:Track being read: its gx:coord points, drawn as one line.
+  int64_t trackFrame = -1;
+  ShapePart track;
 
   StyleTarget styleTarget = StyleTarget::None;
   size_t styleFrame = 0;

@@ -10,6 +10,7 @@
 #include "attributes/CKzShapeAttr.h"
 #include "attributes/FieldValues.h"
 #include "formats/CKzTextFile.h"
+#include "formats/DelimitedFields.h"
 #include "host/AIArtSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPreferenceSuite.h"
@@ -25,6 +26,9 @@ constexpr const char* kTitle = "座標付きテキストファイルを読み込
 constexpr char kFilter[] = "Text Files(*.txt)\0*.txt\0CSV Files(*.csv)\0*.csv\0All Files(*.*)\0*.*\0";
 // Lines between two looks at the progress display.
 constexpr int64_t kProgressStep = 256;
+// Longest record that a quoted field may carry over line breaks: a quote that
+// never closes must not pull the rest of a large file into one value.
+constexpr size_t kMaxRecordUnits = 1 << 20;
 
 ai::UnicodeString Formatted(const char* format, const ai::UnicodeString& name, long long count) {
   const std::string utf8 = name.as_UTF8();
@@ -51,19 +55,38 @@ bool ReadNumber(const ai::UnicodeString& field, double& value) {
   return error == std::errc() && stop == text.data() + end && std::isfinite(value);
 }
 
+// The next record: one line, or several when a quoted field holds line
+// breaks, joined with a line feed (blank lines inside the quotes included).
+bool ReadRecord(CKzTextFile& text, char16_t delimiter, ai::UnicodeString& record) {
+  if (!text.ReadLine(record)) return false;
+  std::u16string units = record.as_UTF16();
+  if (units.find(u'"') == std::u16string::npos) return true;
+  bool joined = false;
+  ai::UnicodeString next;
+  while (units.size() < kMaxRecordUnits && EndsInsideQuotes(units, delimiter) && text.ReadLine(next)) {
+    units += u'\n';
+    units += next.as_UTF16();
+    joined = true;
+  }
+  if (joined) record = ai::UnicodeString::FromUTF16(units);
+  return true;
+}
+
 // Reads the lines of a text file that carry data: empty lines are passed
 // over, and with a header the first non-empty line too.
 class DataLines {
  public:
-  DataLines(const ai::FilePath& file, int32_t encoding, bool header) : header(header) {
+  DataLines(const ai::FilePath& file, int32_t encoding, bool header, char16_t delimiter)
+      : header(header), delimiter(delimiter) {
     opened = text.Open(file, encoding);
     std::error_code error;
     size = std::filesystem::file_size(file.GetPlatformPath(), error);
     if (error) size = 0;
   }
   bool Opened() const { return opened; }
+  int64_t ReplacedBytes() const { return text.ReplacedBytes(); }
   bool Next(ai::UnicodeString& line) {
-    while (text.ReadLine(line)) {
+    while (ReadRecord(text, delimiter, line)) {
       if (line.empty()) continue;
       if (header) {
         header = false;
@@ -85,6 +108,7 @@ class DataLines {
   CKzTextFile text;
   bool opened = false;
   bool header;
+  char16_t delimiter;
   uintmax_t size = 0;
 };
 
@@ -117,7 +141,7 @@ bool CGeoTextFileImporter::ReadFirstLines(const ai::FilePath& file) {
   CKzTextFile text;
   if (!text.Open(file, encodingCode)) return false;
   ai::UnicodeString line;
-  while (settings.firstLines.size() < GeoTextFieldSettings::kFirstLines && text.ReadLine(line)) {
+  while (settings.firstLines.size() < GeoTextFieldSettings::kFirstLines && ReadRecord(text, settings.delimiter, line)) {
     if (!line.empty()) settings.firstLines.push_back(line);
   }
   return true;
@@ -133,7 +157,8 @@ bool CGeoTextFileImporter::Prepare() {
     return true;
   }
   if (settings.firstLines.empty()) {
-    ShowMessage(Formatted("%s にはデータ行がありません", file.GetFileName(), 0));
+    // Nothing to draw: a failure, so that no map is made from it.
+    ShowError(Formatted("%s にはデータ行がありません", file.GetFileName(), 0));
     return false;
   }
   if (TextFieldDialog::Show(settings, plugin) != kNoErr) return false;
@@ -150,7 +175,7 @@ bool CGeoTextFileImporter::Prepare() {
       break;
   }
   if (!hasExtent) {
-    ShowMessage(Formatted("%s には座標値を読めるデータ行がないため、座標範囲がありません（読めない行 %lld）",
+    ShowError(Formatted("%s には座標値を読めるデータ行がないため、座標範囲がありません（読めない行 %lld）",
                           file.GetFileName(), static_cast<long long>(badLines)));
     return false;
   }
@@ -158,7 +183,7 @@ bool CGeoTextFileImporter::Prepare() {
 }
 
 CGeoTextFileImporter::Scan CGeoTextFileImporter::ScanExtent(const ai::FilePath& file) {
-  DataLines lines(file, encodingCode, settings.headerFlag != 0);
+  DataLines lines(file, encodingCode, settings.headerFlag != 0, settings.delimiter);
   if (!lines.Opened()) return Scan::Unreadable;
   sAIUser->SetProgressText((ai::UnicodeString("座標範囲を調べています [ ") + file.GetFileName() + ai::UnicodeString(" ]")).Ref());
   ai::UnicodeString line;
@@ -196,12 +221,15 @@ bool CGeoTextFileImporter::ReadPoint(const std::vector<ai::UnicodeString>& field
          ReadNumber(fields[x_at], x) && ReadNumber(fields[y_at], y);
 }
 
-std::vector<ShapeField> CGeoTextFileImporter::Row(const std::vector<ai::UnicodeString>& fields) const {
+std::vector<ShapeField> CGeoTextFileImporter::Row(const std::vector<ai::UnicodeString>& fields) {
   std::vector<ShapeField> row = attributeFields;
   for (size_t i = 0; i < row.size(); ++i) {
     const size_t column = attributeColumns[i];
     // An empty cell stays empty: no value is not the number 0.
-    if (column < fields.size() && !fields[column].empty()) row[i].value = NormaliseValue(row[i], fields[column]);
+    if (column >= fields.size() || fields[column].empty()) continue;
+    bool changed = false;
+    row[i].value = NormaliseValue(row[i], fields[column], changed);
+    fittedValues += changed;
   }
   return row;
 }
@@ -228,7 +256,7 @@ void CGeoTextFileImporter::ReportBadLines(const ai::FilePath& file) const {
 }
 
 AIErr CGeoTextFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& layer) {
-  DataLines lines(file, encodingCode, settings.headerFlag != 0);
+  DataLines lines(file, encodingCode, settings.headerFlag != 0, settings.delimiter);
   if (!lines.Opened()) {
     NoteUnreadable(file);
     return kNoErr;
@@ -248,11 +276,14 @@ AIErr CGeoTextFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& 
   }
 
   badLines = 0;
+  fittedValues = 0;
   ai::UnicodeString line;
   for (int64_t count = 0; lines.Next(line); ++count) {
     if (count % kProgressStep == 0 && ProgressCancelled(lines)) return kCanceledErr;
     if (AIErr error = DrawLine(settings.Split(line), layer)) return error;
   }
+  ReportUndecodable(file, lines.ReplacedBytes(), encodingCode);
+  ReportFittedValues(file, fittedValues);
   ReportBadLines(file);
   return kNoErr;
 }

@@ -30,7 +30,7 @@ class CGeoTextFileImporter : public CImporterBase {
   Scan ScanExtent(const ai::FilePath& file);
   // The point of a data line; false when a coordinate is not a number.
   bool ReadPoint(const std::vector<ai::UnicodeString>& fields, double& x, double& y) const;
-  std::vector<ShapeField> Row(const std::vector<ai::UnicodeString>& fields) const;
+  std::vector<ShapeField> Row(const std::vector<ai::UnicodeString>& fields);
   AIErr DrawLine(const std::vector<ai::UnicodeString>& fields, AILayerHandle layer);
   void ReportBadLines(const ai::FilePath& file) const;
 
@@ -39,5 +39,6 @@ class CGeoTextFileImporter : public CImporterBase {
   std::vector<size_t> attributeColumns;
   bool hasExtent = false;
   double extentXmin = 0, extentXmax = 0, extentYmin = 0, extentYmax = 0;
+  int64_t fittedValues = 0;  // values changed to fit their field, in this file
   int64_t badLines = 0;  // data lines whose coordinates are not numbers, in this pass
 };

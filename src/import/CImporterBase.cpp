@@ -11,7 +11,9 @@
 #include "host/AIDocumentSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPathStyleSuite.h"
+#include "formats/PathPieces.h"
 #include "host/AIShapeConstructionSuite.h"
+#include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/SuitePointers.h"
 #include "import/RingThinning.h"
@@ -98,6 +100,71 @@ void CImporterBase::NoteStoppedAt(const ai::FilePath& file, int64_t record) {
   stopped.push_back(file.GetFullPath() + ai::UnicodeString(text));
 }
 
+void CImporterBase::ReportFittedValues(const ai::FilePath& file, int64_t values) {
+  if (values <= 0) return;
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "%s の値のうち %lld 個は、数値でないかフィールドの桁数に収まらないため、収まる値に変えて読み込みました",
+                file.GetFileName().as_UTF8().c_str(), static_cast<long long>(values));
+  ShowMessage(ai::UnicodeString(text));
+}
+
+void CImporterBase::ReportUndecodable(const ai::FilePath& file, int64_t bytes, int32_t encoding) {
+  if (bytes <= 0) return;
+  const char* used = encoding == kAIUTF8CharacterEncoding ? "UTF-8" : encoding == kAIUTF16CharacterEncoding ? "UTF-16" : "シフトJIS";
+  const char* other = encoding == kAIUTF8CharacterEncoding    ? "シフトJIS"
+                      : encoding == kAIUTF16CharacterEncoding ? "シフトJIS または UTF-8"
+                                                              : "UTF-8";
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "%s には %s の文字として読めないバイトが %lld 個あり、「\xEF\xBF\xBD」に置き換えました。%s で読み込んでみてください",
+                file.GetFileName().as_UTF8().c_str(), used, static_cast<long long>(bytes), other);
+  ShowMessage(ai::UnicodeString(text));
+}
+
+namespace {
+
+// "file: 3, 5（計 2 件）"; a file damaged throughout is named with its first
+// records and the count.
+ai::UnicodeString RecordList(const ai::FilePath& file, const std::vector<int64_t>& records) {
+  constexpr size_t kListed = 20;
+  std::string list;
+  for (size_t i = 0; i < records.size() && i < kListed; ++i) {
+    list += (i == 0 ? " " : ", ") + std::to_string(records[i]);
+  }
+  if (records.size() > kListed) list += " ほか " + std::to_string(records.size() - kListed) + " 件";
+  list += "（計 " + std::to_string(records.size()) + " 件）";
+  return file.GetFullPath() + ai::UnicodeString(":") + ai::UnicodeString::FromUTF8(list);
+}
+
+}  // namespace
+
+void CImporterBase::NoteUnreadableRecords(const ai::FilePath& file, const std::vector<int64_t>& records) {
+  if (!records.empty()) badRecords.push_back(RecordList(file, records));
+}
+
+void CImporterBase::NoteThinnedRecords(const ai::FilePath& file, const std::vector<int64_t>& records,
+                                       int64_t droppedVertices) {
+  const double deviation = thinningDeviation;
+  thinningDeviation = 0;
+  if (records.empty()) return;
+  // Points on the artboard to millimetres on paper, and through the scale to the ground.
+  const double paper = deviation * 25.4 / 72;
+  char text[256];
+  if (mapScale > 0) {
+    std::snprintf(text, sizeof text, "\n  間引いた頂点 %lld 個、元の頂点との最大のずれ %.2f mm（地上 %.1f m）",
+                  static_cast<long long>(droppedVertices), paper, paper * mapScale / 1000);
+  } else {
+    std::snprintf(text, sizeof text, "\n  間引いた頂点 %lld 個、元の頂点との最大のずれ %.2f mm",
+                  static_cast<long long>(droppedVertices), paper);
+  }
+  thinnedRecords.push_back(RecordList(file, records) + ai::UnicodeString(text));
+}
+
+void CImporterBase::NoteAlteredRecords(const ai::FilePath& file, const std::vector<int64_t>& records) {
+  if (!records.empty()) alteredRecords.push_back(RecordList(file, records));
+}
+
 // The files named as unreadable so far are told once and dropped from the
 // import; false when no file is left. With files left it is a notice, with
 // none the import has failed.
@@ -123,6 +190,12 @@ void CImporterBase::ReportSkipped() {
   unreadable.clear();
   if (!stopped.empty()) ShowMessage(NameList(import_texts::kStoppedFiles, stopped));
   stopped.clear();
+  if (!badRecords.empty()) ShowMessage(NameList(import_texts::kUnreadableRecords, badRecords));
+  badRecords.clear();
+  if (!thinnedRecords.empty()) ShowMessage(NameList(import_texts::kThinnedRecords, thinnedRecords));
+  thinnedRecords.clear();
+  if (!alteredRecords.empty()) ShowMessage(NameList(import_texts::kAlteredRecords, alteredRecords));
+  alteredRecords.clear();
   if (skippedPoints > 0) {
     char text[256];
     std::snprintf(text, sizeof text, import_texts::kSkippedPoints, static_cast<long long>(skippedPoints));
@@ -279,6 +352,7 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
       }
       converter->SetCentralLongitude(converter->PlaneLongitude(frame.originX));
       usable = transform->SetFromDataFrame(frame);
+      mapScale = frame.scale;
       break;
     case kImportFitToMarkers:
       converter->SetIdentity();
@@ -289,6 +363,7 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
       // unusable one leaves the document alone.
       if (!SetupNewDataFrame(settings, frame)) return false;
       usable = transform->SetFromDataFrame(frame);
+      mapScale = frame.scale;
       if (usable && !WriteNewDataFrame(frame)) return false;
       break;
     default:
@@ -380,15 +455,22 @@ AIErr CImporterBase::DrawPathPart(const ShapePart& points, bool closed, AILayerH
   const size_t limit = static_cast<size_t>(kMaxPathSegments);
   if (closed && anchors.size() > limit) {
     // Closed pieces would draw chords across the shape: one thinned path instead.
-    double tolerance = 0;
-    anchors = ThinClosedRing(anchors, limit, tolerance);
+    double tolerance = 0, deviation = 0;
+    const size_t before = anchors.size();
+    anchors = ThinClosedRing(anchors, limit, tolerance, deviation);
     thinningTolerance = std::max(thinningTolerance, tolerance);
+    thinnedVertices += static_cast<int64_t>(before - anchors.size());
+    thinningDeviation = std::max(thinningDeviation, deviation);
   }
-  // Longer lists become several paths; each piece starts where the last ended.
+  // Longer lists become several paths; each piece starts where the last ended
+  // and is marked as going on from it.
   for (size_t start = 0;;) {
     const size_t n = std::min(limit, anchors.size() - start);
     AIArtHandle path = nullptr;
     if (AIErr error = MakePath(anchors.data() + start, n, closed, group, path)) return error;
+    if (start > 0) {
+      if (AIErr error = sAITag->SetTagBoolean(path, kPathContinuesTag, true)) return error;
+    }
     paths.push_back(path);
     if (start + n >= anchors.size()) break;
     start += n - 1;
@@ -401,6 +483,12 @@ AIErr CImporterBase::MakeCompoundPath(const std::vector<AIArtHandle>& paths, AIP
   if (AIErr error = sAIArt->NewArt(kCompoundPathArt, order, container, &compound)) return error;
   for (AIArtHandle path : paths) {
     if (AIErr error = sAIArt->ReorderArt(path, kPlaceInsideOnTop, compound)) return error;
+    // Sources wind their holes either way: with even-odd filling a ring inside
+    // another is a hole whatever its direction, as export reads it back.
+    AIPathStyle style;
+    if (AIErr error = sAIPathStyle->GetPathStyle(path, &style)) return error;
+    style.evenOdd = true;
+    if (AIErr error = sAIPathStyle->SetPathStyle(path, &style)) return error;
   }
   return kNoErr;
 }

@@ -65,6 +65,21 @@ class CImporterBase {
   void NoteUnreadable(const ai::FilePath& file);
   // A file whose reading stopped early at the record, named at the end.
   void NoteStoppedAt(const ai::FilePath& file, int64_t record);
+  // Tells, once for the file, how many bytes were not text in the encoding
+  // (they became U+FFFD), naming the encoding and the one to try instead.
+  // Tells how many values of the file were changed to fit their field.
+  static void ReportFittedValues(const ai::FilePath& file, int64_t values);
+  static void ReportUndecodable(const ai::FilePath& file, int64_t bytes, int32_t encoding);
+  // Records of a file that could not be read and were left out (1-based).
+  void NoteUnreadableRecords(const ai::FilePath& file, const std::vector<int64_t>& records);
+  // Anchors left out of long closed outlines so far, in this import.
+  int64_t ThinnedVertices() const { return thinnedVertices; }
+  // Records whose outlines were thinned, with the anchors left out of them;
+  // the largest deviation since the last call goes with them.
+  void NoteThinnedRecords(const ai::FilePath& file, const std::vector<int64_t>& records, int64_t droppedVertices);
+  // Records drawn without some of their vertices (those that could not be
+  // converted), 1-based.
+  void NoteAlteredRecords(const ai::FilePath& file, const std::vector<int64_t>& records);
 
   SPPluginRef plugin;
   std::unique_ptr<CoordConverter> converter;
@@ -92,6 +107,12 @@ class CImporterBase {
 
   std::vector<ai::UnicodeString> unreadable;
   std::vector<ai::UnicodeString> stopped;
+  std::vector<ai::UnicodeString> badRecords;
+  std::vector<ai::UnicodeString> alteredRecords;
+  std::vector<ai::UnicodeString> thinnedRecords;
+  int64_t thinnedVertices = 0;
+  double thinningDeviation = 0;  // points on the artboard
+  double mapScale = 0;           // the data frame's scale; 0 when fitted to markers
   std::vector<AILayerHandle> createdLayers;
   int64_t skippedPoints = 0;
   double thinningTolerance = 0;
@@ -102,6 +123,9 @@ class CImporterBase {
 namespace import_texts {
 inline constexpr const char* kUnreadableFiles = "次のファイルを開けないため、読み込みません：";
 inline constexpr const char* kStoppedFiles = "次のファイルは途中のレコードを読めないため、そこまでを読み込みました：";
+inline constexpr const char* kUnreadableRecords = "次のファイルの次のレコードは読めないため、読み込んでいません（レコード番号）：";
+inline constexpr const char* kThinnedRecords = "次のファイルの次のレコードは、頂点が多く一つのパスに収まらないため、輪郭を間引いて描画しました（レコード番号）：";
+inline constexpr const char* kAlteredRecords = "次のファイルの次のレコードは、座標を変換できない頂点を除いて描画しました（レコード番号）：";
 inline constexpr const char* kSkippedPoints = "座標を変換できない点が %lld 個あったため、描画していません";
 inline constexpr const char* kNoConversion = "座標変換を設定できないため、読み込みを中止しました";
 inline constexpr const char* kCentreNotConverted = "読み込む範囲の中心の座標を変換できないため、読み込みを中止しました";

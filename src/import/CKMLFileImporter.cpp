@@ -160,7 +160,13 @@ class CKMLFileImporter::DrawPass : public KmlSink {
   bool Placemark(const KmlPlacemark& placemark) override {
     if (importer.ProgressCancelled()) return false;
     ++placemarks;
+    const int64_t skippedBefore = importer.SkippedPoints(), thinnedBefore = importer.ThinnedVertices();
     Note(importer.DrawPlacemark(placemark, layers.back()));
+    if (importer.ThinnedVertices() != thinnedBefore) importer.thinnedPlacemarks.push_back(placemarks);
+    // A path drawn without some of its vertices changed shape: name the placemark.
+    if (importer.SkippedPoints() != skippedBefore && (!placemark.lines.empty() || !placemark.polygons.empty())) {
+      importer.alteredPlacemarks.push_back(placemarks);
+    }
     return true;
   }
 
@@ -229,6 +235,10 @@ CKMLFileImporter::Outcome CKMLFileImporter::Read(const ai::FilePath& file, KmlSi
   if (std::ferror(input.GetStream())) return Outcome::Unreadable;
   if (!reader.Finish()) return Outcome::Stopped;
   styles = reader.Styles();
+  truncated = reader.Truncated();
+  endLine = reader.EndLine();
+  cutPlacemarks = reader.CutPlacemarks();
+  deepElements = reader.DeepElements();
   return Outcome::Done;
 }
 
@@ -247,7 +257,7 @@ bool CKMLFileImporter::Prepare() {
       break;
   }
   if (!hasExtent) {
-    ShowMessage(Formatted("%s には読み込める座標がありません", file.GetFileName(), 0));
+    ShowError(Formatted("%s には読み込める座標がありません", file.GetFileName(), 0));
     return false;
   }
   return true;
@@ -276,7 +286,7 @@ AIErr CKMLFileImporter::NewSublayer(AILayerHandle parent, const std::string& nam
 
 AIErr CKMLFileImporter::DrawPlacemark(const KmlPlacemark& placemark, AILayerHandle layer) {
   if (!placemark.HasGeometry()) return kNoErr;
-  const std::vector<ShapeField> row = fieldLayout.Row(placemark);
+  const std::vector<ShapeField> row = fieldLayout.Row(placemark, &fittedValues);
   for (const ShapePoint& point : placemark.points) {
     if (areaLimited && !IsInsideArea(point.x, point.y)) continue;
     AIArtHandle art = nullptr;
@@ -342,6 +352,22 @@ AIErr CKMLFileImporter::StyleAndStore(const std::vector<AIArtHandle>& paths, con
   return StoreRow(carrier, row);
 }
 
+void CKMLFileImporter::ReportDamage(const ai::FilePath& file) const {
+  const std::string name = file.GetFileName().as_UTF8();
+  char text[512];
+  if (truncated) {
+    std::snprintf(text, sizeof text,
+                  "%s は %lld 行目で途切れていて、壊れています。途切れたプレースマーク %lld 個を除き、そこまでを読み込みました",
+                  name.c_str(), static_cast<long long>(endLine), static_cast<long long>(cutPlacemarks));
+    ShowMessage(ai::UnicodeString(text));
+  }
+  if (deepElements > 0) {
+    std::snprintf(text, sizeof text, "%s の %zu 段より深く入れ子になった要素 %lld 個は読み込んでいません", name.c_str(),
+                  KmlReader::kMaxDepth, static_cast<long long>(deepElements));
+    ShowMessage(ai::UnicodeString(text));
+  }
+}
+
 AIErr CKMLFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& layer) {
   if (AIErr error = NewImportLayer(layer)) return error;
   if (AIErr error = sAILayer->SetLayerTitle(layer, file.GetFileNameNoExt().Ref())) return error;
@@ -349,6 +375,10 @@ AIErr CKMLFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& laye
 
   DrawPass pass(*this, layer);
   progressBase = kProgressTotal / 2;
+  alteredPlacemarks.clear();
+  thinnedPlacemarks.clear();
+  const int64_t thinnedAtStart = ThinnedVertices();
+  fittedValues = 0;
   switch (Read(file, pass, ai::UnicodeString("読み込んでいます"))) {
     case Outcome::Unreadable:
       NoteUnreadable(file);
@@ -358,6 +388,10 @@ AIErr CKMLFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& laye
     case Outcome::Done:
       break;
   }
+  ReportDamage(file);
+  NoteAlteredRecords(file, alteredPlacemarks);
+  NoteThinnedRecords(file, thinnedPlacemarks, ThinnedVertices() - thinnedAtStart);
+  ReportFittedValues(file, fittedValues);
   if (badTuples > 0) {
     ShowMessage(Formatted("%s の座標のうち %lld 組は数値として読めないため、描画していません", file.GetFileName(),
                           static_cast<long long>(badTuples)));

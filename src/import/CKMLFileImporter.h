@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/KmlReader.h"
 #include "formats/KmlStyleTable.h"
@@ -38,6 +39,7 @@ class CKMLFileImporter : public CImporterBase {
   Outcome Read(const ai::FilePath& file, KmlSink& sink, const ai::UnicodeString& progressText);
   // How far the current pass has come, and whether the user asked to stop.
   bool ProgressCancelled();
+  void ReportDamage(const ai::FilePath& file) const;
 
   AIErr NewSublayer(AILayerHandle parent, const std::string& name, AILayerHandle& layer);
   AIErr WriteLayerFields(AILayerHandle layer);
@@ -51,6 +53,16 @@ class CKMLFileImporter : public CImporterBase {
   bool hasExtent = false;
   double extentXmin = 0, extentXmax = 0, extentYmin = 0, extentYmax = 0;
   int64_t badTuples = 0;
+  // What the last reading of the file met: where it was cut short, the
+  // placemarks left out for it, and the elements nested too deep to read.
+  bool truncated = false;
+  int64_t endLine = 0;
+  int64_t cutPlacemarks = 0;
+  int64_t deepElements = 0;
+  // Placemarks (1-based, in file order) drawn without some of their vertices.
+  std::vector<int64_t> alteredPlacemarks;
+  std::vector<int64_t> thinnedPlacemarks;
+  int64_t fittedValues = 0;
   uintmax_t fileSize = 0;
   uintmax_t fedBytes = 0;
   int32_t progressBase = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "attributes/CKzShapeAttr.h"
+#include "formats/DecodeLoss.h"
 #include "host/AIArtSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPreferenceSuite.h"
@@ -20,9 +21,10 @@ constexpr char kFilter[] = "Shapefiles(*.shp)\0*.shp\0";
 bool IsPointType(int32_t type) { return type == kShapePoint || type == kShapePointZ || type == kShapePointM; }
 bool IsLineType(int32_t type) { return type == kShapePolyLine || type == kShapePolyLineZ || type == kShapePolyLineM; }
 bool IsPolygonType(int32_t type) { return type == kShapePolygon || type == kShapePolygonZ || type == kShapePolygonM; }
-bool IsSilentlySkipped(int32_t type) {
-  return type == kShapeNull || type == kShapeMultiPoint || type == kShapeMultiPointZ || type == kShapeMultiPatch;
+bool IsMultiPointType(int32_t type) {
+  return type == kShapeMultiPoint || type == kShapeMultiPointZ || type == kShapeMultiPointM;
 }
+bool IsSilentlySkipped(int32_t type) { return type == kShapeNull || type == kShapeMultiPatch; }
 
 ai::UnicodeString Formatted(const char* format, const std::string& argument) {
   std::vector<char> text(std::snprintf(nullptr, 0, format, argument.c_str()) + 1);
@@ -139,13 +141,14 @@ AIErr CShapeFileImporter::WriteLayerFields(AIArtHandle group, int32_t encoding) 
   return attributes.ReplaceAll(fields);
 }
 
-std::vector<ShapeField> CShapeFileImporter::RecordFields(int32_t encoding) const {
+std::vector<ShapeField> CShapeFileImporter::RecordFields(int32_t encoding) {
   std::vector<ShapeField> fields;
   DbfFieldDescriptor descriptor;
   std::string raw;
   for (int32_t i = 0; i < reader->GetFieldCount() && reader->GetFieldDescriptor(i, descriptor); ++i) {
     reader->GetFieldValue(i, raw);
     fields.push_back(FieldFromDbaseColumn(descriptor, raw, encoding));
+    undecodableBytes += CountDecodeReplacements(raw, fields.back().value, encoding);
   }
   return fields;
 }
@@ -163,6 +166,30 @@ AIErr CShapeFileImporter::ImportPoint(AILayerHandle layer, int32_t encoding, boo
   AIArtHandle art = nullptr;
   if (AIErr error = DrawPoint(x, y, layer, art)) return error;
   return art != nullptr ? StoreRow(art, RecordFields(encoding)) : kNoErr;
+}
+
+// The points of one record make one group that carries the row, as each of
+// its point marks does.
+AIErr CShapeFileImporter::ImportMultiPoint(AILayerHandle layer, AIArtHandle group, int32_t encoding, bool& readable) {
+  ShapePart points;
+  readable = reader->ReadMultiPoint(points);
+  if (!readable) return kNoErr;
+  const std::vector<ShapeField> row = RecordFields(encoding);
+  std::vector<AIArtHandle> marks;
+  for (const ShapePoint& point : points) {
+    if (areaLimited && !IsInsideArea(point.x, point.y)) continue;
+    AIArtHandle art = nullptr;
+    if (AIErr error = DrawPoint(point.x, point.y, layer, art)) return error;
+    if (art != nullptr) marks.push_back(art);
+  }
+  if (marks.empty()) return kNoErr;
+  AIArtHandle record = nullptr;
+  if (AIErr error = sAIArt->NewArt(kGroupArt, kPlaceInsideOnTop, group, &record)) return error;
+  for (AIArtHandle mark : marks) {
+    if (AIErr error = sAIArt->ReorderArt(mark, kPlaceInsideOnTop, record)) return error;
+    if (AIErr error = StoreRow(mark, row)) return error;
+  }
+  return StoreRow(record, row);
 }
 
 AIErr CShapeFileImporter::ImportPoly(AILayerHandle layer, AIArtHandle group, bool closed, int32_t encoding,
@@ -208,6 +235,7 @@ AIErr CShapeFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& la
     return kNoErr;
   }
   toldTypes.clear();
+  undecodableBytes = 0;
   const int32_t encoding = EncodingOf(file);
   const ai::UnicodeString progress =
       ai::UnicodeString("シェープファイルを読み込んでいます [ ") + file.GetFileName() + ai::UnicodeString(" ]");
@@ -220,28 +248,38 @@ AIErr CShapeFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& la
   if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
   if (AIErr error = WriteLayerFields(group, encoding)) return error;
 
-  for (uint32_t i = 1; i <= count && !reader->IsAtEnd(); ++i) {
+  // Every record the index lists is tried: a damaged one is named and left
+  // out, and those after it are still read.
+  std::vector<int64_t> unreadableRecords, alteredRecords, thinnedRecords;
+  const int64_t thinnedAtStart = ThinnedVertices();
+  for (uint32_t i = 1; i <= count; ++i) {
     sAIUser->UpdateProgress(static_cast<int32_t>(std::min<uint32_t>(i, INT32_MAX)),
                             static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX)));
     AIBoolean cancelled = false;
     if (sAIUser->Cancelled(&cancelled) == kNoErr && cancelled) return kCanceledErr;
     ShapeRecordHeader header;
-    bool readable = reader->ReadRecordHeader(header);
+    bool readable = reader->SeekRecord(i - 1) && reader->ReadRecordHeader(header);
     if (readable) {
       AIErr error = kNoErr;
       if (IsPointType(header.shapeType)) {
         error = ImportPoint(layer, encoding, readable);
       } else if (IsLineType(header.shapeType) || IsPolygonType(header.shapeType)) {
+        const int64_t skippedBefore = SkippedPoints(), thinnedBefore = ThinnedVertices();
         error = ImportPoly(layer, group, IsPolygonType(header.shapeType), encoding, readable);
+        if (SkippedPoints() != skippedBefore) alteredRecords.push_back(i);
+        if (ThinnedVertices() != thinnedBefore) thinnedRecords.push_back(i);
+      } else if (IsMultiPointType(header.shapeType)) {
+        error = ImportMultiPoint(layer, group, encoding, readable);
       } else {
         readable = SkipUnsupported(header.shapeType);
       }
       if (error != kNoErr) return error;
     }
-    if (!readable) {
-      NoteStoppedAt(file, i);
-      break;
-    }
+    if (!readable) unreadableRecords.push_back(i);
   }
+  NoteUnreadableRecords(file, unreadableRecords);
+  NoteAlteredRecords(file, alteredRecords);
+  NoteThinnedRecords(file, thinnedRecords, ThinnedVertices() - thinnedAtStart);
+  ReportUndecodable(file, undecodableBytes, encoding);
   return kNoErr;
 }

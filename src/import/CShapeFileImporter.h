@@ -26,10 +26,11 @@ class CShapeFileImporter : public CImporterBase {
 
  private:
   AIErr WriteLayerFields(AIArtHandle group, int32_t encoding);
-  std::vector<ShapeField> RecordFields(int32_t encoding) const;
+  std::vector<ShapeField> RecordFields(int32_t encoding);
   AIErr StoreRow(AIArtHandle art, const std::vector<ShapeField>& row) const;
   AIErr ImportPoint(AILayerHandle layer, int32_t encoding, bool& readable);
   AIErr ImportPoly(AILayerHandle layer, AIArtHandle group, bool closed, int32_t encoding, bool& readable);
+  AIErr ImportMultiPoint(AILayerHandle layer, AIArtHandle group, int32_t encoding, bool& readable);
   bool SkipUnsupported(int32_t shapeType);
   void ReadCompanions(const ai::FilePath& file);
   int32_t EncodingOf(const ai::FilePath& file) const;
@@ -37,6 +38,8 @@ class CShapeFileImporter : public CImporterBase {
   std::unique_ptr<CShapeFileReader> reader;
   // Shape types already told about in the file being read.
   std::set<int32_t> toldTypes;
+  // Bytes of the file's values that were not text in its encoding.
+  int64_t undecodableBytes = 0;
   // Encodings named by the files' .cpg, by full path.
   std::map<std::string, int32_t> fileEncodings;
 };

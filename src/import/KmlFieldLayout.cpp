@@ -54,7 +54,7 @@ void KmlFieldLayout::Note(const KmlPlacemark& placemark) {
   for (const auto& [name, value] : placemark.data) Add(name, "string", false);
 }
 
-std::vector<ShapeField> KmlFieldLayout::Row(const KmlPlacemark& placemark) const {
+std::vector<ShapeField> KmlFieldLayout::Row(const KmlPlacemark& placemark, int64_t* fitted) const {
   std::vector<ShapeField> row = fields;
   row[kNameField].value = ai::UnicodeString::FromUTF8(placemark.name);
   row[kDescField].value = ai::UnicodeString::FromUTF8(placemark.description);
@@ -65,7 +65,10 @@ std::vector<ShapeField> KmlFieldLayout::Row(const KmlPlacemark& placemark) const
     if (found == byName.end() || set[found->second]) continue;
     set[found->second] = true;
     ShapeField& field = row[found->second];
-    if (!value.empty()) field.value = NormaliseValue(field, ai::UnicodeString::FromUTF8(value));
+    if (value.empty()) continue;
+    bool changed = false;
+    field.value = NormaliseValue(field, ai::UnicodeString::FromUTF8(value), changed);
+    if (changed && fitted != nullptr) ++*fitted;
   }
   return row;
 }

@@ -25,7 +25,8 @@ class KmlFieldLayout {
   const std::vector<ShapeField>& Fields() const { return fields; }
   // The attribute row of a placemark, each value normalised for its field;
   // a value that is empty or missing stays empty.
-  std::vector<ShapeField> Row(const KmlPlacemark& placemark) const;
+  // fitted, when given, counts the values changed to fit their field.
+  std::vector<ShapeField> Row(const KmlPlacemark& placemark, int64_t* fitted = nullptr) const;
 
  private:
   void Add(const std::string& name, const std::string& type, bool declared);

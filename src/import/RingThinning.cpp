@@ -1,5 +1,6 @@
 #include "import/RingThinning.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -18,7 +19,7 @@ double SegmentDistance(const AIRealPoint& p, const AIRealPoint& a, const AIRealP
 // Marks the anchors to keep between first and last (both kept) so that no
 // anchor left out lies further than tolerance from the kept outline.
 void Simplify(const std::vector<AIRealPoint>& ring, size_t first, size_t last, double tolerance,
-              std::vector<bool>& keep) {
+              std::vector<bool>& keep, double& deviation) {
   std::vector<std::pair<size_t, size_t>> spans{{first, last}};
   while (!spans.empty()) {
     const auto [from, to] = spans.back();
@@ -32,14 +33,17 @@ void Simplify(const std::vector<AIRealPoint>& ring, size_t first, size_t last, d
         at = i;
       }
     }
-    if (farthest <= tolerance) continue;
+    if (farthest <= tolerance) {
+      deviation = std::max(deviation, farthest);
+      continue;
+    }
     keep[at] = true;
     spans.emplace_back(from, at);
     spans.emplace_back(at, to);
   }
 }
 
-std::vector<AIRealPoint> Thin(const std::vector<AIRealPoint>& ring, double tolerance) {
+std::vector<AIRealPoint> Thin(const std::vector<AIRealPoint>& ring, double tolerance, double& deviation) {
   // The ring runs from anchor 0 round to anchor 0 again; the anchor farthest
   // from the first splits it into two halves that are thinned apart.
   const size_t n = ring.size();
@@ -54,8 +58,9 @@ std::vector<AIRealPoint> Thin(const std::vector<AIRealPoint>& ring, double toler
   }
   std::vector<bool> keep(n, false);
   keep[0] = keep[split] = true;
-  Simplify(ring, 0, split, tolerance, keep);
-  Simplify(ring, split, n, tolerance, keep);  // index n stands for anchor 0
+  deviation = 0;
+  Simplify(ring, 0, split, tolerance, keep, deviation);
+  Simplify(ring, split, n, tolerance, keep, deviation);  // index n stands for anchor 0
   std::vector<AIRealPoint> kept;
   for (size_t i = 0; i < n; ++i) {
     if (keep[i]) kept.push_back(ring[i]);
@@ -65,11 +70,13 @@ std::vector<AIRealPoint> Thin(const std::vector<AIRealPoint>& ring, double toler
 
 }  // namespace
 
-std::vector<AIRealPoint> ThinClosedRing(const std::vector<AIRealPoint>& ring, size_t maxAnchors, double& tolerance) {
+std::vector<AIRealPoint> ThinClosedRing(const std::vector<AIRealPoint>& ring, size_t maxAnchors, double& tolerance,
+                                        double& deviation) {
   tolerance = 0;
+  deviation = 0;
   if (ring.size() <= maxAnchors || maxAnchors < 3) return ring;
   for (tolerance = kFirstThinningTolerance;; tolerance *= 2) {
-    std::vector<AIRealPoint> kept = Thin(ring, tolerance);
+    std::vector<AIRealPoint> kept = Thin(ring, tolerance, deviation);
     if (kept.size() <= maxAnchors) return kept;
   }
 }

@@ -12,5 +12,7 @@
 inline constexpr double kFirstThinningTolerance = 0.01;  // points on the artboard
 
 // The ring (first anchor not repeated at the end) with at most maxAnchors
-// anchors, the first anchor always kept; tolerance receives the tolerance used.
-std::vector<AIRealPoint> ThinClosedRing(const std::vector<AIRealPoint>& ring, size_t maxAnchors, double& tolerance);
+// anchors, the first anchor always kept; tolerance receives the tolerance used
+// and deviation the largest distance of an anchor left out from the outline kept.
+std::vector<AIRealPoint> ThinClosedRing(const std::vector<AIRealPoint>& ring, size_t maxAnchors, double& tolerance,
+                                        double& deviation);

@@ -43,8 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         NormaliseCase{"NegativeClampedToWidth", 1, 3, 0, "-123456", "-99"},
         NormaliseCase{"NegativeAtWidthKept", 1, 3, 0, "-99", "-99"},
         NormaliseCase{"OneDigitHoldsNoSign", 1, 1, 0, "-5", "0"},
-        NormaliseCase{"IntegerSaturatesHigh", 1, 10, 0, "99999999999", "2147483647"},
-        NormaliseCase{"IntegerSaturatesLow", 1, 11, 0, "-99999999999", "-2147483648"},
+        // The width bounds an integer, not 32 bits: ten digits hold 9999999999.
+        NormaliseCase{"TenDigitsHoldMoreThan32Bits", 1, 10, 0, "9999999999", "9999999999"},
+        NormaliseCase{"IntegerClampedToTenDigits", 1, 10, 0, "99999999999", "9999999999"},
+        NormaliseCase{"ElevenDigitsHoldTenDigitNegatives", 1, 11, 0, "-99999999999", "-9999999999"},
         NormaliseCase{"TenDigitsHoldNoLowestNumber", 1, 10, 0, "-2147483648", "-999999999"},
         NormaliseCase{"TenDigitsNeverClamped", 1, 10, 0, "2147483647", "2147483647"},
         NormaliseCase{"NineDigitsClamped", 1, 9, 0, "2147483647", "999999999"},
@@ -64,6 +66,40 @@ INSTANTIATE_TEST_SUITE_P(
         NormaliseCase{"HugeWidthIsBounded", 2, 2000000000, 1, "1.25", "1.2"},
         NormaliseCase{"NegativeDecimalsPrintNone", 2, 6, -3, "2.5", "2"},
         NormaliseCase{"CoordinateTypeUnchanged", 100, 0, 0, "35.5", "35.5"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Whether the stored value is the number given, so that a change can be told.
+struct ChangedCase {
+  const char* label;
+  int32_t type, totalDigits, decimals;
+  const char* text;
+  bool changed;
+};
+
+class ChangedTest : public kztest::HostTest, public ::testing::WithParamInterface<ChangedCase> {};
+
+TEST_P(ChangedTest, SaysWhetherTheValueWasChangedToFit) {
+  const ChangedCase& c = GetParam();
+  bool changed = !c.changed;
+  NormaliseValue(Definition(c.type, c.totalDigits, c.decimals), c.text, changed);
+  EXPECT_EQ(changed, c.changed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ChangedTest,
+    ::testing::Values(ChangedCase{"IntegerThatFits", 1, 10, 0, "9999999999", false},
+                      ChangedCase{"IntegerWithSpaces", 1, 5, 0, " 42 ", false},
+                      ChangedCase{"IntegerTooWide", 1, 5, 0, "123456", true},
+                      ChangedCase{"NegativeTooWide", 1, 3, 0, "-100", true},
+                      ChangedCase{"NineteenDigitInteger", 1, 19, 0, "1234567890123456789", false},
+                      ChangedCase{"IntegerFromReal", 1, 5, 0, "12.5", true},
+                      ChangedCase{"IntegerFromText", 1, 5, 0, "abc", true},
+                      ChangedCase{"RealPaddedWithZeros", 2, 8, 2, "12.9", false},
+                      ChangedCase{"RealRounded", 2, 8, 2, "1.005", true},
+                      ChangedCase{"RealTooWide", 2, 4, 2, "12345.5", true},
+                      ChangedCase{"RealFromText", 2, 8, 2, "abc", true},
+                      ChangedCase{"EmptyIsNoChange", 2, 8, 2, "", false},
+                      ChangedCase{"StringNeverChanged", 0, 2, 0, "長い文字列", false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FieldTypeNames, NameEveryTypeOfTheLists) {

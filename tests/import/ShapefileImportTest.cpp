@@ -2,7 +2,9 @@
 // limit, long paths, holes, cancels and the messages a user sees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -240,6 +242,74 @@ TEST_F(LongPathTest, ALongClosedRingIsOneThinnedPathWithoutChords) {
   EXPECT_LT(widest, radius * 0.1);  // no chord across the shape
 }
 
+TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDeviation) {
+  // A ring of 40000 points whose radius alternates by 0.5 m: 0.5 mm on the paper at 1:1000.
+  constexpr int kCount = 40000;
+  std::vector<std::pair<double, double>> ring;
+  for (int i = 0; i < kCount; ++i) {
+    const double angle = -2 * std::numbers::pi * i / kCount;
+    const double r = 1000 + 0.5 * (i % 2);
+    ring.emplace_back(-20000 + r * std::cos(angle), -30000 + r * std::sin(angle));
+  }
+  const std::vector<sim::Art*> art =
+      ImportPlane("star", FeatureCollection({PolygonFeature({{{-20000, -29000}, {-19999, -29000}, {-19999, -29001}}}, "{\"k\":1}"),
+                                             PolygonFeature({ring}, "{\"k\":2}")}));
+  ASSERT_EQ(art.size(), 2u);
+  const sim::Art& path = *art[0];
+  ASSERT_EQ(path.segments.size() < 32001u, true);
+
+  // Where each source point lies on the artboard: 1:1000 without turning,
+  // the first point of the ring always kept.
+  const double k = 72 / 0.0254 / 1000;
+  const AIRealPoint origin = path.segments[0].p;
+  const auto onArtboard = [&](int i) {
+    return std::pair<double, double>{origin.h + k * (ring[i].first - ring[0].first), origin.v + k * (ring[i].second - ring[0].second)};
+  };
+  // The largest distance of a point left out from the edge between the anchors kept around it.
+  double deviation = 0;
+  size_t kept = 0;
+  std::vector<int> between;
+  const auto close = [&](size_t from, size_t to) {
+    const AIRealPoint& a = path.segments[from % path.segments.size()].p;
+    const AIRealPoint& b = path.segments[to % path.segments.size()].p;
+    for (int i : between) {
+      const auto [px, py] = onArtboard(i);
+      const double dx = double(b.h) - a.h, dy = double(b.v) - a.v;
+      double t = ((px - a.h) * dx + (py - a.v) * dy) / (dx * dx + dy * dy);
+      t = std::clamp(t, 0.0, 1.0);
+      deviation = std::max(deviation, std::hypot(px - a.h - t * dx, py - a.v - t * dy));
+    }
+    between.clear();
+  };
+  for (int i = 1; i < kCount; ++i) {
+    const auto [x, y] = onArtboard(i);
+    const AIRealPoint& next = path.segments[(kept + 1) % path.segments.size()].p;
+    if (kept + 1 < path.segments.size() && std::abs(next.h - x) < 1e-3 && std::abs(next.v - y) < 1e-3) {
+      close(kept, kept + 1);
+      ++kept;
+    } else {
+      between.push_back(i);
+    }
+  }
+  close(kept, kept + 1);
+  ASSERT_EQ(kept + 1, path.segments.size()) << "every anchor is a point of the ring";
+
+  const std::vector<std::string> alerts = AlertTexts();
+  ASSERT_EQ(alerts.size(), 1u);
+  const std::string heading = "次のファイルの次のレコードは、頂点が多く一つのパスに収まらないため、輪郭を間引いて描画しました（レコード番号）：\n" +
+                              folder / "star.shp" + ": 2（計 1 件）\n  間引いた頂点 ";
+  ASSERT_EQ(alerts[0].rfind(heading, 0), 0u) << alerts[0];
+  long long dropped = 0;
+  double paper = 0, ground = 0;
+  ASSERT_EQ(std::sscanf(alerts[0].c_str() + heading.size(), "%lld 個、元の頂点との最大のずれ %lf mm（地上 %lf m）", &dropped, &paper, &ground), 3)
+      << alerts[0];
+  EXPECT_EQ(dropped, kCount - static_cast<long long>(path.segments.size()));
+  const double expectedMillimetres = deviation * 25.4 / 72;
+  EXPECT_GT(expectedMillimetres, 0.1);
+  EXPECT_NEAR(paper, expectedMillimetres, 0.006);
+  EXPECT_NEAR(ground, expectedMillimetres, 0.06);  // 1 mm on the paper is 1 m at 1:1000
+}
+
 }  // namespace
 
 namespace {
@@ -294,15 +364,45 @@ TEST_F(ImportOutcomeTest, EveryCancelLeavesTheDocumentAsItWasAndSaysNothing) {
 }
 
 TEST_F(ImportOutcomeTest, AnUnsupportedTypeIsToldOncePerFile) {
-  AnswerFiles({MultiPointM("m1", 40), MultiPointM("m2", 3), Points("p", 2)});
+  // Shape type 99 in every record of two files: no reader knows it.
+  const auto retype = [this](const std::string& shp, int records) {
+    std::fstream file(shp, std::ios::in | std::ios::out | std::ios::binary);
+    for (int i = 0; i < records; ++i) {
+      file.seekp(100 + 28 * i + 8);
+      file.put(99);
+    }
+  };
+  const std::string m1 = Points("m1", 40), m2 = Points("m2", 3);
+  retype(m1, 40);
+  retype(m2, 3);
+  AnswerFiles({m1, m2, Points("p", 2)});
   AnswerNewPlaneMap(9);
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
   // Told, not failed: the rest of the import stands.
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"読み込みエラー [ エラーコード：28 ]", "読み込みエラー [ エラーコード：28 ]"}));
+  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"読み込みエラー [ エラーコード：99 ]", "読み込みエラー [ エラーコード：99 ]"}));
   EXPECT_TRUE(ErrorTexts().empty());
   EXPECT_TRUE(Art("m1").empty());
   EXPECT_EQ(Art("p").size(), 2u);  // the files after it are still read
+}
+
+TEST_F(ImportOutcomeTest, MultiPointRecordsAreGroupsOfPointMarksCarryingTheirRow) {
+  AnswerFiles({MultiPointM("mp", 3)});
+  AnswerNewPlaneMap(9);
+  ASSERT_TRUE(Import());
+  ExpectCleanDialogs();
+  EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  const std::vector<sim::Art*> groups = Art("mp");
+  ASSERT_EQ(groups.size(), 3u);
+  for (size_t i = 0; i < groups.size(); ++i) {
+    SCOPED_TRACE(i);
+    const sim::Art& group = *groups[i];
+    ASSERT_EQ(group.type, kGroupArt);
+    ASSERT_EQ(group.children.size(), 2u);  // the two points ogr2ogr wrote
+    const std::string id = std::to_string(groups.size() - 1 - i);
+    EXPECT_EQ(StoredRow(group)->back().value, id);
+    for (const sim::Art* mark : group.children) EXPECT_EQ(StoredRow(*mark)->back().value, id);
+  }
 }
 
 TEST_F(ImportOutcomeTest, FilesThatDoNotOpenAreNamedInOneMessage) {

@@ -330,7 +330,9 @@ TEST_F(KmlImport, FileWithoutCoordinatesSaysSoAndStops) {
   const std::string kml = Write("empty.kml", "<kml><Document><name>空</name><Placemark><name>x</name></Placemark></Document></kml>");
   AnswerFiles({kml});
   ASSERT_TRUE(ImportItem(kKmlItem));
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"empty.kml には読み込める座標がありません"}));
+  // Nothing to draw is a failure, not a notice.
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"empty.kml には読み込める座標がありません"}));
+  EXPECT_EQ(AlertTexts().size(), 1u);
   EXPECT_EQ(dialogs.RunsOf(kCoordDialog).size(), 0u);
   EXPECT_EQ(host.FindLayer("空"), nullptr);
 }

@@ -126,7 +126,8 @@ const ReadCase kReadCases[] = {
      "placemark A & B ああ &bogus; 1 < 2 &\n"},
     {"CoordinatesCutOffByTheEndOfTheFile",
      "<kml><Document><Folder><name>f</name><Placemark><name>p</name><LineString><coordinates>1,2 3,4",
-     "document \nfolder f\nplacemark p\n  line (1,2 3,4)\nend\nend\n"},
+     // The cut placemark may be short of points: it is not handed out.
+     "document \nfolder f\nend\nend\n"},
     {"ElementLeftOpenIsClosedByItsParent",
      "<Folder><name>f<Placemark><name>p</name><Point><coordinates>1,2</Point></Placemark></Folder>",
      "folder f\nplacemark p\n  point (1,2)\nend\n"},
@@ -150,7 +151,13 @@ const ReadCase kReadCases[] = {
     {"PrefixedElementsOfOtherNamespacesAreNotKml",
      "<kml:Placemark><atom:author><atom:name>me</atom:name></atom:author><kml:name>k</kml:name>"
      "<gx:Track><gx:coord>1 2 3</gx:coord></gx:Track></kml:Placemark>",
-     "placemark k\n"},
+     "placemark k\n  line (1,2)\n"},
+    {"TracksOfAGpsConverter",
+     "<Placemark><gx:MultiTrack><gx:Track><when>t</when><when>u</when><when>v</when><gx:coord>1  2 3</gx:coord>"
+     "<gx:coord>x y 0</gx:coord><gx:coord>\n3\t4\n</gx:coord><gx:angles>1 2 3</gx:angles></gx:Track>"
+     "<gx:Track><gx:coord>5 6</gx:coord><gx:coord>7 8 9</gx:coord></gx:Track></gx:MultiTrack></Placemark>"
+     "<Placemark><Track><coord>9 10 0</coord></Track></Placemark>",
+     "placemark \n  line (1,2 3,4)\n  line (5,6 7,8)\n  bad tuples 1\nplacemark \n  line (9,10)\n"},
     {"CDataKeepsMarkupAndBracketsAsText",
      "<Placemark><description><![CDATA[a]>b]] <c> &amp; ]]]></description></Placemark>",
      "placemark \n  description a]>b]] <c> &amp; ]\n"},
@@ -249,6 +256,34 @@ TEST(KmlNesting, DeepNestingIsBoundedAndEnds) {
   // Placemarks below the limit are read over; the reading goes on after it.
   EXPECT_EQ(transcript.text.find("deep"), std::string::npos);
   EXPECT_NE(transcript.text.find("placemark after"), std::string::npos);
+  // Every element read over is counted: the folders past the limit, the placemark and its name.
+  EXPECT_EQ(reader.DeepElements(), kDepth - static_cast<int64_t>(KmlReader::kMaxDepth) + 2);
+  EXPECT_FALSE(reader.Truncated());
+}
+
+TEST(KmlEnd, AFileCutShortSaysWhereAndWhatWasLeftOut) {
+  const std::string whole =
+      "<kml>\n<Placemark><name>a</name><Point><coordinates>1,2</coordinates></Point></Placemark>\n"
+      "<Placemark><name>b</name><LineString><coordinates>1,2\n3,4\n5,6</coordinates></LineString></Placemark>\n</kml>\n";
+  struct Case {
+    size_t cut;
+    bool truncated;
+    int64_t line, cutPlacemarks;
+  };
+  const size_t inLine = whole.find("3,4");
+  for (const Case& c : {Case{whole.size(), false, 7, 0}, Case{inLine, true, 4, 1},
+                        Case{whole.find("</kml>"), true, 6, 0}}) {
+    SCOPED_TRACE(c.cut);
+    kztest::KmlTranscript transcript;
+    KmlReader reader(transcript);
+    reader.Feed(std::string_view(whole).substr(0, c.cut));
+    reader.Finish();
+    EXPECT_EQ(reader.Truncated(), c.truncated);
+    EXPECT_EQ(reader.EndLine(), c.line);
+    EXPECT_EQ(reader.CutPlacemarks(), c.cutPlacemarks);
+    EXPECT_NE(transcript.text.find("placemark a"), std::string::npos);
+    EXPECT_EQ(transcript.text.find("placemark b") != std::string::npos, c.cutPlacemarks == 0);
+  }
 }
 
 // A sink that stops at the first placemark: nothing after it arrives.

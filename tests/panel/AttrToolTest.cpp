@@ -135,6 +135,33 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
   EXPECT_FLOAT_EQ(anchors[1].v, 5);
 }
 
+TEST_F(AttrToolTest, SetTellsWhenTheValueDoesNotFitItsField) {
+  WriteRow(*layer->group, {{"乗客数", 1, 9, 0, ""}});
+  sim::Art& art = host.AddPath(*layer->group, {{0, 0}, {20, 0}, {20, 10}}, true);
+  WriteRow(art, {{"乗客数", 1, 9, 0, "5"}});
+  art.userAttributes |= kArtSelected;
+  Save();
+  struct Case {
+    const char* given;
+    const char* stored;
+    bool told;
+  };
+  for (const Case& c : {Case{"1234567890123", "999999999", true}, Case{"abc", "0", true}, Case{"-42", "-42", false},
+                        Case{"123456789", "123456789", false}}) {
+    SCOPED_TRACE(c.given);
+    const ToolRun run = Kzmap("attr " + Quote(map) + " set 乗客数=" + c.given);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string note = std::string("「") + c.given + "」はフィールド「乗客数」（整数 9 桁）に収まらないため、「" + c.stored +
+                             "」を設定しました";
+    EXPECT_EQ(run.err.find(note) != std::string::npos, c.told) << run.err;
+    reader.CloseDocument();
+    sim::Document& saved = Saved();
+    for (sim::Art* a : reader.ArtOfLayer(*saved.layers[0])) {
+      if (a->type == kPathArt) EXPECT_EQ(ValueOf(*a, "乗客数"), c.stored);
+    }
+  }
+}
+
 struct AtCase {
   const char* name;
   const char* option;

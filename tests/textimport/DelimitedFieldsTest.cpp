@@ -40,4 +40,37 @@ const SplitCase kSplitCases[] = {
 INSTANTIATE_TEST_SUITE_P(Lines, SplitTest, ::testing::ValuesIn(kSplitCases),
                          [](const ::testing::TestParamInfo<SplitCase>& info) { return info.param.label; });
 
+// Whether a record goes on past the line end: only an open quoted field
+// (a quote at the start of a field that has not closed) carries it over.
+struct OpenCase {
+  const char* label;
+  std::u16string line;
+  char16_t delimiter;
+  bool open;
+};
+
+class EndsInsideQuotesTest : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(EndsInsideQuotesTest, SaysWhetherTheRecordGoesOn) {
+  const OpenCase& c = GetParam();
+  EXPECT_EQ(EndsInsideQuotes(c.line, c.delimiter), c.open);
+}
+
+const OpenCase kOpenCases[] = {
+    {"Plain", u"35.1,139.2,東京", u',', false},
+    {"ClosedQuotes", u"\"a\",\"b,c\"", u',', false},
+    {"OpenLastField", u"35,139,\"東京", u',', true},
+    {"OpenWithDoubledQuotesInside", u"1,\"say \"\"hi\"\"", u',', true},
+    {"DoubledQuotesClosed", u"1,\"say \"\"hi\"\"\"", u',', false},
+    {"QuoteInsideAPlainFieldIsText", u"a\"b,c", u',', false},
+    {"OpenEmptyAfterDelimiter", u"a,\"", u',', true},
+    {"CommaInsideOpenTabField", u"a\t\"x,y", u'\t', true},
+    {"QuoteOpeningOnlyAfterTab", u"a,\"x", u'\t', false},
+    {"TextAfterClosingQuoteThenOpen", u"\"ab\"cd,\"e", u',', true},
+    {"EmptyLine", u"", u',', false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Lines, EndsInsideQuotesTest, ::testing::ValuesIn(kOpenCases),
+                         [](const ::testing::TestParamInfo<OpenCase>& info) { return info.param.label; });
+
 }  // namespace

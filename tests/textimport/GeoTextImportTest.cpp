@@ -190,8 +190,10 @@ TEST_F(GeoTextScenario, FileWithoutDataLinesSaysSoAndStops) {
   AnswerFiles({path}, "UTF-8");
   dialogs.Expect(kFieldsDialog, {DialogAction::OK()});
   ASSERT_TRUE(ImportItem(kTextItem));
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{
+  // Nothing to draw is a failure, not a notice.
+  EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{
                               "header.csv には座標値を読めるデータ行がないため、座標範囲がありません（読めない行 1）"}));
+  EXPECT_EQ(AlertTexts().size(), 1u);
   EXPECT_TRUE(dialogs.RunsOf(kCoordDialog).empty());
   EXPECT_EQ(host.FindLayer("header"), nullptr);
 }
