@@ -2,9 +2,12 @@
 // map document, the export dialog filled in from the options.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -37,18 +40,58 @@ struct Options {
   std::optional<CoordRef> to;
   bool noConvert = false;
   std::string encoding = "sjis";
-  std::vector<std::string> kinds;  // empty: every kind the type can hold
-  bool bezier = false;
+  std::vector<std::string> kinds;  // empty: what the type means to a user (DefaultKinds)
+  bool bezier = false;    // asked for; flattening is the dialog's default anyway
+  bool noBezier = false;  // anchors joined by straight lines
   int accuracy = 5;
+  bool accuracySet = false;
   bool layerField = false;
   bool textField = false;
 };
 
+// The names --kinds takes, each turned into the box of the export dialog it
+// ticks: short English names, the dialog's own captions, and "paths" for both
+// path boxes. A compound path goes with the path boxes as one object (a filled
+// compound path is a filled path); "elements" writes the members of groups and
+// compound paths one by one.
+const std::map<std::string, std::vector<std::string>>& KindNames() {
+  static const std::map<std::string, std::vector<std::string>> names{
+      {"unfilled", {"unfilled"}},
+      {"filled", {"filled"}},
+      {"paths", {"unfilled", "filled"}},
+      {"groups", {"groups"}},
+      {"texts", {"texts"}},
+      {"symbols", {"symbols"}},
+      {"elements", {"elements"}},
+      {"compound", {"elements"}},
+      {"compounds", {"elements"}},
+      {"塗りの無いパス", {"unfilled"}},
+      {"塗りのあるパス", {"filled"}},
+      {"グループ", {"groups"}},
+      {"テキスト", {"texts"}},
+      {"シンボル", {"symbols"}},
+      {"グループと複合パスは内部の要素を個別に書き出す", {"elements"}},
+  };
+  return names;
+}
+
+std::set<std::string> BoxesOf(const std::vector<std::string>& kinds) {
+  std::set<std::string> boxes;
+  for (const std::string& kind : kinds) {
+    const auto found = KindNames().find(kind);
+    if (found != KindNames().end()) boxes.insert(found->second.begin(), found->second.end());
+  }
+  return boxes;
+}
+
 // The format a file name asks for: .csv comma-separated text, .txt and .tsv
-// tab-separated text, anything else a Shapefile.
+// tab-separated text, anything else a Shapefile. Extensions are compared
+// without regard to case, as the import does.
 std::string FormatOf(const Options& options) {
   if (!options.format.empty()) return options.format;
-  const std::string extension = std::filesystem::path(options.out).extension().string();
+  std::string extension = std::filesystem::path(options.out).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension == ".csv") return "csv";
   if (extension == ".txt" || extension == ".tsv") return "tsv";
   return "shp";
@@ -61,12 +104,14 @@ std::string Contradiction(const Options& options, const std::string& format) {
   if (!text && options.encoding == "utf16") return "Shapefiles are written in sjis or utf8";
   if (options.perLayer && options.target != "visible" && options.target != "all")
     return "--per-layer needs --target visible or all";
-  const std::set<std::string> kinds(options.kinds.begin(), options.kinds.end());
+  const std::set<std::string> kinds = BoxesOf(options.kinds);
   if (options.type != "point" && (kinds.count("groups") || kinds.count("symbols") || kinds.count("texts")))
-    return "groups, symbols and texts are exported as points only (--kinds paths,compounds)";
-  if (kinds.count("compounds") && !kinds.count("paths") && !kinds.count("groups"))
-    return "compounds exports the paths of groups and compound paths one by one: add paths or groups to --kinds";
-  if (options.type == "point" && options.bezier) return "--bezier flattens polylines and polygons only";
+    return "groups, symbols and texts are exported as points only (--kinds unfilled,filled,elements)";
+  if (kinds.count("elements") && !kinds.count("unfilled") && !kinds.count("filled") && !kinds.count("groups"))
+    return "elements exports the paths of groups and compound paths one by one: add unfilled, filled or groups to "
+           "--kinds";
+  if (options.type == "point" && (options.bezier || options.noBezier || options.accuracySet))
+    return "--bezier, --no-bezier and --accuracy flatten polylines and polygons only";
   return {};
 }
 
@@ -101,18 +146,19 @@ int TargetItem(const std::string& target) {
 }
 
 void AddKinds(const Options& options, std::vector<DialogAction>& actions) {
-  const std::set<std::string> kinds(options.kinds.begin(), options.kinds.end());
-  const bool paths = kinds.count("paths") != 0;
-  actions.push_back(DialogAction::Check(ids::kUnfilledPaths, paths));
-  actions.push_back(DialogAction::Check(ids::kFilledPaths, paths));
+  const std::set<std::string> kinds = BoxesOf(options.kinds);
+  const bool unfilled = kinds.count("unfilled") != 0;
+  const bool filled = kinds.count("filled") != 0;
+  actions.push_back(DialogAction::Check(ids::kUnfilledPaths, unfilled));
+  actions.push_back(DialogAction::Check(ids::kFilledPaths, filled));
   // Boxes that points-only kinds disable are left to the dialog for other types.
   if (options.type == "point") {
     actions.push_back(DialogAction::Check(ids::kGroups, kinds.count("groups") != 0));
     actions.push_back(DialogAction::Check(ids::kTexts, kinds.count("texts") != 0));
     actions.push_back(DialogAction::Check(ids::kSymbols, kinds.count("symbols") != 0));
   }
-  const bool elementsPossible = paths || (options.type == "point" && kinds.count("groups"));
-  if (elementsPossible) actions.push_back(DialogAction::Check(ids::kElementByElement, kinds.count("compounds") != 0));
+  const bool elementsPossible = unfilled || filled || (options.type == "point" && kinds.count("groups"));
+  if (elementsPossible) actions.push_back(DialogAction::Check(ids::kElementByElement, kinds.count("elements") != 0));
 }
 
 void AddConversion(const Options& options, std::vector<DialogAction>& actions) {
@@ -152,9 +198,10 @@ std::vector<DialogAction> DialogScript(const Options& options, const std::string
   AddKinds(options, actions);
   actions.push_back(DialogAction::Check(ids::kAddTextField, options.textField));
   actions.push_back(DialogAction::Check(ids::kAddLayerField, options.layerField));
+  // The dialog's own default is to flatten curves at accuracy 5; so is the tool's.
   if (options.type != "point") {
-    actions.push_back(DialogAction::Check(ids::kExpandBezier, options.bezier));
-    if (options.bezier) actions.push_back(DialogAction::SetTrackPosition(ids::kAccuracy, options.accuracy));
+    actions.push_back(DialogAction::Check(ids::kExpandBezier, !options.noBezier));
+    if (!options.noBezier) actions.push_back(DialogAction::SetTrackPosition(ids::kAccuracy, options.accuracy));
   }
   AddConversion(options, actions);
   actions.push_back(DialogAction::OK());
@@ -167,10 +214,14 @@ bool AnythingSelected(const sim::Document& document) {
   return false;
 }
 
-// Without --kinds: every kind of object the geometry type can hold.
+// Without --kinds, what a user of each type means: polygons are the filled
+// paths (compound paths among them), polylines the unfilled ones, and points
+// the marks of points (paths, groups and symbols) but not the labels, which
+// would each become a record of its own with an empty row.
 std::vector<std::string> DefaultKinds(const std::string& type) {
-  if (type == "point") return {"paths", "groups", "symbols", "texts"};
-  return {"paths"};
+  if (type == "polygon") return {"filled"};
+  if (type == "polyline") return {"unfilled"};
+  return {"unfilled", "filled", "groups", "symbols"};
 }
 
 int Run(Options options) {
@@ -262,16 +313,27 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("--encoding", options->encoding, "sjis, utf8, or utf16 (text files only)")
       ->check(CLI::IsMember({"sjis", "utf8", "utf16"}))
       ->capture_default_str();
+  std::vector<std::string> kindNames;
+  for (const auto& [name, boxes] : KindNames()) kindNames.push_back(name);
   app.add_option("--kinds", options->kinds,
-                 "objects exported: paths,compounds,groups,symbols,texts (compounds: the members of groups and "
-                 "compound paths one by one); default: paths,groups,symbols,texts for points, paths otherwise")
+                 "objects exported: unfilled, filled (paths: both; a compound path counts as one path), groups, "
+                 "texts, symbols, elements (also compound, compounds: the members of groups and compound paths one "
+                 "by one), or the export dialog's captions; default: filled for polygons, unfilled for polylines, "
+                 "unfilled,filled,groups,symbols for points")
       ->delimiter(',')
-      ->check(CLI::IsMember({"paths", "compounds", "groups", "symbols", "texts"}));
-  auto* bezier = app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces");
-  app.add_option("--accuracy", options->accuracy, "flattening accuracy of --bezier, 1 rough to 9 precise")
+      ->check(CLI::IsMember(kindNames));
+  auto* bezier = app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces (the default)");
+  auto* noBezier = app.add_flag("--no-bezier", options->noBezier, "join the anchors of curves by straight lines")
+                       ->excludes(bezier);
+  app.add_option_function<int>(
+         "--accuracy",
+         [options](int value) {
+           options->accuracy = value;
+           options->accuracySet = true;
+         },
+         "flattening accuracy, 1 rough to 9 precise (default 5)")
       ->check(CLI::Range(1, 9))
-      ->needs(bezier)
-      ->capture_default_str();
+      ->excludes(noBezier);
   app.add_flag("--layer-field", options->layerField, "add the column AI_LAYER with each object's layer");
   app.add_flag("--text-field", options->textField, "add the column AI_TEXT with the text of text objects");
   return [options] { return Run(*options); };
@@ -281,7 +343,8 @@ const kzmap::CommandRegistration registration({
     "export",
     "MAP OUT [--format shp|csv|tsv|txt] [--type point|polyline|polygon] "
     "[--target visible|all|selection|current|layer:TITLE] [--per-layer] [--to REF|--no-convert] "
-    "[--encoding sjis|utf8|utf16] [--kinds paths,compounds,groups,symbols,texts] [--bezier] [--accuracy 1..9] "
+    "[--encoding sjis|utf8|utf16] [--kinds unfilled,filled,groups,texts,symbols,elements] [--bezier|--no-bezier] "
+    "[--accuracy 1..9] "
     "[--layer-field] [--text-field]",
     "write a map's art as a Shapefile or a coordinate text file",
     Define,

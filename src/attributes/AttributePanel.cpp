@@ -210,17 +210,50 @@ bool AttributePanel::IsShown() const {
   return panel && sAIPanel->IsShown(panel, &shown) == kNoErr && shown;
 }
 
-AIErr AttributePanel::Show(bool show) { return panel ? sAIPanel->Show(panel, show) : kNoErr; }
-
-// Called within the plug-in's application context: by the dispatcher for
-// notifications, by the panel's own commands after they ran.
-void AttributePanel::Refresh() {
-  if (!IsShown()) return;
-  table.Refresh();
-  FillList();
+AIErr AttributePanel::Show(bool show) {
+  if (!panel) return kNoErr;
+  if (AIErr error = sAIPanel->Show(panel, show)) return error;
+  if (show) RefreshIfStale();
+  return kNoErr;
 }
 
-void AttributePanel::ForgetSelection() { table = AttrTable(); }
+// Called within the plug-in's application context: by the dispatcher for
+// notifications, by the panel's own commands after they ran. A hidden panel
+// leaves its list alone but knows that its table no longer follows the
+// selection.
+void AttributePanel::Refresh() {
+  if (!IsShown()) {
+    stale = true;
+    return;
+  }
+  table.Refresh();
+  FillList();
+  stale = false;
+}
+
+void AttributePanel::RefreshIfStale() {
+  if (stale) Refresh();
+}
+
+// The table of a panel that missed changes while hidden is rebuilt before a
+// button acts on it; the row the user chose in the old list is looked up by
+// its field name in the new one (-1 when the field is gone).
+int32_t AttributePanel::CurrentRow(int32_t row) {
+  if (!stale) return row;
+  const bool valid = row >= 0 && row < table.RowCount();
+  const ShapeField chosen = valid ? table.Row(row).field : ShapeField{};
+  Refresh();
+  if (!valid) return row;
+  for (int32_t i = 0; i < table.RowCount(); ++i) {
+    if (table.Row(i).field.IsSameField(chosen)) return i;
+  }
+  return -1;
+}
+
+void AttributePanel::ForgetSelection() {
+  table = AttrTable();
+  stale = true;
+}
 
 void AttributePanel::FillList() {
   PlatformControls platform(window);
@@ -287,6 +320,13 @@ int32_t AttributePanel::HandleEvent(AIWindowRef eventWindow, PlatformDialogEvent
     case kDialogEventControlColour:
       if (event.controlId == ids::kCaption) return CaptionColours(event);
       break;
+    case kDialogEventShow:
+      // Shown by the host's own menus or tabs as well as by ours.
+      if (event.code != 0) {
+        AppContextScope context(pluginRef);
+        RefreshIfStale();
+      }
+      break;
     case kDialogEventDoubleClick:
       if (event.controlId == ids::kList) {
         OnDoubleClick(event.row);
@@ -336,8 +376,7 @@ int32_t AttributePanel::CaptionColours(PlatformDialogEvent& event) const {
 
 int32_t AttributePanel::FirstSelectedRow() const {
   PlatformControls platform(window);
-  const int32_t row = platform ? platform.Controls().ViewNextSelected(ids::kList, -1) : -1;
-  return row < 0 ? 0 : row;
+  return platform ? platform.Controls().ViewNextSelected(ids::kList, -1) : -1;
 }
 
 void AttributePanel::OnDoubleClick(int32_t row) {
@@ -347,6 +386,8 @@ void AttributePanel::OnDoubleClick(int32_t row) {
     return;
   }
   if (row < 0) return;
+  row = CurrentRow(row);
+  if (row < 0) return;
   bool changed = false;
   ReportFailure(EditAttributeValue(pluginRef, table, row, &changed));
   if (changed) Refresh();
@@ -354,7 +395,14 @@ void AttributePanel::OnDoubleClick(int32_t row) {
 
 void AttributePanel::OnButton(int32_t id) {
   AppContextScope context(pluginRef);
-  const int32_t row = FirstSelectedRow();
+  // The first selected row, 0 when none.
+  int32_t row = FirstSelectedRow();
+  if (row < 0) {
+    RefreshIfStale();
+    row = 0;
+  } else {
+    row = CurrentRow(row);
+  }
   switch (id) {
     case ids::kAnnotate:
       ReportFailure(AnnotateFromAttribute(pluginRef, table, row, annotationRecord));

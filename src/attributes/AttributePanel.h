@@ -43,8 +43,9 @@ class AttributePanel {
 
   bool IsShown() const;
   AIErr Show(bool show);
-  // The selection or the document changed: the list follows, but only while
-  // the panel is shown.
+  // The selection or the document changed: the list follows while the panel
+  // is shown; a hidden panel catches up when it is shown again, or before a
+  // button acts, whichever comes first.
   void Refresh();
   // Re-reads the host's interface colours.
   void UpdateColors();
@@ -72,6 +73,9 @@ class AttributePanel {
   void EnableFlyoutItems();
   void Resize();
   void FillList();
+  void RefreshIfStale();
+  // The row of the current table for a row of the list as the user saw it.
+  int32_t CurrentRow(int32_t row);
 
   // The panel window's procedure, which stands in front of the host's.
   static int32_t WindowProc(AIWindowRef window, PlatformDialogEvent* event, void* userData);
@@ -80,7 +84,7 @@ class AttributePanel {
   int32_t CaptionColours(PlatformDialogEvent& event) const;
   void OnDoubleClick(int32_t row);
   void OnButton(int32_t id);
-  int32_t FirstSelectedRow() const;
+  int32_t FirstSelectedRow() const;  // -1 when no row is selected
   void NewField();
   void DefineField(int32_t row);
   void ReportFailure(AIErr error) const;
@@ -92,6 +96,7 @@ class AttributePanel {
   AIPanelRef panel = nullptr;
   AIPanelFlyoutMenuRef flyoutMenu = nullptr;
   AttrTable table;
+  bool stale = false;  // changes came while the panel was hidden
   // What the search and annotation dialogs remember between runs.
   SearchRecord searchRecord;
   AnnotationRecord annotationRecord;

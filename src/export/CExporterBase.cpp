@@ -1,8 +1,10 @@
 #include "export/CExporterBase.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "attributes/AttrTable.h"
@@ -366,20 +368,57 @@ void CExporterBase::BuildFieldList(const std::vector<AILayerHandle>& layers) {
   AddExtraFields();
 }
 
+namespace {
+
+// Names of columns compared as dBASE and the readers of the file do: ASCII
+// letters without regard to case.
+bool SameColumnName(const ai::UnicodeString& a, const char* b) {
+  const std::string name = a.as_UTF8();
+  if (name.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(name[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void CExporterBase::AddExtraFields() {
   layerFieldIndex = textFieldIndex = -1;
-  // A column of the same definition already in the list (a file exported
-  // before and read back) is used, not doubled.
-  const auto add = [this](const char* name) {
+  // A column of that name already in the layers' lists (a file exported
+  // before and read back, a field the user made) is the column: it keeps its
+  // name, becomes a text column wide enough for any value and takes the value. A second
+  // column of the name would be renamed by the writer and keep stale values
+  // beside the new ones, so further columns of the name go.
+  const auto place = [this](const char* name) {
     const ShapeField field{name, kShapeFieldString, kExtraFieldDigits, 0, {}};
-    for (size_t i = 0; i < fields.size(); ++i) {
-      if (fields[i].IsSameField(field)) return static_cast<int32_t>(i);
+    bool placed = false;
+    for (size_t i = 0; i < fields.size();) {
+      if (!SameColumnName(fields[i].name, name)) {
+        ++i;
+      } else if (!placed) {
+        fields[i] = ShapeField{fields[i].name, field.type, field.totalDigits, field.decimals, {}};
+        ++i;
+        placed = true;
+      } else {
+        fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(i));
+      }
     }
-    fields.push_back(field);
-    return static_cast<int32_t>(fields.size() - 1);
+    if (!placed) fields.push_back(field);
   };
-  if (settings.addLayerField) layerFieldIndex = add(kLayerFieldName);
-  if (settings.addTextField && settings.Has(kExportTexts)) textFieldIndex = add(kTextFieldName);
+  const auto indexOf = [this](const char* name) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+      if (SameColumnName(fields[i].name, name)) return static_cast<int32_t>(i);
+    }
+    return int32_t{-1};
+  };
+  const bool layerColumn = settings.addLayerField;
+  const bool textColumn = settings.addTextField && settings.Has(kExportTexts);
+  if (layerColumn) place(kLayerFieldName);
+  if (textColumn) place(kTextFieldName);
+  if (layerColumn) layerFieldIndex = indexOf(kLayerFieldName);
+  if (textColumn) textFieldIndex = indexOf(kTextFieldName);
 }
 
 AIErr CExporterBase::WriteFile(const ai::FilePath& path, const std::function<AIErr()>& walk) {

@@ -1,6 +1,8 @@
 #include "export/CGeoTextFileExporter.h"
 
-#include "attributes/FieldValues.h"
+#include <cstdio>
+#include <set>
+
 
 namespace {
 
@@ -45,10 +47,36 @@ ai::UnicodeString CGeoTextFileExporter::LayerFileName(AILayerHandle layer) {
   return UniqueLayerFileName(layer, settings.delimiter == ',' ? "csv" : "txt");
 }
 
-bool CGeoTextFileExporter::OpenOutput(const ai::FilePath& path) {
+// A text table has no types or widths: fields of one name share a column. A
+// header that is already taken (a field named like a coordinate column) gets
+// "_1", "_2", ... and the user is told.
+void CGeoTextFileExporter::BuildColumns() {
+  columns.clear();
   columnIndex.clear();
-  const std::vector<ShapeField>& fields = ExportFields();
-  for (size_t i = 0; i < fields.size(); ++i) columnIndex[FieldKey(fields[i])] = static_cast<int32_t>(i);
+  fieldColumn.clear();
+  renamedColumns.clear();
+  const auto [first, second] = CoordinateColumns(settings.output.kind);
+  std::set<std::string> taken{first, second};
+  for (const ShapeField& field : ExportFields()) {
+    const std::string name = field.name.as_UTF8();
+    if (const auto known = columnIndex.find(name); known != columnIndex.end()) {
+      fieldColumn.push_back(known->second);
+      continue;
+    }
+    std::string header = name;
+    for (int number = 1; taken.count(header) != 0; ++number) header = name + "_" + std::to_string(number);
+    if (header != name) renamedColumns.push_back(name + " → " + header);
+    taken.insert(header);
+    const auto column = static_cast<int32_t>(columns.size());
+    columnIndex[name] = column;
+    fieldColumn.push_back(column);
+    columns.push_back(ai::UnicodeString::FromUTF8(header));
+  }
+}
+
+bool CGeoTextFileExporter::OpenOutput(const ai::FilePath& path) {
+  BuildColumns();
+  outputPath = path;
   file = std::make_unique<CKzTextFileWriter>();
   if (!file->Open(path, settings.encoding)) return false;
   return file->WriteByteOrderMark() && WriteHeader();
@@ -65,22 +93,25 @@ bool CGeoTextFileExporter::WriteHeader() {
   std::u16string line = ai::UnicodeString(first).as_UTF16();
   line += static_cast<char16_t>(settings.delimiter);
   line += ai::UnicodeString(second).as_UTF16();
-  for (const ShapeField& field : ExportFields()) AppendValue(line, field.name);
+  for (const ai::UnicodeString& column : columns) AppendValue(line, column);
   return file->WriteLine(ai::UnicodeString::FromUTF16(line));
 }
 
 bool CGeoTextFileExporter::WritePoint(const MapPoint& point, const CKzShapeAttr& attributes,
                                       const ai::UnicodeString* layerName, const ai::UnicodeString* text) {
   if (!file || !file->IsOpen()) return false;
-  std::vector<ai::UnicodeString> values(ExportFields().size());
+  std::vector<ai::UnicodeString> values(columns.size());
   for (int32_t i = 0; i < attributes.Count(); ++i) {
     ShapeField field;
     if (!attributes.Get(i, field)) continue;
-    const auto column = columnIndex.find(FieldKey(field));
+    const auto column = columnIndex.find(field.name.as_UTF8());
     if (column != columnIndex.end()) values[static_cast<size_t>(column->second)] = field.value;
   }
-  if (layerName != nullptr && LayerFieldIndex() >= 0) values[static_cast<size_t>(LayerFieldIndex())] = *layerName;
-  if (text != nullptr && TextFieldIndex() >= 0) values[static_cast<size_t>(TextFieldIndex())] = *text;
+  const auto extra = [&](int32_t index, const ai::UnicodeString* value) {
+    if (value != nullptr && index >= 0) values[static_cast<size_t>(fieldColumn[static_cast<size_t>(index)])] = *value;
+  };
+  extra(LayerFieldIndex(), layerName);
+  extra(TextFieldIndex(), text);
 
   std::u16string line = Widen(FixedNine(point.y));
   line += static_cast<char16_t>(settings.delimiter);
@@ -93,6 +124,14 @@ bool CGeoTextFileExporter::CloseOutput() {
   if (!file) return false;
   const bool committed = file->Commit();
   file.reset();
+  if (committed && !renamedColumns.empty()) {
+    char text[160];
+    std::snprintf(text, sizeof text, ": 見出しが重なるため、名前を変えた列が %d 個あります: ",
+                  static_cast<int>(renamedColumns.size()));
+    std::string list;
+    for (const std::string& rename : renamedColumns) list += (list.empty() ? "" : ", ") + rename;
+    NoteProblem(outputPath.GetFileName().as_UTF8() + text + list);
+  }
   return committed;
 }
 

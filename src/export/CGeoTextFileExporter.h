@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/CExporterBase.h"
 #include "formats/CKzTextFileWriter.h"
@@ -31,10 +32,18 @@ class CGeoTextFileExporter : public CExporterBase {
   void AbandonOutput() override;
 
  private:
+  // The columns and their headers, each header distinct from the others.
+  void BuildColumns();
   bool WriteHeader();
   // One value of the line, quoted as the delimiter needs and checked against the encoding.
   void AppendValue(std::u16string& line, const ai::UnicodeString& value);
 
-  std::map<std::string, int32_t> columnIndex;  // field key -> column
+  // The attribute columns after the two coordinates: one per field name, so
+  // that fields of one name defined differently on two layers share it.
+  std::vector<ai::UnicodeString> columns;
+  std::map<std::string, int32_t> columnIndex;  // field name (UTF-8) -> column
+  std::vector<int32_t> fieldColumn;            // export field -> column
+  std::vector<std::string> renamedColumns;     // "name → header", UTF-8
+  ai::FilePath outputPath;
   std::unique_ptr<CKzTextFileWriter> file;
 };

@@ -45,11 +45,25 @@ bool CShapeFileExporter::OpenOutput(const ai::FilePath& path) {
   outputPath = path;
   const int32_t encoding = settings.encoding == kEncodingUtf8 ? kEncodingUtf8 : kEncodingShiftJis;
   writer->Begin(ShapeTypeOf(settings.dataType), encoding);
+  renamedColumns.clear();
   for (const ShapeField& field : ExportFields()) {
     CheckEncoding(field.name);
     if (!writer->AddField(field)) return false;
+    NoteColumnName(field.name, writer->GetColumnCount() - 1);
   }
   return writer->Create(path);
+}
+
+// A dBASE column name holds 10 bytes and is unique in its table: a field
+// whose name the writer had to cut or number is named to the user with the
+// name it has in the file.
+void CShapeFileExporter::NoteColumnName(const ai::UnicodeString& given, int32_t column) {
+  const std::string bytes = writer->GetColumnName(column);
+  const ai::UnicodeString stored = settings.encoding == kEncodingUtf8
+                                       ? ai::UnicodeString::FromUTF8(bytes)
+                                       : ai::UnicodeString(bytes, kAIShiftJISCharacterEncoding);
+  if (stored == given) return;
+  renamedColumns.push_back(given.as_UTF8() + " → " + stored.as_UTF8());
 }
 
 bool CShapeFileExporter::SetRow(const CKzShapeAttr& attributes, const ai::UnicodeString* layerName,
@@ -111,6 +125,13 @@ void CShapeFileExporter::NoteValueCounts() {
   int64_t cut = 0;
   for (int32_t column = 0; column < writer->GetColumnCount(); ++column) cut += writer->GetCutCount(column);
   char text[200];
+  if (!renamedColumns.empty()) {
+    std::snprintf(text, sizeof text, ": 列名が10バイトを超えるか重なるため、名前を変えた列が %d 個あります: ",
+                  static_cast<int>(renamedColumns.size()));
+    std::string list;
+    for (const std::string& rename : renamedColumns) list += (list.empty() ? "" : ", ") + rename;
+    NoteProblem(file + text + list);
+  }
   if (const int32_t overflow = writer->GetOverflowCount(); overflow > 0) {
     std::snprintf(text, sizeof text, ": 桁数に収まらない数値が %d 個あり、「*」で書き出しました", overflow);
     NoteProblem(file + text);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "export/CExporterBase.h"
 #include "formats/CShapeFileWriter.h"
@@ -36,10 +38,14 @@ class CShapeFileExporter : public CExporterBase {
   bool SetRow(const CKzShapeAttr& attributes, const ai::UnicodeString* layerName, const ai::UnicodeString* text);
   // Counts a text that the file's encoding cannot hold.
   void CheckEncoding(const ai::UnicodeString& text);
-  // Numbers written as overflow marks and texts cut, told once per file.
+  // Remembers a field whose column the writer had to name otherwise.
+  void NoteColumnName(const ai::UnicodeString& given, int32_t column);
+  // Columns renamed, numbers written as overflow marks and texts cut, told
+  // once per file.
   void NoteValueCounts();
   bool WriteProjection();
 
   std::unique_ptr<CShapeFileWriter> writer;
   ai::FilePath outputPath;
+  std::vector<std::string> renamedColumns;  // "given → stored", UTF-8
 };

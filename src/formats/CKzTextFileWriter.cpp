@@ -93,7 +93,9 @@ bool CKzTextFileWriter::CanEncode(const ai::UnicodeString& text, int32_t code) {
 }
 
 std::u16string DelimitedValue(std::u16string_view value, char16_t delimiter) {
-  const std::u16string_view breaking = delimiter == u',' ? std::u16string_view(u",\"\r\n") : u"\t\r\n";
+  // A quote is quoted whatever the delimiter: a reader of either form takes a
+  // field that starts with one for a quoted field.
+  const std::u16string_view breaking = delimiter == u',' ? std::u16string_view(u",\"\r\n") : u"\t\"\r\n";
   if (value.find_first_of(breaking) == std::u16string_view::npos) return std::u16string(value);
   std::u16string quoted = u"\"";
   for (char16_t c : value) {

@@ -86,6 +86,11 @@ void BuildEveryKindOfArt(sim::Host& host) {
   curve.style.fill.color.kind = 9;  // a colour kind the stand-in does not know
   curve.style.fill.color.c.f = {1, 2, 3, 4};
   curve.skipped = true;
+  // Corners with a handle on one side only, either side.
+  host.AddCurvedPath(*map.group,
+                     {Curve(10, 10, 10, 10, 20, 30, true), Curve(40, 10, 30, 30, 40, 10, true),
+                      Curve(60, 10, 60, 10, 60, 10, true)},
+                     false);
 
   sim::Art& compound = host.AddCompoundPath(*hidden.group);
   compound.clip = true;

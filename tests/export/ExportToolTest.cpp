@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "ExportTestHost.h"
+#include "export/CShapeFileExporter.h"
+#include "resources/DialogIds.h"
 #include "sim/DocumentFile.h"
 
 namespace {
@@ -17,6 +19,7 @@ using kztest::Field;
 using kztest::Quote;
 using kztest::ReadFile;
 using kztest::RunCommand;
+using sim::DialogAction;
 
 class ExportToolTest : public ExportTest {
  protected:
@@ -26,8 +29,9 @@ class ExportToolTest : public ExportTest {
     AddPlaneFrame(1000, 2000);
     sim::Layer& roads = host.AddLayer("道路");
     SetLayerFields(roads, {Field("名前", 0, 20)});
-    SetAttributes(host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true),
-                  {Field("名前", 0, 20, 0, "四角")});
+    sim::Art& square = host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true);
+    square.style.fillPaint = true;
+    SetAttributes(square, {Field("名前", 0, 20, 0, "四角")});
     sim::Layer& rivers = host.AddLayer("河川");
     host.AddSymbol(*rivers.group, {10, 40, 30, 20});
     map = Scratch("map.kzmap").string();
@@ -192,8 +196,13 @@ TEST_F(ExportToolTest, UsageErrors) {
       {"out.shp --target current --per-layer", "--per-layer needs --target visible or all"},
       {"out.shp --kinds paths,lines", "lines"},
       {"out.shp --type polyline --kinds paths,texts", "points only"},
-      {"out.shp --kinds compounds", "add paths or groups"},
-      {"out.shp --type polyline --accuracy 3", "--bezier"},
+      {"out.shp --type polygon --kinds filled,シンボル", "points only"},
+      {"out.shp --kinds compounds", "add unfilled, filled or groups"},
+      {"out.shp --kinds elements", "add unfilled, filled or groups"},
+      {"out.shp --type polyline --no-bezier --accuracy 3", "excludes"},
+      {"out.shp --type polyline --bezier --no-bezier", "excludes"},
+      {"out.shp --accuracy 3", "polylines and polygons only"},
+      {"out.shp --bezier", "polylines and polygons only"},
   };
   for (const UsageCase& c : cases) {
     const auto run = Kzmap(c.arguments);
@@ -206,7 +215,7 @@ TEST_F(ExportToolTest, UsageErrors) {
   const auto help = RunCommand(Quote(KZ_TOOL_FILE) + " export --help");
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--format", "--type", "--target", "--per-layer", "--to", "--no-convert", "--encoding",
-                             "--kinds", "--bezier", "--accuracy", "--layer-field", "--text-field"})
+                             "--kinds", "--bezier", "--no-bezier", "--accuracy", "--layer-field", "--text-field"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -231,6 +240,188 @@ TEST_F(ExportToolTest, FilesNotWrittenFailTheRun) {
   EXPECT_NE(unreferenced.err.find("plain.kzmap: the map has neither a data frame nor coordinate markers"),
             std::string::npos)
       << unreferenced.err;
+}
+
+// Shapefiles that GDAL writes from WKT in plane system IX, UTF-8.
+kztest::CommandResult GdalShapefile(const std::filesystem::path& csv, const std::filesystem::path& shp,
+                                    const std::string& text) {
+  std::ofstream(csv) << text;
+  return RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(shp.string()) + " " + Quote(csv.string()) +
+                    " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
+}
+
+// The rows of a delimited file as Python's csv module reads them, the two
+// coordinates of each line to the millimetre.
+std::string PythonRows(const std::filesystem::path& file, const std::string& encoding, const std::string& delimiter) {
+  const char* script =
+      "import csv,sys\n"
+      "rows=list(csv.reader(open(sys.argv[1],encoding=sys.argv[2],newline=''),delimiter=sys.argv[3]))\n"
+      "print(repr(rows[:1]+[['%.3f'%float(r[0]),'%.3f'%float(r[1])]+r[2:] for r in rows[1:]]))\n";
+  const auto read = RunCommand("python3 -c " + Quote(script) + " " + Quote(file.string()) + " " + Quote(encoding) +
+                               " " + Quote(delimiter));
+  EXPECT_EQ(read.status, 0) << read.err;
+  return read.out;
+}
+
+// A map drawn from GDAL's files of two parks (one with a hole), two roads and
+// three stations, with a label beside each station, as a new user makes one.
+class ExportKindsTest : public ExportToolTest {
+ protected:
+  void SetUp() override {
+    ExportToolTest::SetUp();
+    ASSERT_EQ(GdalShapefile(Scratch("parks.csv"), Scratch("parks.shp"),
+                            "WKT,NAME\n"
+                            "\"POLYGON ((-5000 -35000,-5000 -34900,-4900 -34900,-4900 -35000,-5000 -35000),"
+                            "(-4980 -34980,-4920 -34980,-4920 -34920,-4980 -34920,-4980 -34980))\",池の公園\n"
+                            "\"POLYGON ((-4850 -35000,-4850 -34950,-4800 -34950,-4800 -35000,-4850 -35000))\",丘\n")
+                  .status,
+              0);
+    ASSERT_EQ(GdalShapefile(Scratch("roads.csv"), Scratch("roads.shp"),
+                            "WKT,NAME\n"
+                            "\"LINESTRING (-5010 -35010,-4790 -35010,-4790 -34890)\",外周\n"
+                            "\"LINESTRING (-4875 -35010,-4875 -34890)\",中道\n")
+                  .status,
+              0);
+    ASSERT_EQ(GdalShapefile(Scratch("stations.csv"), Scratch("stations.shp"),
+                            "WKT,NAME\n\"POINT (-4990 -34990)\",東\n\"POINT (-4950 -34950)\",西\n"
+                            "\"POINT (-4810 -34960)\",南\n")
+                  .status,
+              0);
+    parkMap = Scratch("parks.kzmap").string();
+    const auto imported =
+        RunCommand(Config() + Quote(KZ_TOOL_FILE) + " import " + Quote(parkMap) + " " +
+                   Quote(Scratch("parks.shp").string()) + " " + Quote(Scratch("roads.shp").string()) + " " +
+                   Quote(Scratch("stations.shp").string()) + " --to jgd2000:xy9 --scale 5000 --encoding utf8");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    sim::Host reader;
+    sim::Document& drawn = sim::LoadDocumentFile(reader, parkMap);
+    sim::Layer* stations = reader.FindLayer("stations");
+    ASSERT_NE(stations, nullptr);
+    for (sim::Art* mark : reader.ArtOfLayer(*stations)) {
+      if (mark->type == kPathArt) reader.AddPointText(*stations->group, mark->segments[0].p, "駅");
+    }
+    sim::SaveDocumentFile(drawn, parkMap);
+  }
+  std::string Config() { return "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " "; }
+  kztest::CommandResult Export(const std::string& name, const std::string& options) {
+    return RunCommand(Config() + Quote(KZ_TOOL_FILE) + " export " + Quote(parkMap) + " " +
+                      Quote(Scratch(name).string()) + " --encoding utf8 " + options);
+  }
+  // The file's features against those of the file GDAL made, within a millimetre.
+  void ExpectSameFeatures(const std::string& written, const std::string& source) {
+    const std::vector<kztest::Feature> before = kztest::Features(OgrInfo(source));
+    const std::vector<kztest::Feature> after = kztest::Features(OgrInfo(written));
+    ASSERT_EQ(after.size(), before.size()) << written;
+    for (size_t i = 0; i < before.size(); ++i) {
+      EXPECT_EQ(after[i].fields, before[i].fields) << written;
+      ASSERT_EQ(after[i].shape, before[i].shape) << written;
+      for (size_t n = 0; n < before[i].numbers.size(); ++n)
+        EXPECT_NEAR(after[i].numbers[n], before[i].numbers[n], 0.001) << written << " " << i << " " << n;
+    }
+  }
+
+  std::string parkMap;
+};
+
+TEST_F(ExportKindsTest, EachTypeTakesWhatItMeansByDefault) {
+  // Polygons: the parks alone, not the stations' marks nor the roads closed into rings.
+  ASSERT_EQ(Export("polygons.shp", "--type polygon --target all").status, 0);
+  ExpectSameFeatures("polygons.shp", "parks.shp");
+  ASSERT_EQ(Export("filled.shp", "--type polygon --target all --kinds 塗りのあるパス").status, 0);
+  ExpectSameFeatures("filled.shp", "parks.shp");
+
+  // Polylines: the unfilled paths, so no park.
+  ASSERT_EQ(Export("roads.shp", "--type polyline --target layer:roads").status, 0);
+  ExpectSameFeatures("roads.shp", "roads.shp");
+  ASSERT_EQ(Export("lines.shp", "--type polyline --target layer:parks").status, 0);
+  EXPECT_TRUE(kztest::Features(OgrInfo("lines.shp")).empty());
+  ASSERT_EQ(Export("outlines.shp", "--type polyline --target layer:parks --kinds filled").status, 0);
+  EXPECT_EQ(kztest::Features(OgrInfo("outlines.shp")).size(), 2u);
+
+  // Points: the stations' marks, not their labels, unless asked.
+  ASSERT_EQ(Export("stations.shp", "--target layer:stations").status, 0);
+  ExpectSameFeatures("stations.shp", "stations.shp");
+  ASSERT_EQ(Export("labels.shp", "--target layer:stations --kinds texts --text-field").status, 0);
+  const std::vector<kztest::Feature> labels = kztest::Features(OgrInfo("labels.shp"));
+  ASSERT_EQ(labels.size(), 3u);
+  for (const kztest::Feature& label : labels) EXPECT_EQ(label.fields.back(), "AI_TEXT=駅");
+  ASSERT_EQ(Export("both.shp", "--target layer:stations --kinds unfilled,テキスト").status, 0);
+  EXPECT_EQ(kztest::Features(OgrInfo("both.shp")).size(), 6u);
+  ASSERT_EQ(Export("none.shp", "--target layer:stations --kinds filled").status, 0);
+  EXPECT_TRUE(kztest::Features(OgrInfo("none.shp")).empty());
+}
+
+// An AI_LAYER column the file already had (an earlier export read back) is
+// the column of the layer names: one column, current values, in both formats.
+TEST_F(ExportKindsTest, AnExistingLayerColumnIsReused) {
+  ASSERT_EQ(GdalShapefile(Scratch("old.csv"), Scratch("old.shp"),
+                          "WKT,NAME,ai_layer\n\"POINT (-4990 -34990)\",東,古い層\n")
+                .status,
+            0);
+  const auto imported = RunCommand(Config() + Quote(KZ_TOOL_FILE) + " import " + Quote(parkMap) + " " +
+                                   Quote(Scratch("old.shp").string()) + " --encoding utf8");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  ASSERT_EQ(Export("again.shp", "--target layer:old --layer-field").status, 0);
+  const std::vector<kztest::Feature> features = kztest::Features(OgrInfo("again.shp"));
+  ASSERT_EQ(features.size(), 1u);
+  EXPECT_EQ(features[0].fields, (std::vector<std::string>{"NAME=東", "ai_layer=old"}));  // its own name kept
+  ASSERT_EQ(Export("again.csv", "--target layer:old --layer-field").status, 0);
+  EXPECT_EQ(PythonRows(Scratch("again.csv"), "utf-8-sig", ","),
+            "[['平面直角X座標(m)', '平面直角Y座標(m)', 'NAME', 'ai_layer'], "
+            "['-34990.000', '-4990.000', '東', 'old']]\n");
+}
+
+// The tool flattens curves as the dialog does when left alone: accuracy 5.
+TEST_F(ExportToolTest, CurvesAreFlattenedAsTheDialogDoesByDefault) {
+  sim::Layer& curves = host.AddLayer("曲線");
+  // An arch about 145 points long from (0, 0) to (100, 0).
+  host.AddCurvedPath(*curves.group, {{{0, 0}, {0, 0}, {0, 80}, true}, {{100, 0}, {100, 80}, {100, 0}, true}}, false);
+  sim::SaveDocumentFile(*document, map);
+  ASSERT_EQ(Kzmap(Quote(Scratch("tool.shp").string()) + " --type polyline --target layer:曲線").status, 0);
+  ASSERT_EQ(Kzmap(Quote(Scratch("five.shp").string()) + " --type polyline --target layer:曲線 --bezier --accuracy 5")
+                .status,
+            0);
+  ASSERT_EQ(Kzmap(Quote(Scratch("chord.shp").string()) + " --type polyline --target layer:曲線 --no-bezier").status,
+            0);
+
+  // The dialog in the plug-in, with nothing changed but the layer, for a
+  // user who last exported polylines (a point export unticks flattening).
+  document->currentLayer = &curves;
+  host.Preferences().Put(kPreferencePrefix, "exportDataType", int32_t{kExportPolyline});
+  AnswerExport({}, Scratch("dialog.shp").string());
+  CShapeFileExporter exporter(plugin);
+  ASSERT_EQ(exporter.Run(), kNoErr);
+
+  const std::vector<kztest::Feature> dialog = kztest::Features(OgrInfo("dialog.shp"));
+  ASSERT_EQ(dialog.size(), 1u);
+  EXPECT_GT(dialog[0].numbers.size(), 2u * 10);  // many pieces, not one chord
+  for (const char* name : {"tool.shp", "five.shp"}) {
+    const std::vector<kztest::Feature> tool = kztest::Features(OgrInfo(name));
+    ASSERT_EQ(tool.size(), 1u) << name;
+    EXPECT_EQ(tool[0].shape, dialog[0].shape) << name;
+    EXPECT_EQ(tool[0].numbers, dialog[0].numbers) << name;
+  }
+  const std::vector<kztest::Feature> chord = kztest::Features(OgrInfo("chord.shp"));
+  ASSERT_EQ(chord.size(), 1u);
+  EXPECT_EQ(chord[0].shape, "LINESTRING (# #,# #)");
+}
+
+TEST_F(ExportToolTest, Utf16TextThroughTheTool) {
+  const auto run = Kzmap(Quote(Scratch("wide.txt").string()) + " --target all --encoding utf16");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(Scratch("wide.txt")).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(PythonRows(Scratch("wide.txt"), "utf-16", "\t"),
+            "[['平面直角X座標(m)', '平面直角Y座標(m)', '名前'], ['2006.350', '1006.350', '四角'], ['2038.100', '1025.400', '']]\n");
+}
+
+// The extension decides the format whatever its case, as on import.
+TEST_F(ExportToolTest, ExtensionsInCapitals) {
+  ASSERT_EQ(Kzmap(Quote(Scratch("UP.CSV").string()) + " --target all --encoding utf8").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(Scratch("UP.shp")));
+  EXPECT_EQ(PythonRows(Scratch("UP.CSV"), "utf-8-sig", ","),
+            "[['平面直角X座標(m)', '平面直角Y座標(m)', '名前'], ['2006.350', '1006.350', '四角'], ['2038.100', '1025.400', '']]\n");
+  ASSERT_EQ(Kzmap(Quote(Scratch("UP.TSV").string()) + " --target all --encoding utf8").status, 0);
+  EXPECT_EQ(ReadFile(Scratch("UP.TSV")).substr(0, 3 + 23), "\xEF\xBB\xBF平面直角X座標(m)\t");
 }
 
 }  // namespace

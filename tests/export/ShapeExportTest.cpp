@@ -239,4 +239,37 @@ TEST_F(ShapeExportTest, LongFlattenedPathsKeepEveryPoint) {
   EXPECT_EQ(record.parts[0].size(), 1u + 16000u * 6u);
 }
 
+// A dBASE column name holds 10 bytes: every field whose column the writer had
+// to name otherwise is told with the name GDAL reads from the file.
+TEST_F(ShapeExportTest, RenamedColumnsAreTold) {
+  AddPlaneFrame(1000, 2000);
+  const std::vector<ShapeField> fields{Field("人口総数2015", 1, 9), Field("人口総数2020", 1, 9),
+                                       Field("名称", 0, 20)};
+  SetLayerFields(roads, fields);
+  SetAttributes(host.AddSymbol(*roads.group, {0, 1, 1, 0}),
+                {Field("人口総数2015", 1, 9, 0, "1200"), Field("人口総数2020", 1, 9, 0, "1100"),
+                 Field("名称", 0, 20, 0, "北町")});
+  const std::regex definition(R"(^(\S+): (String|Integer|Integer64|Real) )");
+  for (int encoding : {0, 1}) {
+    const size_t before = AlertTexts().size();
+    ASSERT_EQ(Export({DialogAction::Choose(ids::kEncoding, encoding)}, "people.shp"), kNoErr);
+    std::vector<std::string> names;
+    std::istringstream in(OgrInfo("people.shp", "-al -so"));
+    std::smatch match;
+    for (std::string line; std::getline(in, line);) {
+      if (std::regex_search(line, match, definition)) names.push_back(match[1]);
+    }
+    ASSERT_EQ(names.size(), 4u) << encoding;
+    EXPECT_EQ(names[2], "名称");
+    EXPECT_EQ(names[3], "AI_TEXT");
+    if (encoding == 1) EXPECT_EQ(names[0] + " " + names[1], "人口総 人口_1");
+    else EXPECT_EQ(names[0] + " " + names[1], "人口総数20 人口総数_1");
+    const std::vector<std::string> alerts = AlertTexts();
+    ASSERT_EQ(alerts.size(), before + 1) << encoding;
+    EXPECT_EQ(alerts.back(), "people.shp: 列名が10バイトを超えるか重なるため、名前を変えた列が 2 個あります: 人口総数2015 → " +
+                                 names[0] + ", 人口総数2020 → " + names[1]);
+    EXPECT_NE(OgrInfo("people.shp").find(names[1] + " (Integer) = 1100"), std::string::npos) << encoding;
+  }
+}
+
 }  // namespace

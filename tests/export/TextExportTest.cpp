@@ -98,7 +98,9 @@ TEST_F(TextExportTest, QuotingReadBackByPython) {
   const std::vector<ShapeField> fields{Field("名,前", 0, 20), Field("memo", 0, 40), Field("n", 1, 5)};
   SetLayerFields(layer, fields);
   // Each added below the one before; the rows come from the back.
-  Symbol(layer, 50, 60);  // no attributes: empty values
+  // A quote with no delimiter nearby is quoted in both forms: a reader
+  // takes a field that starts with one for a quoted field.
+  SetAttributes(Symbol(layer, 50, 60), {Field("memo", 0, 40, 0, "\"A\" 地点")});
   SetAttributes(Symbol(layer, 30, 40), {Field("memo", 0, 40, 0, "tab\there")});
   SetAttributes(Symbol(layer, 10, 20),
                 {Field("名,前", 0, 20, 0, "a,b"), Field("memo", 0, 40, 0, "say \"hi\"\r\nagain"), Field("n", 1, 5, 0, "7")});
@@ -110,7 +112,7 @@ TEST_F(TextExportTest, QuotingReadBackByPython) {
       "[['平面直角X座標(m)', '平面直角Y座標(m)', '名,前', 'memo', 'n', 'AI_TEXT'], "
       "['2025.400000000', '1012.700000000', 'a,b', 'say \"hi\"\\r\\nagain', '7', ''], "
       "['2050.800000000', '1038.100000000', '', 'tab\\there', '', ''], "
-      "['2076.200000000', '1063.500000000', '', '', '', '']]\n";
+      "['2076.200000000', '1063.500000000', '', '\"A\" 地点', '', '']]\n";
   for (const char* delimiter : {",", "\t"}) {
     const bool comma = delimiter[0] == ',';
     ASSERT_EQ(Export({DialogAction::Choose(ids::kEncoding, 1), DialogAction::Click(comma ? ids::kComma : ids::kTab)},
@@ -173,6 +175,78 @@ TEST_F(TextExportTest, CancelKeepsFinishedFilesAndLeavesTheRestAlone) {
   for (const auto& entry : std::filesystem::directory_iterator(scratch))
     EXPECT_NE(entry.path().extension(), ".part") << entry.path();
   EXPECT_TRUE(AlertTexts().empty());
+}
+
+// The coordinates are found by their column names, as a user's program finds
+// them, and agree with PROJ for each kind of output.
+TEST_F(TextExportTest, CoordinateColumnsReadByNameAgreeWithProj) {
+  AddLatLongMarkers();
+  Symbol(layer, 50, 25);  // 35.25°N 139.5°E
+  struct Case {
+    std::vector<DialogAction> actions;
+    const char* north;  // the column names
+    const char* east;
+    std::string target;  // PROJ's definition of the output; empty: latitude/longitude
+    double tolerance;
+  };
+  const std::vector<Case> cases{
+      {{DialogAction::Click(ids::kOutputUtm), DialogAction::Choose(ids::kOutputUtmZone, 54)}, "UTM N座標(m)",
+       "UTM E座標(m)", "+proj=utm +zone=54 +ellps=GRS80", 1e-3},
+      {{DialogAction::Click(ids::kOutputPlane), DialogAction::Choose(ids::kOutputPlaneSystem, 9)}, "平面直角X座標(m)",
+       "平面直角Y座標(m)", "+proj=tmerc +lat_0=36 +lon_0=139.8333333333333 +k=0.9999 +ellps=GRS80", 1e-3},
+      {{DialogAction::Click(ids::kOutputLatLong)}, "緯度(B)", "経度(L)", "", 1e-9},
+  };
+  const char* script =
+      "import csv,sys\n"
+      "row=next(csv.DictReader(open(sys.argv[1],encoding='utf-8-sig',newline='')))\n"
+      "print(row[sys.argv[2]],row[sys.argv[3]])\n";
+  for (const Case& c : cases) {
+    std::vector<DialogAction> actions{DialogAction::Choose(ids::kEncoding, 1), DialogAction::Click(ids::kComma),
+                                      DialogAction::Click(ids::kConvert)};
+    actions.insert(actions.end(), c.actions.begin(), c.actions.end());
+    ASSERT_EQ(Export(actions, "named.csv"), kNoErr) << c.north;
+    const auto read = RunCommand("python3 -c " + Quote(script) + " " + Quote(Scratch("named.csv").string()) + " " +
+                                 Quote(c.north) + " " + Quote(c.east));
+    ASSERT_EQ(read.status, 0) << read.err;
+    double north = 0, east = 0;
+    ASSERT_EQ(std::sscanf(read.out.c_str(), "%lf %lf", &north, &east), 2) << read.out;
+    double expectedEast = 139.5, expectedNorth = 35.25;
+    if (!c.target.empty()) {
+      const auto proj = RunCommand("echo 139.5 35.25 | cs2cs -f %.6f +proj=longlat +ellps=GRS80 +to " + c.target);
+      ASSERT_EQ(proj.status, 0) << proj.err;
+      ASSERT_EQ(std::sscanf(proj.out.c_str(), "%lf %lf", &expectedEast, &expectedNorth), 2) << proj.out;
+    }
+    EXPECT_NEAR(north, expectedNorth, c.tolerance) << c.north;
+    EXPECT_NEAR(east, expectedEast, c.tolerance) << c.east;
+  }
+}
+
+// Layers that define a name differently share its column in a text file;
+// a field named like a coordinate column gets a header of its own, and the
+// user is told.
+TEST_F(TextExportTest, HeadersAreUniqueAndRenamesAreTold) {
+  AddPlaneFrame(1000, 2000);
+  SetLayerFields(layer, {Field("名称", 0, 20), Field("平面直角X座標(m)", 0, 10)});
+  SetAttributes(Symbol(layer, 10, 20), {Field("名称", 0, 20, 0, "東口"), Field("平面直角X座標(m)", 0, 10, 0, "古い")});
+  sim::Layer& other = host.AddLayer("施設");
+  SetLayerFields(other, {Field("名称", 0, 40), Field("番号", 1, 5)});
+  SetAttributes(Symbol(other, 30, 40), {Field("名称", 0, 40, 0, "図書館"), Field("番号", 1, 5, 0, "12")});
+  ASSERT_EQ(Export({DialogAction::Choose(ids::kTarget, 2), DialogAction::Choose(ids::kEncoding, 1),
+                    DialogAction::Click(ids::kComma)},
+                   "all.csv"),
+            kNoErr);
+  const char* script =
+      "import csv,sys\n"
+      "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')))\n"
+      "print(repr([rows[0]]+[r[2:] for r in rows[1:]]))\n";
+  const auto read = RunCommand("python3 -c " + Quote(script) + " " + Quote(Scratch("all.csv").string()));
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out,
+            "[['平面直角X座標(m)', '平面直角Y座標(m)', '名称', '平面直角X座標(m)_1', '番号', 'AI_TEXT'], "
+            "['東口', '古い', '', ''], ['図書館', '', '12', '']]\n");
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{
+                              "all.csv: 見出しが重なるため、名前を変えた列が 1 個あります: 平面直角X座標(m) → "
+                              "平面直角X座標(m)_1"});
 }
 
 }  // namespace

@@ -100,6 +100,14 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
   Saved();
   EXPECT_EQ(SelectedValues(reader), (std::vector<std::string>{"10", "1e3", "12"}));
 
+  // Both bounds belong to the range: 9.99 and 12 at its edges.
+  run = Kzmap("attr " + Quote(map) + " search VAL --min 9.99 --max 12");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "3 objects selected\n");
+  reader.CloseDocument();
+  Saved();
+  EXPECT_EQ(SelectedValues(reader), (std::vector<std::string>{"10", "9.99", "12"}));
+
   run = Kzmap("attr " + Quote(map) + " search VAL --min 10 --max 100");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "2 objects selected\n");

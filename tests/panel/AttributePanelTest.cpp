@@ -76,24 +76,74 @@ TEST_F(PanelTest, ShowsTheMixedMarkWhereSelectedObjectsDiffer) {
   EXPECT_EQ(ListRows(), one);
 }
 
-TEST_F(PanelTest, StopsFollowingTheSelectionWhileHidden) {
-  sim::Art& a = Feature(*layer->group, "NAME", "東京");
-  sim::Art& b = Feature(*layer->group, "NAME", "大阪");
-  host.Select(a);
-  SelectionChanged();
-  const std::vector<std::vector<std::string>> first = {{"NAME", "東京"}};
-  ASSERT_EQ(ListRows(), first);
+// Two layers with fields of their own: 東京 on the panel's layer (NAME), a
+// library on 施設 (CODE). The selection moves from the first to the second
+// while the panel is hidden.
+class HiddenPanelTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    WriteRow(*layer->group, {{"NAME", 0, 20, 0, ""}});
+    a = &Feature(*layer->group, "NAME", "東京");
+    sim::Layer& facilities = host.AddLayer("施設");
+    other = &facilities;
+    WriteRow(*facilities.group, {{"CODE", 0, 20, 0, ""}});
+    b = &Feature(*facilities.group, "CODE", "13");
+    host.Select(*a);
+    SelectionChanged();
+    ASSERT_EQ(ListRows(), first);
+  }
+  void MoveSelectionWhileHidden() {
+    host.ShowPanel(*Panel(), false);
+    host.Select(*a, false);
+    host.Select(*b);
+    SelectionChanged();
+    ASSERT_EQ(loader.Broadcast(kAIDocumentChangedNotifier), kNoErr);
+    EXPECT_EQ(ListRows(), first);  // a hidden list is left alone
+  }
 
-  Panel()->shown = false;  // the user closed it
-  host.Select(a, false);
-  host.Select(b);
-  SelectionChanged();
-  ASSERT_EQ(loader.Broadcast(kAIDocumentChangedNotifier), kNoErr);
-  Panel()->shown = true;
-  EXPECT_EQ(ListRows(), first);  // as of the last refresh
-  SelectionChanged();
-  const std::vector<std::vector<std::string>> second = {{"NAME", "大阪"}};
+  const std::vector<std::vector<std::string>> first = {{"NAME", "東京"}};
+  const std::vector<std::vector<std::string>> second = {{"CODE", "13"}};
+  sim::Art* a = nullptr;
+  sim::Art* b = nullptr;
+  sim::Layer* other = nullptr;
+};
+
+TEST_F(HiddenPanelTest, ShownAgainItShowsTheCurrentSelection) {
+  MoveSelectionWhileHidden();
+  host.ShowPanel(*Panel(), true);
   EXPECT_EQ(ListRows(), second);
+  // The new field goes to the layer of the selection now.
+  host.Dialogs().Expect(112, {DialogAction::SetText(1001, "WIDTH"), DialogAction::OK()});
+  Click(kNewField);
+  EXPECT_EQ(ReadRow(*other->group),
+            (std::vector<RowField>{{"CODE", 0, 20, 0, ""}, {"WIDTH", 0, 48, 0, ""}}));
+  EXPECT_EQ(ReadRow(*layer->group), (std::vector<RowField>{{"NAME", 0, 20, 0, ""}}));
+}
+
+// A panel that came back without its window hearing of it still shows the
+// old list: the buttons catch up before they act.
+TEST_F(HiddenPanelTest, ButtonsCatchUpBeforeTheyAct) {
+  MoveSelectionWhileHidden();
+  Panel()->shown = true;
+  ASSERT_EQ(ListRows(), first);
+  // The NAME row of the old list: the selected object's layer has no such field.
+  Act(DialogAction::DoubleClickRow(kList, 0, 1));
+  EXPECT_TRUE(host.Dialogs().RunsOf(116).empty());
+  EXPECT_EQ(ValueOf(*b, "NAME"), "(none)");
+  EXPECT_EQ(ListRows(), second);
+  EXPECT_TRUE(AlertTexts().empty());
+
+  Panel()->shown = false;
+  host.Select(*b, false);
+  host.Select(*a);
+  SelectionChanged();
+  Panel()->shown = true;
+  ASSERT_EQ(ListRows(), second);
+  host.Dialogs().Expect(112, {DialogAction::SetText(1001, "AREA"), DialogAction::OK()});
+  Click(kNewField);
+  EXPECT_EQ(ReadRow(*layer->group), (std::vector<RowField>{{"NAME", 0, 20, 0, ""}, {"AREA", 0, 48, 0, ""}}));
+  EXPECT_EQ(ReadRow(*other->group), (std::vector<RowField>{{"CODE", 0, 20, 0, ""}}));
 }
 
 TEST_F(PanelTest, ResizingKeepsTheButtonsAboveTheBottomAndStretchesTheValues) {

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -188,6 +189,42 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   ExpectColor(picture, 170, 30, {128, 128, 255}, "group: blue alone");
   ExpectColor(picture, 110, 90, {255, 128, 128}, "group: red alone");
   ExpectColor(picture, 130, 70, {128, 128, 255}, "group: blue over red shows blue only");
+}
+
+// Process colours on screen: R = (1 − C)(1 − K), G = (1 − M)(1 − K),
+// B = (1 − Y)(1 − K), each ink its own channel; grey is an amount of ink.
+TEST(Render, ProcessAndGreyColoursOnScreen) {
+  struct Ink {
+    float c, m, y, k;
+  };
+  const Ink inks[] = {{0.2f, 0.5f, 0.7f, 0.3f}, {0.9f, 0.1f, 0.4f, 0}, {0, 0.6f, 0.25f, 0.5f}, {0.5f, 0.5f, 0.5f, 1}};
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 100, 500, 0});
+  sim::Layer& layer = host.AddLayer("L");
+  for (size_t i = 0; i < std::size(inks); ++i) {
+    const Ink& ink = inks[i];
+    host.AddPath(*layer.group, Square(100.0f * i, 0, 100), true).style =
+        Filled(AIColor::Four(ink.c, ink.m, ink.y, ink.k));
+  }
+  AIColor gray;
+  gray.kind = kGrayColor;
+  gray.c.g.gray = 0.25f;
+  host.AddPath(*layer.group, Square(400, 0, 100), true).style = Filled(gray);
+  const std::string map = folder.Path("inks.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("inks.png");
+  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  const Picture picture(png);
+  ASSERT_TRUE(picture.Ok());
+  const auto level = [](double share) { return static_cast<int>(std::lround(255 * share)); };
+  for (size_t i = 0; i < std::size(inks); ++i) {
+    const Ink& ink = inks[i];
+    const double white = 1.0 - ink.k;
+    ExpectColor(picture, static_cast<int>(100 * i + 50), 50,
+                {level((1 - ink.c) * white), level((1 - ink.m) * white), level((1 - ink.y) * white)}, "process colour");
+  }
+  ExpectColor(picture, 450, 50, {level(0.75), level(0.75), level(0.75)}, "a quarter of black ink");
 }
 
 TEST(Render, SvgReadByRsvgConvertShowsTheSameMap) {
