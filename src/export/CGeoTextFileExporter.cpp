@@ -46,6 +46,7 @@ ai::UnicodeString CGeoTextFileExporter::LayerFileName(AILayerHandle layer) {
 }
 
 bool CGeoTextFileExporter::OpenOutput(const ai::FilePath& path) {
+  problem.clear();
   columnIndex.clear();
   const std::vector<ShapeField>& fields = ExportFields();
   for (size_t i = 0; i < fields.size(); ++i) columnIndex[FieldKey(fields[i])] = static_cast<int32_t>(i);
@@ -92,8 +93,14 @@ bool CGeoTextFileExporter::WritePoint(const MapPoint& point, const CKzShapeAttr&
 bool CGeoTextFileExporter::CloseOutput() {
   if (!file) return false;
   const bool committed = file->Commit();
+  problem = file->GetProblem();
   file.reset();
   return committed;
 }
 
-void CGeoTextFileExporter::AbandonOutput() { file.reset(); }
+void CGeoTextFileExporter::AbandonOutput() {
+  if (file) problem = file->GetProblem();
+  file.reset();
+}
+
+std::string CGeoTextFileExporter::OutputProblem() const { return file ? file->GetProblem() : problem; }

@@ -29,6 +29,7 @@ class CGeoTextFileExporter : public CExporterBase {
   bool OpenOutput(const ai::FilePath& path) override;
   bool CloseOutput() override;
   void AbandonOutput() override;
+  std::string OutputProblem() const override;
 
  private:
   bool WriteHeader();
@@ -37,4 +38,5 @@ class CGeoTextFileExporter : public CExporterBase {
 
   std::map<std::string, int32_t> columnIndex;  // field key -> column
   std::unique_ptr<CKzTextFileWriter> file;
+  std::string problem;  // why the last file could not be written
 };

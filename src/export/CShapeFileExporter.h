@@ -30,6 +30,7 @@ class CShapeFileExporter : public CExporterBase {
   bool OpenOutput(const ai::FilePath& path) override;
   bool CloseOutput() override;
   void AbandonOutput() override;
+  std::string OutputProblem() const override;
 
  private:
   // The row of the next record; false when the writer refuses it.
@@ -38,8 +39,9 @@ class CShapeFileExporter : public CExporterBase {
   void CheckEncoding(const ai::UnicodeString& text);
   // Numbers written as overflow marks and texts cut, told once per file.
   void NoteValueCounts();
-  bool WriteProjection();
+  void SetProjection();
 
   std::unique_ptr<CShapeFileWriter> writer;
   ai::FilePath outputPath;
+  std::string problem;  // why the last file could not be written
 };
