@@ -32,8 +32,15 @@ constexpr int64_t kMaxWords = std::numeric_limits<int32_t>::max();
 enum SetFile : size_t { kMainFile, kIndexFile, kTableFile, kCodePageFile, kProjectionFile };
 constexpr const char* kSetExtensions[] = {"shp", "shx", "dbf", "cpg", "prj"};
 
+// The system's reason for the last write that failed: a record that could
+// not be written is counted and passed over, and the reason is told when
+// the set cannot be completed.
+thread_local int lastWriteError = 0;
+
 bool WriteBytes(std::FILE* stream, const void* bytes, size_t size) {
-  return std::fwrite(bytes, 1, size, stream) == size;
+  if (std::fwrite(bytes, 1, size, stream) == size) return true;
+  lastWriteError = errno;
+  return false;
 }
 
 bool WriteAt(std::FILE* stream, long offset, const void* bytes, size_t size) {
@@ -228,6 +235,7 @@ bool CShapeFileWriter::Create(const ai::FilePath& path) {
     *streams[i] = parts[i].Stream();
     std::setvbuf(*streams[i], nullptr, _IOFBF, kStreamBufferSize);
   }
+  lastWriteError = 0;
   if (WriteHeaders()) return true;
   NoteWriteFailure();
   Abandon();
@@ -542,7 +550,7 @@ bool CShapeFileWriter::Finish() {
     return WriteAt(tableStream, 10, half, 2);
   };
   bool ok = patch();
-  if (!ok) NoteWriteFailure();
+  NoteWriteFailure();
   // Closing flushes what is still buffered: a failure there is a lost write.
   for (size_t i : {kMainFile, kIndexFile, kTableFile}) ok = parts[i].Close() && ok;
   mainStream = indexStream = tableStream = nullptr;
@@ -560,16 +568,14 @@ bool CShapeFileWriter::Finish() {
 
 void CShapeFileWriter::SetProjection(std::string text) { projection = std::move(text); }
 
-// A failed fwrite left its reason in errno; the stream it failed on is the
-// first with its error flag set.
+// A stream whose error flag is set lost a write; its reason was kept when
+// the write failed.
 void CShapeFileWriter::NoteWriteFailure() {
-  const int error = errno;
   std::FILE* streams[] = {mainStream, indexStream, tableStream};
   for (size_t i = 0; i < 3; ++i) {
-    if (streams[i] && std::ferror(streams[i])) {
-      parts[i].Fail(error);
-      if (problem.empty()) problem = parts[i].Problem();
-      return;
-    }
+    if (!streams[i] || !std::ferror(streams[i])) continue;
+    parts[i].Fail(lastWriteError);
+    if (problem.empty()) problem = parts[i].Problem();
+    return;
   }
 }

@@ -38,7 +38,8 @@ std::string SystemReason(int error) { return std::strerror(error); }
 
 PartFile::~PartFile() { Discard(); }
 
-void PartFile::Fail(int error) { Fail(temporary.empty() ? target : temporary, error); }
+// Messages name the file the user asked for, not the temporary one.
+void PartFile::Fail(int error) { Fail(target, error); }
 
 void PartFile::Fail(const std::string& file, int error) {
   if (problem.empty()) problem = file + ": " + SystemReason(error != 0 ? error : EIO);

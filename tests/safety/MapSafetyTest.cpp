@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -130,7 +132,7 @@ TEST(MapOnAFullDisk, KeepsTheOldMapOnATmpfs) {
 // temporary file removed and the map kept.
 TEST(InterruptDuringTheSave, CancelsCleanly) {
   Folder folder;
-  const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 300000);
+  const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 200000);
   const std::string old = ReadFile(map);
   int cancelled = 0;
   for (int attempt = 0; attempt < 3 && cancelled == 0; ++attempt) {

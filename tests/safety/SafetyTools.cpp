@@ -2,14 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
@@ -62,8 +65,23 @@ ToolRun WaitFor(pid_t pid, const std::string& outFile, const std::string& errFil
 
 ToolRun Kzmap(const std::vector<std::string>& arguments, const Limits& limits) {
   Folder scratch;
-  const std::string out = (scratch / "out").string(), err = (scratch / "err").string();
-  return WaitFor(StartKzmap(arguments, out, err, limits), out, err);
+  std::string out = (scratch / "out").string(), err = (scratch / "err").string();
+  // A file size limit would cut the messages too: they go through FIFOs
+  // that the test reads while the tool runs.
+  if (limits.fileSizeBytes < 0) return WaitFor(StartKzmap(arguments, out, err, limits), out, err);
+  const std::string outFifo = (scratch / "out.fifo").string(), errFifo = (scratch / "err.fifo").string();
+  ::mkfifo(outFifo.c_str(), 0600);
+  ::mkfifo(errFifo.c_str(), 0600);
+  const pid_t pid = StartKzmap(arguments, outFifo, errFifo, limits);
+  std::string texts[2];
+  std::thread readers[2];
+  const std::string* fifos[] = {&outFifo, &errFifo};
+  for (int i = 0; i < 2; ++i) readers[i] = std::thread([&, i] { texts[i] = ReadFile(*fifos[i]); });
+  for (std::thread& reader : readers) reader.join();
+  ToolRun run = WaitFor(pid, outFifo + ".none", errFifo + ".none");
+  run.out = texts[0];
+  run.err = texts[1];
+  return run;
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -155,15 +173,18 @@ std::string WriteSmallMap(const fs::path& path) {
 }
 
 std::string WriteLargeMap(const fs::path& path, int points) {
+  constexpr int kPointsPerPath = 20000;  // a path holds at most 32000 segments
   sim::Host host;
   sim::Document& document = host.NewDocument({0, 2000, 2000, 0});
   sim::Layer& layer = GeoreferencedLayer(host);
-  std::vector<AIRealPoint> anchors;
-  for (int i = 0; i < points; ++i)
-    anchors.push_back({static_cast<float>(i % 1000) * 2.0f, static_cast<float>(i / 1000) * 2.0f + 0.5f});
-  sim::Art& art = host.AddPath(*layer.group, anchors, false);
-  art.dictionary = Row(u"長い線", u"1");
-  art.userAttributes |= kArtSelected;
+  for (int first = 0; first < points; first += kPointsPerPath) {
+    std::vector<AIRealPoint> anchors;
+    for (int i = first; i < std::min(points, first + kPointsPerPath); ++i)
+      anchors.push_back({static_cast<float>(i % 1000) * 2.0f, static_cast<float>(i / 1000) * 2.0f + 0.5f});
+    sim::Art& art = host.AddPath(*layer.group, anchors, false);
+    art.dictionary = Row(u"長い線", u"1");
+    if (first == 0) art.userAttributes |= kArtSelected;
+  }
   sim::SaveDocumentFile(document, path.string());
   return path.string();
 }

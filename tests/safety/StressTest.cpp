@@ -5,8 +5,8 @@
 // (10 by default; 30 for a longer soak).
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -102,8 +102,13 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
 
   // Every run ended of itself: it succeeded, or (a writer) it gave up
   // waiting for the map with a clear message.
+  const char* names[] = {"import", "attr set", "export", "render"};
+  int index = 0;
   for (Worker* worker : {&importer, &changer, &exporter, &renderer}) {
-    ASSERT_FALSE(worker->outcomes.empty());
+    size_t succeeded = 0;
+    for (const Outcome& outcome : worker->outcomes) succeeded += outcome.status == 0;
+    std::printf("%s: %zu runs, %zu succeeded\n", names[index++], worker->outcomes.size(), succeeded);
+    EXPECT_GT(succeeded, 0u);
     for (const Outcome& outcome : worker->outcomes) {
       const bool writer = worker == &importer || worker == &changer;
       EXPECT_TRUE(outcome.status == 0 || (writer && LockedOut(outcome))) << outcome.label << ": " << outcome.err;
@@ -121,7 +126,8 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
   const Outcome* lastSet = nullptr;
   for (const Outcome& outcome : changer.outcomes)
     if (outcome.status == 0 && outcome.err.find("値 set on 0 objects") == std::string::npos) lastSet = &outcome;
-  if (lastSet) {
+  ASSERT_NE(lastSet, nullptr);
+  {
     const std::string json = sim::DocumentToJson(document);
     EXPECT_NE(json.find("\"" + lastSet->label + "\""), std::string::npos) << lastSet->label;
   }
