@@ -5,6 +5,7 @@
 // (10 by default; 30 for a longer soak).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +61,22 @@ class Worker {
   std::string name;
 };
 
+size_t Texts(const std::string& json) {
+  size_t count = 0;
+  for (size_t at = json.find("\"type\": \"text\""); at != std::string::npos; at = json.find("\"type\": \"text\"", at + 1))
+    ++count;
+  return count;
+}
+
+// "N labels placed" of a label run.
+size_t LabelsPlaced(const Outcome& outcome) {
+  const size_t at = outcome.err.find(" labels placed");
+  if (outcome.status != 0 || at == std::string::npos) return 0;
+  size_t start = at;
+  while (start > 0 && std::isdigit(static_cast<unsigned char>(outcome.err[start - 1]))) --start;
+  return std::stoul(outcome.err.substr(start, at - start));
+}
+
 bool LockedOut(const Outcome& outcome) {
   return outcome.status == 1 && outcome.err.find("is being changed by another kzmap") != std::string::npos;
 }
@@ -67,6 +84,7 @@ bool LockedOut(const Outcome& outcome) {
 TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
   Folder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
+  const size_t textsBefore = Texts(safety::ReadFile(map));
   fs::create_directory(folder / "in");
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(StressSeconds());
 
@@ -81,8 +99,10 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
     });
   });
   std::thread changes([&] {
+    // Values overwrite each other; labels add up, so a lost one shows.
     changer.Loop(end, [&](int round, std::string& label) {
       label = "値" + std::to_string(round);
+      if (round % 2) return std::vector<std::string>{"attr", map, "label", "名前"};
       return std::vector<std::string>{"attr", map, "set", "値=" + label};
     });
   });
@@ -124,8 +144,15 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
   // The last value that was set is on the objects selected at the time; no
   // later write may have undone it.
   const Outcome* lastSet = nullptr;
-  for (const Outcome& outcome : changer.outcomes)
-    if (outcome.status == 0 && outcome.err.find("値 set on 0 objects") == std::string::npos) lastSet = &outcome;
+  size_t labels = 0;
+  for (const Outcome& outcome : changer.outcomes) {
+    labels += LabelsPlaced(outcome);
+    if (outcome.status == 0 && outcome.err.find("値 set on ") != std::string::npos &&
+        outcome.err.find("値 set on 0 objects") == std::string::npos)
+      lastSet = &outcome;
+  }
+  EXPECT_GT(labels, 0u);
+  EXPECT_EQ(Texts(sim::DocumentToJson(document)), textsBefore + labels);
   ASSERT_NE(lastSet, nullptr);
   {
     const std::string json = sim::DocumentToJson(document);
