@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/TerminalText.h"
 #include "app/CommandEngine.h"
 #include "app/ToolHost.h"
 #include "attributes/CKzShapeAttr.h"
@@ -49,24 +50,9 @@ int UsageError(const std::string& problem) {
   return 2;
 }
 
-// Tabs, line ends and backslashes escaped, so that one object is one line.
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+// Tabs, line ends, backslashes and every other control character escaped,
+// so that one object is one line and the map cannot drive the terminal.
+std::string Escaped(const std::string& text) { return kzmap::TerminalSafe(text); }
 
 const char* KindName(const sim::Art& art) {
   switch (art.type) {

@@ -4,8 +4,10 @@
 
 #include <cctype>
 #include <csignal>
+#include <cstdlib>
 
 #include "app/Command.h"
+#include "app/MapLock.h"
 #include "app/ProgressDisplay.h"
 #include "host/AIUserSuite.h"
 #include "sim/DocumentFile.h"
@@ -38,11 +40,31 @@ class InterruptGuard {
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
   static bool Requested() { return interruptRequested != 0; }
+  // Every further Ctrl-C is caught as well.
+  static void KeepCatching() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+  }
 
  private:
   struct sigaction previous {};
   bool installed = false;
 };
+
+// How long a command that changes a map waits for another one to finish
+// with it; KZMAP_LOCK_WAIT_MS sets another wait (in milliseconds).
+constexpr int kDefaultLockWaitMilliseconds = 5000;
+
+int LockWaitMilliseconds() {
+  const char* text = std::getenv("KZMAP_LOCK_WAIT_MS");
+  if (!text || !*text) return kDefaultLockWaitMilliseconds;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (*end != '\0' || value < 0 || value > 24L * 3600 * 1000) return kDefaultLockWaitMilliseconds;
+  return static_cast<int>(value);
+}
 
 // A result as the host's people read it: four characters when it spells them.
 std::string CodeText(AIErr code) {
@@ -105,6 +127,13 @@ CommandEngine::~CommandEngine() {
 
 int CommandEngine::Run(const MapSession& session) {
   name = session.name;
+  // A command that changes the map holds it from before the load until
+  // after the save; readers read whichever whole map is there.
+  MapLock lock;
+  if (session.saveMap && !lock.Acquire(session.map, LockWaitMilliseconds())) {
+    Say(lock.Problem());
+    return 1;
+  }
   LoadPreferences();
   sim::Document* document = OpenMap(session);
   if (!document) {
@@ -117,6 +146,8 @@ int CommandEngine::Run(const MapSession& session) {
   }
 
   Verdict verdict = Verdict::Failed;
+  // Ctrl-C cancels the command and, up to the moment the map is replaced, its save.
+  InterruptGuard interrupt;
   if (!session.before || session.before(host)) {
     firstAlert = host.User().alerts.size();
     firstDialog = host.Dialogs().Runs().size();
@@ -126,7 +157,6 @@ int CommandEngine::Run(const MapSession& session) {
     bool invoked = false;
     bool interrupted = false;
     {
-      InterruptGuard interrupt;
       ProgressDisplay display(settings.messages, settings.terminal);
       host.User().progressShown = [&display](const sim::ProgressState& progress) { display.Show(progress); };
       host.User().cancelRequested = &InterruptGuard::Requested;
@@ -139,7 +169,7 @@ int CommandEngine::Run(const MapSession& session) {
     if (verdict == Verdict::Succeeded && session.after && !session.after(host)) verdict = Verdict::Failed;
   }
 
-  if (verdict == Verdict::Succeeded && session.saveMap && !SaveMap(session, *document)) verdict = Verdict::Failed;
+  if (verdict == Verdict::Succeeded && session.saveMap) verdict = SaveMap(session, *document);
   if (verdict == Verdict::Failed && session.saveMap) Say("the command failed; " + session.map + " was not saved");
   if (verdict == Verdict::Cancelled && session.saveMap) Say("cancelled; " + session.map + " was not saved");
   if (verdict == Verdict::Cancelled && !session.saveMap) Say("cancelled");
@@ -340,14 +370,19 @@ void CommandEngine::PrintAlertsFrom(size_t first, bool& failed) {
   }
 }
 
-bool CommandEngine::SaveMap(const MapSession& session, const sim::Document& document) {
+CommandEngine::Verdict CommandEngine::SaveMap(const MapSession& session, const sim::Document& document) {
+  // The guard is no longer one-shot: a second Ctrl-C must not end the
+  // process with the temporary file left behind.
+  InterruptGuard::KeepCatching();
   try {
-    sim::SaveDocumentFile(document, session.map);
-    return true;
+    sim::SaveDocumentFile(document, session.map, &InterruptGuard::Requested);
+    return Verdict::Succeeded;
+  } catch (const sim::DocumentSaveCancelled&) {
+    return Verdict::Cancelled;
   } catch (const sim::DocumentFileError& failure) {
     Say(failure.what());
   }
-  return false;
+  return Verdict::Failed;
 }
 
 void CommandEngine::Say(const std::string& line) {

@@ -28,7 +28,9 @@
 //      Ctrl-C), a file dialog was answered with nothing, or a dialog ended
 //      with Cancel (unless dialogCancelCancels is false);
 //   9. `after` runs when the command succeeded (print what it found, ...);
-//  10. MAP is saved, only when the command succeeded and saveMap is set;
+//  10. MAP is saved, only when the command succeeded and saveMap is set (a
+//      command that saves holds a lock on MAP from before step 2 to here, and
+//      a Ctrl-C up to the moment MAP is replaced cancels the save);
 //  11. the plug-in hears of the application's shut-down and is shut down;
 //      the preferences are written back to their file.
 // The result is the exit status: 0 success, 1 failed or cancelled. Usage
@@ -147,7 +149,7 @@ class CommandEngine {
   bool ActInPanel(const PluginCommand& command);
   Verdict Judge(const MapSession& session, std::optional<AIErr> menuResult, bool interrupted);
   void PrintAlertsFrom(size_t first, bool& failed);
-  bool SaveMap(const MapSession& session, const sim::Document& document);
+  Verdict SaveMap(const MapSession& session, const sim::Document& document);
   void Say(const std::string& line);        // "kzmap NAME: line"
   void Finding(const char* kind, const std::string& text);  // "error: text"
 

@@ -17,6 +17,7 @@
 #include "app/Command.h"
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
+#include "app/MapOutput.h"
 #include "resources/DialogIds.h"
 
 namespace {
@@ -124,10 +125,14 @@ bool NothingMissing(sim::Host& host, size_t firstAlert, const std::string& map) 
   for (size_t i = firstAlert; i < alerts.size(); ++i) {
     const std::string& text = alerts[i].text;
     if (text.rfind(kCannotOpenMessage, 0) == 0) {
-      const std::string path = text.size() > std::strlen(kCannotOpenMessage) + 1
-                                   ? text.substr(std::strlen(kCannotOpenMessage) + 1)
-                                   : std::string("the output");
-      std::fprintf(stderr, "kzmap export: %s: cannot be opened for writing\n", path.c_str());
+      // The message, the file and, when known, the system's reason, a line each.
+      const size_t pathStart = std::min(text.size(), std::strlen(kCannotOpenMessage) + 1);
+      const size_t reasonStart = text.find('\n', pathStart);
+      std::string path = text.substr(pathStart, reasonStart == std::string::npos ? std::string::npos
+                                                                                  : reasonStart - pathStart);
+      if (path.empty()) path = "the output";
+      const std::string reason = reasonStart == std::string::npos ? "" : " (" + text.substr(reasonStart + 1) + ")";
+      std::fprintf(stderr, "kzmap export: %s: cannot be opened for writing%s\n", path.c_str(), reason.c_str());
       complete = false;
     } else if (text == kNoGeoreferenceMessage) {
       std::fprintf(stderr, "kzmap export: %s: the map has neither a data frame nor coordinate markers\n",
@@ -233,6 +238,20 @@ int Run(Options options) {
   }
   std::error_code error;
   const std::filesystem::path out = std::filesystem::absolute(options.out, error);
+  if (!options.perLayer && std::filesystem::is_directory(out, error)) {
+    std::fprintf(stderr, "kzmap export: %s is a folder: give the file to write, or --per-layer for one file per layer in it\n",
+                 options.out.c_str());
+    return 2;
+  }
+  if (!options.perLayer) {
+    const std::vector<std::string> written =
+        format == "shp" ? kzmap::ShapefileSet(out.string()) : std::vector<std::string>{out.string()};
+    if (const std::string map = kzmap::OutputThatIsMap(options.map, written); !map.empty()) {
+      std::fprintf(stderr, "kzmap export: %s is the map %s itself; choose another output\n", map.c_str(),
+                   options.map.c_str());
+      return 2;
+    }
+  }
   if (options.perLayer && !std::filesystem::is_directory(out, error) &&
       !std::filesystem::create_directories(out, error)) {
     std::fprintf(stderr, "kzmap export: %s: cannot make the folder (%s)\n", out.string().c_str(),

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/TerminalText.h"
 #include "app/ToolHost.h"
 #include "attributes/CKzShapeAttr.h"
 #include "attributes/FieldValues.h"
@@ -338,7 +339,7 @@ std::string CountText(const Layer& layer) {
 }
 
 std::string FieldText(const ShapeField& field) {
-  std::string text = field.name.as_UTF8() + " " + ShapeFieldTypeName(field.type).as_UTF8() + "(" +
+  std::string text = kzmap::TerminalSafe(field.name.as_UTF8()) + " " + ShapeFieldTypeName(field.type).as_UTF8() + "(" +
                      std::to_string(field.totalDigits);
   if (field.type == kShapeFieldReal) text += "." + std::to_string(field.decimals);
   return text + ")";
@@ -349,7 +350,7 @@ void PrintLayer(Layer& layer, int depth) {
   std::string flags;
   if (!layer.visible) flags += "hidden";
   if (!layer.editable) flags += flags.empty() ? "locked" : ", locked";
-  std::printf("%slayer \"%s\"%s: %s\n", indent.c_str(), sim::Host::Title(layer).c_str(),
+  std::printf("%slayer \"%s\"%s: %s\n", indent.c_str(), kzmap::TerminalSafe(sim::Host::Title(layer)).c_str(),
               flags.empty() ? "" : (" (" + flags + ")").c_str(), CountText(layer).c_str());
   const std::vector<ShapeField> fields = Fields(*layer.group);
   if (!fields.empty()) {
@@ -362,7 +363,7 @@ void PrintLayer(Layer& layer, int depth) {
 
 void PrintText(const std::string& path, const sim::Document& document) {
   const AIRealRect& b = document.bounds;
-  std::printf("%s\n", path.c_str());
+  std::printf("%s\n", kzmap::TerminalSafe(path).c_str());
   std::printf("artboard: [%s, %s, %s, %s], %s × %s pt\n", Shortest(b.left).c_str(), Shortest(b.top).c_str(),
               Shortest(b.right).c_str(), Shortest(b.bottom).c_str(), Shortest(b.right - b.left).c_str(),
               Shortest(b.top - b.bottom).c_str());

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Command.h"
+#include "app/MapOutput.h"
 #include "app/Renderer.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
@@ -24,6 +25,11 @@ int Run(const Options& options) {
   kzmap::ImageFormat format;
   if (!kzmap::ImageFormatOfPath(options.out, format)) {
     std::fprintf(stderr, "kzmap render: %s: the picture's name must end in .svg, .png or .pdf\n", options.out.c_str());
+    return 2;
+  }
+  if (kzmap::SameFile(options.map, options.out)) {
+    std::fprintf(stderr, "kzmap render: %s is the map %s itself; choose another picture\n", options.out.c_str(),
+                 options.map.c_str());
     return 2;
   }
   sim::Host host;

@@ -2,16 +2,18 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cctype>
 #include <cmath>
 #include <memory>
 
 #include "app/PaintColor.h"
 #include "app/TextPainter.h"
+#include "formats/PartFile.h"
 
 namespace kzmap {
 
@@ -72,16 +74,41 @@ size_t Work(const sim::Art& art) {
   return work;
 }
 
-void Check(cairo_status_t status, const std::string& path) {
-  if (status != CAIRO_STATUS_SUCCESS) throw RenderError(path + ": " + cairo_status_to_string(status));
+// Where cairo's output goes: the temporary file, its first failure kept.
+struct StreamSink {
+  PartFile* file;
+  static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length) {
+    PartFile& file = *static_cast<StreamSink*>(closure)->file;
+    if (!file.Problem().empty()) return CAIRO_STATUS_WRITE_ERROR;
+    if (std::fwrite(data, 1, length, file.Stream()) == length) return CAIRO_STATUS_SUCCESS;
+    file.Fail(errno);
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
+};
+
+void Check(cairo_status_t status, const std::string& path, const StreamSink& sink) {
+  if (status == CAIRO_STATUS_SUCCESS) return;
+  // A write error says more with the system's reason.
+  if (!sink.file->Problem().empty()) throw RenderError(sink.file->Problem());
+  throw RenderError(path + ": " + cairo_status_to_string(status));
 }
 
 }  // namespace
 
+// fontconfig keeps its configuration for the life of the process; it may
+// only be freed (FcFini, cairo's debug reset) once pango let go of every
+// font, which it never says. Leak checkers are told so instead.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_options() {
+  return "print_suppressions=0";
+}
+
 void ReleaseRenderCaches() {
+  // Only the font map: cairo's and fontconfig's debug resets may run only
+  // once every font is gone, and pango keeps scaled fonts past this point.
   pango_cairo_font_map_set_default(nullptr);
-  cairo_debug_reset_static_data();
-  FcFini();
 }
 
 bool ImageFormatOfPath(const std::string& path, ImageFormat& format) {
@@ -107,14 +134,19 @@ void Renderer::RenderToFile(const std::string& path, ImageFormat format) {
   const double width = Width(), height = Height();
   if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height)))
     throw RenderError(path + ": the artboard has no area");
+  // The picture goes to a temporary file that takes the name only when
+  // whole: a failed render leaves an earlier picture as it was.
+  PartFile file;
+  if (!file.Create(path)) throw RenderError(file.Problem());
+  StreamSink sink{&file};
   SurfacePtr surface;
   double scale = 1;
   switch (format) {
     case ImageFormat::Svg:
-      surface.reset(cairo_svg_surface_create(path.c_str(), width, height));
+      surface.reset(cairo_svg_surface_create_for_stream(&StreamSink::Write, &sink, width, height));
       break;
     case ImageFormat::Pdf:
-      surface.reset(cairo_pdf_surface_create(path.c_str(), width, height));
+      surface.reset(cairo_pdf_surface_create_for_stream(&StreamSink::Write, &sink, width, height));
       break;
     case ImageFormat::Png: {
       if (!(options.dpi > 0 && std::isfinite(options.dpi))) throw RenderError(path + ": the resolution must be positive");
@@ -129,16 +161,20 @@ void Renderer::RenderToFile(const std::string& path, ImageFormat format) {
       break;
     }
   }
-  Check(cairo_surface_status(surface.get()), path);
+  Check(cairo_surface_status(surface.get()), path, sink);
   {
     ContextPtr cr(cairo_create(surface.get()));
     cairo_scale(cr.get(), scale, scale);
     Draw(cr.get());
-    Check(cairo_status(cr.get()), path);
+    Check(cairo_status(cr.get()), path, sink);
   }
-  if (format == ImageFormat::Png) Check(cairo_surface_write_to_png(surface.get(), path.c_str()), path);
+  if (format == ImageFormat::Png)
+    Check(cairo_surface_write_to_png_stream(surface.get(), &StreamSink::Write, &sink), path, sink);
+  // SVG and PDF write most of the file as the surface finishes.
   cairo_surface_finish(surface.get());
-  Check(cairo_surface_status(surface.get()), path);
+  Check(cairo_surface_status(surface.get()), path, sink);
+  surface.reset();
+  if (!file.Close() || !file.PutInPlace()) throw RenderError(file.Problem());
 }
 
 void Renderer::Draw(cairo_t* cr) {

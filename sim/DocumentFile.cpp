@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "sim/DocumentParser.h"
 #include "sim/DocumentReader.h"
@@ -65,23 +66,40 @@ std::string ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+// The temporary file's stream and the caller's cancel, asked every so many bytes.
+struct SaveSink {
+  std::FILE* stream = nullptr;
+  const std::function<bool()>* cancelled = nullptr;
+  size_t sinceAsked = 0;
+  bool stop = false;
+};
+
+constexpr size_t kBytesBetweenCancelChecks = 1 << 20;
+
 void WriteToFile(void* context, const char* data, size_t size) {
-  std::FILE* stream = static_cast<std::FILE*>(context);
-  std::fwrite(data, 1, size, stream);
+  SaveSink& sink = *static_cast<SaveSink*>(context);
+  if (sink.stop) return;
+  std::fwrite(data, 1, size, sink.stream);
+  sink.sinceAsked += size;
+  if (sink.sinceAsked < kBytesBetweenCancelChecks || !sink.cancelled || !*sink.cancelled) return;
+  sink.sinceAsked = 0;
+  sink.stop = (*sink.cancelled)();
 }
 
 // A temporary file beside the target, removed unless it was renamed over it.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const std::string& target) : name(target + ".XXXXXX") {
+  explicit TemporaryFile(const std::string& target) : name(TemporaryName(target)) {
     const int fd = ::mkstemp(name.data());
     if (fd < 0) throw DocumentFileError(target, {}, "cannot write beside it: " + SystemError(errno));
     // mkstemp makes the file private; give it the mode a new file would get,
-    // or the target's own.
+    // or the target's own, and the target's owner where the process may.
     struct stat info {};
     mode_t mode = 0666;
     if (::stat(target.c_str(), &info) == 0) {
       mode = info.st_mode & 07777;
+      // Another user's map stays theirs where we may give it; else its group.
+      if (::fchown(fd, info.st_uid, info.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
     } else {
       const mode_t mask = ::umask(0);
       ::umask(mask);
@@ -90,9 +108,10 @@ class TemporaryFile {
     ::fchmod(fd, mode);
     stream = ::fdopen(fd, "wb");
     if (!stream) {
+      const int error = errno;
       ::close(fd);
       ::unlink(name.c_str());
-      throw DocumentFileError(target, {}, "cannot write: " + SystemError(errno));
+      throw DocumentFileError(target, {}, "cannot write: " + SystemError(error));
     }
   }
   ~TemporaryFile() {
@@ -116,10 +135,32 @@ class TemporaryFile {
   }
 
  private:
+  // The target's name with six random characters, cut so that it still
+  // fits a file name.
+  static std::string TemporaryName(const std::string& target) {
+    constexpr size_t kMaxName = 255, kSuffix = 7;
+    const size_t nameStart = target.find_last_of('/') == std::string::npos ? 0 : target.find_last_of('/') + 1;
+    size_t end = target.size();
+    if (end - nameStart > kMaxName - kSuffix) {
+      end = nameStart + kMaxName - kSuffix;
+      while (end > nameStart && (static_cast<unsigned char>(target[end]) & 0xC0) == 0x80) --end;
+    }
+    return target.substr(0, end) + ".XXXXXX";
+  }
+
   std::string name;
   std::FILE* stream = nullptr;
   bool kept = false;
 };
+
+// A map the user keeps from being written stays as it is.
+void RefuseReadOnly(const std::string& path, const std::string& target) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0) return;
+  // The mode's write bits, not only access(): the superuser may write any file.
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0)
+    throw DocumentFileError(path, {}, "the file is read-only; it was not changed");
+}
 
 }  // namespace
 
@@ -148,12 +189,28 @@ void DocumentFromJson(Document& document, const std::string& text, const std::st
   ReadTree(document, root, fileName);
 }
 
-void SaveDocumentFile(const Document& document, const std::string& path) {
-  TemporaryFile temporary(path);
-  JsonWriter out(WriteToFile, temporary.Stream());
+DocumentSaveCancelled::DocumentSaveCancelled(const std::string& file)
+    : DocumentFileError(file, {}, "the save was cancelled; the file was not changed") {}
+
+std::string DocumentSaveTarget(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  // A link to a file not there yet names the file to make.
+  std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+  return error ? path : target.string();
+}
+
+void SaveDocumentFile(const Document& document, const std::string& path, const std::function<bool()>& cancelled) {
+  const std::string target = DocumentSaveTarget(path);
+  RefuseReadOnly(path, target);
+  TemporaryFile temporary(target);
+  SaveSink sink{temporary.Stream(), &cancelled};
+  JsonWriter out(WriteToFile, &sink);
   WriteDocumentJson(out, document, path);
+  if (sink.stop || (cancelled && cancelled())) throw DocumentSaveCancelled(path);
   if (!temporary.Close()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(errno));
-  if (!temporary.RenameTo(path)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
+  if (cancelled && cancelled()) throw DocumentSaveCancelled(path);
+  if (!temporary.RenameTo(target)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
 }
 
 Document& LoadDocumentFile(Host& host, const std::string& path) {

@@ -6,6 +6,7 @@
 // that names the file and the place in it.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -32,9 +33,24 @@ class DocumentFileError : public std::runtime_error {
   std::string file, place, problem;
 };
 
+// The save was stopped by its caller before the file was replaced.
+class DocumentSaveCancelled : public DocumentFileError {
+ public:
+  explicit DocumentSaveCancelled(const std::string& file);
+};
+
 // Writes the document (its live layers and art) to path, replacing the file
-// only once the whole document is written.
-void SaveDocumentFile(const Document& document, const std::string& path);
+// only once the whole document is written. A symbolic link is followed: the
+// file it points to is replaced and the link stays. A file that may not be
+// written (no write permission, or a mode without any write bit) is refused;
+// the new file keeps the old one's mode and, where the process may, its
+// owner. cancelled is asked now and then until the file is replaced; when
+// it says yes, the temporary file is removed and DocumentSaveCancelled thrown.
+void SaveDocumentFile(const Document& document, const std::string& path,
+                      const std::function<bool()>& cancelled = {});
+
+// The file a save to path replaces: path with its links followed.
+std::string DocumentSaveTarget(const std::string& path);
 
 // Reads the file, opens it as a new document in the host and makes it
 // current; its file path is the path given. Nothing is opened on failure.

@@ -43,6 +43,13 @@ ai::UnicodeString WithPath(const char* message, const ai::FilePath& path) {
   return ai::UnicodeString(message) + "\n" + path.GetFullPath();
 }
 
+// The alert with the reason the system gave, on a line of its own.
+ai::UnicodeString WithReason(const char* message, const ai::FilePath& path, const std::string& reason) {
+  ai::UnicodeString text = WithPath(message, path);
+  if (!reason.empty()) text += ai::UnicodeString(("\n" + reason).c_str());
+  return text;
+}
+
 ai::UnicodeString Format(const char* format, auto... values) {
   char text[512];
   std::snprintf(text, sizeof text, format, values...);
@@ -291,6 +298,8 @@ bool CExporterBase::CloseOutput() { return true; }
 
 void CExporterBase::AbandonOutput() {}
 
+std::string CExporterBase::OutputProblem() const { return {}; }
+
 bool CExporterBase::WritePoint(const MapPoint&, const CKzShapeAttr&, const ai::UnicodeString*,
                                const ai::UnicodeString*) {
   return true;
@@ -425,7 +434,7 @@ AIErr CExporterBase::WriteFile(const ai::FilePath& path, const std::function<AIE
   unencodableValues = 0;
   if (!OpenOutput(path)) {
     AbandonOutput();
-    Alert(WithPath(kCannotOpenAlert, path));
+    Alert(WithReason(kCannotOpenAlert, path, OutputProblem()));
     return kNoErr;
   }
   const AIErr result = walk();
@@ -435,7 +444,7 @@ AIErr CExporterBase::WriteFile(const ai::FilePath& path, const std::function<AIE
     return result;
   }
   if (!CloseOutput()) {
-    sAIUser->ErrorAlert(WithPath(kCannotCompleteAlert, path).Ref());
+    sAIUser->ErrorAlert(WithReason(kCannotCompleteAlert, path, OutputProblem()).Ref());
     return kExportFailedErr;
   }
   NoteFile(path);

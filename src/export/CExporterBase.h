@@ -75,6 +75,9 @@ class CExporterBase {
   virtual bool CloseOutput();
   // Drops the file being written, leaving any earlier file of its name alone.
   virtual void AbandonOutput();
+  // Why the last file could not be opened or completed: the file and the
+  // system's reason (UTF-8); empty when unknown.
+  virtual std::string OutputProblem() const;
 
   // The dialog, through the plug-in's module; tests may answer it otherwise.
   virtual AIErr ShowSettingsDialog();

@@ -75,6 +75,7 @@ void CGeoTextFileExporter::BuildColumns() {
 }
 
 bool CGeoTextFileExporter::OpenOutput(const ai::FilePath& path) {
+  problem.clear();
   BuildColumns();
   outputPath = path;
   file = std::make_unique<CKzTextFileWriter>();
@@ -123,6 +124,7 @@ bool CGeoTextFileExporter::WritePoint(const MapPoint& point, const CKzShapeAttr&
 bool CGeoTextFileExporter::CloseOutput() {
   if (!file) return false;
   const bool committed = file->Commit();
+  problem = file->GetProblem();
   file.reset();
   if (committed && !renamedColumns.empty()) {
     char text[160];
@@ -135,4 +137,9 @@ bool CGeoTextFileExporter::CloseOutput() {
   return committed;
 }
 
-void CGeoTextFileExporter::AbandonOutput() { file.reset(); }
+void CGeoTextFileExporter::AbandonOutput() {
+  if (file) problem = file->GetProblem();
+  file.reset();
+}
+
+std::string CGeoTextFileExporter::OutputProblem() const { return file ? file->GetProblem() : problem; }

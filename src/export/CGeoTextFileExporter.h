@@ -30,6 +30,7 @@ class CGeoTextFileExporter : public CExporterBase {
   bool OpenOutput(const ai::FilePath& path) override;
   bool CloseOutput() override;
   void AbandonOutput() override;
+  std::string OutputProblem() const override;
 
  private:
   // The columns and their headers, each header distinct from the others.
@@ -46,4 +47,5 @@ class CGeoTextFileExporter : public CExporterBase {
   std::vector<std::string> renamedColumns;     // "name → header", UTF-8
   ai::FilePath outputPath;
   std::unique_ptr<CKzTextFileWriter> file;
+  std::string problem;  // why the last file could not be written
 };

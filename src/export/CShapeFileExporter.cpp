@@ -40,7 +40,10 @@ void CShapeFileExporter::CheckEncoding(const ai::UnicodeString& text) {
   if (!CKzTextFileWriter::CanEncode(text, settings.encoding)) CountUnencodable(1);
 }
 
+std::string CShapeFileExporter::OutputProblem() const { return writer ? writer->GetProblem() : problem; }
+
 bool CShapeFileExporter::OpenOutput(const ai::FilePath& path) {
+  problem.clear();
   writer = std::make_unique<CShapeFileWriter>();
   outputPath = path;
   const int32_t encoding = settings.encoding == kEncodingUtf8 ? kEncodingUtf8 : kEncodingShiftJis;
@@ -110,14 +113,14 @@ bool CShapeFileExporter::WritePolygon(const std::vector<PointPart>& parts, const
   return writer->WritePolygon(parts);
 }
 
-// The .prj beside the .shp, written as the other files are: complete or not at all.
-bool CShapeFileExporter::WriteProjection() {
-  // Beside the .shp the writer made, whatever extension the chosen name had.
-  const ai::FilePath prj = outputPath.SetFileExtension("prj");
+// The .prj goes with the rest of the set, complete or not at all; without a
+// text for the system, a .prj of an earlier export is removed with the set.
+void CShapeFileExporter::SetProjection() {
   const std::string text = EsriProjectionText(settings.output);
-  if (text.empty()) return false;
-  CKzTextFileWriter file;
-  return file.Open(prj, kEncodingUtf8) && file.WriteBytes(text) && file.Commit();
+  writer->SetProjection(text);
+  if (text.empty())
+    NoteProblem(outputPath.SetFileExtension("shp").GetFileName().as_UTF8() +
+                ": 座標系ファイル(.prj)を書き出せませんでした");
 }
 
 void CShapeFileExporter::NoteValueCounts() {
@@ -146,13 +149,14 @@ void CShapeFileExporter::NoteValueCounts() {
 bool CShapeFileExporter::CloseOutput() {
   if (!writer) return false;
   NoteValueCounts();
+  SetProjection();
   const bool finished = writer->Finish();
+  problem = writer->GetProblem();
   writer.reset();
-  if (!finished) return false;
-  if (!WriteProjection())
-    NoteProblem(outputPath.SetFileExtension("shp").GetFileName().as_UTF8() +
-                ": 座標系ファイル(.prj)を書き出せませんでした");
-  return true;
+  return finished;
 }
 
-void CShapeFileExporter::AbandonOutput() { writer.reset(); }
+void CShapeFileExporter::AbandonOutput() {
+  if (writer) problem = writer->GetProblem();
+  writer.reset();
+}

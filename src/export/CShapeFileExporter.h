@@ -32,6 +32,7 @@ class CShapeFileExporter : public CExporterBase {
   bool OpenOutput(const ai::FilePath& path) override;
   bool CloseOutput() override;
   void AbandonOutput() override;
+  std::string OutputProblem() const override;
 
  private:
   // The row of the next record; false when the writer refuses it.
@@ -43,9 +44,10 @@ class CShapeFileExporter : public CExporterBase {
   // Columns renamed, numbers written as overflow marks and texts cut, told
   // once per file.
   void NoteValueCounts();
-  bool WriteProjection();
+  void SetProjection();
 
   std::unique_ptr<CShapeFileWriter> writer;
   ai::FilePath outputPath;
   std::vector<std::string> renamedColumns;  // "given → stored", UTF-8
+  std::string problem;  // why the last file could not be written
 };

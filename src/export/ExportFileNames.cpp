@@ -4,13 +4,19 @@
 #include <array>
 #include <string_view>
 
+#include "formats/PartFile.h"
+#include "host/FilePath.h"
+
 namespace {
 
 // Characters no Windows file name may hold, besides control characters.
 constexpr std::u16string_view kReserved = u"<>:\"/\\|?*";
 
-// Long enough for any title, short enough to leave room for the folder.
-constexpr size_t kMaxStemUnits = 120;
+// A file name is at most 255 bytes in the file system's encoding; the
+// temporary name a file is written under adds its suffix, and every file of
+// a set has an extension of three letters.
+constexpr size_t kMaxNameBytes = PartFile::kMaxNameBytes - PartFile::kSuffixBytes;
+constexpr size_t kExtensionBytes = 4;  // ".shp"
 
 constexpr std::array<std::u16string_view, 22> kDeviceNames{
     u"CON",  u"PRN",  u"AUX",  u"NUL",  u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6", u"COM7",
@@ -29,11 +35,27 @@ bool IsDeviceName(const std::u16string& stem) {
   return std::find(kDeviceNames.begin(), kDeviceNames.end(), base) != kDeviceNames.end();
 }
 
-// Cuts at a code point boundary.
-void CutUnits(std::u16string& text, size_t units) {
-  if (text.size() <= units) return;
-  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-  text.resize(units);
+// The bytes of the text in the file system's encoding.
+size_t PlatformBytes(const std::u16string& text) {
+  if (text.empty()) return 0;
+  return ai::FilePath(ai::UnicodeString::FromUTF16(text)).GetPlatformPath().size();
+}
+
+// Cuts the text to at most bytes in the file system's encoding, never
+// inside a character (a surrogate pair stays whole).
+void CutToBytes(std::u16string& text, size_t bytes) {
+  if (PlatformBytes(text) <= bytes) return;
+  size_t used = 0, end = 0;
+  while (end < text.size()) {
+    const bool pair = text[end] >= 0xD800 && text[end] <= 0xDBFF && end + 1 < text.size() &&
+                      text[end + 1] >= 0xDC00 && text[end + 1] <= 0xDFFF;
+    const size_t length = pair ? 2 : 1;
+    const size_t size = PlatformBytes(text.substr(end, length));
+    if (used + size > bytes) break;
+    used += size;
+    end += length;
+  }
+  text.resize(end);
 }
 
 }  // namespace
@@ -43,7 +65,7 @@ ai::UnicodeString SafeFileStem(const ai::UnicodeString& title) {
   for (char16_t& c : stem) {
     if (c < 0x20 || c == 0x7F || kReserved.find(c) != std::u16string_view::npos) c = u'_';
   }
-  CutUnits(stem, kMaxStemUnits);
+  CutToBytes(stem, kMaxNameBytes - kExtensionBytes);
   // Windows drops trailing dots and blanks, which would merge names; "." and
   // ".." would name folders.
   while (!stem.empty() && (stem.back() == u'.' || stem.back() == u' ')) stem.pop_back();
@@ -58,7 +80,10 @@ ai::UnicodeString ExportFileNames::Unique(const ai::UnicodeString& stem, const a
   std::u16string name = base + dotted;
   for (int n = 2; given.count(UpperCase(name)) != 0; ++n) {
     const std::string suffix = "_" + std::to_string(n);
-    name = base + std::u16string(suffix.begin(), suffix.end()) + dotted;
+    // The number must fit as well: the stem gives way to it.
+    std::u16string cut = base;
+    CutToBytes(cut, kMaxNameBytes - std::min(kMaxNameBytes, PlatformBytes(dotted) + suffix.size()));
+    name = cut + std::u16string(suffix.begin(), suffix.end()) + dotted;
   }
   given.insert(UpperCase(name));
   return ai::UnicodeString::FromUTF16(name);

@@ -10,7 +10,9 @@
 
 // The title with path separators, reserved and control characters replaced
 // by "_", trailing dots and blanks dropped, device names (CON, NUL, COM1 ...)
-// given a "_" and long titles cut; "_" for a title that leaves nothing.
+// given a "_" and long titles cut to fit a file name in the file system's
+// encoding (bytes), with room left for an extension and the temporary
+// suffix, never inside a character; "_" for a title that leaves nothing.
 ai::UnicodeString SafeFileStem(const ai::UnicodeString& title);
 
 // Names handed out during one export. A name already given (compared

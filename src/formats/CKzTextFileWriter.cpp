@@ -1,9 +1,9 @@
 #include "formats/CKzTextFileWriter.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
-#include "formats/CKzFile.h"
 
 namespace {
 
@@ -23,17 +23,15 @@ bool CKzTextFileWriter::Open(const ai::FilePath& path, int32_t code) {
   Abandon();
   encodingCode = code == kUtf8Code || code == kUtf16Code ? code : kShiftJisCode;
   failed = false;
-  finalPath = path.GetPlatformPath();
-  partPath = finalPath + kPartialFileSuffix;
-  CKzFile file(false);
-  if (!file.Open(partPath, "wb")) return false;
-  stream = file.GetStream();
-  return true;
+  return file.Create(path.GetPlatformPath());
 }
 
 bool CKzTextFileWriter::Put(const void* bytes, size_t size) {
-  if (!stream) return false;
-  if (size > 0 && std::fwrite(bytes, 1, size, stream) != size) failed = true;
+  if (!file.IsOpen()) return false;
+  if (size > 0 && std::fwrite(bytes, 1, size, file.Stream()) != size) {
+    failed = true;
+    file.Fail(errno);
+  }
   return !failed;
 }
 
@@ -62,27 +60,14 @@ bool CKzTextFileWriter::WriteLine(const ai::UnicodeString& line) {
 }
 
 bool CKzTextFileWriter::Commit() {
-  if (!stream) return false;
+  if (!file.IsOpen()) return false;
   // Closing flushes what is still buffered: a failure there is a lost write.
-  const bool closed = std::fclose(stream) == 0;
-  stream = nullptr;
-  if (failed || !closed || std::rename(partPath.c_str(), finalPath.c_str()) != 0) {
-    std::remove(partPath.c_str());
-    partPath.clear();
-    return false;
-  }
-  partPath.clear();
-  return true;
+  if (file.Close() && !failed && file.PutInPlace()) return true;
+  file.Discard();
+  return false;
 }
 
-void CKzTextFileWriter::Abandon() {
-  if (stream) {
-    std::fclose(stream);
-    stream = nullptr;
-  }
-  if (!partPath.empty()) std::remove(partPath.c_str());
-  partPath.clear();
-}
+void CKzTextFileWriter::Abandon() { file.Discard(); }
 
 bool CKzTextFileWriter::CanEncode(const ai::UnicodeString& text, int32_t code) {
   if (code == kUtf8Code || code == kUtf16Code) return true;

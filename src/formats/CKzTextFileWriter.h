@@ -1,8 +1,8 @@
 // CKzTextFileWriter: a text file written line by line in Shift-JIS, UTF-8 or
 // UTF-16 (little-endian), every line ended by CR LF. The file is written
-// beside its final name and takes that name only when Commit succeeds, so a
-// failed or abandoned write leaves nothing behind and never destroys a file
-// of the same name that was there before.
+// under a unique temporary name beside its final name and takes that name
+// only when Commit succeeds, so a failed or abandoned write leaves nothing
+// behind and never destroys a file of the same name that was there before.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/PartFile.h"
 #include "host/FilePath.h"
 #include "host/UnicodeString.h"
 
@@ -23,7 +24,7 @@ class CKzTextFileWriter {
 
   // encodingCode: 17 Shift-JIS, 1 UTF-8, 2 UTF-16; any other code writes Shift-JIS.
   bool Open(const ai::FilePath& path, int32_t encodingCode);
-  bool IsOpen() const { return stream != nullptr; }
+  bool IsOpen() const { return file.IsOpen(); }
   int32_t GetEncodingCode() const { return encodingCode; }
 
   // EF BB BF for UTF-8, FF FE for UTF-16, nothing for Shift-JIS.
@@ -38,6 +39,8 @@ class CKzTextFileWriter {
   bool Commit();
   // Drops the file being written; a file of the final name stays as it was.
   void Abandon();
+  // Why the file could not be written: the file and the system's reason.
+  const std::string& GetProblem() const { return file.Problem(); }
 
   // Whether the encoding holds every character of the text (Shift-JIS holds
   // only part of Unicode; the others hold all of it).
@@ -46,9 +49,7 @@ class CKzTextFileWriter {
  private:
   bool Put(const void* bytes, size_t size);
 
-  std::FILE* stream = nullptr;
-  std::string finalPath;  // file-system encoding
-  std::string partPath;
+  PartFile file;
   int32_t encodingCode = 17;
   bool failed = false;
 };
@@ -63,7 +64,3 @@ std::u16string DelimitedValue(std::u16string_view value, char16_t delimiter);
 // A number in fixed notation with nine decimals ("%2.9f"), whatever the C
 // locale says the decimal mark is.
 std::string FixedNine(double value);
-
-// The name a file is written under until it is complete: the final name with
-// this ending.
-inline constexpr const char* kPartialFileSuffix = ".part";

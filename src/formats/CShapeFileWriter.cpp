@@ -1,6 +1,9 @@
 #include "formats/CShapeFileWriter.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -8,7 +11,6 @@
 #include <system_error>
 
 #include "formats/ByteOrder.h"
-#include "formats/CKzFile.h"
 #include "formats/DbaseNumber.h"
 
 namespace {
@@ -27,12 +29,18 @@ constexpr int32_t kShiftJisCode = 17;
 constexpr int32_t kUtf8Code = 1;
 constexpr size_t kStreamBufferSize = 1 << 16;
 constexpr int64_t kMaxWords = std::numeric_limits<int32_t>::max();
-// Files are written under this suffix and renamed into place by Finish.
-constexpr const char* kPartSuffix = ".kzpart";
-enum SetFile { kMainFile, kIndexFile, kTableFile, kCodePageFile, kFileCount };
+enum SetFile : size_t { kMainFile, kIndexFile, kTableFile, kCodePageFile, kProjectionFile };
+constexpr const char* kSetExtensions[] = {"shp", "shx", "dbf", "cpg", "prj"};
+
+// The system's reason for the last write that failed: a record that could
+// not be written is counted and passed over, and the reason is told when
+// the set cannot be completed.
+thread_local int lastWriteError = 0;
 
 bool WriteBytes(std::FILE* stream, const void* bytes, size_t size) {
-  return std::fwrite(bytes, 1, size, stream) == size;
+  if (std::fwrite(bytes, 1, size, stream) == size) return true;
+  lastWriteError = errno;
+  return false;
 }
 
 bool WriteAt(std::FILE* stream, long offset, const void* bytes, size_t size) {
@@ -74,25 +82,19 @@ CShapeFileWriter::CShapeFileWriter() = default;
 CShapeFileWriter::~CShapeFileWriter() { Abandon(); }
 
 void CShapeFileWriter::CloseStreams() {
-  for (std::FILE** stream : {&mainStream, &indexStream, &tableStream}) {
-    if (*stream) std::fclose(*stream);
-    *stream = nullptr;
-  }
+  for (PartFile& part : parts) part.Discard();
+  mainStream = indexStream = tableStream = nullptr;
 }
 
 // Drops whatever was written: the target's own files were never touched.
 void CShapeFileWriter::Abandon() {
   CloseStreams();
-  for (const std::string& part : partPaths) {
-    std::error_code error;
-    std::filesystem::remove(part, error);
-  }
-  partPaths.clear();
   targetPaths.clear();
 }
 
 bool CShapeFileWriter::Begin(int32_t type, int32_t code) {
   Abandon();
+  problem.clear();
   shapeType = type;
   encodingCode = code;
   mainLength = kHeaderWords;
@@ -176,7 +178,14 @@ bool CShapeFileWriter::AddColumn(std::string_view name, char typeLetter, int32_t
   const int32_t width = std::clamp(length, 1, kLongestColumn);
   size_t rowLength = 1 + static_cast<size_t>(width);
   for (const auto& column : columns) rowLength += column.descriptor.length;
-  if (fieldCount * kDescriptorSize + 33 > 0xFFFF || rowLength > 0xFFFF) return false;
+  if (fieldCount * kDescriptorSize + 33 > 0xFFFF) {
+    problem = "a dBASE table holds at most " + std::to_string((0xFFFF - 33) / kDescriptorSize) + " fields";
+    return false;
+  }
+  if (rowLength > 0xFFFF) {
+    problem = "a dBASE record holds at most 65535 bytes; the fields need " + std::to_string(rowLength);
+    return false;
+  }
 
   Column column;
   column.descriptor.type = typeLetter;
@@ -212,25 +221,23 @@ int32_t CShapeFileWriter::GetCutCount(int32_t column) const {
 
 bool CShapeFileWriter::Create(const ai::FilePath& path) {
   Abandon();
+  problem.clear();
   ai::FilePath mainPath = path;
   if (path.GetFileExtension().as_UTF8() != "shp") mainPath = path.SetFileExtension("shp");
-  const ai::FilePath paths[kFileCount] = {mainPath, mainPath.SetFileExtension("shx"), mainPath.SetFileExtension("dbf"),
-                                          mainPath.SetFileExtension("cpg")};
-  for (const ai::FilePath& target : paths) {
-    targetPaths.push_back(target.GetPlatformPath());
-    partPaths.push_back(targetPaths.back() + kPartSuffix);
-  }
+  for (const char* extension : kSetExtensions) targetPaths.push_back(mainPath.SetFileExtension(extension).GetPlatformPath());
   std::FILE** streams[] = {&mainStream, &indexStream, &tableStream};
   for (size_t i = 0; i < 3; ++i) {
-    CKzFile file(false);
-    if (!file.Open(partPaths[i], "wb")) {
+    if (!parts[i].Create(targetPaths[i])) {
+      problem = parts[i].Problem();
       Abandon();
       return false;
     }
-    *streams[i] = file.GetStream();
+    *streams[i] = parts[i].Stream();
     std::setvbuf(*streams[i], nullptr, _IOFBF, kStreamBufferSize);
   }
+  lastWriteError = 0;
   if (WriteHeaders()) return true;
+  NoteWriteFailure();
   Abandon();
   return false;
 }
@@ -484,27 +491,37 @@ bool CShapeFileWriter::WritePoly(int32_t type, const std::vector<ShapePart>& par
   return true;
 }
 
-// Renames every finished file over its target. The old set stays whole
-// until this point, so a write that failed earlier never cost it.
+// Writes a small companion (.cpg, .prj) whole into its temporary file; an
+// empty text writes nothing, and the target's file of that name goes with
+// the rest of the set.
+bool CShapeFileWriter::WriteCompanion(size_t index, const std::string& text) {
+  if (text.empty()) return true;
+  PartFile& part = parts[index];
+  if (!part.Create(targetPaths[index])) return false;
+  if (std::fwrite(text.data(), 1, text.size(), part.Stream()) != text.size()) part.Fail(errno);
+  return part.Close();
+}
+
+// Renames every finished file over its target, the .shp last. The old set
+// stays whole until this point, so a write that failed earlier never cost
+// it; a companion this set has none of (a .cpg, a .prj, a spatial index of
+// the old geometry) is removed in the same step, as it would describe the
+// old data.
 bool CShapeFileWriter::PutInPlace() {
-  const std::string codePage = CodePageText(encodingCode);
-  std::error_code error;
-  if (codePage.empty()) {
-    std::filesystem::remove(partPaths[kCodePageFile], error);
-    partPaths.pop_back();
-    // A .cpg of an earlier file would name the wrong encoding.
-    std::filesystem::remove(targetPaths[kCodePageFile], error);
-  } else {
-    std::FILE* stream = std::fopen(partPaths[kCodePageFile].c_str(), "wb");
-    if (!stream) return false;
-    const bool written = WriteBytes(stream, codePage.data(), codePage.size());
-    if (std::fclose(stream) != 0 || !written) return false;
+  if (!WriteCompanion(kCodePageFile, CodePageText(encodingCode)) || !WriteCompanion(kProjectionFile, projection))
+    return false;
+  for (size_t i : {kIndexFile, kTableFile, kCodePageFile, kProjectionFile, kMainFile}) {
+    if (parts[i].TemporaryPath().empty()) {
+      if (::unlink(targetPaths[i].c_str()) != 0 && errno != ENOENT) {
+        problem = targetPaths[i] + ": " + SystemReason(errno);
+        return false;
+      }
+      continue;
+    }
+    if (!parts[i].PutInPlace()) return false;
   }
-  for (size_t i = 0; i < partPaths.size(); ++i) {
-    std::filesystem::rename(partPaths[i], targetPaths[i], error);
-    if (error) return false;
-  }
-  partPaths.clear();
+  const std::string stem = targetPaths[kMainFile].substr(0, targetPaths[kMainFile].size() - 3);
+  for (const char* index : {"qix", "sbn", "sbx"}) ::unlink((stem + index).c_str());
   return true;
 }
 
@@ -533,12 +550,32 @@ bool CShapeFileWriter::Finish() {
     return WriteAt(tableStream, 10, half, 2);
   };
   bool ok = patch();
+  NoteWriteFailure();
   // Closing flushes what is still buffered: a failure there is a lost write.
-  for (std::FILE** stream : {&mainStream, &indexStream, &tableStream}) {
-    if (std::fclose(*stream) != 0) ok = false;
-    *stream = nullptr;
-  }
+  for (size_t i : {kMainFile, kIndexFile, kTableFile}) ok = parts[i].Close() && ok;
+  mainStream = indexStream = tableStream = nullptr;
   ok = ok && PutInPlace();
+  if (!ok && problem.empty()) {
+    for (const PartFile& part : parts) {
+      if (part.Problem().empty()) continue;
+      problem = part.Problem();
+      break;
+    }
+  }
   Abandon();
   return ok;
+}
+
+void CShapeFileWriter::SetProjection(std::string text) { projection = std::move(text); }
+
+// A stream whose error flag is set lost a write; its reason was kept when
+// the write failed.
+void CShapeFileWriter::NoteWriteFailure() {
+  std::FILE* streams[] = {mainStream, indexStream, tableStream};
+  for (size_t i = 0; i < 3; ++i) {
+    if (!streams[i] || !std::ferror(streams[i])) continue;
+    parts[i].Fail(lastWriteError);
+    if (problem.empty()) problem = parts[i].Problem();
+    return;
+  }
 }

@@ -25,10 +25,13 @@
 //   written as blanks, the dBASE null, never as 0.
 // - Beside the .dbf a .cpg names its encoding ("UTF-8" or "CP932"), so GDAL
 //   and QGIS decode it without asking; the table's language-driver byte is 0.
-// - Create writes into temporary files beside the target; Finish replaces the
-//   target's .shp, .shx, .dbf and .cpg only once all of them are complete. A
-//   failed write, a failed Finish or a writer destroyed before Finish removes
-//   what it wrote and leaves any existing file set of that name untouched.
+// - Create writes into uniquely named temporary files beside the target;
+//   Finish replaces the target's .shp, .shx, .dbf, .cpg and .prj only once
+//   all of them are complete, and removes a .cpg or .prj (and a spatial
+//   index) left by an earlier set that this one has none of. A failed write,
+//   a failed Finish or a writer destroyed before Finish removes what it
+//   wrote and leaves any existing file set of that name untouched; GetProblem
+//   then names the file and the system's reason.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +44,7 @@
 #include "formats/DbfFieldDescriptor.h"
 #include "formats/DbfTableHeader.h"
 #include "formats/ShapeField.h"
+#include "formats/PartFile.h"
 #include "formats/ShapePolyRecord.h"
 #include "host/FilePath.h"
 
@@ -93,6 +97,10 @@ class CShapeFileWriter {
   // Patches the headers, closes the files and puts them in place; after a
   // failure removes them instead. True only when the whole set is in place.
   bool Finish();
+  // The .prj's text, written with the set by Finish; empty: none.
+  void SetProjection(std::string text);
+  // Why Create or Finish failed: the file and the reason; empty otherwise.
+  const std::string& GetProblem() const { return problem; }
 
   int32_t GetRecordCount() const { return recordCount; }
   const BoundsAccumulator& GetBounds() const { return fileBounds; }
@@ -125,6 +133,8 @@ class CShapeFileWriter {
   void CloseStreams();
   void Abandon();
   bool PutInPlace();
+  bool WriteCompanion(size_t index, const std::string& text);
+  void NoteWriteFailure();
   bool WriteHeaders();
   std::string CutToBytes(std::string_view text, size_t limit) const;
   std::string UniqueName(std::string_view name) const;
@@ -138,10 +148,12 @@ class CShapeFileWriter {
   std::FILE* mainStream = nullptr;
   std::FILE* indexStream = nullptr;
   std::FILE* tableStream = nullptr;
-  // Where each file of the set goes (.shp, .shx, .dbf, .cpg), and where it
-  // is written until Finish puts it there.
+  // Where each file of the set goes (.shp, .shx, .dbf, .cpg, .prj), and
+  // where it is written until Finish puts it there.
   std::vector<std::string> targetPaths;
-  std::vector<std::string> partPaths;
+  PartFile parts[5];
+  std::string projection;
+  std::string problem;
   int32_t shapeType = 0;
   int32_t mainLength = 50;  // 16-bit words
   int32_t recordCount = 0;
