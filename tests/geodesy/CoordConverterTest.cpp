@@ -323,4 +323,23 @@ TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
   EXPECT_EQ(converter.Grid().Size(), 1u);
 }
 
+TEST_F(CoordConverterGridFile, CorrectionFileNamedByTheCallerIsReadOnce) {
+  const std::string folder = geodesytest::TempFolder("correction");
+  const std::string path = folder + "/other.par";
+  {
+    std::ofstream text(path, std::ios::binary);
+    for (int i = 0; i < 16; ++i) text << "h\n";
+    text << "57414000 -0.1 0.2\n";
+  }
+  CoordConverter converter;
+  converter.SetCorrectionFile(ai::FilePath::FromPlatform(path));
+  ASSERT_TRUE(converter.Configure(CoordRef{4, 1, 0, 0}, CoordRef{2, 3, 10, 0}));
+  EXPECT_TRUE(converter.CorrectionLoaded());
+  EXPECT_EQ(converter.CorrectionGrid().Size(), 1u);
+  // Read once per converter, like the Tokyo grid.
+  std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{4, 3, 10, 0}));
+  EXPECT_EQ(converter.CorrectionGrid().Size(), 1u);
+}
+
 }  // namespace
