@@ -130,7 +130,8 @@ int RunConvert(const Options* options) {
   }
   // What the conversion told the user on the way (a correction left out).
   for (const sim::AlertRecord& alert : host.Host().User().alerts)
-    if (alert.kind == sim::AlertRecord::Kind::Message) std::fprintf(stderr, "kzmap convert: note: %s\n", alert.text.c_str());
+    if (alert.kind == sim::AlertRecord::Kind::Message)
+      std::fprintf(stderr, "kzmap convert: note: %s\n", alert.text.c_str());
   return 0;
 }
 
