@@ -262,8 +262,8 @@ std::string CorrectionStep() {
   char step[512];
   std::snprintf(step, sizeof step,
                 "+proj=affine +xoff=%.17g +s11=%.17g +s12=%.17g +yoff=%.17g +s21=%.17g +s22=%.17g",
-                (0.62 + 0.2 * 38 - 0.5 * 141) / 3600, 1 + 0.5 / 3600, -0.2 / 3600, (-0.35 - 0.4 * 38 + 0.3 * 141) / 3600,
-                -0.3 / 3600, 1 + 0.4 / 3600);
+                (0.62 + 0.2 * 38 - 0.5 * 141) / 3600, 1 + 0.5 / 3600, -0.2 / 3600,
+                (-0.35 - 0.4 * 38 + 0.3 * 141) / 3600, -0.3 / 3600, 1 + 0.4 / 3600);
   return step;
 }
 
@@ -316,12 +316,14 @@ TEST_F(Jgd2011CrossCheck, Jgd2000LatitudeLongitudeThroughTheCorrectionIntoAJgd20
 // coordinates, and the user is told once.
 TEST_F(PositionCrossCheck, Jgd2000IntoJgd2011WithoutTheCorrectionIsToldOnce) {
   std::vector<std::string> features;
-  for (const Point& p : kSendaiLatLong.points) features.push_back(PointFeature(p.first, p.second, "{\"kind\":\"point\"}"));
+  for (const Point& p : kSendaiLatLong.points)
+    features.push_back(PointFeature(p.first, p.second, "{\"kind\":\"point\"}"));
   const std::string points = folder / "points.shp", more = folder / "more.shp";
   MakeShapefile(points, FeatureCollection(features), "-a_srs EPSG:4612");
   MakeShapefile(more, FeatureCollection(features), "-a_srs EPSG:4612");
   AnswerFiles({points, more});
-  AnswerCoords({DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10), DialogAction::OK()});
+  AnswerCoords(
+      {DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10), DialogAction::OK()});
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
   EXPECT_EQ(AlertTexts(),
