@@ -41,7 +41,9 @@ std::string MultiLine(const std::vector<std::vector<std::pair<double, double>>>&
 TEST_F(LongLineRoundTrip, APartSplitOnImportIsOnePartAgainAndSeparatePartsStaySeparate) {
   const std::vector<std::pair<double, double>> longLine = Zigzag(70001, -20000);
   // Two parts of 10 points meeting end to start.
-  std::vector<std::pair<double, double>> a = Zigzag(10, -19000), b = Zigzag(10, -19000 + 0.09);
+  const std::vector<std::pair<double, double>> a = Zigzag(10, -19000);
+  std::vector<std::pair<double, double>> b{a.back()};
+  for (int i = 1; i < 10; ++i) b.emplace_back(a.back().first + 0.01 * i, a.back().second - 0.02 * i);
   const std::string source = folder / "lines.shp";
   MakeShapefile(source, FeatureCollection({LineFeature(longLine, "{\"k\":1}"), MultiLine({a, b})}),
                 "-a_srs EPSG:2451 -lco ENCODING=UTF-8");

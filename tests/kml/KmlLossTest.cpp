@@ -128,12 +128,12 @@ TEST_F(KmlLoss, ContentNestedPastTheDepthLimitIsReported) {
   std::string kml = "<kml><Document>" + PointPlacemark("浅い", 139.74, 35.66);
   // kml and Document take two levels; 300 folders reach past 256.
   for (int i = 0; i < 300; ++i) kml += "<Folder>";
-  kml += PointPlacemark("深い", 139.75, 35.67);
+  kml += "<visibility/>" + PointPlacemark("深い", 139.75, 35.67);
   for (int i = 0; i < 300; ++i) kml += "</Folder>";
   kml += "</Document></kml>\n";
   ImportPlane9(Write("deep.kml", kml));
-  // Past 256 open elements: 46 folders, then Placemark, name, Point, coordinates.
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"deep.kml の 256 段より深く入れ子になった要素 50 個は読み込んでいません"}));
+  // Past 256 open elements: 46 folders, an empty element, then Placemark, name, Point, coordinates.
+  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"deep.kml の 256 段より深く入れ子になった要素 51 個は読み込んでいません"}));
 }
 
 TEST_F(KmlLoss, AHoleWoundLikeItsOuterRingIsStillAHole) {
@@ -150,6 +150,17 @@ TEST_F(KmlLoss, AHoleWoundLikeItsOuterRingIsStillAHole) {
   ASSERT_EQ(art[0]->type, kCompoundPathArt);
   ASSERT_EQ(art[0]->children.size(), 2u);
   for (const sim::Art* ring : art[0]->children) EXPECT_TRUE(ring->style.evenOdd);
+}
+
+TEST_F(KmlLoss, ValuesChangedToFitTheirSchemaFieldAreCounted) {
+  std::string kml = "<kml><Document><Schema name=\"s\" id=\"s\"><SimpleField name=\"人口\" type=\"int\"/></Schema>\n";
+  for (const char* value : {"100", "abc", "2.5", "-7"}) {
+    kml += std::string("<Placemark><ExtendedData><SchemaData schemaUrl=\"#s\"><SimpleData name=\"人口\">") + value +
+           "</SimpleData></SchemaData></ExtendedData><Point><coordinates>139.74,35.66</coordinates></Point></Placemark>\n";
+  }
+  ImportPlane9(Write("schema.kml", kml + "</Document></kml>\n"));
+  // "abc" is no number and 2.5 no integer; 100 and -7 are kept as given.
+  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"schema.kml の値のうち 2 個は、数値でないかフィールドの桁数に収まらないため、収まる値に変えて読み込みました"}));
 }
 
 std::string PolygonPlacemark(const std::string& name, double west, double south, double east, double north) {
