@@ -331,16 +331,16 @@ TEST_F(ExportKindsTest, EachTypeTakesWhatItMeansByDefault) {
   ExpectSameFeatures("filled.shp", "parks.shp");
 
   // Polylines: the unfilled paths, so no park.
-  ASSERT_EQ(Export("roads.shp", "--type polyline --target layer:roads").status, 0);
-  ExpectSameFeatures("roads.shp", "roads.shp");
+  ASSERT_EQ(Export("out-roads.shp", "--type polyline --target layer:roads").status, 0);
+  ExpectSameFeatures("out-roads.shp", "roads.shp");
   ASSERT_EQ(Export("lines.shp", "--type polyline --target layer:parks").status, 0);
   EXPECT_TRUE(kztest::Features(OgrInfo("lines.shp")).empty());
   ASSERT_EQ(Export("outlines.shp", "--type polyline --target layer:parks --kinds filled").status, 0);
   EXPECT_EQ(kztest::Features(OgrInfo("outlines.shp")).size(), 2u);
 
   // Points: the stations' marks, not their labels, unless asked.
-  ASSERT_EQ(Export("stations.shp", "--target layer:stations").status, 0);
-  ExpectSameFeatures("stations.shp", "stations.shp");
+  ASSERT_EQ(Export("out-stations.shp", "--target layer:stations").status, 0);
+  ExpectSameFeatures("out-stations.shp", "stations.shp");
   ASSERT_EQ(Export("labels.shp", "--target layer:stations --kinds texts --text-field").status, 0);
   const std::vector<kztest::Feature> labels = kztest::Features(OgrInfo("labels.shp"));
   ASSERT_EQ(labels.size(), 3u);

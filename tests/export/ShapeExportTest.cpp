@@ -272,4 +272,25 @@ TEST_F(ShapeExportTest, RenamedColumnsAreTold) {
   }
 }
 
+// Layers that define AI_LAYER each their own way (a text on one, a number
+// on the other) still give the file one AI_LAYER column, of layer titles.
+TEST_F(ShapeExportTest, OneLayerColumnWhateverTheLayersDefined) {
+  AddPlaneFrame(1000, 2000);
+  SetLayerFields(roads, {Field("AI_LAYER", 0, 8)});
+  SetAttributes(host.AddSymbol(*roads.group, {0, 1, 1, 0}), {Field("AI_LAYER", 0, 8, 0, "古い")});
+  sim::Layer& rivers = host.AddLayer("河川の長い名前");
+  SetLayerFields(rivers, {Field("AI_LAYER", 1, 5)});
+  SetAttributes(host.AddSymbol(*rivers.group, {0, 1, 1, 0}), {Field("AI_LAYER", 1, 5, 0, "7")});
+  ASSERT_EQ(Export({DialogAction::Choose(ids::kTarget, 1), DialogAction::Choose(ids::kEncoding, 1),
+                    DialogAction::Check(ids::kAddLayerField, true), DialogAction::Check(ids::kTexts, false)},
+                   "layers.shp"),
+            kNoErr);
+  const std::string info = OgrInfo("layers.shp");
+  EXPECT_EQ(info.find("_1 "), std::string::npos) << info;
+  EXPECT_NE(info.find("AI_LAYER (String) = 道路"), std::string::npos) << info;
+  EXPECT_NE(info.find("AI_LAYER (String) = 河川の長い名前"), std::string::npos) << info;
+  EXPECT_EQ(info.find("古い"), std::string::npos) << info;
+  EXPECT_TRUE(AlertTexts().empty());
+}
+
 }  // namespace
