@@ -272,9 +272,11 @@ int Run(const Options& options) {
     for (size_t b = 0; b < batches.size(); ++b) {
       const int status = RunBatch(options, batches[b]);
       if (status == 0) continue;
+      // The files before this batch went in by saves of their own.
       if (b > 0) {
-        std::fprintf(stderr, "kzmap import: %s holds what was imported before; not imported: %s\n",
-                     options.map.c_str(), FileNames(batches, b).c_str());
+        std::vector<Batch> done(batches.begin(), batches.begin() + static_cast<std::ptrdiff_t>(b));
+        std::fprintf(stderr, "kzmap import: %s was saved with %s imported, before the failure; not imported: %s\n",
+                     options.map.c_str(), FileNames(done, 0).c_str(), FileNames(batches, b).c_str());
       }
       return status;
     }

@@ -24,6 +24,18 @@ bool IsPolygonType(int32_t type) { return type == kShapePolygon || type == kShap
 bool IsMultiPointType(int32_t type) {
   return type == kShapeMultiPoint || type == kShapeMultiPointZ || type == kShapeMultiPointM;
 }
+// The shape types a Shapefile can hold; any other number in a record header
+// means the records went out of step (a damaged file), not a kind of shape.
+bool IsShapeType(int32_t type) {
+  switch (type) {
+    case 0: case 1: case 3: case 5: case 8: case 11: case 13: case 15:
+    case 18: case 21: case 23: case 25: case 28: case 31:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsSilentlySkipped(int32_t type) { return type == kShapeNull || type == kShapeMultiPatch; }
 
 ai::UnicodeString Formatted(const char* format, const std::string& argument) {
@@ -217,6 +229,9 @@ AIErr CShapeFileImporter::ImportPoly(AILayerHandle layer, AIArtHandle group, boo
 // A record of a type that is not drawn is passed over; an unknown type is
 // told once per file, not once per record.
 bool CShapeFileImporter::SkipUnsupported(int32_t shapeType) {
+  // Reading on from a header that is not one would draw garbage: the file
+  // is told as read up to this record.
+  if (!IsShapeType(shapeType)) return false;
   if (!IsSilentlySkipped(shapeType) && toldTypes.insert(shapeType).second) {
     char text[128];
     std::snprintf(text, sizeof text, "読み込みエラー [ エラーコード：%d ]", shapeType);

@@ -215,7 +215,10 @@ TEST_F(ShapeExportTest, FailuresLeaveEarlierFilesAlone) {
   host.User().progress.cancelAt.reset();
   host.User().progress.Reset();
   EXPECT_EQ(Export({}, "missing/p.shp"), kNoErr);
-  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"出力ファイルを開けません\n" + Scratch("missing/p.shp").string()});
+  // The file, then the system's reason.
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"出力ファイルを開けません\n" + Scratch("missing/p.shp").string() +
+                                                   "\n" + Scratch("missing/p.shp").string() +
+                                                   ": No such file or directory"});
 }
 
 TEST_F(ShapeExportTest, LongFlattenedPathsKeepEveryPoint) {

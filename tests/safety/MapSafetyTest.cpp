@@ -221,3 +221,29 @@ TEST(SecondWriter, WaitsForTheFirstToFinish) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two imports started together: the second waits for the first and both
+// layers are in the map.
+TEST(TwoImportsAtOnce, KeepBothLayers) {
+  Folder folder;
+  const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
+  for (const char* name : {"甲.csv", "乙.csv"})
+    safety::WriteFile(folder / name, "緯度,経度,名前\n35.66,139.74,東京\n");
+  Limits limits;
+  limits.environment = {"KZMAP_LOCK_WAIT_MS=60000"};
+  const std::string o1 = (folder / "o1").string(), e1 = (folder / "e1").string();
+  const std::string o2 = (folder / "o2").string(), e2 = (folder / "e2").string();
+  const pid_t first = safety::StartKzmap({"import", map, (folder / "甲.csv").string()}, o1, e1, limits);
+  const pid_t second = safety::StartKzmap({"import", map, (folder / "乙.csv").string()}, o2, e2, limits);
+  const auto run1 = safety::WaitFor(first, o1, e1), run2 = safety::WaitFor(second, o2, e2);
+  ASSERT_EQ(run1.status, 0) << run1.err;
+  ASSERT_EQ(run2.status, 0) << run2.err;
+  sim::Host host;
+  sim::LoadDocumentFile(host, map);
+  EXPECT_NE(host.FindLayer("甲"), nullptr);
+  EXPECT_NE(host.FindLayer("乙"), nullptr);
+}
+
+}  // namespace
