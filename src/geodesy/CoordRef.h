@@ -8,6 +8,10 @@
 enum GeodeticDatum : int32_t {
   kDatumTokyo = 1,    // TKY97, Bessel ellipsoid
   kDatumJgd2000 = 2,  // GRS-80 ellipsoid
+  kDatumJgd2011 = 4,  // GRS-80 ellipsoid
+  // WGS 84 as GIS files and GPS name it: its coordinates are taken as JGD2011
+  // (the two agree to about 1 m), so it is only ever a label.
+  kDatumWgs84 = 5,
 };
 
 enum CoordKind : int32_t {
@@ -28,3 +32,9 @@ struct CoordRef {
 
   bool operator==(const CoordRef&) const = default;
 };
+
+// The reference whose coordinates are converted: WGS 84 as JGD2011.
+constexpr CoordRef AsConverted(CoordRef ref) {
+  if (ref.datum == kDatumWgs84) ref.datum = kDatumJgd2011;
+  return ref;
+}

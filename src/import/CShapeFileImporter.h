@@ -39,4 +39,6 @@ class CShapeFileImporter : public CImporterBase {
   std::set<int32_t> toldTypes;
   // Encodings named by the files' .cpg, by full path.
   std::map<std::string, int32_t> fileEncodings;
+  // Whether a .prj named WGS 84, which is told once.
+  bool wgs84Named = false;
 };

@@ -45,6 +45,23 @@ bool ReadCorner(const ai::UnicodeString& text, double& first, double& second) {
          ReadLeadingNumber(ai::UnicodeString::FromUTF16(units.substr(comma + 1)).as_UTF8(), second);
 }
 
+// A click on a source radio or a new source system or zone.
+bool SetsSource(int32_t id, int32_t code) {
+  switch (id) {
+    case ids::kSourceJgd2000:
+    case ids::kSourceTokyo:
+    case ids::kSourceLatLong:
+    case ids::kSourcePlane:
+    case ids::kSourceUtm:
+      return code == kCommandClicked;
+    case ids::kSourceSystem:
+    case ids::kSourceZone:
+      return code == kCommandSelChange;
+    default:
+      return false;
+  }
+}
+
 const char* ModeText(int32_t mode) {
   switch (mode) {
     case kImportUseDataFrame: return "現在のデータフレーム設定を使用します";
@@ -114,6 +131,7 @@ void ImportCoordDialog::OnCommand(int32_t id, int32_t code) {
     Platform()->ShellOpen(kWebMapAddress);
     return;
   }
+  if (SetsSource(id, code)) sourceTouched = true;
   switch (id) {
     case ids::kLimitArea:
     case ids::kSourceUtm:
@@ -194,6 +212,7 @@ bool ImportCoordDialog::OnOK() {
   if (!ReadSource(read)) return false;
   if (read.mode == kImportNewDataFrame && !ReadTarget(read)) return false;
   if (!ReadArea(read)) return false;
+  read.sourceChosen = sourceTouched;
   settings = read;
   return true;
 }
