@@ -168,7 +168,7 @@ AIErr CExporterBase::Run() {
   SavePreferences(settings);
   if (!SetUpConversion()) {
     // A missing datum grid has been reported by the converter itself.
-    if (!(converter.ShiftsDatum() && !converter.GridLoaded())) Alert(kConversionAlert);
+    if (!converter.GridMissing()) Alert(kConversionAlert);
     return kExportFailedErr;
   }
   if (AIErr result = ChooseOutput(location)) return result;

@@ -1,9 +1,14 @@
 #include "geodesy/CoordConverter.h"
 
+#include <atomic>
 #include <cmath>
+#include <vector>
 
 #include "geodesy/Angles.h"
+#include "geodesy/DatumGridText.h"
+#include "geodesy/Ellipsoid.h"
 #include "geodesy/GeodesyHost.h"
+#include "formats/CKzFile.h"
 
 namespace {
 
@@ -19,6 +24,12 @@ bool IsGeographic(double latitude, double longitude) {
   return latitude >= -90 && latitude <= 90 && std::isfinite(longitude);
 }
 
+// Codes 1 and 3 are both on Bessel: the Tokyo side of the TKY2JGD grid.
+bool OnTokyoSide(int32_t datum) { return EllipsoidIdOfDatum(datum) == kEllipsoidBessel; }
+
+// Once per run, however many converters go without the correction.
+std::atomic<bool> correctionNoteShown{false};
+
 }  // namespace
 
 CoordConverter::CoordConverter(SPPluginRef owner) : owner(owner) {}
@@ -30,12 +41,24 @@ bool CoordConverter::Configure(int32_t srcDatum, int32_t srcKind, int32_t srcSys
   identity = false;
   const bool sourceReady = SetupSource();
   datumShift = srcDatum != dstDatum;
-  if (datumShift && !gridLoaded) {
+  tokyoShift = OnTokyoSide(srcDatum) != OnTokyoSide(dstDatum);
+  if (tokyoShift && !gridLoaded) {
     if (!LoadGrid()) {
       ShowGeodesyAlert(kDatumGridAlert);
       return false;
     }
     gridLoaded = true;
+  }
+  correctionShift = (srcDatum == kDatumJgd2011) != (dstDatum == kDatumJgd2011);
+  correctionUnreadable = false;
+  if (correctionShift && !correctionTried) {
+    correctionTried = true;
+    if (!LoadCorrection()) {
+      correctionTried = false;  // the next configuration tries again
+      correctionUnreadable = true;
+      ShowGeodesyAlert(kCorrectionUnreadableAlert);
+      return false;
+    }
   }
   const bool targetReady = SetupTarget();
   return sourceReady && targetReady;
@@ -83,6 +106,34 @@ ai::FilePath CoordConverter::GridFile() const {
   return FileBesidePlugin(owner, kDatumGridFileName);
 }
 
+// False only for a file that is there but does not read; a missing file
+// leaves the correction out.
+bool CoordConverter::LoadCorrection() {
+  const ai::FilePath file =
+      correctionFile.IsEmpty() ? FileBesidePlugin(owner, kCorrectionGridFileName) : correctionFile;
+  if (file.IsEmpty()) return true;
+  CKzFile text(file);
+  if (!text.Open(file, "rb")) return true;
+  std::vector<GridRecord> records;
+  if (!ReadCorrectionGridText(text.GetStream(), records).ok) return false;
+  correctionGrid.Assign(std::move(records));
+  correctionLoaded = true;
+  return true;
+}
+
+void CoordConverter::UseCorrectionGrid(DatumGrid grid) {
+  correctionGrid = std::move(grid);
+  correctionLoaded = true;
+  correctionTried = true;
+}
+
+void CoordConverter::ResetCorrectionNote() { correctionNoteShown = false; }
+
+void CoordConverter::NoteMissingCorrection() const {
+  if (correctionNoteShown.exchange(true)) return;
+  ShowGeodesyNote(kCorrectionMissingNote);
+}
+
 void CoordConverter::UseDatumGrid(DatumGrid grid) {
   sourceProjection.Grid() = std::move(grid);
   gridLoaded = true;
@@ -121,9 +172,40 @@ bool CoordConverter::ShiftDatum(double latitude, double longitude, double& outLa
     outLongitude = longitude;
     return true;
   }
+  // JGD2000 is the hub: Tokyo reaches it through the TKY2JGD grid, JGD2011
+  // through the earthquake correction.
+  double lat = latitude, lon = longitude;
+  if (source.datum == kDatumJgd2011 && !Jgd2011ToJgd2000(lat, lon, lat, lon)) return false;
   const DatumGrid& grid = sourceProjection.Grid();
-  if (source.datum == kDatumTokyo) return grid.TokyoToJgd(latitude, longitude, outLatitude, outLongitude);
-  return grid.JgdToTokyo(latitude, longitude, outLatitude, outLongitude);
+  if (tokyoShift) {
+    const bool fromTokyo = OnTokyoSide(source.datum);
+    if (fromTokyo && !grid.TokyoToJgd(lat, lon, lat, lon)) return false;
+    if (!fromTokyo && !grid.JgdToTokyo(lat, lon, lat, lon)) return false;
+  }
+  if (target.datum == kDatumJgd2011 && !Jgd2000ToJgd2011(lat, lon, lat, lon)) return false;
+  outLatitude = lat;
+  outLongitude = lon;
+  return true;
+}
+
+bool CoordConverter::Jgd2000ToJgd2011(double latitude, double longitude, double& outLatitude,
+                                      double& outLongitude) const {
+  if (correctionLoaded) return correctionGrid.AddCorrection(latitude, longitude, outLatitude, outLongitude);
+  if (!IsGeographic(latitude, longitude)) return false;
+  NoteMissingCorrection();
+  outLatitude = latitude;
+  outLongitude = longitude;
+  return true;
+}
+
+bool CoordConverter::Jgd2011ToJgd2000(double latitude, double longitude, double& outLatitude,
+                                      double& outLongitude) const {
+  if (correctionLoaded) return correctionGrid.RemoveCorrection(latitude, longitude, outLatitude, outLongitude);
+  if (!IsGeographic(latitude, longitude)) return false;
+  NoteMissingCorrection();
+  outLatitude = latitude;
+  outLongitude = longitude;
+  return true;
 }
 
 bool CoordConverter::FromGeographic(double latitude, double longitude, double& x, double& y, double* convergence,

@@ -8,11 +8,15 @@
 enum GeodeticDatum : int32_t {
   kDatumTokyo = 1,    // TKY97, Bessel ellipsoid
   kDatumJgd2000 = 2,  // GRS-80 ellipsoid
-  kDatumJgd2011 = 4,  // GRS-80 ellipsoid
+  // 3 is taken: stored references read it as Bessel.
+  kDatumJgd2011 = 4,  // GRS-80 ellipsoid, after the 2011 Tohoku earthquake
   // WGS 84 as GIS files and GPS name it: its coordinates are taken as JGD2011
   // (the two agree to about 1 m), so it is only ever a label.
   kDatumWgs84 = 5,
 };
+
+// Datums on GRS-80 that the Tokyo grid shifts to and from.
+constexpr bool IsJgdDatum(int32_t datum) { return datum == kDatumJgd2000 || datum == kDatumJgd2011; }
 
 enum CoordKind : int32_t {
   kKindLatLong = 1,       // decimal degrees

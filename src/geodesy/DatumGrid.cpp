@@ -20,6 +20,12 @@ constexpr double kShiftZ = 680.507;
 // 12" south and east: a first guess of the Tokyo position of a JGD2000 point.
 constexpr double kFirstGuess = 0.0033333333333333335;
 
+// The inverse correction stops when a step moves less than this (degrees,
+// about 0.1 µm) or after this many steps. Shifts of a few metres that vary
+// by centimetres across a cell settle in two or three steps.
+constexpr double kCorrectionTolerance = 1e-12;
+constexpr int kCorrectionSteps = 20;
+
 int32_t MeshCode(int32_t p, int32_t u, int32_t q, int32_t v, int32_t r, int32_t w) {
   return p * 1000000 + u * 10000 + q * 1000 + v * 100 + r * 10 + w;
 }
@@ -256,6 +262,43 @@ bool DatumGrid::JgdToTokyo(double latitude, double longitude, double& outLatitud
     return true;
   }
   JgdToTokyoGeocentric(latitude, longitude, outLatitude, outLongitude);
+  return true;
+}
+
+bool DatumGrid::AddCorrection(double latitude, double longitude, double& outLatitude, double& outLongitude) const {
+  if (!InRange(latitude, longitude)) return false;
+  GridShift shift;
+  if (!InterpolateShift(latitude, longitude, shift)) shift = {};
+  const double lat = latitude + shift.dB / 3600;
+  const double lon = longitude + shift.dL / 3600;
+  // Absurd shifts in a damaged file would carry the point off the globe.
+  if (!InRange(lat, lon)) return false;
+  outLatitude = lat;
+  outLongitude = lon;
+  return true;
+}
+
+// Finds the JGD2000 point whose corrected position is the given one: each
+// step takes the shift at the current estimate.
+bool DatumGrid::RemoveCorrection(double latitude, double longitude, double& outLatitude,
+                                 double& outLongitude) const {
+  if (!InRange(latitude, longitude)) return false;
+  double lat = latitude, lon = longitude;
+  bool settled = false;
+  for (int step = 0; step < kCorrectionSteps && !settled; ++step) {
+    GridShift shift;
+    if (!InterpolateShift(lat, lon, shift)) shift = {};
+    const double nextLat = latitude - shift.dB / 3600;
+    const double nextLon = longitude - shift.dL / 3600;
+    settled = std::fabs(nextLat - lat) < kCorrectionTolerance && std::fabs(nextLon - lon) < kCorrectionTolerance;
+    lat = nextLat;
+    lon = nextLon;
+  }
+  // Shifts that swing wildly between cells (only a damaged file has them)
+  // have no one point to go back to.
+  if (!settled || !InRange(lat, lon)) return false;
+  outLatitude = lat;
+  outLongitude = lon;
   return true;
 }
 

@@ -69,6 +69,13 @@ class DatumGrid {
   bool TokyoToJgd(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
   bool JgdToTokyo(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
 
+  // The earthquake correction from JGD2000 to JGD2011 and back, with this
+  // grid holding its shifts. A point whose cell or one of its neighbours is
+  // missing lies outside the corrected area and keeps its coordinates. Both
+  // fail (leaving the outputs alone) where the shifts above do.
+  bool AddCorrection(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
+  bool RemoveCorrection(double latitude, double longitude, double& outLatitude, double& outLongitude) const;
+
   static void TokyoToJgdGeocentric(double latitude, double longitude, double& outLatitude, double& outLongitude);
   static void JgdToTokyoGeocentric(double latitude, double longitude, double& outLatitude, double& outLongitude);
 

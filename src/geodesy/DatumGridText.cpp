@@ -54,34 +54,34 @@ bool ParseShift(const std::string& text, double& value) {
   return end == text.c_str() + text.size() && std::isfinite(value);
 }
 
-bool ParseRecord(const std::string& line, GridRecord& record) {
+// `maxFields` is 3, or 4 where a height shift may follow (checked, not kept).
+bool ParseRecord(const std::string& line, size_t maxFields, GridRecord& record) {
   const std::vector<std::string> fields = Fields(line);
-  return fields.size() == 3 && ParseCode(fields[0], record.meshCode) && ParseShift(fields[1], record.shift.dB) &&
+  if (fields.size() < 3 || fields.size() > maxFields) return false;
+  double height = 0;
+  if (fields.size() == 4 && !ParseShift(fields[3], height)) return false;
+  return ParseCode(fields[0], record.meshCode) && ParseShift(fields[1], record.shift.dB) &&
          ParseShift(fields[2], record.shift.dL);
 }
 
-}  // namespace
-
-DatumGridTextResult ConvertDatumGridText(std::FILE* text, std::FILE* binary) {
+// Calls `take` for each cell line after the header; stops at the first line
+// that does not parse, or when `take` refuses a record.
+template <typename Take>
+DatumGridTextResult ReadCellLines(std::FILE* text, size_t headerLines, size_t maxFields, Take take) {
   DatumGridTextResult result;
   std::string line;
   size_t lineNumber = 0;
-  for (int header = 0; header < 2 && ReadTextLine(text, line); ++header) ++lineNumber;
+  for (size_t header = 0; header < headerLines && ReadTextLine(text, line); ++header) ++lineNumber;
   while (ReadTextLine(text, line)) {
     ++lineNumber;
     if (Fields(line).empty()) continue;
     GridRecord record;
-    if (!ParseRecord(line, record)) {
+    if (!ParseRecord(line, maxFields, record)) {
       result.errorLine = lineNumber;
       result.error = "line " + std::to_string(lineNumber) + ": expected a mesh code and two shifts in seconds";
       return result;
     }
-    unsigned char bytes[kGridRecordSize];
-    EncodeGridRecord(record, bytes);
-    if (std::fwrite(bytes, 1, sizeof bytes, binary) != sizeof bytes) {
-      result.error = "cannot write the grid file";
-      return result;
-    }
+    if (!take(record, result)) return result;
     ++result.recordsWritten;
   }
   if (std::ferror(text)) {
@@ -89,5 +89,28 @@ DatumGridTextResult ConvertDatumGridText(std::FILE* text, std::FILE* binary) {
     return result;
   }
   result.ok = true;
+  return result;
+}
+
+}  // namespace
+
+DatumGridTextResult ConvertDatumGridText(std::FILE* text, std::FILE* binary) {
+  return ReadCellLines(text, kTky2JgdHeaderLines, 3, [binary](const GridRecord& record, DatumGridTextResult& result) {
+    unsigned char bytes[kGridRecordSize];
+    EncodeGridRecord(record, bytes);
+    if (std::fwrite(bytes, 1, sizeof bytes, binary) == sizeof bytes) return true;
+    result.error = "cannot write the grid file";
+    return false;
+  });
+}
+
+DatumGridTextResult ReadCorrectionGridText(std::FILE* text, std::vector<GridRecord>& records) {
+  records.clear();
+  DatumGridTextResult result =
+      ReadCellLines(text, kCorrectionHeaderLines, 4, [&records](const GridRecord& record, DatumGridTextResult&) {
+        records.push_back(record);
+        return true;
+      });
+  if (!result.ok) records.clear();
   return result;
 }

@@ -21,6 +21,7 @@ int EllipsoidIdOfDatum(int32_t datum) {
     case 3:
       return kEllipsoidBessel;
     case 2:
+    case 4:
       return kEllipsoidGrs80;
     default:
       return -1;

@@ -19,5 +19,5 @@ Ellipsoid MakeEllipsoid(const char* name, double a, double inverseFlattening);
 // Both rows, indexed by EllipsoidId.
 std::array<Ellipsoid, 2> EllipsoidTable();
 
-// Datum 1 (and 3) is on Bessel, datum 2 on GRS-80; any other code has none (-1).
+// Datum 1 (and 3) is on Bessel, datums 2 and 4 on GRS-80; any other code has none (-1).
 int EllipsoidIdOfDatum(int32_t datum);

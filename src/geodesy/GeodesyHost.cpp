@@ -18,3 +18,9 @@ void ShowGeodesyAlert(const char* text) {
   const ai::UnicodeString message(text);
   sAIUser->ErrorAlert(message.Ref());
 }
+
+void ShowGeodesyNote(const char* text) {
+  if (!sAIUser) return;
+  const ai::UnicodeString message(text);
+  sAIUser->MessageAlert(message.Ref());
+}

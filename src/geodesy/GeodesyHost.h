@@ -1,5 +1,5 @@
 // The two things the coordinate code asks of the host: where the plug-in file
-// lies (the datum grid is kept beside it) and an alert when the grid is missing.
+// lies (the datum grids are kept beside it) and an alert about a grid.
 #pragma once
 
 #include "host/FilePath.h"
@@ -11,3 +11,5 @@ ai::FilePath FileBesidePlugin(SPPluginRef owner, const char* name);
 
 // Shows an error alert with a UTF-8 text; nothing without a host.
 void ShowGeodesyAlert(const char* text);
+// Shows a message alert (a warning, not an error); nothing without a host.
+void ShowGeodesyNote(const char* text);

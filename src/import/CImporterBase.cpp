@@ -218,7 +218,7 @@ bool CImporterBase::SetupFailed(const char* message) {
 // tells when the datum grid is missing).
 bool CImporterBase::ConfigureConverter(const CoordRef& source, const CoordRef& target) {
   if (converter->Configure(source, target)) return true;
-  if (converter->ShiftsDatum() && !converter->GridLoaded()) return false;
+  if (converter->GridMissing()) return false;
   return SetupFailed(import_texts::kNoConversion);
 }
 

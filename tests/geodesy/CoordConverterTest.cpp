@@ -266,6 +266,38 @@ TEST(CoordConverter, DatumShiftThroughTheGrid) {
   EXPECT_NEAR(lon, 139.7, 1e-9);
 }
 
+// Tokyo reaches JGD2011 through JGD2000; with no earthquake correction in
+// place the JGD2011 result is the JGD2000 one, on the same ellipsoid.
+TEST(CoordConverter, TokyoToJgd2011ChainsThroughJgd2000) {
+  std::vector<GridRecord> records;
+  for (int i = 35 * 120; i <= 36 * 120; ++i)
+    for (int j = 39 * 80; j <= 40 * 80; ++j) {
+      const int32_t code =
+          (i / 80) * 1000000 + (j / 80) * 10000 + (i % 80 / 10) * 1000 + (j % 80 / 10) * 100 + (i % 10) * 10 + j % 10;
+      records.push_back({code, {11.6, -11.8}});
+    }
+  DatumGrid grid;
+  grid.Assign(records);
+  CoordConverter converter;
+  converter.UseDatumGrid(grid);
+  ASSERT_TRUE(converter.Configure(CoordRef{1, 1, 0, 0}, CoordRef{4, 3, 9, 0}));
+  double x = 0, y = 0;
+  ASSERT_TRUE(converter.Convert(139.7, 35.6, x, y));
+  // cs2cs +proj=longlat +ellps=GRS80 +to +proj=tmerc +lat_0=36 +lon_0=139.833333333333 +k=0.9999 +ellps=GRS80
+  // for 139.7-11.8/3600 35.6+11.6/3600
+  EXPECT_NEAR(x, -12377.5319, 1e-3);
+  EXPECT_NEAR(y, -44011.6158, 1e-3);
+
+  CoordConverter reverse;
+  reverse.UseDatumGrid(grid);
+  ASSERT_TRUE(reverse.Configure(CoordRef{4, 3, 9, 0}, CoordRef{1, 1, 0, 0}));
+  double lat = 0, lon = 0;
+  ASSERT_TRUE(reverse.ToGeographic(y, x, lat, lon));
+  ASSERT_TRUE(reverse.ShiftDatum(lat, lon, lat, lon));
+  EXPECT_NEAR(lat, 35.6, 1e-9);
+  EXPECT_NEAR(lon, 139.7, 1e-9);
+}
+
 class CoordConverterGridFile : public kztest::HostTest {};
 
 TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {

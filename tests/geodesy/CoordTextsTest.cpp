@@ -122,8 +122,9 @@ TEST(Ellipsoids, TableAndDerivedValues) {
   EXPECT_EQ(EllipsoidIdOfDatum(1), kEllipsoidBessel);
   EXPECT_EQ(EllipsoidIdOfDatum(3), kEllipsoidBessel);
   EXPECT_EQ(EllipsoidIdOfDatum(2), kEllipsoidGrs80);
+  EXPECT_EQ(EllipsoidIdOfDatum(4), kEllipsoidGrs80);
   EXPECT_EQ(EllipsoidIdOfDatum(0), -1);
-  EXPECT_EQ(EllipsoidIdOfDatum(4), -1);
+  EXPECT_EQ(EllipsoidIdOfDatum(5), -1);
 }
 
 }  // namespace

@@ -39,6 +39,9 @@ std::vector<Case> AllCases() {
     for (int zone = 51; zone <= 56; ++zone)
       cases.push_back({"Utm" + std::to_string(zone) + ellipsoid, true, zone, datum});
   }
+  // JGD2011 shares GRS-80 with JGD2000.
+  cases.push_back({"Plane9Jgd2011", false, 9, 4});
+  cases.push_back({"Utm54Jgd2011", true, 54, 4});
   return cases;
 }
 

@@ -91,7 +91,7 @@ TEST(TMProjection, WithoutEllipsoidNothingProjects) {
   EXPECT_FALSE(fresh.InversePlane(0, 0, inverse));
 
   TMProjection unknownDatum;
-  EXPECT_FALSE(unknownDatum.SetupPlaneSystem(9, 4));
+  EXPECT_FALSE(unknownDatum.SetupPlaneSystem(9, 5));
   EXPECT_FALSE(unknownDatum.ForwardPlane(35, 139, forward));
   EXPECT_FALSE(unknownDatum.InverseUtm(0, 500000, inverse));
 }
