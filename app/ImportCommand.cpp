@@ -119,26 +119,43 @@ bool IsGeoreferenced(const std::string& map) {
   return ReadDataFrame(frame) || ReadMarkerSet(markers, texts);
 }
 
+struct RefControls {
+  int32_t jgd2000, tokyo, jgd2011, latLong, plane, system, utm, zone;
+};
+
 // WGS 84 is chosen as JGD2011, which it is taken for.
-void AddRefActions(const CoordRef& ref, int32_t jgd, int32_t tokyo, int32_t latLong, int32_t plane, int32_t system,
-                   int32_t utm, int32_t zone, std::vector<DialogAction>& actions) {
-  actions.push_back(DialogAction::Click(ref.datum == kDatumTokyo ? tokyo : jgd));
+void AddRefActions(const CoordRef& ref, const RefControls& ids, std::vector<DialogAction>& actions) {
+  const int32_t datum = AsConverted(ref).datum;
+  actions.push_back(DialogAction::Click(datum == kDatumTokyo     ? ids.tokyo
+                                        : datum == kDatumJgd2011 ? ids.jgd2011
+                                                                 : ids.jgd2000));
   if (ref.kind == kKindPlane) {
-    actions.push_back(DialogAction::Click(plane));
-    actions.push_back(DialogAction::Choose(system, ref.system));
+    actions.push_back(DialogAction::Click(ids.plane));
+    actions.push_back(DialogAction::Choose(ids.system, ref.system));
   } else if (ref.kind == kKindUtm) {
-    actions.push_back(DialogAction::Click(utm));
-    actions.push_back(DialogAction::Choose(zone, ref.zone));
+    actions.push_back(DialogAction::Click(ids.utm));
+    actions.push_back(DialogAction::Choose(ids.zone, ref.zone));
   } else {
-    actions.push_back(DialogAction::Click(latLong));
+    actions.push_back(DialogAction::Click(ids.latLong));
   }
 }
 
 std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap) {
   std::vector<DialogAction> actions;
-  if (options.from) AddRefActions(*options.from, 1123, 1124, 1125, 1126, 1115, 1087, 1075, actions);
+  namespace ids = dialog_ids::import_coord;
+  if (options.from) {
+    AddRefActions(*options.from,
+                  {ids::kSourceJgd2000, ids::kSourceTokyo, ids::kSourceJgd2011, ids::kSourceLatLong, ids::kSourcePlane,
+                   ids::kSourceSystem, ids::kSourceUtm, ids::kSourceZone},
+                  actions);
+  }
   if (newMap) {
-    if (options.to) AddRefActions(*options.to, 1127, 1128, 1129, 1130, 1132, 1131, 1133, actions);
+    if (options.to) {
+      AddRefActions(*options.to,
+                    {ids::kTargetJgd2000, ids::kTargetTokyo, ids::kTargetJgd2011, ids::kTargetLatLong,
+                     ids::kTargetPlane, ids::kTargetSystem, ids::kTargetUtm, ids::kTargetZone},
+                    actions);
+    }
     if (options.scale) actions.push_back(DialogAction::SetText(1114, *options.scale));
     if (options.northUp) actions.push_back(DialogAction::Check(1082, *options.northUp));
   }

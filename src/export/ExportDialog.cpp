@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "geodesy/CoordLists.h"
 #include "geodesy/CoordTexts.h"
@@ -42,8 +43,14 @@ constexpr std::array<int32_t, 3> kEncodingCodes{kEncodingShiftJis, kEncodingUtf8
 
 constexpr std::array<int32_t, 4> kMarkerRadios{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerLatLong,
                                                ids::kMarkerPlane};
-constexpr std::array<int32_t, 5> kOutputRadios{ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputLatLong,
-                                               ids::kOutputPlane, ids::kOutputUtm};
+constexpr std::array<int32_t, 7> kOutputRadios{ids::kOutputJgd,     ids::kOutputTokyo,   ids::kOutputJgd2011,
+                                               ids::kOutputWgs84,   ids::kOutputLatLong, ids::kOutputPlane,
+                                               ids::kOutputUtm};
+// The output datum radios and their codes.
+constexpr std::array<std::pair<int32_t, int32_t>, 4> kOutputDatums{{{ids::kOutputJgd, kDatumJgd2000},
+                                                                    {ids::kOutputTokyo, kDatumTokyo},
+                                                                    {ids::kOutputJgd2011, kDatumJgd2011},
+                                                                    {ids::kOutputWgs84, kDatumWgs84}}};
 constexpr std::array<int32_t, 5> kAccuracyControls{ids::kAccuracyLabel, ids::kAccuracy, ids::kAccuracyValue,
                                                    ids::kRough, ids::kPrecise};
 
@@ -155,7 +162,11 @@ void ExportDialog::SetFromSettings() const {
              s.marker.system >= 0 && s.marker.system <= kPlaneSystemCount ? s.marker.system : 0);
 
   CheckOne(*this, {ids::kNoConversion, ids::kConvert}, s.convertCoords ? ids::kConvert : ids::kNoConversion);
-  CheckOne(*this, {ids::kOutputJgd, ids::kOutputTokyo}, s.output.datum == kDatumTokyo ? ids::kOutputTokyo : ids::kOutputJgd);
+  int32_t outputDatum = ids::kOutputJgd;
+  for (const auto& [id, datum] : kOutputDatums) {
+    if (s.output.datum == datum) outputDatum = id;
+  }
+  for (const auto& [id, datum] : kOutputDatums) SetChecked(id, id == outputDatum);
   const int32_t outputKind = s.output.kind == kKindPlane ? ids::kOutputPlane
                              : s.output.kind == kKindUtm ? ids::kOutputUtm
                                                          : ids::kOutputLatLong;
@@ -234,7 +245,10 @@ bool ExportDialog::ReadOutput(ExportSettings& result) const {
       result.output = CoordRef{result.marker.datum, result.marker.kind, result.marker.system, 0};
     return true;
   }
-  result.output.datum = IsChecked(ids::kOutputJgd) ? kDatumJgd2000 : kDatumTokyo;
+  result.output.datum = kDatumJgd2000;
+  for (const auto& [id, datum] : kOutputDatums) {
+    if (IsChecked(id)) result.output.datum = datum;
+  }
   if (IsChecked(ids::kOutputPlane)) {
     result.output.kind = kKindPlane;
     result.output.system = ListSelection(ids::kOutputPlaneSystem);

@@ -82,7 +82,9 @@ std::string UtmZoneLabel(int32_t index) {
 std::string DescribeDataFrame(const std::optional<CoordRef>& dataFrameRef) {
   if (!dataFrameRef) return "無効な設定";
   const CoordRef& ref = *dataFrameRef;
-  const char* datum = ref.datum == kDatumJgd2000 ? "世界測地系" : "日本測地系";
+  const char* datum = ref.datum == kDatumJgd2000   ? "世界測地系"
+                      : ref.datum == kDatumJgd2011 ? "世界測地系(JGD2011)"
+                                                   : "日本測地系";
   char text[128];
   if (ref.kind == kKindUtm)
     std::snprintf(text, sizeof text, "(%s UTM座標 第%d帯)", datum, ref.zone);

@@ -8,9 +8,12 @@
 
 namespace {
 
+// JGD2011 has a text of its own that an older reader refuses, rather than
+// one it would read as JGD2000.
 std::string DatumText(int datum) {
   if (datum == 1) return "TKY";
   if (datum == 2) return "JGD";
+  if (datum == 4) return "JGD2011";
   return "";
 }
 
@@ -67,6 +70,10 @@ bool ParseDatum(const std::string& value, int& datum) {
   }
   if (value == "TKY") {
     datum = 1;
+    return true;
+  }
+  if (value == "JGD2011") {
+    datum = 4;
     return true;
   }
   return false;

@@ -50,6 +50,7 @@ bool SetsSource(int32_t id, int32_t code) {
   switch (id) {
     case ids::kSourceJgd2000:
     case ids::kSourceTokyo:
+    case ids::kSourceJgd2011:
     case ids::kSourceLatLong:
     case ids::kSourcePlane:
     case ids::kSourceUtm:
@@ -102,9 +103,9 @@ void ImportCoordDialog::ShowExtent() const {
 // The reference the files name themselves, chosen for the user, who may
 // still change it.
 void ImportCoordDialog::ChooseSourceFromSettings() const {
-  const bool tokyo = settings.sourceDatum == kDatumTokyo;
-  SetChecked(ids::kSourceJgd2000, !tokyo);
-  SetChecked(ids::kSourceTokyo, tokyo);
+  SetChecked(ids::kSourceJgd2000, settings.sourceDatum == kDatumJgd2000);
+  SetChecked(ids::kSourceTokyo, settings.sourceDatum == kDatumTokyo);
+  SetChecked(ids::kSourceJgd2011, settings.sourceDatum == kDatumJgd2011);
   SetChecked(ids::kSourceLatLong, settings.sourceKind == kKindLatLong);
   SetChecked(ids::kSourcePlane, settings.sourceKind == kKindPlane);
   SetChecked(ids::kSourceUtm, settings.sourceKind == kKindUtm);
@@ -122,6 +123,7 @@ void ImportCoordDialog::UpdateEnabling() const {
   Enable(ids::kTargetSystem, IsChecked(ids::kTargetPlane));
   if (settings.mode == kImportNewDataFrame) return;
   for (int32_t id = ids::kTargetJgd2000; id <= ids::kTargetZone; ++id) Enable(id, false);
+  Enable(ids::kTargetJgd2011, false);
   Enable(ids::kNorthUp, false);
   Enable(ids::kScale, false);
 }
@@ -152,8 +154,13 @@ bool ImportCoordDialog::Refuse(const char* message) const {
   return false;
 }
 
+int32_t ImportCoordDialog::ChosenDatum(int32_t jgd2000, int32_t jgd2011) const {
+  if (IsChecked(jgd2000)) return kDatumJgd2000;
+  return IsChecked(jgd2011) ? kDatumJgd2011 : kDatumTokyo;
+}
+
 bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
-  read.sourceDatum = IsChecked(ids::kSourceJgd2000) ? kDatumJgd2000 : kDatumTokyo;
+  read.sourceDatum = ChosenDatum(ids::kSourceJgd2000, ids::kSourceJgd2011);
   if (IsChecked(ids::kSourceLatLong)) {
     read.sourceKind = kKindLatLong;
     return true;
@@ -169,7 +176,7 @@ bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
 }
 
 bool ImportCoordDialog::ReadTarget(ImportCoordSettings& read) const {
-  read.targetDatum = IsChecked(ids::kTargetJgd2000) ? kDatumJgd2000 : kDatumTokyo;
+  read.targetDatum = ChosenDatum(ids::kTargetJgd2000, ids::kTargetJgd2011);
   if (IsChecked(ids::kTargetPlane)) {
     read.targetKind = kKindPlane;
     read.targetSystem = ListSelection(ids::kTargetSystem);
