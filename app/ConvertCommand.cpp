@@ -92,7 +92,10 @@ int RunConvert(const Options* options) {
   CoordConverter converter(host.Plugin());
   if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
   if (!options->correction.empty()) converter.SetCorrectionFile(ai::FilePath::FromPlatform(options->correction));
-  if (!converter.Configure(options->from, options->to)) {
+  if (options->from.datum == kDatumWgs84 || options->to.datum == kDatumWgs84) {
+    std::fprintf(stderr, "kzmap convert: note: %s\n", kzmap::kWgs84Note);
+  }
+  if (!converter.Configure(AsConverted(options->from), AsConverted(options->to))) {
     const std::string alert = host.LastAlert();
     if (!alert.empty()) {
       std::fprintf(stderr, "kzmap convert: %s\n", alert.c_str());
@@ -144,10 +147,9 @@ int RunConvert(const Options* options) {
 
 kzmap::CommandRun DefineConvert(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.footer(
-      "REF is jgd2000: or tokyo: followed by bl (decimal degrees), xy1..xy19 (plane\n"
-      "rectangular system) or utm1..utm60. Points are read from standard input, one\n"
-      "per line: easting (or longitude) then northing (or latitude).");
+  app.footer(std::string(kzmap::kCoordRefHelp) +
+             "\nPoints are read from standard input, one per line: easting (or longitude) then northing (or "
+             "latitude).");
   AddRef(app, "--from", options->from, "the reference of the input points");
   AddRef(app, "--to", options->to, "the reference to convert them to");
   app.add_option("--grid", options->grid, "the datum grid file (default: the one beside the plug-in)")

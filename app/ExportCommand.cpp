@@ -175,6 +175,7 @@ void AddConversion(const Options& options, std::vector<DialogAction>& actions) {
   actions.push_back(DialogAction::Click(ids::kConvert));
   const int32_t datum = to.datum == kDatumTokyo     ? ids::kOutputTokyo
                         : to.datum == kDatumJgd2011 ? ids::kOutputJgd2011
+                        : to.datum == kDatumWgs84   ? ids::kOutputWgs84
                                                     : ids::kOutputJgd;
   actions.push_back(DialogAction::Click(datum));
   if (to.kind == kKindPlane) {

@@ -123,20 +123,22 @@ struct DatumButtons {
   int32_t jgd2000, tokyo, jgd2011;
 };
 
+// WGS 84 is chosen as JGD2011, which it is taken for.
 void AddRefActions(const CoordRef& ref, DatumButtons datum, int32_t latLong, int32_t plane, int32_t system,
                    int32_t utm, int32_t zone, std::vector<DialogAction>& actions) {
-  const int32_t button = ref.datum == kDatumTokyo     ? datum.tokyo
-                         : ref.datum == kDatumJgd2011 ? datum.jgd2011
+  const int32_t converted = AsConverted(ref).datum;
+  const int32_t button = converted == kDatumTokyo     ? datum.tokyo
+                         : converted == kDatumJgd2011 ? datum.jgd2011
                                                       : datum.jgd2000;
   actions.push_back(DialogAction::Click(button));
   if (ref.kind == kKindPlane) {
-    actions.push_back(DialogAction::Click(plane));
-    actions.push_back(DialogAction::Choose(system, ref.system));
+    actions.push_back(DialogAction::Click(ids.plane));
+    actions.push_back(DialogAction::Choose(ids.system, ref.system));
   } else if (ref.kind == kKindUtm) {
-    actions.push_back(DialogAction::Click(utm));
-    actions.push_back(DialogAction::Choose(zone, ref.zone));
+    actions.push_back(DialogAction::Click(ids.utm));
+    actions.push_back(DialogAction::Choose(ids.zone, ref.zone));
   } else {
-    actions.push_back(DialogAction::Click(latLong));
+    actions.push_back(DialogAction::Click(ids.latLong));
   }
 }
 
@@ -263,6 +265,9 @@ int Run(const Options& options) {
   if (!hasText && (options.delimiter || options.header || !options.columns.empty())) {
     std::fprintf(stderr, "kzmap import: note: no coordinate text file is imported; --delimiter, --header and --columns are not used\n");
   }
+  if ((options.from && options.from->datum == kDatumWgs84) || (options.to && options.to->datum == kDatumWgs84)) {
+    std::fprintf(stderr, "kzmap import: note: %s\n", kzmap::kWgs84Note);
+  }
   try {
     if (IsGeoreferenced(options.map) && (options.to || options.scale || options.northUp)) {
       std::fprintf(stderr,
@@ -289,6 +294,7 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
+  app.footer(kzmap::kCoordRefHelp);
   app.add_option("MAP", options->map, "the map document (made when missing)")->required();
   app.add_option("FILE", options->files,
                  "files to import, each into a layer of its own: Shapefiles (.shp), coordinate text files (.csv, "
@@ -327,7 +333,7 @@ kzmap::CommandRun Define(CLI::App& app) {
           "SPEC"));
   app.add_option_function<std::string>(
          "--from", [options](const std::string& text) { options->from = kzmap::ParseCoordRef(text); },
-         "reference of the files' coordinates (default: the .prj, else jgd2000:bl)")
+         "reference of every file's coordinates (default: each file's own .prj, else jgd2000:bl)")
       ->type_name("REF")->check(kzmap::CoordRefCheck());
   app.add_option_function<std::string>(
          "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/CoordRefText.h"
 #include "app/TerminalText.h"
 #include "app/ToolHost.h"
 #include "attributes/CKzShapeAttr.h"
@@ -47,10 +48,7 @@ std::string PointText(float x, float y) { return "[" + Shortest(x) + ", " + Shor
 
 // The reference as kzmap convert writes it, e.g. "jgd2000:xy9".
 std::string RefText(const DataFrameParams& frame) {
-  std::string text = frame.datum == kDatumTokyo ? "tokyo:" : frame.datum == kDatumJgd2011 ? "jgd2011:" : "jgd2000:";
-  if (frame.kind == kKindPlane) return text + "xy" + std::to_string(frame.system);
-  if (frame.kind == kKindUtm) return text + "utm" + std::to_string(frame.zone);
-  return text + "bl";
+  return kzmap::CoordRefText(CoordRef{frame.datum, frame.kind, frame.system, frame.zone});
 }
 
 std::optional<DataFrameParams> DataFrame() {

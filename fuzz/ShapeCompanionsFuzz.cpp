@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FileReference reference = IdentifyReference(text);
   if (reference.status == FileReference::Status::Known) {
     const CoordRef& ref = reference.ref;
-    const bool datum = ref.datum == 1 || ref.datum == 2;
+    const bool datum = ref.datum == 1 || ref.datum == 2 || ref.datum == 4 || ref.datum == 5;
     const bool kind = (ref.kind == 1 && ref.system == 0 && ref.zone == 0) ||
                       (ref.kind == 2 && ref.zone >= 1 && ref.zone <= 60 && ref.system == 0) ||
                       (ref.kind == 3 && ref.system >= 1 && ref.system <= 19 && ref.zone == 0);

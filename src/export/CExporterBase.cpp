@@ -211,7 +211,7 @@ bool CExporterBase::SetUpConversion() {
     // A latitude/longitude frame keeps its map in metres on the latitude/longitude plane.
     if (source.kind == kKindLatLong) source.kind = kKindLatLongPlane;
     if (settings.convertCoords || source.kind == kKindLatLongPlane) {
-      if (!converter.Configure(source, settings.output)) return false;
+      if (!converter.Configure(source, AsConverted(settings.output))) return false;
     } else {
       converter.SetIdentity();
     }
@@ -221,7 +221,7 @@ bool CExporterBase::SetUpConversion() {
     if (!ReadMarkerSet(markers, texts) || !transform.SetFromMarkers(markers)) return false;
     if (settings.convertCoords) {
       const CoordRef source{settings.marker.datum, settings.marker.kind, settings.marker.system, 0};
-      if (!converter.Configure(source, settings.output)) return false;
+      if (!converter.Configure(source, AsConverted(settings.output))) return false;
     } else {
       converter.SetIdentity();
     }
@@ -858,5 +858,9 @@ void CExporterBase::ReportProblems() const {
     line(text);
   }
   for (const std::string& note : fileNotes) line(note);
+  // The coordinates are JGD2011's, labelled as WGS 84.
+  if (converter.Target().datum == kDatumJgd2011 && settings.output.datum == kDatumWgs84 && !converter.IsIdentity()) {
+    line("WGS 84 の座標は JGD2011（世界測地系）の座標として書き出しました。両者の違いは 1 m 程度です");
+  }
   if (!report.empty()) Alert(ai::UnicodeString::FromUTF8(report));
 }

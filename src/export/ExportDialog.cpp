@@ -42,8 +42,9 @@ constexpr std::array<int32_t, 3> kEncodingCodes{kEncodingShiftJis, kEncodingUtf8
 
 constexpr std::array<int32_t, 5> kMarkerRadios{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011,
                                                ids::kMarkerLatLong, ids::kMarkerPlane};
-constexpr std::array<int32_t, 6> kOutputRadios{ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011,
-                                               ids::kOutputLatLong, ids::kOutputPlane, ids::kOutputUtm};
+constexpr std::array<int32_t, 7> kOutputRadios{ids::kOutputJgd,     ids::kOutputTokyo,   ids::kOutputJgd2011,
+                                               ids::kOutputWgs84,   ids::kOutputLatLong, ids::kOutputPlane,
+                                               ids::kOutputUtm};
 constexpr std::array<int32_t, 5> kAccuracyControls{ids::kAccuracyLabel, ids::kAccuracy, ids::kAccuracyValue,
                                                    ids::kRough, ids::kPrecise};
 
@@ -64,19 +65,23 @@ void CheckOne(const DialogControls& controls, std::initializer_list<int32_t> gro
 // neither Tokyo nor JGD2011 shows as JGD2000, the default.
 struct DatumButtons {
   int32_t jgd2000, tokyo, jgd2011;
+  int32_t wgs84 = 0;  // 0: not offered
 
   int32_t ButtonOf(int32_t datum) const {
     if (datum == kDatumTokyo) return tokyo;
+    if (datum == kDatumWgs84 && wgs84 != 0) return wgs84;
     return datum == kDatumJgd2011 ? jgd2011 : jgd2000;
   }
   int32_t Checked(const DialogControls& controls) const {
     if (controls.IsChecked(tokyo)) return kDatumTokyo;
+    if (wgs84 != 0 && controls.IsChecked(wgs84)) return kDatumWgs84;
     return controls.IsChecked(jgd2011) ? kDatumJgd2011 : kDatumJgd2000;
   }
 };
 
 constexpr DatumButtons kMarkerDatum{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011};
-constexpr DatumButtons kOutputDatum{ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011};
+// WGS 84 only as an output: the coordinates are JGD2011's, the .prj names WGS 84.
+constexpr DatumButtons kOutputDatum{ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputWgs84};
 
 ai::UnicodeString Number(int32_t value) { return ai::UnicodeString::FromUTF8(std::to_string(value)); }
 
@@ -173,7 +178,8 @@ void ExportDialog::SetFromSettings() const {
              s.marker.system >= 0 && s.marker.system <= kPlaneSystemCount ? s.marker.system : 0);
 
   CheckOne(*this, {ids::kNoConversion, ids::kConvert}, s.convertCoords ? ids::kConvert : ids::kNoConversion);
-  CheckOne(*this, {ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011}, kOutputDatum.ButtonOf(s.output.datum));
+  CheckOne(*this, {ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputWgs84},
+           kOutputDatum.ButtonOf(s.output.datum));
   const int32_t outputKind = s.output.kind == kKindPlane ? ids::kOutputPlane
                              : s.output.kind == kKindUtm ? ids::kOutputUtm
                                                          : ids::kOutputLatLong;

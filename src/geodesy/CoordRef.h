@@ -10,6 +10,9 @@ enum GeodeticDatum : int32_t {
   kDatumJgd2000 = 2,  // GRS-80 ellipsoid
   // 3 is taken: stored references read it as Bessel.
   kDatumJgd2011 = 4,  // GRS-80 ellipsoid, after the 2011 Tohoku earthquake
+  // WGS 84 as GIS files and GPS name it: its coordinates are taken as JGD2011
+  // (the two agree to about 1 m), so it is only ever a label.
+  kDatumWgs84 = 5,
 };
 
 // Datums on GRS-80 that the Tokyo grid shifts to and from.
@@ -33,3 +36,9 @@ struct CoordRef {
 
   bool operator==(const CoordRef&) const = default;
 };
+
+// The reference whose coordinates are converted: WGS 84 as JGD2011.
+constexpr CoordRef AsConverted(CoordRef ref) {
+  if (ref.datum == kDatumWgs84) ref.datum = kDatumJgd2011;
+  return ref;
+}

@@ -77,6 +77,10 @@ bool ParseDatum(const std::string& value, int& datum) {
     datum = 1;
     return true;
   }
+  if (value == "JGD2011") {
+    datum = 4;
+    return true;
+  }
   return false;
 }
 

@@ -16,6 +16,7 @@
 #include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/SuitePointers.h"
+#include "import/ReferenceName.h"
 #include "import/RingThinning.h"
 
 namespace {
@@ -59,6 +60,21 @@ AIErr ApplyStyle(AIArtHandle art, const AIPathStyle& paint) {
   style.strokePaint = paint.strokePaint;
   style.stroke = paint.stroke;
   return sAIPathStyle->SetPathStyle(art, &style);
+}
+
+// A point in the target reference's own coordinates: degrees for
+// latitude/longitude, where Convert gives metres on the latitude/longitude plane.
+bool ToReference(const CoordConverter& converter, double x, double y, double& outX, double& outY) {
+  if (converter.IsIdentity()) return converter.Convert(x, y, outX, outY);
+  double latitude = 0, longitude = 0;
+  if (!converter.ToGeographic(y, x, latitude, longitude) ||
+      !converter.ShiftDatum(latitude, longitude, latitude, longitude)) {
+    return false;
+  }
+  if (converter.Target().kind != kKindLatLong) return converter.FromGeographic(latitude, longitude, outX, outY);
+  outX = longitude;
+  outY = latitude;
+  return true;
 }
 
 ai::UnicodeString NameList(const char* heading, const std::vector<ai::UnicodeString>& names) {
@@ -196,6 +212,8 @@ void CImporterBase::ReportSkipped() {
   thinnedRecords.clear();
   if (!alteredRecords.empty()) ShowMessage(NameList(import_texts::kAlteredRecords, alteredRecords));
   alteredRecords.clear();
+  if (!unconverted.empty()) ShowMessage(NameList(import_texts::kUnconvertedFiles, unconverted));
+  unconverted.clear();
   if (skippedPoints > 0) {
     char text[256];
     std::snprintf(text, sizeof text, import_texts::kSkippedPoints, static_cast<long long>(skippedPoints));
@@ -241,8 +259,14 @@ AIErr CImporterBase::RunImport() {
   // Only the data count, not the centre and corners of the area.
   converter->ResetDistantPoints();
 
+  NoteFileReferences();
+
   AILayerHandle layer = nullptr;
   for (const ai::FilePath& file : files) {
+    if (!UseReference(ReferenceOf(file))) {
+      unconverted.push_back(file.GetFullPath());
+      continue;
+    }
     const AIErr result = ImportFile(file, layer);
     if (result == kCanceledErr) RollBack();
     if (result != kNoErr) {
@@ -251,7 +275,8 @@ AIErr CImporterBase::RunImport() {
     }
   }
   ReportSkipped();
-  if (settings.mode == kImportNewDataFrame) {
+  // The markers stand on the area, which is in the dialog's source reference.
+  if (settings.mode == kImportNewDataFrame && UseReference(importSource)) {
     const AIErr placed = PlaceImportMarkers(*converter, *transform, settings.areaXmin, settings.areaXmax,
                                             settings.areaYmin, settings.areaYmax);
     // A corner that cannot be converted leaves the map without markers; what
@@ -283,7 +308,7 @@ bool CImporterBase::ConfigureConverter(const CoordRef& source, const CoordRef& t
 // a north-up map still gets the convergence at its centre.
 bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataFrameParams& frame) {
   const CoordRef target = settings.Target();
-  if (!ConfigureConverter(settings.Source(), target)) return false;
+  if (!ConfigureConverter(AsConverted(settings.Source()), target)) return false;
   const double centreX = (settings.areaXmin + settings.areaXmax) / 2;
   const double centreY = (settings.areaYmin + settings.areaYmax) / 2;
   double latitude = 0, longitude = 0, convergence = 0;
@@ -343,24 +368,36 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
     if (dialog != kCanceledErr) setupError = dialog;
     return false;
   }
+  // A source the user chose applies to every file; then the bounds of the
+  // files need no converting, and the area is their plain union.
+  perFileReferences = !settings.sourceChosen && !fileReferences.empty();
+  if (!perFileReferences && plainExtent && settings.limitArea == 0) {
+    settings.areaXmin = plainExtent->xmin;
+    settings.areaXmax = plainExtent->xmax;
+    settings.areaYmin = plainExtent->ymin;
+    settings.areaYmax = plainExtent->ymax;
+  }
+  importMode = settings.mode;
+  importSource = AsConverted(settings.Source());
 
   bool usable = false;
   switch (settings.mode) {
     case kImportUseDataFrame:
-      if (!ConfigureConverter(settings.Source(), CoordRef{frame.datum, frame.kind, frame.system, frame.zone})) {
-        return false;
-      }
+      mapReference = CoordRef{frame.datum, frame.kind, frame.system, frame.zone};
+      if (!ConfigureConverter(importSource, mapReference)) return false;
       converter->SetCentralLongitude(converter->PlaneLongitude(frame.originX));
       usable = transform->SetFromDataFrame(frame);
       mapScale = frame.scale;
       break;
     case kImportFitToMarkers:
+      mapReference = importSource;
       converter->SetIdentity();
       usable = transform->SetFromMarkers(markers);
       break;
     case kImportNewDataFrame:
       // The transform is checked before the frame is written, so that an
       // unusable one leaves the document alone.
+      mapReference = settings.Target();
       if (!SetupNewDataFrame(settings, frame)) return false;
       usable = transform->SetFromDataFrame(frame);
       mapScale = frame.scale;
@@ -370,6 +407,7 @@ bool CImporterBase::SetupCoordinates(ImportCoordSettings& settings) {
       return false;
   }
   if (!usable) return SetupFailed(import_texts::kNoTransform);
+  converterSource = importSource;
 
   if (settings.limitArea != 0) {
     areaLimited = true;
@@ -399,7 +437,9 @@ AIErr CImporterBase::NewImportLayer(AILayerHandle& layer) {
 bool CImporterBase::ToArtboard(double x, double y, AIRealPoint& point) const {
   double mapX = 0, mapY = 0;
   float artX = 0, artY = 0;
-  if (!converter->Convert(x, y, mapX, mapY) || !transform->MapToArtboard(mapX, mapY, artX, artY)) return false;
+  const bool converted =
+      toFileCoordinates ? ToReference(*converter, x, y, mapX, mapY) : converter->Convert(x, y, mapX, mapY);
+  if (!converted || !transform->MapToArtboard(mapX, mapY, artX, artY)) return false;
   if (!std::isfinite(artX) || !std::isfinite(artY)) return false;
   point = {artX, artY};
   return true;
@@ -493,10 +533,145 @@ AIErr CImporterBase::MakeCompoundPath(const std::vector<AIArtHandle>& paths, AIP
   return kNoErr;
 }
 
-bool CImporterBase::IsInsideArea(double x, double y) const {
+bool CImporterBase::InArea(double x, double y) const {
   return areaXmin <= x && x <= areaXmax && areaYmin <= y && y <= areaYmax;
 }
 
+// The area is in the dialog's source reference; a point of a file in
+// another is taken there first.
+bool CImporterBase::IsInsideArea(double x, double y) const {
+  if (!toAreaReference) return InArea(x, y);
+  double areaX = 0, areaY = 0;
+  return ToReference(*toAreaReference, x, y, areaX, areaY) && InArea(areaX, areaY);
+}
+
+namespace {
+
+// Points along the outline of a box, for its extent in another reference.
+constexpr int kOutlineSteps = 16;
+
+template <typename Visit>
+void WalkOutline(double xmin, double xmax, double ymin, double ymax, Visit visit) {
+  for (int i = 0; i <= kOutlineSteps; ++i) {
+    const double t = static_cast<double>(i) / kOutlineSteps;
+    const double x = xmin + (xmax - xmin) * t, y = ymin + (ymax - ymin) * t;
+    visit(x, ymin);
+    visit(x, ymax);
+    visit(xmin, y);
+    visit(xmax, y);
+  }
+}
+
+// The bounds of a box's outline through the converter; false when no point converts.
+bool ConvertedBounds(const CoordConverter& converter, double& xmin, double& xmax, double& ymin, double& ymax) {
+  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  bool any = false;
+  WalkOutline(xmin, xmax, ymin, ymax, [&](double x, double y) {
+    double cx = 0, cy = 0;
+    if (!ToReference(converter, x, y, cx, cy)) return;
+    x0 = any ? std::min(x0, cx) : cx;
+    x1 = any ? std::max(x1, cx) : cx;
+    y0 = any ? std::min(y0, cy) : cy;
+    y1 = any ? std::max(y1, cy) : cy;
+    any = true;
+  });
+  if (!any) return false;
+  xmin = x0;
+  xmax = x1;
+  ymin = y0;
+  ymax = y1;
+  return true;
+}
+
+}  // namespace
+
 bool CImporterBase::IntersectsArea(double xmin, double ymin, double xmax, double ymax) const {
+  if (toAreaReference && !ConvertedBounds(*toAreaReference, xmin, xmax, ymin, ymax)) return false;
   return !(areaXmin > xmax || xmin > areaXmax || areaYmin > ymax || ymin > areaYmax);
+}
+
+CoordRef CImporterBase::ReferenceOf(const ai::FilePath& file) const {
+  if (!perFileReferences) return importSource;
+  const auto found = fileReferences.find(file.GetPlatformPath());
+  return found != fileReferences.end() ? AsConverted(found->second) : importSource;
+}
+
+bool CImporterBase::UseReference(const CoordRef& ref) {
+  if (ref == converterSource) return true;
+  if (importMode == kImportFitToMarkers && ref == importSource) {
+    converter->SetIdentity();
+  } else if (!converter->Configure(ref, mapReference)) {
+    return false;
+  }
+  converterSource = ref;
+  // Markers hold the coordinates of the dialog's source reference as they are.
+  toFileCoordinates = importMode == kImportFitToMarkers && !(ref == importSource);
+  toAreaReference.reset();
+  if (areaLimited && !(ref == importSource)) {
+    toAreaReference = std::make_unique<CoordConverter>(plugin);
+    if (!toAreaReference->Configure(ref, importSource)) {
+      toAreaReference.reset();
+      return false;
+    }
+  }
+  return true;
+}
+
+// When the files are in more than one reference, each file is named with
+// the one it was converted from.
+void CImporterBase::NoteFileReferences() const {
+  if (!perFileReferences || files.size() < 2) return;
+  bool differ = false;
+  for (const ai::FilePath& file : files) differ |= !(ReferenceOf(file) == ReferenceOf(files.front()));
+  if (!differ) return;
+  std::vector<ai::UnicodeString> lines;
+  for (const ai::FilePath& file : files) {
+    const auto found = fileReferences.find(file.GetPlatformPath());
+    const std::string name = found != fileReferences.end() ? ReferenceName(found->second)
+                                                          : ReferenceName(importSource) + import_texts::kNoPrj;
+    lines.push_back(file.GetFileName() + ai::UnicodeString::FromUTF8("：" + name));
+  }
+  ShowMessage(NameList(import_texts::kFileReferences, lines));
+}
+
+bool CImporterBase::UnionInOneReference(const std::vector<FileExtent>& extents, double& xmin, double& xmax,
+                                        double& ymin, double& ymax) {
+  if (extents.empty()) return false;
+  FileExtent plain = extents.front(), common = extents.front();
+  bool converted = false, anyCommon = false;
+  std::unique_ptr<CoordConverter> toCommon;
+  for (const FileExtent& extent : extents) {
+    plain.xmin = std::min(plain.xmin, extent.xmin);
+    plain.xmax = std::max(plain.xmax, extent.xmax);
+    plain.ymin = std::min(plain.ymin, extent.ymin);
+    plain.ymax = std::max(plain.ymax, extent.ymax);
+    FileExtent own = extent;
+    const auto found = fileReferences.find(extent.file.GetPlatformPath());
+    const CoordRef ref = found != fileReferences.end() ? AsConverted(found->second) : CoordRef{};
+    if (filesReference && found != fileReferences.end() && !(ref == *filesReference)) {
+      if (!toCommon) toCommon = std::make_unique<CoordConverter>(plugin);
+      // A file that cannot be taken there says nothing about the common extent.
+      if (!toCommon->Configure(ref, *filesReference) ||
+          !ConvertedBounds(*toCommon, own.xmin, own.xmax, own.ymin, own.ymax)) {
+        continue;
+      }
+      converted = true;
+    }
+    if (!anyCommon) {
+      common = own;
+      anyCommon = true;
+      continue;
+    }
+    common.xmin = std::min(common.xmin, own.xmin);
+    common.xmax = std::max(common.xmax, own.xmax);
+    common.ymin = std::min(common.ymin, own.ymin);
+    common.ymax = std::max(common.ymax, own.ymax);
+  }
+  const FileExtent& chosen = converted && anyCommon ? common : plain;
+  if (converted && anyCommon) plainExtent = plain;
+  xmin = chosen.xmin;
+  xmax = chosen.xmax;
+  ymin = chosen.ymin;
+  ymax = chosen.ymax;
+  return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -91,8 +92,22 @@ class CImporterBase {
   std::vector<ai::FilePath> files;
   bool areaLimited = false;
   double areaXmin = 0, areaXmax = 0, areaYmin = 0, areaYmax = 0;
-  // The reference the files name themselves, when they all name the same one.
+  // The reference the coordinate dialog opens with when files name their
+  // own: the first such file's, WGS 84 taken as JGD2011.
   std::optional<CoordRef> filesReference;
+  // Each file's own reference (its .prj), by platform path, as named.
+  std::map<std::string, CoordRef> fileReferences;
+
+  // One file's bounds in its own coordinates.
+  struct FileExtent {
+    ai::FilePath file;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  };
+  // The union of the files' bounds in the reference the dialog opens with;
+  // a file whose .prj names another has the outline of its bounds converted.
+  // False when there is no extent.
+  bool UnionInOneReference(const std::vector<FileExtent>& extents, double& xmin, double& xmax, double& ymin,
+                           double& ymax);
 
  private:
   bool ConfigureConverter(const CoordRef& source, const CoordRef& target);
@@ -104,6 +119,12 @@ class CImporterBase {
   void ReportSkipped();
   void RollBack();
   bool SetupFailed(const char* message);
+  // The reference a file's coordinates are converted from.
+  CoordRef ReferenceOf(const ai::FilePath& file) const;
+  // Points the converter (and the area test) at a file's own reference.
+  bool UseReference(const CoordRef& ref);
+  void NoteFileReferences() const;
+  bool InArea(double x, double y) const;
 
   std::vector<ai::UnicodeString> unreadable;
   std::vector<ai::UnicodeString> stopped;
@@ -114,9 +135,27 @@ class CImporterBase {
   double thinningDeviation = 0;  // points on the artboard
   double mapScale = 0;           // the data frame's scale; 0 when fitted to markers
   std::vector<AILayerHandle> createdLayers;
+  std::vector<ai::UnicodeString> unconverted;
   int64_t skippedPoints = 0;
   double thinningTolerance = 0;
   AIErr setupError = kNoErr;
+
+  // Set when each file is converted from its own .prj (the user did not
+  // choose the source reference in the dialog).
+  bool perFileReferences = false;
+  int32_t importMode = kImportNewDataFrame;
+  CoordRef importSource;  // the dialog's source: the area and files without a .prj
+  CoordRef mapReference;  // what the converter converts to
+  CoordRef converterSource;
+  // The converter's output is taken in the target's own coordinates (degrees
+  // for latitude/longitude), not the map's.
+  bool toFileCoordinates = false;
+  // A file's reference to the area's, for the area test of files whose
+  // reference is not the area's; null otherwise.
+  std::unique_ptr<CoordConverter> toAreaReference;
+  // The plain union of the files' bounds, when the dialog was shown a
+  // converted one.
+  std::optional<FileExtent> plainExtent;
 };
 
 // Import messages.
@@ -131,4 +170,7 @@ inline constexpr const char* kNoConversion = "座標変換を設定できない�
 inline constexpr const char* kCentreNotConverted = "読み込む範囲の中心の座標を変換できないため、読み込みを中止しました";
 inline constexpr const char* kNoMarkers = "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません";
 inline constexpr const char* kNoTransform = "地図の座標の対応を設定できないため、読み込みを中止しました";
+inline constexpr const char* kUnconvertedFiles = "次のファイルは座標系を変換できないため、読み込みません：";
+inline constexpr const char* kFileReferences = "ファイルごとに、それぞれの .prj が示す座標系から変換しました：";
+inline constexpr const char* kNoPrj = "（.prj なし、読み込み座標の設定による）";
 }  // namespace import_texts

@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr const char* kWgs84TakenAsJgd2011 =
+    "WGS 84 の座標は JGD2011（世界測地系）の座標とみなして変換します。両者の違いは 1 m 程度です";
 constexpr const char* kTitle = "シェープファイルを読み込む（複数選択可）";
 constexpr char kFilter[] = "Shapefiles(*.shp)\0*.shp\0";
 
@@ -38,9 +40,10 @@ bool IsShapeType(int32_t type) {
 
 bool IsSilentlySkipped(int32_t type) { return type == kShapeNull || type == kShapeMultiPatch; }
 
-ai::UnicodeString Formatted(const char* format, const std::string& argument) {
-  std::vector<char> text(std::snprintf(nullptr, 0, format, argument.c_str()) + 1);
-  std::snprintf(text.data(), text.size(), format, argument.c_str());
+// The file name is an argument, never part of the format: a name may hold "%".
+ai::UnicodeString Formatted(const char* format, const std::string& name, const std::string& argument = {}) {
+  std::vector<char> text(std::snprintf(nullptr, 0, format, name.c_str(), argument.c_str()) + 1);
+  std::snprintf(text.data(), text.size(), format, name.c_str(), argument.c_str());
   return ai::UnicodeString(text.data());
 }
 
@@ -68,13 +71,13 @@ AIErr CShapeFileImporter::ChooseFiles() {
   return ShowOpenFilesDialog(plugin, request, encodingCode, files, &encodingChosen);
 }
 
-// The union of the bounds of the files that open and hold records. A file
-// that does not open is named once and left out of the import; the .prj and
-// .cpg beside each file are read on the way.
+// The union of the bounds of the files that open and hold records, in one
+// reference. A file that does not open is named once and left out of the
+// import; the .prj and .cpg beside each file are read on the way.
 bool CShapeFileImporter::GetDataExtent(double& xmin, double& xmax, double& ymin, double& ymax) {
   CShapeFileReader extentReader;
-  bool any = false, allRead = true;
-  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  bool allRead = true;
+  std::vector<FileExtent> extents;
   for (const ai::FilePath& file : files) {
     if (!extentReader.Open(file)) {
       extentReader.Close();
@@ -82,25 +85,17 @@ bool CShapeFileImporter::GetDataExtent(double& xmin, double& xmax, double& ymin,
       allRead = false;
       continue;
     }
-    double fx0 = 0, fx1 = 0, fy0 = 0, fy1 = 0;
-    extentReader.GetBounds(fx0, fx1, fy0, fy1);
+    FileExtent extent{file};
+    extentReader.GetBounds(extent.xmin, extent.xmax, extent.ymin, extent.ymax);
     // A file without records says nothing about where the data lies.
-    if (extentReader.GetRecordCount() > 0 && FiniteBounds(fx0, fx1, fy0, fy1)) {
-      x0 = any ? std::min(x0, fx0) : fx0;
-      x1 = any ? std::max(x1, fx1) : fx1;
-      y0 = any ? std::min(y0, fy0) : fy0;
-      y1 = any ? std::max(y1, fy1) : fy1;
-      any = true;
+    if (extentReader.GetRecordCount() > 0 && FiniteBounds(extent.xmin, extent.xmax, extent.ymin, extent.ymax)) {
+      extents.push_back(extent);
     }
     extentReader.Close();
     ReadCompanions(file);
   }
-  if (any) {
-    xmin = x0;
-    xmax = x1;
-    ymin = y0;
-    ymax = y1;
-  }
+  if (wgs84Named) ShowMessage(ai::UnicodeString(kWgs84TakenAsJgd2011));
+  UnionInOneReference(extents, xmin, xmax, ymin, ymax);
   return allRead;
 }
 
@@ -109,15 +104,13 @@ void CShapeFileImporter::ReadCompanions(const ai::FilePath& file) {
   const FileReference reference = ReadPrjBeside(file);
   switch (reference.status) {
     case FileReference::Status::Known:
-      if (!filesReference) {
-        filesReference = reference.ref;
-      } else if (!(*filesReference == reference.ref)) {
-        ShowMessage("選んだファイルの .prj が示す座標系が一致しません。データファイルの座標値を確かめてください");
-        filesReference.reset();
-      }
+      // Each file keeps its own; the dialog opens with the first one's.
+      fileReferences[file.GetPlatformPath()] = reference.ref;
+      if (!filesReference) filesReference = AsConverted(reference.ref);
+      wgs84Named |= reference.ref.datum == kDatumWgs84;
       break;
     case FileReference::Status::Unsupported:
-      ShowMessage(Formatted((name + " の .prj の座標系「%s」には対応していません。データファイルの座標値を確かめてください").c_str(),
+      ShowMessage(Formatted("%s の .prj の座標系「%s」には対応していません。データファイルの座標値を確かめてください", name,
                             reference.name));
       break;
     case FileReference::Status::Unreadable:
@@ -131,7 +124,7 @@ void CShapeFileImporter::ReadCompanions(const ai::FilePath& file) {
   if (encoding.status == FileEncoding::Status::Known) {
     fileEncodings[file.GetPlatformPath()] = encoding.code;
   } else if (encoding.status == FileEncoding::Status::Unsupported) {
-    ShowMessage(Formatted((name + " の .cpg の文字コード「%s」には対応していません。選んだエンコーディングで読み込みます").c_str(),
+    ShowMessage(Formatted("%s の .cpg の文字コード「%s」には対応していません。選んだエンコーディングで読み込みます", name,
                           encoding.name));
   }
 }

@@ -42,4 +42,6 @@ class CShapeFileImporter : public CImporterBase {
   int64_t undecodableBytes = 0;
   // Encodings named by the files' .cpg, by full path.
   std::map<std::string, int32_t> fileEncodings;
+  // Whether a .prj named WGS 84, which is told once.
+  bool wgs84Named = false;
 };

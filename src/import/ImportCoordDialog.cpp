@@ -56,6 +56,24 @@ int32_t CheckedDatum(const DialogControls& controls, int32_t tokyo, int32_t jgd2
   return controls.IsChecked(jgd2011) ? kDatumJgd2011 : kDatumJgd2000;
 }
 
+// A click on a source radio or a new source system or zone.
+bool SetsSource(int32_t id, int32_t code) {
+  switch (id) {
+    case ids::kSourceJgd2000:
+    case ids::kSourceTokyo:
+    case ids::kSourceJgd2011:
+    case ids::kSourceLatLong:
+    case ids::kSourcePlane:
+    case ids::kSourceUtm:
+      return code == kCommandClicked;
+    case ids::kSourceSystem:
+    case ids::kSourceZone:
+      return code == kCommandSelChange;
+    default:
+      return false;
+  }
+}
+
 const char* ModeText(int32_t mode) {
   switch (mode) {
     case kImportUseDataFrame: return "現在のデータフレーム設定を使用します";
@@ -125,6 +143,7 @@ void ImportCoordDialog::OnCommand(int32_t id, int32_t code) {
     Platform()->ShellOpen(kWebMapAddress);
     return;
   }
+  if (SetsSource(id, code)) sourceTouched = true;
   switch (id) {
     case ids::kLimitArea:
     case ids::kSourceUtm:
@@ -205,6 +224,7 @@ bool ImportCoordDialog::OnOK() {
   if (!ReadSource(read)) return false;
   if (read.mode == kImportNewDataFrame && !ReadTarget(read)) return false;
   if (!ReadArea(read)) return false;
+  read.sourceChosen = sourceTouched;
   settings = read;
   return true;
 }

@@ -29,4 +29,7 @@ class ImportCoordDialog : public ModalDialog {
   bool Refuse(const char* message) const;
 
   ImportCoordSettings& settings;
+  // Whether the user set the source reference (rather than leaving the one
+  // the dialog opened with).
+  bool sourceTouched = false;
 };

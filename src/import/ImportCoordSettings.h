@@ -37,6 +37,9 @@ struct ImportCoordSettings {
   // them): the dialog then opens with that reference chosen instead of the
   // fixed first choices.
   bool sourceFromFiles = false;
+  // Set by the dialog when the user chose the source reference: it then
+  // applies to every file, whatever their .prj say.
+  bool sourceChosen = false;
 
   CoordRef Source() const { return {sourceDatum, sourceKind, sourceSystem, sourceZone}; }
   CoordRef Target() const { return {targetDatum, targetKind, targetSystem, targetZone}; }

@@ -43,8 +43,9 @@ bool IsCrs(PJ_CONTEXT* context, const PJ* object) { return proj_is_crs(object) !
 
 bool Near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
 
-// The datum code of the CRS's datum: JGD2000 or Tokyo on their own
-// ellipsoids, 0 for any other.
+// The datum code of the CRS's datum: JGD2000, JGD2011, WGS 84 or Tokyo on
+// their own ellipsoids, 0 for any other. PROJ gives ESRI and EPSG texts the
+// same EPSG datum names.
 int32_t DatumOf(PJ_CONTEXT* context, const PJ* crs) {
   Object datum(proj_crs_get_datum_forced(context, crs));
   if (!datum) return 0;
@@ -60,8 +61,13 @@ int32_t DatumOf(PJ_CONTEXT* context, const PJ* crs) {
     return 0;
   }
   const std::string name = proj_get_name(datum.get()) ? proj_get_name(datum.get()) : "";
-  if (name == "Japanese Geodetic Datum 2000" && Near(a, 6378137.0, 1e-3) && Near(inverseFlattening, 298.257222101, 1e-6)) {
-    return kDatumJgd2000;
+  const bool grs80 = Near(a, 6378137.0, 1e-3) && Near(inverseFlattening, 298.257222101, 1e-6);
+  if (name == "Japanese Geodetic Datum 2000" && grs80) return kDatumJgd2000;
+  if (name == "Japanese Geodetic Datum 2011" && grs80) return kDatumJgd2011;
+  // The ensemble and each of its realisations.
+  if (name.rfind("World Geodetic System 1984", 0) == 0 && Near(a, 6378137.0, 1e-3) &&
+      Near(inverseFlattening, 298.257223563, 1e-6)) {
+    return kDatumWgs84;
   }
   if (name == "Tokyo" && Near(a, 6377397.155, 1e-3) && Near(inverseFlattening, 299.1528128, 1e-6)) return kDatumTokyo;
   return 0;

@@ -22,9 +22,10 @@ struct FileReference {
   std::string name;  // the reference's own name, UTF-8
 };
 
-// The reference a WKT text (or any definition PROJ reads) describes:
-// latitude/longitude on JGD2000 or the Tokyo datum, a plane rectangular
-// system or a UTM zone on either.
+// The reference a WKT text (or any definition PROJ reads, such as
+// "EPSG:6677") describes: latitude/longitude, a plane rectangular system or
+// a UTM zone on JGD2000, JGD2011, WGS 84 (datum kDatumWgs84) or the Tokyo
+// datum.
 FileReference IdentifyReference(std::string_view definition);
 // The .prj beside the Shapefile (same name, extension prj or PRJ).
 FileReference ReadPrjBeside(const ai::FilePath& shapefile);

@@ -153,6 +153,7 @@ constexpr int32_t kConvert = 1108;
 constexpr int32_t kOutputJgd = 1109;
 constexpr int32_t kOutputTokyo = 1110;
 constexpr int32_t kOutputJgd2011 = 1184;
+constexpr int32_t kOutputWgs84 = 1193;
 constexpr int32_t kOutputLatLong = 1111;
 constexpr int32_t kOutputPlane = 1112;
 constexpr int32_t kOutputUtm = 1087;

@@ -185,6 +185,7 @@ const DialogControlTemplate kExportControls[] = {
     {1109, K::RadioButton, "世界測地系", G, 260, 189, 70, 10},
     {1110, K::RadioButton, "日本測地系", 0, 335, 189, 70, 10},
     {1184, K::RadioButton, "世界測地系(JGD2011)", 0, 260, 200, 110, 10},
+    {1193, K::RadioButton, "WGS 84", 0, 375, 200, 60, 10},
     {S, K::Static, "座標値:", 0, 223, 214, 35, 10},
     {1111, K::RadioButton, "10進緯度経度(BL)", G, 260, 214, 90, 10},
     {1112, K::RadioButton, "平面直角座標(XY)", 0, 260, 229, 80, 10},

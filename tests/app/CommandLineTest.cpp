@@ -62,7 +62,12 @@ TEST(CommandLine, BadUsageIsOneLineAndExitTwo) {
       {"shp", "kzmap shp: ", "which command"},
       {"shp undump x.shp", "kzmap shp: ", "undump"},
       {"convert --from tokyo:bl", "kzmap convert: ", "--to"},
-      {"convert --from wgs84:bl --to tokyo:bl", "kzmap convert: ", "wgs84:bl"},
+      {"convert --from wgs72:bl --to tokyo:bl", "kzmap convert: ", "wgs72:bl"},
+      {"convert --from JGD2011:XY20 --to tokyo:bl", "kzmap convert: ", "JGD2011:XY20"},
+      // A code PROJ knows that names no reference the tool draws in: said so, with the forms.
+      {"convert --from EPSG:3857 --to tokyo:bl", "kzmap convert: ",
+       "EPSG:3857 is not a reference this tool draws in: references are tokyo:, jgd2000:, jgd2011: or wgs84:"},
+      {"export /dev/null out.shp --to epsg:32754", "kzmap export: ", "epsg:32754 is not a reference this tool draws in"},
       {"convert --from tokyo:bl --to tokyo:bl --fast", "kzmap convert: ", "--fast"},
       {"grid build only-one.par", "kzmap grid build: ", "OUT.dat"},
       {"shp dump", "kzmap shp dump: ", "FILE.shp"},

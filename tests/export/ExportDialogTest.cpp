@@ -154,14 +154,14 @@ INSTANTIATE_TEST_SUITE_P(
                      {}},
         EnablingCase{"ConvertToUtm",
                      {DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputUtm)},
-                     {ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputLatLong, ids::kOutputPlane,
-                      ids::kOutputUtmZone},
+                     {ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputWgs84, ids::kOutputLatLong,
+                      ids::kOutputPlane, ids::kOutputUtmZone},
                      {ids::kOutputPlaneSystem},
                      {}},
         EnablingCase{"NoConversion",
                      {DialogAction::Click(ids::kNoConversion)},
                      {},
-                     {ids::kOutputJgd, ids::kOutputJgd2011, ids::kOutputLatLong, ids::kOutputUtm,
+                     {ids::kOutputJgd, ids::kOutputJgd2011, ids::kOutputWgs84, ids::kOutputLatLong, ids::kOutputUtm,
                       ids::kOutputPlaneSystem, ids::kOutputUtmZone},
                      {}}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -254,6 +254,19 @@ TEST_F(ExportDialogTest, OkWritesTheChoices) {
             kNoErr);
   EXPECT_TRUE(settings.useDataFrame);
   EXPECT_EQ(settings.output, (CoordRef{2, 2, 0, 54}));
+
+  // Each output datum, and the dialog opens again with the one chosen.
+  const std::pair<int32_t, int32_t> datums[] = {{ids::kOutputTokyo, kDatumTokyo},
+                                                {ids::kOutputJgd2011, kDatumJgd2011},
+                                                {ids::kOutputWgs84, kDatumWgs84},
+                                                {ids::kOutputJgd, kDatumJgd2000}};
+  for (const auto& [radio, datum] : datums) {
+    ASSERT_EQ(Show({DialogAction::Click(radio), DialogAction::OK()}), kNoErr);
+    EXPECT_EQ(settings.output, (CoordRef{datum, 2, 0, 54}));
+    ASSERT_EQ(Show({DialogAction::OK()}), kNoErr);
+    EXPECT_TRUE(Opened().Control(radio).checked) << radio;
+    EXPECT_EQ(settings.output.datum, datum);
+  }
 }
 
 TEST_F(ExportDialogTest, Jgd2011IsTheThirdDatumOfMarkersAndOutput) {

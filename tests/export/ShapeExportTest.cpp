@@ -130,15 +130,18 @@ TEST_F(ShapeExportTest, ProjectionFileNamesTheSystem) {
     CoordRef ref;
     int epsg;
   };
-  std::vector<Case> cases{{{2, 1, 0, 0}, 4612}, {{1, 1, 0, 0}, 4301}};
+  std::vector<Case> cases{{{2, 1, 0, 0}, 4612}, {{1, 1, 0, 0}, 4301}, {{4, 1, 0, 0}, 6668}, {{5, 1, 0, 0}, 4326}};
   for (int system = 1; system <= 19; ++system) {
     cases.push_back({{2, 3, system, 0}, 2442 + system});
     cases.push_back({{1, 3, system, 0}, 30160 + system});
+    cases.push_back({{4, 3, system, 0}, 6668 + system});
   }
   for (int zone = 51; zone <= 55; ++zone) {
     cases.push_back({{2, 2, 0, zone}, 3046 + zone});
     cases.push_back({{1, 2, 0, zone}, 3041 + zone});
+    cases.push_back({{4, 2, 0, zone}, 6637 + zone});
   }
+  for (int zone = 51; zone <= 56; ++zone) cases.push_back({{5, 2, 0, zone}, 32600 + zone});
   // GDAL's own identification (what gdalsrsinfo -e does), in one process.
   std::string files;
   for (size_t i = 0; i < cases.size(); ++i) {
@@ -161,10 +164,16 @@ TEST_F(ShapeExportTest, ProjectionFileNamesTheSystem) {
   for (const Case& c : cases) expected += "EPSG:" + std::to_string(c.epsg) + "\n";
   EXPECT_EQ(identified.out, expected);
 
-  // A UTM zone without an EPSG code still describes the zone.
+  // A UTM zone without an EPSG code still describes the zone, and a plane
+  // system on WGS 84 its origin.
   std::ofstream(Scratch("z56.prj")) << EsriProjectionText({2, 2, 0, 56});
   const auto proj4 = RunCommand("gdalsrsinfo -o proj4 " + Quote(Scratch("z56.prj").string()));
   EXPECT_NE(proj4.out.find("+proj=utm +zone=56 +ellps=GRS80"), std::string::npos) << proj4.out;
+  std::ofstream(Scratch("w9.prj")) << EsriProjectionText({5, 3, 9, 0});
+  const auto plane = RunCommand("gdalsrsinfo -o proj4 " + Quote(Scratch("w9.prj").string()));
+  EXPECT_NE(plane.out.find("+proj=tmerc +lat_0=36 +lon_0=139.833333333333 +k=0.9999 +x_0=0 +y_0=0 +datum=WGS84"),
+            std::string::npos)
+      << plane.out;
 
   // And the exported file carries it.
   AddPlaneFrame(1000, 2000, 9, 2);

@@ -3,10 +3,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "ToolRun.h"
 #include "geodesy/CoordConverter.h"
@@ -158,12 +160,33 @@ TEST_F(ToolCommands, GridIsLookedForBesideThePlugin) {
 
 TEST_F(ToolCommands, BadArgumentsExitTwo) {
   for (const char* arguments : {"", "--from jgd2000:bl", "--from jgd2000:xy20 --to jgd2000:bl",
-                                "--from wgs84:bl --to jgd2000:bl", "--from tokyo:utm0 --to tokyo:bl",
+                                "--from wgs72:bl --to jgd2000:bl", "--from tokyo:utm0 --to tokyo:bl",
                                 "--from tokyo:utm61 --to tokyo:bl", "--from tokyo:xy --to tokyo:bl",
                                 "--from tokyo:bl --to tokyo:bl --fast", "--from tokyo:bl --to"}) {
     const auto run = RunTool(kTool + " convert " + arguments, "");
     EXPECT_EQ(run.exitCode, 2) << arguments;
     EXPECT_NE(run.err.find("usage"), std::string::npos) << arguments;
+  }
+}
+
+// An EPSG code in any case, a WKT text or a .prj file (as projinfo writes
+// them) names the same reference as the tool's own form.
+TEST_F(ToolCommands, ReferencesByCodeWktOrPrjFile) {
+  const std::string prj = folder + "/6668.prj";
+  ASSERT_EQ(std::system(("projinfo -q -o WKT1_ESRI EPSG:6668 > '" + prj + "'").c_str()), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {"jgd2011:xy9", "EPSG:6677"},     {"JGD2000:UTM54", "epsg:3100"}, {"JGD2000:XY19", "EPSG:2461"},
+      {"wgs84:utm54", "EPSG:32654"},    {"jgd2011:bl", "'" + prj + "'"}, {"jgd2011:utm51", "EPSG:6688"},
+      {"wgs84:bl", "'GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+                   "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]'"},
+  };
+  for (const auto& [own, other] : cases) {
+    const auto a = RunTool(kTool + " convert --from jgd2000:bl --to " + own, "139.7 35.6\n");
+    const auto b = RunTool(kTool + " convert --from jgd2000:bl --to " + other, "139.7 35.6\n");
+    EXPECT_EQ(a.exitCode, 0) << own << a.err;
+    EXPECT_EQ(b.exitCode, 0) << other << b.err;
+    EXPECT_EQ(a.out, b.out) << own << " " << other;
+    EXPECT_NE(a.out, "") << own;
   }
 }
 

@@ -284,6 +284,41 @@ TEST_F(ImportCoordDialogTest, AReferenceNamedByTheFilesIsChosenForTheUser) {
   EXPECT_EQ(settings.Source(), (CoordRef{1, 2, 0, 54}));
 }
 
+// Whether the user chose the source (so that it applies to every file) or
+// left the one the files named: any click on a source radio or a new system
+// or zone counts, the target and the area do not.
+TEST_F(ImportCoordDialogTest, TheSourceIsChosenOnlyByTouchingIt) {
+  struct Case {
+    const char* what;
+    std::vector<A> actions;
+    bool chosen;
+  };
+  const Case cases[] = {
+      {"left as opened", {}, false},
+      {"target and area only",
+       {A::Click(1182), A::Click(1130), A::Choose(1132, 9), A::Click(1076), A::SetText(1079, "36,139"),
+        A::SetText(1080, "35,140")},
+       false},
+      {"the same datum clicked again", {A::Click(1181)}, true},
+      {"JGD2000", {A::Click(1123)}, true},
+      {"another system", {A::Choose(1115, 8)}, true},
+      {"latitude/longitude", {A::Click(1125)}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings = ImportCoordSettings();
+    settings.sourceDatum = kDatumJgd2011;
+    settings.sourceKind = kKindPlane;
+    settings.sourceSystem = 9;
+    settings.sourceFromFiles = true;
+    std::vector<A> actions = c.actions;
+    actions.push_back(A::OK());
+    ASSERT_EQ(Show(actions), kNoErr);
+    EXPECT_TRUE(Opened().Control(1181).checked);
+    EXPECT_EQ(settings.sourceChosen, c.chosen);
+  }
+}
+
 TEST_F(ImportCoordDialogTest, PreferencesRoundTripAndKeepDefaultsWhenMissing) {
   ImportCoordSettings stored;
   stored.limitArea = 1;

@@ -28,24 +28,32 @@ struct KnownCase {
 };
 
 std::vector<KnownCase> KnownCases() {
-  std::vector<KnownCase> cases{{"EPSG:4612", {2, 1, 0, 0}}, {"EPSG:4301", {1, 1, 0, 0}}};
+  std::vector<KnownCase> cases{{"EPSG:4612", {2, 1, 0, 0}},
+                               {"EPSG:4301", {1, 1, 0, 0}},
+                               {"EPSG:6668", {4, 1, 0, 0}},
+                               {"EPSG:4326", {5, 1, 0, 0}}};
   for (int system = 1; system <= 19; ++system) {
     cases.push_back({"EPSG:" + std::to_string(2442 + system), {2, 3, system, 0}});
     cases.push_back({"EPSG:" + std::to_string(30160 + system), {1, 3, system, 0}});
+    cases.push_back({"EPSG:" + std::to_string(6668 + system), {4, 3, system, 0}});
   }
   for (int zone = 51; zone <= 55; ++zone) cases.push_back({"EPSG:" + std::to_string(3046 + zone), {2, 2, 0, zone}});
   for (int zone = 51; zone <= 55; ++zone) cases.push_back({"EPSG:" + std::to_string(3041 + zone), {1, 2, 0, zone}});
+  for (int zone = 51; zone <= 55; ++zone) cases.push_back({"EPSG:" + std::to_string(6637 + zone), {4, 2, 0, zone}});
+  for (int zone = 51; zone <= 56; ++zone) cases.push_back({"EPSG:" + std::to_string(32600 + zone), {5, 2, 0, zone}});
   return cases;
 }
 
 TEST(IdentifyReference, EveryConvertedReferenceInBothWktForms) {
   for (const KnownCase& c : KnownCases()) {
-    for (const char* format : {"WKT1_ESRI", "WKT1_GDAL"}) {
+    for (const char* format : {"WKT1_ESRI", "WKT1_GDAL", "WKT2_2019"}) {
       SCOPED_TRACE(c.crs + " " + format);
       const FileReference found = IdentifyReference(ProjInfoWkt(c.crs, format));
       ASSERT_EQ(found.status, FileReference::Status::Known) << found.name;
       EXPECT_EQ(found.ref, c.ref);
     }
+    // The code itself, as the tool's options take it.
+    EXPECT_EQ(IdentifyReference(c.crs).ref, c.ref) << c.crs;
   }
 }
 
@@ -65,11 +73,11 @@ TEST(IdentifyReference, OtherReferencesAreNamedNotGuessed) {
     const char* name;
   };
   const Case cases[] = {
-      {"EPSG:6668", "JGD2011"},
-      {"EPSG:6677", "JGD2011 / Japan Plane Rectangular CS IX"},
-      {"EPSG:4326", "WGS 84"},
       {"EPSG:3857", "WGS 84 / Pseudo-Mercator"},
-      {"EPSG:32654", "WGS 84 / UTM zone 54N"},
+      {"EPSG:32754", "WGS 84 / UTM zone 54S"},
+      {"EPSG:4019", "Unknown datum based upon the GRS 1980 ellipsoid"},
+      {"EPSG:4269", "NAD83"},
+      {"EPSG:4979", "WGS 84"},  // three-dimensional
       // A plane system's parameters on a datum that is neither.
       {"'+proj=tmerc +lat_0=36 +lon_0=139.8333333333333 +k=0.9999 +x_0=0 +y_0=0 +ellps=intl +units=m +type=crs'", ""},
       // JGD2000 with the plane system's origin a little off.

@@ -455,8 +455,9 @@ TEST_F(ImportOutcomeTest, PointsThatCannotBeConvertedAreCountedNotDrawn) {
 }
 
 TEST_F(ImportOutcomeTest, AReferenceTheSystemDoesNotConvertIsNamed) {
-  const std::string shp = folder / "jgd2011.shp";
-  MakeShapefile(shp, FeatureCollection({PointFeature(-20000, -30000, "{\"id\":1}")}), "-a_srs EPSG:6677");
+  // A name with conversions in it is told as it is.
+  const std::string shp = folder / "web%n%s.shp";
+  MakeShapefile(shp, FeatureCollection({PointFeature(15550000, 4260000, "{\"id\":1}")}), "-a_srs EPSG:3857");
   AnswerFiles({shp});
   AnswerCoords({DialogAction::Inspect([](const sim::DialogState& state) {
                   EXPECT_TRUE(state.Control(1125).checked);  // nothing is chosen for the user
@@ -464,7 +465,7 @@ TEST_F(ImportOutcomeTest, AReferenceTheSystemDoesNotConvertIsNamed) {
                 DialogAction::Cancel()});
   ASSERT_TRUE(Import());
   ASSERT_EQ(AlertTexts().size(), 1u);
-  EXPECT_NE(AlertTexts()[0].find("jgd2011.shp の .prj の座標系「JGD2011 / Japan Plane Rectangular CS IX」には対応していません"),
+  EXPECT_NE(AlertTexts()[0].find("web%n%s.shp の .prj の座標系「WGS 84 / Pseudo-Mercator」には対応していません"),
             std::string::npos)
       << AlertTexts()[0];
 }
