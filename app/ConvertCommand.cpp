@@ -26,6 +26,7 @@ struct Options {
   CoordRef from;
   CoordRef to;
   std::string grid;
+  std::string correction;
   bool verbose = false;
 };
 
@@ -90,6 +91,7 @@ int RunConvert(const Options* options) {
   kzmap::ToolHost host;
   CoordConverter converter(host.Plugin());
   if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
+  if (!options->correction.empty()) converter.SetCorrectionFile(ai::FilePath::FromPlatform(options->correction));
   if (options->from.datum == kDatumWgs84 || options->to.datum == kDatumWgs84) {
     std::fprintf(stderr, "kzmap convert: note: %s\n", kzmap::kWgs84Note);
   }
@@ -129,6 +131,10 @@ int RunConvert(const Options* options) {
     else
       std::printf("%.9f %.9f\n", out[0], out[1]);
   }
+  // What the conversion told the user on the way (a correction left out).
+  for (const sim::AlertRecord& alert : host.Host().User().alerts)
+    if (alert.kind == sim::AlertRecord::Kind::Message)
+      std::fprintf(stderr, "kzmap convert: note: %s\n", alert.text.c_str());
   return 0;
 }
 
@@ -140,6 +146,9 @@ kzmap::CommandRun DefineConvert(CLI::App& app) {
   AddRef(app, "--from", options->from, "the reference of the input points");
   AddRef(app, "--to", options->to, "the reference to convert them to");
   app.add_option("--grid", options->grid, "the datum grid file (default: the one beside the plug-in)")
+      ->type_name("FILE");
+  app.add_option("--correction", options->correction,
+                 "the JGD2000 to JGD2011 correction file (default: touhokutaiheiyouoki2011.par beside the plug-in)")
       ->type_name("FILE");
   app.add_flag("--verbose", options->verbose, "also print the meridian convergence and the scale factor");
   return [options] { return RunConvert(options.get()); };

@@ -122,10 +122,11 @@ void AddConversion(const Options& options, std::vector<DialogAction>& actions) {
   }
   const CoordRef& to = *options.to;
   actions.push_back(DialogAction::Click(ids::kConvert));
-  actions.push_back(DialogAction::Click(to.datum == kDatumTokyo     ? ids::kOutputTokyo
-                                        : to.datum == kDatumJgd2011 ? ids::kOutputJgd2011
-                                        : to.datum == kDatumWgs84   ? ids::kOutputWgs84
-                                                                    : ids::kOutputJgd));
+  const int32_t datum = to.datum == kDatumTokyo     ? ids::kOutputTokyo
+                        : to.datum == kDatumJgd2011 ? ids::kOutputJgd2011
+                        : to.datum == kDatumWgs84   ? ids::kOutputWgs84
+                                                    : ids::kOutputJgd;
+  actions.push_back(DialogAction::Click(datum));
   if (to.kind == kKindPlane) {
     actions.push_back(DialogAction::Click(ids::kOutputPlane));
     actions.push_back(DialogAction::Choose(ids::kOutputPlaneSystem, to.system));

@@ -119,43 +119,34 @@ bool IsGeoreferenced(const std::string& map) {
   return ReadDataFrame(frame) || ReadMarkerSet(markers, texts);
 }
 
-struct RefControls {
-  int32_t jgd2000, tokyo, jgd2011, latLong, plane, system, utm, zone;
+struct DatumButtons {
+  int32_t jgd2000, tokyo, jgd2011;
 };
 
 // WGS 84 is chosen as JGD2011, which it is taken for.
-void AddRefActions(const CoordRef& ref, const RefControls& ids, std::vector<DialogAction>& actions) {
-  const int32_t datum = AsConverted(ref).datum;
-  actions.push_back(DialogAction::Click(datum == kDatumTokyo     ? ids.tokyo
-                                        : datum == kDatumJgd2011 ? ids.jgd2011
-                                                                 : ids.jgd2000));
+void AddRefActions(const CoordRef& ref, DatumButtons datum, int32_t latLong, int32_t plane, int32_t system,
+                   int32_t utm, int32_t zone, std::vector<DialogAction>& actions) {
+  const int32_t converted = AsConverted(ref).datum;
+  const int32_t button = converted == kDatumTokyo     ? datum.tokyo
+                         : converted == kDatumJgd2011 ? datum.jgd2011
+                                                      : datum.jgd2000;
+  actions.push_back(DialogAction::Click(button));
   if (ref.kind == kKindPlane) {
-    actions.push_back(DialogAction::Click(ids.plane));
-    actions.push_back(DialogAction::Choose(ids.system, ref.system));
+    actions.push_back(DialogAction::Click(plane));
+    actions.push_back(DialogAction::Choose(system, ref.system));
   } else if (ref.kind == kKindUtm) {
-    actions.push_back(DialogAction::Click(ids.utm));
-    actions.push_back(DialogAction::Choose(ids.zone, ref.zone));
+    actions.push_back(DialogAction::Click(utm));
+    actions.push_back(DialogAction::Choose(zone, ref.zone));
   } else {
-    actions.push_back(DialogAction::Click(ids.latLong));
+    actions.push_back(DialogAction::Click(latLong));
   }
 }
 
 std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap) {
   std::vector<DialogAction> actions;
-  namespace ids = dialog_ids::import_coord;
-  if (options.from) {
-    AddRefActions(*options.from,
-                  {ids::kSourceJgd2000, ids::kSourceTokyo, ids::kSourceJgd2011, ids::kSourceLatLong, ids::kSourcePlane,
-                   ids::kSourceSystem, ids::kSourceUtm, ids::kSourceZone},
-                  actions);
-  }
+  if (options.from) AddRefActions(*options.from, {1123, 1124, 1181}, 1125, 1126, 1115, 1087, 1075, actions);
   if (newMap) {
-    if (options.to) {
-      AddRefActions(*options.to,
-                    {ids::kTargetJgd2000, ids::kTargetTokyo, ids::kTargetJgd2011, ids::kTargetLatLong,
-                     ids::kTargetPlane, ids::kTargetSystem, ids::kTargetUtm, ids::kTargetZone},
-                    actions);
-    }
+    if (options.to) AddRefActions(*options.to, {1127, 1128, 1182}, 1129, 1130, 1132, 1131, 1133, actions);
     if (options.scale) actions.push_back(DialogAction::SetText(1114, *options.scale));
     if (options.northUp) actions.push_back(DialogAction::Check(1082, *options.northUp));
   }

@@ -184,7 +184,7 @@ AIErr CExporterBase::ShowSettingsDialog() { return ExportDialog::Show(owner, set
 
 void CExporterBase::PrepareSettings(ExportSettings& s) {
   if (!s.dataFramePresent) return;
-  if (s.dataFrame.datum == kDatumTokyo) s.marker.datum = kDatumTokyo;
+  if (s.dataFrame.datum == kDatumTokyo || s.dataFrame.datum == kDatumJgd2011) s.marker.datum = s.dataFrame.datum;
   if (s.dataFrame.kind == kKindPlane) {
     s.marker.kind = kKindPlane;
     s.marker.system = s.dataFrame.system;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "geodesy/CoordLists.h"
 #include "geodesy/CoordTexts.h"
@@ -41,16 +40,11 @@ constexpr std::array<KindBox, 6> kKindBoxes{{{ids::kUnfilledPaths, kExportUnfill
 // Encoding list items and their codes; the third only for text files.
 constexpr std::array<int32_t, 3> kEncodingCodes{kEncodingShiftJis, kEncodingUtf8, kEncodingUtf16};
 
-constexpr std::array<int32_t, 4> kMarkerRadios{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerLatLong,
-                                               ids::kMarkerPlane};
+constexpr std::array<int32_t, 5> kMarkerRadios{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011,
+                                               ids::kMarkerLatLong, ids::kMarkerPlane};
 constexpr std::array<int32_t, 7> kOutputRadios{ids::kOutputJgd,     ids::kOutputTokyo,   ids::kOutputJgd2011,
                                                ids::kOutputWgs84,   ids::kOutputLatLong, ids::kOutputPlane,
                                                ids::kOutputUtm};
-// The output datum radios and their codes.
-constexpr std::array<std::pair<int32_t, int32_t>, 4> kOutputDatums{{{ids::kOutputJgd, kDatumJgd2000},
-                                                                    {ids::kOutputTokyo, kDatumTokyo},
-                                                                    {ids::kOutputJgd2011, kDatumJgd2011},
-                                                                    {ids::kOutputWgs84, kDatumWgs84}}};
 constexpr std::array<int32_t, 5> kAccuracyControls{ids::kAccuracyLabel, ids::kAccuracy, ids::kAccuracyValue,
                                                    ids::kRough, ids::kPrecise};
 
@@ -66,6 +60,28 @@ std::optional<ai::UnicodeString> CurrentLayerTitle() {
 void CheckOne(const DialogControls& controls, std::initializer_list<int32_t> group, int32_t chosen) {
   for (int32_t id : group) controls.SetChecked(id, id == chosen);
 }
+
+// The datum buttons of one group: JGD2000, Tokyo, JGD2011. Any code that is
+// neither Tokyo nor JGD2011 shows as JGD2000, the default.
+struct DatumButtons {
+  int32_t jgd2000, tokyo, jgd2011;
+  int32_t wgs84 = 0;  // 0: not offered
+
+  int32_t ButtonOf(int32_t datum) const {
+    if (datum == kDatumTokyo) return tokyo;
+    if (datum == kDatumWgs84 && wgs84 != 0) return wgs84;
+    return datum == kDatumJgd2011 ? jgd2011 : jgd2000;
+  }
+  int32_t Checked(const DialogControls& controls) const {
+    if (controls.IsChecked(tokyo)) return kDatumTokyo;
+    if (wgs84 != 0 && controls.IsChecked(wgs84)) return kDatumWgs84;
+    return controls.IsChecked(jgd2011) ? kDatumJgd2011 : kDatumJgd2000;
+  }
+};
+
+constexpr DatumButtons kMarkerDatum{ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011};
+// WGS 84 only as an output: the coordinates are JGD2011's, the .prj names WGS 84.
+constexpr DatumButtons kOutputDatum{ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputWgs84};
 
 ai::UnicodeString Number(int32_t value) { return ai::UnicodeString::FromUTF8(std::to_string(value)); }
 
@@ -155,18 +171,15 @@ void ExportDialog::SetFromSettings() const {
 
   CheckOne(*this, {ids::kUseDataFrame, ids::kUseMarkers}, s.dataFramePresent ? ids::kUseDataFrame : ids::kUseMarkers);
 
-  CheckOne(*this, {ids::kMarkerJgd, ids::kMarkerTokyo}, s.marker.datum == kDatumTokyo ? ids::kMarkerTokyo : ids::kMarkerJgd);
+  CheckOne(*this, {ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011}, kMarkerDatum.ButtonOf(s.marker.datum));
   CheckOne(*this, {ids::kMarkerLatLong, ids::kMarkerPlane},
              s.marker.kind == kKindPlane ? ids::kMarkerPlane : ids::kMarkerLatLong);
   ListSelect(ids::kMarkerPlaneSystem,
              s.marker.system >= 0 && s.marker.system <= kPlaneSystemCount ? s.marker.system : 0);
 
   CheckOne(*this, {ids::kNoConversion, ids::kConvert}, s.convertCoords ? ids::kConvert : ids::kNoConversion);
-  int32_t outputDatum = ids::kOutputJgd;
-  for (const auto& [id, datum] : kOutputDatums) {
-    if (s.output.datum == datum) outputDatum = id;
-  }
-  for (const auto& [id, datum] : kOutputDatums) SetChecked(id, id == outputDatum);
+  CheckOne(*this, {ids::kOutputJgd, ids::kOutputTokyo, ids::kOutputJgd2011, ids::kOutputWgs84},
+           kOutputDatum.ButtonOf(s.output.datum));
   const int32_t outputKind = s.output.kind == kKindPlane ? ids::kOutputPlane
                              : s.output.kind == kKindUtm ? ids::kOutputUtm
                                                          : ids::kOutputLatLong;
@@ -221,7 +234,7 @@ bool ExportDialog::ReadObjectKinds(int32_t& kinds) const {
 
 bool ExportDialog::ReadMarkers(ExportSettings& result) const {
   if (!result.markersPresent) return true;
-  result.marker.datum = IsChecked(ids::kMarkerJgd) ? kDatumJgd2000 : kDatumTokyo;
+  result.marker.datum = kMarkerDatum.Checked(*this);
   result.marker.zone = 0;
   if (IsChecked(ids::kMarkerLatLong)) {
     result.marker.kind = kKindLatLong;
@@ -245,10 +258,7 @@ bool ExportDialog::ReadOutput(ExportSettings& result) const {
       result.output = CoordRef{result.marker.datum, result.marker.kind, result.marker.system, 0};
     return true;
   }
-  result.output.datum = kDatumJgd2000;
-  for (const auto& [id, datum] : kOutputDatums) {
-    if (IsChecked(id)) result.output.datum = datum;
-  }
+  result.output.datum = kOutputDatum.Checked(*this);
   if (IsChecked(ids::kOutputPlane)) {
     result.output.kind = kKindPlane;
     result.output.system = ListSelection(ids::kOutputPlaneSystem);

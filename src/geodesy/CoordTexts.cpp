@@ -82,6 +82,7 @@ std::string UtmZoneLabel(int32_t index) {
 std::string DescribeDataFrame(const std::optional<CoordRef>& dataFrameRef) {
   if (!dataFrameRef) return "無効な設定";
   const CoordRef& ref = *dataFrameRef;
+  // JGD2011 is named, so that it is not taken for the JGD2000 of earlier maps.
   const char* datum = ref.datum == kDatumJgd2000   ? "世界測地系"
                       : ref.datum == kDatumJgd2011 ? "世界測地系(JGD2011)"
                                                    : "日本測地系";

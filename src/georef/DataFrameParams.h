@@ -3,7 +3,7 @@
 #pragma once
 
 struct DataFrameParams {
-  int datum = 0;   // GeodeticDatum: 1 Tokyo, 2 JGD2000
+  int datum = 0;   // GeodeticDatum: 1 Tokyo, 2 JGD2000, 4 JGD2011
   int kind = 0;    // CoordKind: 1 latitude/longitude plane, 2 UTM, 3 plane rectangular
   int system = 0;  // plane rectangular system (kind 3)
   int zone = 0;    // UTM zone (kind 2)

@@ -4,17 +4,18 @@
 #include <cstdio>
 #include <map>
 
+#include "geodesy/CoordRef.h"
 #include "georef/NumberText.h"
 
 namespace {
 
-// JGD2011 has a text of its own that an older reader refuses, rather than
-// one it would read as JGD2000.
-std::string DatumText(int datum) {
-  if (datum == 1) return "TKY";
-  if (datum == 2) return "JGD";
-  if (datum == 4) return "JGD2011";
-  return "";
+std::string DatumItem(int datum) {
+  if (datum == 1) return "G=TKY";
+  if (datum == 2) return "G=JGD";
+  // Readers before JGD2011 require the key G: without it they refuse the
+  // frame instead of taking it for one on another datum.
+  if (datum == kDatumJgd2011) return "D=JGD2011";
+  return "G=";
 }
 
 std::string KindText(const DataFrameParams& params) {
@@ -64,6 +65,10 @@ bool SplitItems(std::string_view text, std::multimap<std::string, std::string>& 
 }
 
 bool ParseDatum(const std::string& value, int& datum) {
+  if (value == "JGD2011") {
+    datum = kDatumJgd2011;
+    return true;
+  }
   if (value == "JGD") {
     datum = 2;
     return true;
@@ -100,7 +105,7 @@ bool ParseKind(const std::string& value, DataFrameParams& params) {
 }  // namespace
 
 std::string FormatDataFrameText(const DataFrameParams& params) {
-  return "G=" + DatumText(params.datum) + "|P=" + KindText(params) + "|X=" + Fixed(params.originX) +
+  return DatumItem(params.datum) + "|P=" + KindText(params) + "|X=" + Fixed(params.originX) +
          "|Y=" + Fixed(params.originY) + "|S=" + WholeNumber(params.scale) + "|R=" + Fixed(params.rotation);
 }
 
@@ -108,13 +113,18 @@ bool ParseDataFrameText(std::string_view text, DataFrameParams& params) {
   if (text.size() > kMaxGeorefTextLength) text = text.substr(0, kMaxGeorefTextLength);
   std::multimap<std::string, std::string> items;
   if (!SplitItems(text, items)) return false;
-  for (const char* key : {"G", "P", "X", "Y", "S", "R"}) {
+  for (const char* key : {"P", "X", "Y", "S", "R"}) {
     if (items.count(key) != 1) return false;
   }
+  // The datum is G (Tokyo, JGD2000) or D (JGD2011), one of them once.
+  const bool datumD = items.count("D") == 1 && items.count("G") == 0;
+  if (!datumD && !(items.count("G") == 1 && items.count("D") == 0)) return false;
+  const std::string& datumValue = items.find(datumD ? "D" : "G")->second;
+  if ((datumValue == "JGD2011") != datumD) return false;
   DataFrameParams parsed;
   parsed.anchorX = params.anchorX;
   parsed.anchorY = params.anchorY;
-  if (!ParseDatum(items.find("G")->second, parsed.datum)) return false;
+  if (!ParseDatum(datumValue, parsed.datum)) return false;
   if (!ParseKind(items.find("P")->second, parsed)) return false;
   parsed.originX = LeadingDouble(items.find("X")->second);
   parsed.originY = LeadingDouble(items.find("Y")->second);

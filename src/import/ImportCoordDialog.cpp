@@ -45,6 +45,17 @@ bool ReadCorner(const ai::UnicodeString& text, double& first, double& second) {
          ReadLeadingNumber(ai::UnicodeString::FromUTF16(units.substr(comma + 1)).as_UTF8(), second);
 }
 
+// The datum radio button of each side, in the order of the dialog.
+int32_t SourceDatumButton(int32_t datum) {
+  if (datum == kDatumTokyo) return ids::kSourceTokyo;
+  return datum == kDatumJgd2011 ? ids::kSourceJgd2011 : ids::kSourceJgd2000;
+}
+
+int32_t CheckedDatum(const DialogControls& controls, int32_t tokyo, int32_t jgd2011) {
+  if (controls.IsChecked(tokyo)) return kDatumTokyo;
+  return controls.IsChecked(jgd2011) ? kDatumJgd2011 : kDatumJgd2000;
+}
+
 // A click on a source radio or a new source system or zone.
 bool SetsSource(int32_t id, int32_t code) {
   switch (id) {
@@ -103,9 +114,8 @@ void ImportCoordDialog::ShowExtent() const {
 // The reference the files name themselves, chosen for the user, who may
 // still change it.
 void ImportCoordDialog::ChooseSourceFromSettings() const {
-  SetChecked(ids::kSourceJgd2000, settings.sourceDatum == kDatumJgd2000);
-  SetChecked(ids::kSourceTokyo, settings.sourceDatum == kDatumTokyo);
-  SetChecked(ids::kSourceJgd2011, settings.sourceDatum == kDatumJgd2011);
+  const int32_t datum = SourceDatumButton(settings.sourceDatum);
+  for (int32_t id : {ids::kSourceJgd2000, ids::kSourceTokyo, ids::kSourceJgd2011}) SetChecked(id, id == datum);
   SetChecked(ids::kSourceLatLong, settings.sourceKind == kKindLatLong);
   SetChecked(ids::kSourcePlane, settings.sourceKind == kKindPlane);
   SetChecked(ids::kSourceUtm, settings.sourceKind == kKindUtm);
@@ -154,13 +164,8 @@ bool ImportCoordDialog::Refuse(const char* message) const {
   return false;
 }
 
-int32_t ImportCoordDialog::ChosenDatum(int32_t jgd2000, int32_t jgd2011) const {
-  if (IsChecked(jgd2000)) return kDatumJgd2000;
-  return IsChecked(jgd2011) ? kDatumJgd2011 : kDatumTokyo;
-}
-
 bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
-  read.sourceDatum = ChosenDatum(ids::kSourceJgd2000, ids::kSourceJgd2011);
+  read.sourceDatum = CheckedDatum(*this, ids::kSourceTokyo, ids::kSourceJgd2011);
   if (IsChecked(ids::kSourceLatLong)) {
     read.sourceKind = kKindLatLong;
     return true;
@@ -176,7 +181,7 @@ bool ImportCoordDialog::ReadSource(ImportCoordSettings& read) const {
 }
 
 bool ImportCoordDialog::ReadTarget(ImportCoordSettings& read) const {
-  read.targetDatum = ChosenDatum(ids::kTargetJgd2000, ids::kTargetJgd2011);
+  read.targetDatum = CheckedDatum(*this, ids::kTargetTokyo, ids::kTargetJgd2011);
   if (IsChecked(ids::kTargetPlane)) {
     read.targetKind = kKindPlane;
     read.targetSystem = ListSelection(ids::kTargetSystem);

@@ -23,7 +23,6 @@ class ImportCoordDialog : public ModalDialog {
   void ShowExtent() const;
   void ChooseSourceFromSettings() const;
   void UpdateEnabling() const;
-  int32_t ChosenDatum(int32_t jgd2000, int32_t jgd2011) const;
   bool ReadSource(ImportCoordSettings& read) const;
   bool ReadTarget(ImportCoordSettings& read) const;
   bool ReadArea(ImportCoordSettings& read) const;

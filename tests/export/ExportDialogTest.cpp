@@ -142,14 +142,15 @@ INSTANTIATE_TEST_SUITE_P(
                      {ids::kExpandBezier}},
         EnablingCase{"MarkersAndPlane",
                      {DialogAction::Click(ids::kUseMarkers), DialogAction::Click(ids::kMarkerPlane)},
-                     {ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerLatLong, ids::kMarkerPlaneSystem},
+                     {ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011, ids::kMarkerLatLong,
+                      ids::kMarkerPlaneSystem},
                      {},
                      {}},
         EnablingCase{"DataFrameDisablesMarkers",
                      {DialogAction::Click(ids::kUseDataFrame)},
                      {},
-                     {ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerLatLong, ids::kMarkerPlane,
-                      ids::kMarkerPlaneSystem},
+                     {ids::kMarkerJgd, ids::kMarkerTokyo, ids::kMarkerJgd2011, ids::kMarkerLatLong,
+                      ids::kMarkerPlane, ids::kMarkerPlaneSystem},
                      {}},
         EnablingCase{"ConvertToUtm",
                      {DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputUtm)},
@@ -266,6 +267,32 @@ TEST_F(ExportDialogTest, OkWritesTheChoices) {
     EXPECT_TRUE(Opened().Control(radio).checked) << radio;
     EXPECT_EQ(settings.output.datum, datum);
   }
+}
+
+TEST_F(ExportDialogTest, Jgd2011IsTheThirdDatumOfMarkersAndOutput) {
+  settings = Both();
+  settings.marker.datum = kDatumJgd2011;
+  settings.output.datum = kDatumJgd2011;
+  EXPECT_EQ(Show({DialogAction::Click(ids::kUseMarkers), DialogAction::Click(ids::kConvert),
+                  DialogAction::Click(ids::kOutputPlane), DialogAction::Choose(ids::kOutputPlaneSystem, 10),
+                  DialogAction::OK()}),
+            kNoErr);
+  EXPECT_EQ(Opened().Control(ids::kMarkerJgd2011).text, "世界測地系(JGD2011)");
+  EXPECT_TRUE(Opened().Control(ids::kMarkerJgd2011).checked);
+  EXPECT_FALSE(Opened().Control(ids::kMarkerJgd).checked);
+  EXPECT_TRUE(Opened().Control(ids::kOutputJgd2011).checked);
+  EXPECT_FALSE(Opened().Control(ids::kOutputJgd).checked);
+  EXPECT_EQ(settings.marker.datum, kDatumJgd2011);
+  EXPECT_EQ(settings.output, (CoordRef{4, 3, 10, 0}));
+
+  // Chosen by the user, one datum per group.
+  settings = Both();
+  EXPECT_EQ(Show({DialogAction::Click(ids::kUseMarkers), DialogAction::Click(ids::kMarkerJgd2011),
+                  DialogAction::Click(ids::kConvert), DialogAction::Click(ids::kOutputTokyo),
+                  DialogAction::Click(ids::kOutputJgd2011), DialogAction::OK()}),
+            kNoErr);
+  EXPECT_EQ(settings.marker.datum, kDatumJgd2011);
+  EXPECT_EQ(settings.output.datum, kDatumJgd2011);
 }
 
 }  // namespace

@@ -298,6 +298,28 @@ TEST(CoordConverter, TokyoToJgd2011ChainsThroughJgd2000) {
   EXPECT_NEAR(lon, 139.7, 1e-9);
 }
 
+// Code 3 is read as Bessel: it stands on the Tokyo side of the grid, so it
+// shifts to JGD2000 as Tokyo does and not at all to Tokyo.
+TEST(CoordConverter, ReservedBesselCodeConvertsAsTokyo) {
+  DatumGrid grid;
+  grid.Assign({{53394611, {11.6, -11.8}}, {53394612, {11.6, -11.8}}, {53394621, {11.6, -11.8}},
+               {53394622, {11.6, -11.8}}});
+  const double lat = 35.6812, lon = 139.7671;  // in cell 53394611
+  struct Row {
+    int32_t from, to;
+    double dB, dL;
+  };
+  for (const Row& row : {Row{3, 2, 11.6, -11.8}, Row{3, 4, 11.6, -11.8}, Row{3, 1, 0, 0}, Row{1, 3, 0, 0}}) {
+    CoordConverter converter;
+    converter.UseDatumGrid(grid);
+    ASSERT_TRUE(converter.Configure(CoordRef{row.from, 1, 0, 0}, CoordRef{row.to, 1, 0, 0}));
+    double outLat = 0, outLon = 0;
+    ASSERT_TRUE(converter.ShiftDatum(lat, lon, outLat, outLon));
+    EXPECT_NEAR((outLat - lat) * 3600, row.dB, 1e-9) << row.from << "->" << row.to;
+    EXPECT_NEAR((outLon - lon) * 3600, row.dL, 1e-9) << row.from << "->" << row.to;
+  }
+}
+
 class CoordConverterGridFile : public kztest::HostTest {};
 
 TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
@@ -321,6 +343,25 @@ TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
   std::ofstream(path, std::ios::binary | std::ios::trunc).close();
   ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{1, 3, 9, 0}));
   EXPECT_EQ(converter.Grid().Size(), 1u);
+}
+
+TEST_F(CoordConverterGridFile, CorrectionFileNamedByTheCallerIsReadOnce) {
+  const std::string folder = geodesytest::TempFolder("correction");
+  const std::string path = folder + "/other.par";
+  {
+    std::ofstream text(path, std::ios::binary);
+    for (int i = 0; i < 16; ++i) text << "h\n";
+    text << "57414000 -0.1 0.2\n";
+  }
+  CoordConverter converter;
+  converter.SetCorrectionFile(ai::FilePath::FromPlatform(path));
+  ASSERT_TRUE(converter.Configure(CoordRef{4, 1, 0, 0}, CoordRef{2, 3, 10, 0}));
+  EXPECT_TRUE(converter.CorrectionLoaded());
+  EXPECT_EQ(converter.CorrectionGrid().Size(), 1u);
+  // Read once per converter, like the Tokyo grid.
+  std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+  ASSERT_TRUE(converter.Configure(CoordRef{2, 1, 0, 0}, CoordRef{4, 3, 10, 0}));
+  EXPECT_EQ(converter.CorrectionGrid().Size(), 1u);
 }
 
 }  // namespace

@@ -61,6 +61,9 @@ TEST(CoordTexts, DescribeDataFrame) {
   EXPECT_EQ(DescribeDataFrame(CoordRef{7, 1, 0, 0}), "(日本測地系 緯度経度座標)");
   EXPECT_EQ(DescribeDataFrame(CoordRef{2, 2, 0, 54}), "(世界測地系 UTM座標 第54帯)");
   EXPECT_EQ(DescribeDataFrame(CoordRef{1, 3, 9, 0}), "(日本測地系 平面直角座標 第9系)");
+  EXPECT_EQ(DescribeDataFrame(CoordRef{4, 3, 9, 0}), "(世界測地系(JGD2011) 平面直角座標 第9系)");
+  EXPECT_EQ(DescribeDataFrame(CoordRef{4, 2, 0, 54}), "(世界測地系(JGD2011) UTM座標 第54帯)");
+  EXPECT_EQ(DescribeDataFrame(CoordRef{4, 1, 0, 0}), "(世界測地系(JGD2011) 緯度経度座標)");
 }
 
 TEST(CoordTexts, UtmCentralMeridian) {

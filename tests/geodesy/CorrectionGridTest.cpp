@@ -97,9 +97,9 @@ std::string WriteShiftGrid(const std::string& folder, const std::string& name, c
   latXyz.close();
   lonXyz.close();
   const std::string base = folder + "/" + name;
-  EXPECT_EQ(RunTool("gdalbuildvrt -q -separate '" + base + "_raw.vrt' '" + base + "_lat.xyz' '" + base + "_lon.xyz'", "")
-                .exitCode,
-            0);
+  const std::string build =
+      "gdalbuildvrt -q -separate '" + base + "_raw.vrt' '" + base + "_lat.xyz' '" + base + "_lon.xyz'";
+  EXPECT_EQ(RunTool(build, "").exitCode, 0);
   std::ifstream rawFile(base + "_raw.vrt");
   std::string vrt((std::istreambuf_iterator<char>(rawFile)), std::istreambuf_iterator<char>());
   auto replace = [&vrt](const std::string& from, const std::string& to) {
@@ -310,11 +310,13 @@ TEST_F(CorrectionAgainstProj, TokyoToJgd2011ChainsBothGrids) {
   CoordConverter converter;
   converter.UseDatumGrid(tokyoGrid);
   converter.UseCorrectionGrid(grid);
-  ASSERT_TRUE(converter.Configure(CoordRef{kDatumTokyo, kKindLatLong, 0, 0}, CoordRef{kDatumJgd2011, kKindLatLong, 0, 0}));
+  ASSERT_TRUE(
+      converter.Configure(CoordRef{kDatumTokyo, kKindLatLong, 0, 0}, CoordRef{kDatumJgd2011, kKindLatLong, 0, 0}));
   CoordConverter back;
   back.UseDatumGrid(tokyoGrid);
   back.UseCorrectionGrid(grid);
-  ASSERT_TRUE(back.Configure(CoordRef{kDatumJgd2011, kKindLatLong, 0, 0}, CoordRef{kDatumTokyo, kKindLatLong, 0, 0}));
+  ASSERT_TRUE(
+      back.Configure(CoordRef{kDatumJgd2011, kKindLatLong, 0, 0}, CoordRef{kDatumTokyo, kKindLatLong, 0, 0}));
   size_t corrected = 0;
   for (size_t i = 0; i < points.size(); ++i) {
     const auto [lat, lon] = points[i];

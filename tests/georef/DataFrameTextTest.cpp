@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "georef/DataFrameText.h"
@@ -30,6 +31,8 @@ TEST(DataFrameTextTest, FormatsTheSixItems) {
       {1, 1, 0, 0, 50000, -0.25, "G=TKY|P=BL|X=-5000.000000|Y=-35000.000000|S=50000|R=-0.250000"},
       {2, 2, 0, 54, 25000.9, 1.5, "G=JGD|P=UTM54|X=-5000.000000|Y=-35000.000000|S=25000|R=1.500000"},
       {0, 0, 0, 0, 10000, 0, "G=|P=|X=-5000.000000|Y=-35000.000000|S=10000|R=0.000000"},
+      {4, 3, 10, 0, 25000, 0, "D=JGD2011|P=XY10|X=-5000.000000|Y=-35000.000000|S=25000|R=0.000000"},
+      {4, 2, 0, 54, 25000, 0, "D=JGD2011|P=UTM54|X=-5000.000000|Y=-35000.000000|S=25000|R=0.000000"},
   };
   for (const Case& c : cases) {
     DataFrameParams p = Sample();
@@ -47,7 +50,8 @@ TEST(DataFrameTextTest, ReadsBackWhatItWrites) {
   struct Case {
     int datum, kind, system, zone;
   };
-  for (const Case& c : {Case{2, 3, 9, 0}, Case{1, 3, 19, 0}, Case{1, 2, 0, 53}, Case{2, 1, 0, 0}}) {
+  for (const Case& c : {Case{2, 3, 9, 0}, Case{1, 3, 19, 0}, Case{1, 2, 0, 53}, Case{2, 1, 0, 0},
+                      Case{4, 3, 10, 0}, Case{4, 2, 0, 54}, Case{4, 1, 0, 0}}) {
     DataFrameParams p = Sample();
     p.datum = c.datum;
     p.kind = c.kind;
@@ -118,6 +122,12 @@ TEST(DataFrameTextTest, MalformedTextsAreNotAFrame) {
       "G=JGD|P=XY9|X=1|Y=2|S=0|R=0",             // no scale
       "G=JGD|P=XY9|X=1|Y=2|S=-25000|R=0",        // negative scale
       "g=JGD|P=XY9|X=1|Y=2|S=25000|R=0",         // keys are case sensitive
+      "G=JGD2011|P=XY9|X=1|Y=2|S=25000|R=0",     // JGD2011 goes under D
+      "D=JGD|P=XY9|X=1|Y=2|S=25000|R=0",         // and D holds nothing else
+      "D=TKY|P=XY9|X=1|Y=2|S=25000|R=0",
+      "D=|P=XY9|X=1|Y=2|S=25000|R=0",
+      "D=JGD2011|G=JGD|X=1|Y=2|S=25000|R=0",     // two datums, no kind
+      "D=JGD2011|D=JGD2011|P=XY9|Y=2|S=25000|R=0",
   };
   for (const char* text : texts) {
     DataFrameParams p;
@@ -126,6 +136,39 @@ TEST(DataFrameTextTest, MalformedTextsAreNotAFrame) {
     EXPECT_FALSE(ParseDataFrameText(text, p)) << text;
     EXPECT_EQ(p.datum, 77) << text;
     EXPECT_EQ(p.originX, 88) << text;
+  }
+}
+
+// The rules of readers from before JGD2011: six items, the keys G, P, X, Y,
+// S, R each exactly once, else no frame. A JGD2011 frame must fail them
+// rather than be read as a frame on Tokyo or JGD2000 (or on no datum).
+bool EarlierReadersAccept(std::string text) {
+  std::map<std::string, int> keys;
+  for (int i = 0; i < 6; ++i) {
+    std::string item = text;
+    if (i < 5) {
+      const size_t bar = text.find('|');
+      if (bar == std::string::npos) return false;
+      item = text.substr(0, bar);
+      text = text.substr(bar + 1);
+    }
+    const size_t equals = item.find('=');
+    if (equals == std::string::npos) return false;
+    ++keys[item.substr(0, equals)];
+  }
+  for (const char* key : {"G", "P", "X", "Y", "S", "R"})
+    if (keys[key] != 1) return false;
+  return true;
+}
+
+TEST(DataFrameTextTest, EarlierReadersRefuseAJgd2011Frame) {
+  for (int kind : {1, 2, 3}) {
+    DataFrameParams p = Sample();
+    p.kind = kind;
+    p.zone = 54;
+    EXPECT_TRUE(EarlierReadersAccept(FormatDataFrameText(p)));
+    p.datum = 4;
+    EXPECT_FALSE(EarlierReadersAccept(FormatDataFrameText(p))) << FormatDataFrameText(p);
   }
 }
 

@@ -59,7 +59,10 @@ TEST_F(ImportCoordDialogTest, OpensWithTheExtentAndTheFixedFirstChoices) {
   EXPECT_EQ(open.Control(1114).text, "12500");
   EXPECT_EQ(open.Control(1178).text, "新たにデータフレームを作成します");
   for (int32_t id : {1123, 1125, 1127, 1129}) EXPECT_TRUE(open.Control(id).checked) << id;
-  for (int32_t id : {1124, 1126, 1087, 1128, 1130, 1131, 1076, 1082}) EXPECT_FALSE(open.Control(id).checked) << id;
+  for (int32_t id : {1124, 1181, 1126, 1087, 1128, 1182, 1130, 1131, 1076, 1082})
+    EXPECT_FALSE(open.Control(id).checked) << id;
+  EXPECT_EQ(open.Control(1181).text, "世界測地系(JGD2011)");
+  EXPECT_EQ(open.Control(1182).text, "世界測地系(JGD2011)");
   for (int32_t id : {1075, 1133}) {
     EXPECT_EQ(open.Control(id).items.size(), 61u);
     EXPECT_EQ(open.Control(id).items[0], "(座標帯を選択)");
@@ -75,7 +78,7 @@ TEST_F(ImportCoordDialogTest, OpensWithTheExtentAndTheFixedFirstChoices) {
   }
   // Only what the first choices need is enabled.
   for (int32_t id : {1079, 1080, 1075, 1115, 1132, 1133}) EXPECT_FALSE(open.Control(id).enabled) << id;
-  for (int32_t id : {1127, 1128, 1129, 1130, 1131, 1114, 1082, 1076}) EXPECT_TRUE(open.Control(id).enabled) << id;
+  for (int32_t id : {1127, 1128, 1182, 1129, 1130, 1131, 1114, 1082, 1076}) EXPECT_TRUE(open.Control(id).enabled) << id;
   EXPECT_TRUE(dialogs.Faults().empty());
 }
 
@@ -191,6 +194,21 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(s.Source(), (CoordRef{2, 2, 0, 53}));
                  EXPECT_EQ(s.Target(), (CoordRef{1, 3, 2, 0}));
                }},
+        OkCase{"JGD2011 plane 10 to JGD2011 UTM 54",
+               {A::Click(1181), A::Click(1126), A::Choose(1115, 10), A::Click(1182), A::Click(1131),
+                A::Choose(1133, 54)},
+               nullptr,
+               [](const ImportCoordSettings& s) {
+                 EXPECT_EQ(s.Source(), (CoordRef{4, 3, 10, 0}));
+                 EXPECT_EQ(s.Target(), (CoordRef{4, 2, 0, 54}));
+               }},
+        OkCase{"JGD2011 chosen, then Tokyo, then JGD2000: one datum per side",
+               {A::Click(1181), A::Click(1124), A::Click(1182), A::Click(1128), A::Click(1127)},
+               nullptr,
+               [](const ImportCoordSettings& s) {
+                 EXPECT_EQ(s.sourceDatum, kDatumTokyo);
+                 EXPECT_EQ(s.targetDatum, kDatumJgd2000);
+               }},
         OkCase{"source plane without a system", {A::Click(1126)}, kNoSystem, nullptr},
         OkCase{"source UTM without a zone", {A::Click(1087)}, kNoZone, nullptr},
         OkCase{"source checked before the scale", {A::Click(1087), A::SetText(1114, "0")}, kNoZone, nullptr},
@@ -239,6 +257,18 @@ TEST_F(ImportCoordDialogTest, WebMapButtonOpensThePageAndLeavesTheDialogOpen) {
   EXPECT_EQ(dialogs.Opened(), std::vector<std::string>{kWebMapAddress});
 }
 
+TEST_F(ImportCoordDialogTest, AJgd2011ReferenceNamedByTheFilesIsChosenForTheUser) {
+  settings.sourceDatum = kDatumJgd2011;
+  settings.sourceKind = kKindPlane;
+  settings.sourceSystem = 9;
+  settings.sourceFromFiles = true;
+  ASSERT_EQ(Show({A::OK()}), kNoErr);
+  EXPECT_TRUE(Opened().Control(1181).checked);
+  EXPECT_FALSE(Opened().Control(1123).checked);
+  EXPECT_FALSE(Opened().Control(1124).checked);
+  EXPECT_EQ(settings.Source(), (CoordRef{4, 3, 9, 0}));
+}
+
 TEST_F(ImportCoordDialogTest, AReferenceNamedByTheFilesIsChosenForTheUser) {
   settings.sourceDatum = kDatumTokyo;
   settings.sourceKind = kKindUtm;
@@ -266,10 +296,10 @@ TEST_F(ImportCoordDialogTest, TheSourceIsChosenOnlyByTouchingIt) {
   const Case cases[] = {
       {"left as opened", {}, false},
       {"target and area only",
-       {A::Click(1191), A::Click(1130), A::Choose(1132, 9), A::Click(1076), A::SetText(1079, "36,139"),
+       {A::Click(1182), A::Click(1130), A::Choose(1132, 9), A::Click(1076), A::SetText(1079, "36,139"),
         A::SetText(1080, "35,140")},
        false},
-      {"the same datum clicked again", {A::Click(1190)}, true},
+      {"the same datum clicked again", {A::Click(1181)}, true},
       {"JGD2000", {A::Click(1123)}, true},
       {"another system", {A::Choose(1115, 8)}, true},
       {"latitude/longitude", {A::Click(1125)}, true},
@@ -284,7 +314,7 @@ TEST_F(ImportCoordDialogTest, TheSourceIsChosenOnlyByTouchingIt) {
     std::vector<A> actions = c.actions;
     actions.push_back(A::OK());
     ASSERT_EQ(Show(actions), kNoErr);
-    EXPECT_TRUE(Opened().Control(1190).checked);
+    EXPECT_TRUE(Opened().Control(1181).checked);
     EXPECT_EQ(settings.sourceChosen, c.chosen);
   }
 }

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "ImportScenario.h"
+#include "geodesy/CoordRef.h"
 #include "geodesy/DatumGrid.h"
 
 namespace {
@@ -249,6 +250,92 @@ TEST_F(TokyoSourceCrossCheck, TokyoPlaneSystemThroughTheGridIntoAJgd2000PlaneMap
                   DialogAction::Click(1130), DialogAction::Choose(1132, 9), DialogAction::SetText(1114, "25000"),
                   DialogAction::OK()},
                  operation, 25000, true, "");
+}
+
+// JGD2000 to JGD2011: a synthetic earthquake correction beside a copy of the
+// plug-in, linear so that its bilinear interpolation is exact, and the same
+// shift as a PROJ affine step (seconds of arc, on latitude and longitude).
+double CorrectionB(double lat, double lon) { return -0.35 + 0.4 * (lat - 38) - 0.3 * (lon - 141); }
+double CorrectionL(double lat, double lon) { return 0.62 - 0.2 * (lat - 38) + 0.5 * (lon - 141); }
+
+std::string CorrectionStep() {
+  char step[512];
+  std::snprintf(step, sizeof step,
+                "+proj=affine +xoff=%.17g +s11=%.17g +s12=%.17g +yoff=%.17g +s21=%.17g +s22=%.17g",
+                (0.62 + 0.2 * 38 - 0.5 * 141) / 3600, 1 + 0.5 / 3600, -0.2 / 3600,
+                (-0.35 - 0.4 * 38 + 0.3 * 141) / 3600, -0.3 / 3600, 1 + 0.4 / 3600);
+  return step;
+}
+
+void WriteSyntheticCorrection(const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  for (int i = 0; i < 16; ++i) out << "header " << i + 1 << "\r\n";
+  char line[80];
+  for (int i = static_cast<int>(38.1 * 120); i <= static_cast<int>(38.4 * 120); ++i) {
+    for (int j = static_cast<int>(40.7 * 80); j <= static_cast<int>(41.1 * 80); ++j) {
+      const double lat = i / 120.0, lon = 100 + j / 80.0;
+      std::snprintf(line, sizeof line, "%08d %.12f %.12f\r\n", CellCode(i, j), CorrectionB(lat, lon),
+                    CorrectionL(lat, lon));
+      out << line;
+    }
+  }
+}
+
+const char* const kPlane10Grs80 =
+    "+proj=tmerc +lat_0=40 +lon_0=140.83333333333333 +k=0.9999 +x_0=0 +y_0=0 +a=6378137 +rf=298.257222101";
+
+// A line and points across Sendai.
+const SourceData kSendaiLatLong{
+    {{140.8500, 38.2400}, {140.8632, 38.2511}, {140.8719, 38.2466}, {140.8850, 38.2650}, {140.8930, 38.2790}},
+    {{140.8555, 38.2701}, {140.8781, 38.2602}, {140.8890, 38.2433}}};
+
+class Jgd2011CrossCheck : public PositionCrossCheck {
+ protected:
+  std::string PluginFile() const override {
+    const std::string copy = folder / "Kartzmap.so";
+    std::filesystem::copy_file(KZ_PLUGIN_FILE, copy, std::filesystem::copy_options::overwrite_existing);
+    WriteSyntheticCorrection(folder / "touhokutaiheiyouoki2011.par");
+    return copy;
+  }
+};
+
+TEST_F(Jgd2011CrossCheck, Jgd2000LatitudeLongitudeThroughTheCorrectionIntoAJgd2011PlaneMap) {
+  const std::string operation = "+proj=pipeline +step " + CorrectionStep() +
+                                " +step +proj=unitconvert +xy_in=deg +xy_out=rad +step " + kPlane10Grs80;
+  ImportAndCheck(kSendaiLatLong, "-a_srs EPSG:4612",
+                 {DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10),
+                  DialogAction::SetText(1114, "10000"), DialogAction::OK()},
+                 operation, 10000, true, "");
+  const DataFrameParams frame = DocumentDataFrame(host);
+  EXPECT_EQ(frame.datum, kDatumJgd2011);
+  EXPECT_EQ(frame.system, 10);
+  EXPECT_EQ(LayerText(host, "Kartzmap DataFrame").rfind("D=JGD2011|P=XY10|", 0), 0u);
+}
+
+// Without the correction file the same import goes through unchanged
+// coordinates, and the user is told once.
+TEST_F(PositionCrossCheck, Jgd2000IntoJgd2011WithoutTheCorrectionIsToldOnce) {
+  std::vector<std::string> features;
+  for (const Point& p : kSendaiLatLong.points)
+    features.push_back(PointFeature(p.first, p.second, "{\"kind\":\"point\"}"));
+  const std::string points = folder / "points.shp", more = folder / "more.shp";
+  MakeShapefile(points, FeatureCollection(features), "-a_srs EPSG:4612");
+  MakeShapefile(more, FeatureCollection(features), "-a_srs EPSG:4612");
+  AnswerFiles({points, more});
+  AnswerCoords(
+      {DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10), DialogAction::OK()});
+  ASSERT_TRUE(Import());
+  ExpectCleanDialogs();
+  EXPECT_EQ(AlertTexts(),
+            std::vector<std::string>{"東北地方太平洋沖地震の補正パラメータファイル「touhokutaiheiyouoki2011.par」が見つからないため、"
+                                     "JGD2000とJGD2011の間は補正せずに変換します。補正地域では最大5m程度ずれることがあります。"});
+  EXPECT_TRUE(ErrorTexts().empty());
+  const DataFrameParams frame = DocumentDataFrame(host);
+  EXPECT_EQ(frame.datum, kDatumJgd2011);
+  // The centre of the data, projected as if on JGD2000.
+  const Point origin = ProjTransform(FromDegrees(kPlane10Grs80), (140.8555 + 140.8890) / 2, (38.2433 + 38.2701) / 2);
+  EXPECT_NEAR(frame.originX, origin.first, kMillimetre);
+  EXPECT_NEAR(frame.originY, origin.second, kMillimetre);
 }
 
 }  // namespace
