@@ -219,11 +219,13 @@ void CImporterBase::ReportSkipped() {
     std::snprintf(text, sizeof text, import_texts::kSkippedPoints, static_cast<long long>(skippedPoints));
     ShowMessage(ai::UnicodeString(text));
   }
-  if (converter->DistantPoints() > 0) {
+  const size_t distantPoints = earlierDistantPoints + converter->DistantPoints();
+  earlierDistantPoints = 0;
+  converter->ResetDistantPoints();
+  if (distantPoints > 0) {
     char text[256];
-    std::snprintf(text, sizeof text, kDistantPointsNote, static_cast<long long>(converter->DistantPoints()));
+    std::snprintf(text, sizeof text, kDistantPointsNote, static_cast<long long>(distantPoints));
     ShowMessage(ai::UnicodeString(text));
-    converter->ResetDistantPoints();
   }
 }
 
@@ -258,6 +260,7 @@ AIErr CImporterBase::RunImport() {
   SaveImportPreferences(settings);
   // Only the data count, not the centre and corners of the area.
   converter->ResetDistantPoints();
+  earlierDistantPoints = 0;
 
   NoteFileReferences();
 
@@ -600,8 +603,9 @@ bool CImporterBase::UseReference(const CoordRef& ref) {
   if (ref == converterSource) return true;
   if (importMode == kImportFitToMarkers && ref == importSource) {
     converter->SetIdentity();
-  } else if (!converter->Configure(ref, mapReference)) {
-    return false;
+  } else {
+    earlierDistantPoints += converter->DistantPoints();
+    if (!converter->Configure(ref, mapReference)) return false;
   }
   converterSource = ref;
   // Markers hold the coordinates of the dialog's source reference as they are.

@@ -147,6 +147,9 @@ class CImporterBase {
   CoordRef importSource;  // the dialog's source: the area and files without a .prj
   CoordRef mapReference;  // what the converter converts to
   CoordRef converterSource;
+  // Far points counted under earlier references of this import: a new
+  // reference starts the converter's count afresh.
+  size_t earlierDistantPoints = 0;
   // The converter's output is taken in the target's own coordinates (degrees
   // for latitude/longitude), not the map's.
   bool toFileCoordinates = false;

@@ -307,4 +307,19 @@ TEST_F(ReferenceImportTest, FilesOfDifferentReferencesInOneImport) {
   EXPECT_EQ(forced.out.find("ファイルごとに"), std::string::npos) << forced.out;
 }
 
+// Points far from the map's central meridian are told for the whole import,
+// though each file of its own reference sets the converter up afresh.
+TEST_F(ReferenceImportTest, FarPointsOfAnEarlierFileAreToldWhenTheNextHasAnotherReference) {
+  std::vector<Point> far;
+  for (const Point& p : kLine) far.push_back({p.first + 25.5, p.second});
+  MakeShapefile(folder / "far.shp", FeatureCollection({LineFeature(far, "{\"n\":1}")}), "-a_srs EPSG:4612");
+  std::vector<Point> near;
+  for (const Point& p : kLine) near.push_back(CrsTransform("EPSG:4612", "EPSG:2451", p));
+  MakeShapefile(folder / "near.shp", FeatureCollection({LineFeature(near, "{\"n\":2}")}), "-a_srs EPSG:2451");
+  const CommandResult run = Kzmap("import " + Quote(folder / "far.kzmap") + " " + Quote(folder / "far.shp") + " " +
+                                  Quote(folder / "near.shp") + " --to jgd2000:xy9 --scale 1000000");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("中央子午線から20°以上離れた点が 5 個あります"), std::string::npos) << run.out;
+}
+
 }  // namespace
