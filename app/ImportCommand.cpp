@@ -132,13 +132,13 @@ void AddRefActions(const CoordRef& ref, DatumButtons datum, int32_t latLong, int
                                                       : datum.jgd2000;
   actions.push_back(DialogAction::Click(button));
   if (ref.kind == kKindPlane) {
-    actions.push_back(DialogAction::Click(ids.plane));
-    actions.push_back(DialogAction::Choose(ids.system, ref.system));
+    actions.push_back(DialogAction::Click(plane));
+    actions.push_back(DialogAction::Choose(system, ref.system));
   } else if (ref.kind == kKindUtm) {
-    actions.push_back(DialogAction::Click(ids.utm));
-    actions.push_back(DialogAction::Choose(ids.zone, ref.zone));
+    actions.push_back(DialogAction::Click(utm));
+    actions.push_back(DialogAction::Choose(zone, ref.zone));
   } else {
-    actions.push_back(DialogAction::Click(ids.latLong));
+    actions.push_back(DialogAction::Click(latLong));
   }
 }
 
