@@ -413,7 +413,10 @@ TEST_F(ImportOutcomeTest, FilesThatDoNotOpenAreNamedInOneMessage) {
   AnswerNewPlaneMap(9);
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
-  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + noTable + "\n" + noIndex});
+  // Each named with the companion that is missing and the system's reason.
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + noTable +
+                                                   " (notable.dbf: No such file or directory)\n" + noIndex +
+                                                   " (noindex.shx: No such file or directory)"});
   EXPECT_TRUE(ErrorTexts().empty());
   EXPECT_EQ(Art("good").size(), 2u);
   // The new map is centred on the file that was read, not on a zero extent.
@@ -431,7 +434,8 @@ TEST_F(ImportOutcomeTest, NothingToReadEndsBeforeTheCoordinateDialog) {
   AnswerFiles({broken});
   ASSERT_TRUE(Import());
   EXPECT_TRUE(dialogs.Runs().empty());
-  EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + broken});
+  EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + broken +
+                                                   " (broken.dbf: No such file or directory)"});
   EXPECT_EQ(host.FindLayer("Kartzmap DataFrame"), nullptr);
 }
 
