@@ -174,6 +174,20 @@ TEST_F(ExportToolTest, ImportedMultiPointsComeBackThroughTheTool) {
   EXPECT_EQ(points.size(), next);
 }
 
+// Outside a group a mark is a MultiPoint record of one point: a Shapefile
+// holds one shape type, and a Point record in a MultiPoint file is damage.
+TEST_F(ExportToolTest, AMarkOutsideAGroupIsAMultiPointOfOne) {
+  const auto run = Kzmap(Quote(Scratch("river.shp").string()) + " --type multipoint --target layer:河川 --to jgd2000:xy9");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<kztest::Feature> features = kztest::Features(OgrInfo("river.shp"));
+  ASSERT_EQ(features.size(), 1u);
+  EXPECT_EQ(features[0].shape, "MULTIPOINT ((# #))");
+  ASSERT_EQ(features[0].numbers.size(), 2u);
+  // The symbol's centre (20, 30): (1000 + 1.27 h, 2000 + 1.27 v).
+  EXPECT_NEAR(features[0].numbers[0], 1025.4, 1e-6);
+  EXPECT_NEAR(features[0].numbers[1], 2038.1, 1e-6);
+}
+
 // The artboard holds single-precision points: at 1:200,000 a vertex a few
 // hundred points from the origin of the page is placed to about 2e-8°.
 constexpr double kArtboardDegrees = 5e-8;
