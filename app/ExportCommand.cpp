@@ -98,20 +98,25 @@ std::string FormatOf(const Options& options) {
   return "shp";
 }
 
+// Types whose records are points: a group of marks is one MultiPoint record,
+// or one point record per mark.
+bool PointsOnly(const std::string& type) { return type == "point" || type == "multipoint"; }
+
 // A usage problem the parser could not see: options that contradict each other.
 std::string Contradiction(const Options& options, const std::string& format) {
   const bool text = format != "shp";
   if (text && options.type != "point") return "coordinate text files hold points only (--type point)";
+  const bool points = PointsOnly(options.type);
   if (!text && options.encoding == "utf16") return "Shapefiles are written in sjis or utf8";
   if (options.perLayer && options.target != "visible" && options.target != "all")
     return "--per-layer needs --target visible or all";
   const std::set<std::string> kinds = BoxesOf(options.kinds);
-  if (options.type != "point" && (kinds.count("groups") || kinds.count("symbols") || kinds.count("texts")))
+  if (!points && (kinds.count("groups") || kinds.count("symbols") || kinds.count("texts")))
     return "groups, symbols and texts are exported as points only (--kinds unfilled,filled,elements)";
   if (kinds.count("elements") && !kinds.count("unfilled") && !kinds.count("filled") && !kinds.count("groups"))
     return "elements exports the paths of groups and compound paths one by one: add unfilled, filled or groups to "
            "--kinds";
-  if (options.type == "point" && (options.bezier || options.noBezier || options.accuracySet))
+  if (points && (options.bezier || options.noBezier || options.accuracySet))
     return "--bezier, --no-bezier and --accuracy flatten polylines and polygons only";
   return {};
 }
@@ -157,12 +162,12 @@ void AddKinds(const Options& options, std::vector<DialogAction>& actions) {
   actions.push_back(DialogAction::Check(ids::kUnfilledPaths, unfilled));
   actions.push_back(DialogAction::Check(ids::kFilledPaths, filled));
   // Boxes that points-only kinds disable are left to the dialog for other types.
-  if (options.type == "point") {
+  if (PointsOnly(options.type)) {
     actions.push_back(DialogAction::Check(ids::kGroups, kinds.count("groups") != 0));
     actions.push_back(DialogAction::Check(ids::kTexts, kinds.count("texts") != 0));
     actions.push_back(DialogAction::Check(ids::kSymbols, kinds.count("symbols") != 0));
   }
-  const bool elementsPossible = unfilled || filled || (options.type == "point" && kinds.count("groups"));
+  const bool elementsPossible = unfilled || filled || (PointsOnly(options.type) && kinds.count("groups"));
   if (elementsPossible) actions.push_back(DialogAction::Check(ids::kElementByElement, kinds.count("elements") != 0));
 }
 
@@ -195,9 +200,10 @@ std::vector<DialogAction> DialogScript(const Options& options, const std::string
   const int target = TargetItem(options.target);
   actions.push_back(DialogAction::Choose(ids::kTarget, target));
   if (target == 1 || target == 2) actions.push_back(DialogAction::Check(ids::kOneFilePerLayer, options.perLayer));
-  actions.push_back(DialogAction::Click(options.type == "polyline"  ? ids::kPolyline
-                                        : options.type == "polygon" ? ids::kPolygon
-                                                                    : ids::kPoint));
+  actions.push_back(DialogAction::Click(options.type == "polyline"     ? ids::kPolyline
+                                        : options.type == "polygon"    ? ids::kPolygon
+                                        : options.type == "multipoint" ? ids::kMultiPoint
+                                                                       : ids::kPoint));
   actions.push_back(
       DialogAction::Choose(ids::kEncoding, options.encoding == "utf8" ? 1 : options.encoding == "utf16" ? 2 : 0));
   if (format != "shp") actions.push_back(DialogAction::Click(format == "csv" ? ids::kComma : ids::kTab));
@@ -205,7 +211,7 @@ std::vector<DialogAction> DialogScript(const Options& options, const std::string
   actions.push_back(DialogAction::Check(ids::kAddTextField, options.textField));
   actions.push_back(DialogAction::Check(ids::kAddLayerField, options.layerField));
   // The dialog's own default is to flatten curves at accuracy 5; so is the tool's.
-  if (options.type != "point") {
+  if (!PointsOnly(options.type)) {
     actions.push_back(DialogAction::Check(ids::kExpandBezier, !options.noBezier));
     if (!options.noBezier) actions.push_back(DialogAction::SetTrackPosition(ids::kAccuracy, options.accuracy));
   }
@@ -311,7 +317,7 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("--format", options->format, "shp, csv, or tsv (txt) for tab-separated text")
       ->check(CLI::IsMember({"shp", "csv", "tsv", "txt"}));
   app.add_option("--type", options->type, "the geometry written")
-      ->check(CLI::IsMember({"point", "polyline", "polygon"}))
+      ->check(CLI::IsMember({"point", "polyline", "polygon", "multipoint"}))
       ->capture_default_str();
   app.add_option("--target", options->target, "visible (every visible layer), all (every layer), selection (the selected objects), current (the "
                  "map's current layer) or layer:TITLE (the layer of that title)")
@@ -361,7 +367,7 @@ kzmap::CommandRun Define(CLI::App& app) {
 
 const kzmap::CommandRegistration registration({
     "export",
-    "MAP OUT [--format shp|csv|tsv|txt] [--type point|polyline|polygon] "
+    "MAP OUT [--format shp|csv|tsv|txt] [--type point|polyline|polygon|multipoint] "
     "[--target visible|all|selection|current|layer:TITLE] [--per-layer] [--to REF|--no-convert] "
     "[--encoding sjis|utf8|utf16] [--kinds unfilled,filled,groups,texts,symbols,elements] [--bezier|--no-bezier] "
     "[--accuracy 1..9] "

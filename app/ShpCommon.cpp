@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "formats/CShapeFileReader.h"
+#include "formats/PartFile.h"
 
 namespace kzmap {
 
@@ -31,11 +32,9 @@ std::string WhyNotOpened(const CShapeFileReader& reader, const std::string& shpP
     case Problem::kNoExtension:
       return "the path has no extension";
     case Problem::kMainMissing:
-      return "cannot open " + shpPath;
     case Problem::kIndexMissing:
-      return "cannot open " + beside(".shx");
     case Problem::kTableMissing:
-      return "cannot open " + beside(".dbf");
+      return reader.GetUnopenedPath() + ": " + SystemReason(reader.GetOpenError());
     case Problem::kIndexTruncated:
       return "the index " + beside(".shx") + " is cut short: it holds " + std::to_string(reader.GetRecordCount()) +
              " of its " + std::to_string(reader.GetIndexedRecordCount()) + " records (damaged file)";

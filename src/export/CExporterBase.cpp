@@ -309,6 +309,13 @@ bool CExporterBase::WritePolyline(const std::vector<PointPart>&, const CKzShapeA
   return true;
 }
 
+bool CExporterBase::WriteMultiPoint(const PointPart& points, const CKzShapeAttr& attributes,
+                                    const ai::UnicodeString* layerName) {
+  bool written = !points.empty();
+  for (const MapPoint& point : points) written = WritePoint(point, attributes, layerName, nullptr) && written;
+  return written;
+}
+
 bool CExporterBase::WritePolygon(const std::vector<PointPart>&, const CKzShapeAttr&, const ai::UnicodeString*) {
   return true;
 }
@@ -684,9 +691,48 @@ void CExporterBase::LoadObject(AIArtHandle art, ObjectData& data) const {
   if (settings.addLayerField) data.hasTitle = LayerTitleOf(art, data.title) == kNoErr;
 }
 
+// The point of each mark in a group, groups inside it included; labels are
+// not marks. False when one has no place in the output system.
+bool CExporterBase::MemberPoints(AIArtHandle group, PointPart& points) const {
+  AIErr error = kNoErr;
+  for (AIArtHandle child : ChildrenOf(group, error)) {
+    if (IsSkipped(child)) continue;
+    const AIArtType type = TypeOf(child);
+    if (type == kGroupArt) {
+      if (!MemberPoints(child, points)) return false;
+      continue;
+    }
+    if (type != kPathArt && type != kCompoundPathArt && type != kSymbolArt) continue;
+    MapPoint centre;
+    if (!CentreOf(child, centre)) return false;
+    points.push_back(centre);
+  }
+  return error == kNoErr;
+}
+
 AIErr CExporterBase::ExportGroup(AIArtHandle art) {
   if (settings.Has(kExportElements)) return ExportContents(art, true, false);
-  if (settings.dataType != kExportPoint) return kNoErr;
+  if (!settings.PointsOnly()) return kNoErr;
+  // A record of several points read from a MultiPoint file is one record
+  // again, or, as points, one record per mark, each with the group's row.
+  AIBoolean multiPoint = false;
+  if (settings.dataType == kExportMultiPoint ||
+      (sAITag->GetTagBoolean(art, kMultiPointGroupTag, &multiPoint) == kNoErr && multiPoint)) {
+    PointPart points;
+    if (!MemberPoints(art, points)) {
+      ++unconvertedObjects;
+      return kNoErr;
+    }
+    if (points.empty()) return kNoErr;
+    ObjectData object;
+    LoadObject(art, object);
+    if (settings.dataType == kExportMultiPoint) {
+      Record(WriteMultiPoint(points, object.attributes, object.Title()));
+      return kNoErr;
+    }
+    for (const MapPoint& point : points) Record(WritePoint(point, object.attributes, object.Title(), nullptr));
+    return kNoErr;
+  }
   MapPoint centre;
   if (!CentreOf(art, centre)) {
     ++unconvertedObjects;
@@ -735,13 +781,13 @@ AIErr CExporterBase::ExportPath(AIArtHandle art) {
   AIBoolean guide = false, clip = false;
   if (sAIPath->GetPathGuide(art, &guide) != kNoErr || guide) return kNoErr;
   if (sAIPath->GetPathIsClip(art, &clip) != kNoErr || clip) return kNoErr;
-  if (settings.dataType != kExportPoint) {
+  if (!settings.PointsOnly()) {
     int16_t count = 0;
     AIReal length = 0;
     if (sAIPath->GetPathSegmentCount(art, &count) != kNoErr || count < 2) return kNoErr;
     if (sAIPath->GetPathLength(art, &length, 1.0f) != kNoErr || !(length > 0)) return kNoErr;
   }
-  if (settings.dataType == kExportPoint) {
+  if (settings.PointsOnly()) {
     MapPoint centre;
     if (!CentreOf(art, centre)) {
       ++unconvertedObjects;
@@ -775,7 +821,7 @@ AIErr CExporterBase::ExportCompoundPath(AIArtHandle art) {
   if (!PassesFillFilter(art)) return kNoErr;
   AIBoolean clip = false;
   if (sAIPath->GetPathIsClip(art, &clip) != kNoErr || clip) return kNoErr;
-  if (settings.dataType == kExportPoint) {
+  if (settings.PointsOnly()) {
     MapPoint centre;
     if (!CentreOf(art, centre)) {
       ++unconvertedObjects;

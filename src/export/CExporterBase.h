@@ -64,6 +64,9 @@ class CExporterBase {
                              const ai::UnicodeString* layerName);
   virtual bool WritePolygon(const std::vector<PointPart>& parts, const CKzShapeAttr& attributes,
                             const ai::UnicodeString* layerName);
+  // One record of several points; by default each point as a record of its own.
+  virtual bool WriteMultiPoint(const PointPart& points, const CKzShapeAttr& attributes,
+                               const ai::UnicodeString* layerName);
   virtual AIErr ChooseOutput(ai::FilePath& location);
   // A file-dialog filter: description and pattern pairs, each ended by U+0000,
   // the whole ended by one more U+0000.
@@ -124,6 +127,7 @@ class CExporterBase {
   bool PassesFillFilter(AIArtHandle art) const;
   bool Points(AIArtHandle path, bool closeRing, PointPart& part);
   bool CentreOf(AIArtHandle art, MapPoint& point) const;
+  bool MemberPoints(AIArtHandle group, PointPart& points) const;
   AIErr LayerTitleOf(AIArtHandle art, ai::UnicodeString& title) const;
   void Record(bool written);
   void NoteFile(const ai::FilePath& path);

@@ -16,6 +16,8 @@ int32_t CShapeFileExporter::ShapeTypeOf(int32_t dataType) {
       return kShapePolyLine;
     case kExportPolygon:
       return kShapePolygon;
+    case kExportMultiPoint:
+      return kShapeMultiPoint;
     default:
       return kShapePoint;
   }
@@ -98,7 +100,15 @@ bool CShapeFileExporter::SetRow(const CKzShapeAttr& attributes, const ai::Unicod
 bool CShapeFileExporter::WritePoint(const MapPoint& point, const CKzShapeAttr& attributes,
                                     const ai::UnicodeString* layerName, const ai::UnicodeString* text) {
   if (!writer || !SetRow(attributes, layerName, text)) return false;
+  // A MultiPoint file holds a single point as a record of one point.
+  if (settings.dataType == kExportMultiPoint) return writer->WriteMultiPoint({point});
   return writer->WritePoint(point.x, point.y);
+}
+
+bool CShapeFileExporter::WriteMultiPoint(const PointPart& points, const CKzShapeAttr& attributes,
+                                         const ai::UnicodeString* layerName) {
+  if (!writer || !SetRow(attributes, layerName, nullptr)) return false;
+  return writer->WriteMultiPoint(points);
 }
 
 bool CShapeFileExporter::WritePolyline(const std::vector<PointPart>& parts, const CKzShapeAttr& attributes,

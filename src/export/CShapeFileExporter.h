@@ -26,6 +26,8 @@ class CShapeFileExporter : public CExporterBase {
                      const ai::UnicodeString* layerName) override;
   bool WritePolygon(const std::vector<PointPart>& parts, const CKzShapeAttr& attributes,
                     const ai::UnicodeString* layerName) override;
+  bool WriteMultiPoint(const PointPart& points, const CKzShapeAttr& attributes,
+                       const ai::UnicodeString* layerName) override;
   std::u16string FileFilter() const override;
   ai::UnicodeString DefaultFileName() const override;
   ai::UnicodeString LayerFileName(AILayerHandle layer) override;

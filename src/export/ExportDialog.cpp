@@ -136,6 +136,7 @@ void ExportDialog::SetFormatControls() const {
   for (int32_t id : {ids::kDelimiterLabel, ids::kTab, ids::kComma}) Enable(id, text);
   Enable(ids::kPolyline, !text);
   Enable(ids::kPolygon, !text);
+  Enable(ids::kMultiPoint, !text);
   if (!settings.dataFramePresent) {
     Enable(ids::kUseDataFrame, false);
     SetText(ids::kDataFrameDescription, "");
@@ -152,10 +153,11 @@ void ExportDialog::SetFromSettings() const {
   SetChecked(ids::kOneFilePerLayer, s.oneFilePerLayer);
 
   const int32_t dataType = s.format == kExportTextFile ? kExportPoint : s.dataType;
-  CheckOne(*this, {ids::kPoint, ids::kPolyline, ids::kPolygon},
-             dataType == kExportPolyline  ? ids::kPolyline
-             : dataType == kExportPolygon ? ids::kPolygon
-                                          : ids::kPoint);
+  CheckOne(*this, {ids::kPoint, ids::kPolyline, ids::kPolygon, ids::kMultiPoint},
+             dataType == kExportPolyline     ? ids::kPolyline
+             : dataType == kExportPolygon    ? ids::kPolygon
+             : dataType == kExportMultiPoint ? ids::kMultiPoint
+                                             : ids::kPoint);
 
   int32_t encodingItem = 0;
   if (s.encoding == kEncodingUtf8) encodingItem = 1;
@@ -212,7 +214,7 @@ void ExportDialog::UpdateEnabling() const {
   Enable(ids::kOutputPlaneSystem, convert && IsChecked(ids::kOutputPlane));
   Enable(ids::kOutputUtmZone, convert && IsChecked(ids::kOutputUtm));
 
-  EnableAndClear(ids::kExpandBezier, !IsChecked(ids::kPoint));
+  EnableAndClear(ids::kExpandBezier, !pointsOnly);
   const bool flatten = IsChecked(ids::kExpandBezier);
   for (int32_t id : kAccuracyControls) Enable(id, flatten);
   SetText(ids::kAccuracyValue, Number(TrackPosition(ids::kAccuracy)));
@@ -289,7 +291,10 @@ bool ExportDialog::OnOK() {
   result.target = ListSelection(ids::kTarget);
   if (result.target < 0) result.target = kExportCurrentLayer;
   result.oneFilePerLayer = IsChecked(ids::kOneFilePerLayer);
-  result.dataType = IsChecked(ids::kPolyline) ? kExportPolyline : IsChecked(ids::kPolygon) ? kExportPolygon : kExportPoint;
+  result.dataType = IsChecked(ids::kPolyline)     ? kExportPolyline
+                    : IsChecked(ids::kPolygon)    ? kExportPolygon
+                    : IsChecked(ids::kMultiPoint) ? kExportMultiPoint
+                                                  : kExportPoint;
   const int32_t encodingItem = ListSelection(ids::kEncoding);
   result.encoding = encodingItem >= 0 && encodingItem < static_cast<int32_t>(kEncodingCodes.size())
                         ? kEncodingCodes[static_cast<size_t>(encodingItem)]

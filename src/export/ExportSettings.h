@@ -26,6 +26,8 @@ enum ExportDataType : int32_t {
   kExportPoint = 0,
   kExportPolyline = 1,
   kExportPolygon = 2,
+  // Points, a group of marks making one record of several points.
+  kExportMultiPoint = 3,
 };
 
 // Bits of the object kinds.
@@ -69,6 +71,7 @@ struct ExportSettings {
   CoordRef dataFrame;
 
   bool Has(int32_t kinds) const { return (objectKinds & kinds) != 0; }
+  bool PointsOnly() const { return dataType == kExportPoint || dataType == kExportMultiPoint; }
   bool PerLayerFiles() const {
     return oneFilePerLayer && (target == kExportVisibleLayers || target == kExportAllLayers);
   }

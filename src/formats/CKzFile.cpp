@@ -1,5 +1,7 @@
 #include "formats/CKzFile.h"
 
+#include <cerrno>
+
 CKzFile::CKzFile(bool ownsStream) : ownsStream(ownsStream) {}
 
 CKzFile::CKzFile(const ai::FilePath& path) : filePath(path), ownsStream(true) {}
@@ -22,14 +24,19 @@ bool CKzFile::OpenStream(const std::string& pathText, const char* mode) {
   return stream != nullptr;
 }
 
+// errno still tells why a failed open failed when these return.
 bool CKzFile::Open(const std::string& pathText, const char* mode) {
   const bool opened = OpenStream(pathText, mode);
+  const int reason = errno;
   filePath = ai::FilePath::FromPlatform(pathText);
+  errno = reason;
   return opened;
 }
 
 bool CKzFile::Open(const ai::FilePath& path, const char* mode) {
   const bool opened = OpenStream(path.GetPlatformPath(), mode);
+  const int reason = errno;
   filePath = path;
+  errno = reason;
   return opened;
 }

@@ -1,6 +1,7 @@
 #include "formats/CShapeFileReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -58,6 +59,8 @@ bool CShapeFileReader::Open(const std::string& pathText) {
   indexedRecordCount = 0;
   declaredEncoding = 0;
   openProblem = OpenProblem::kNone;
+  unopenedPath.clear();
+  openError = 0;
   // Streams already open when a companion file fails are closed at once.
   if (OpenStreams(pathText) && ReadMainHeader() && ReadIndexHeader() && ReadTableHeader() && ReadFieldDescriptors()) {
     const size_t dot = tablePathText.rfind('.');
@@ -103,7 +106,11 @@ bool CShapeFileReader::OpenStreams(const std::string& pathText) {
   const OpenProblem missing[] = {OpenProblem::kMainMissing, OpenProblem::kIndexMissing, OpenProblem::kTableMissing};
   for (size_t i = 0; i < 3; ++i) {
     CKzFile file(false);
-    if (!file.Open(*paths[i], "rb")) return Fail(missing[i]);
+    if (!file.Open(*paths[i], "rb")) {
+      openError = errno;
+      unopenedPath = *paths[i];
+      return Fail(missing[i]);
+    }
     *targets[i] = file.GetStream();
   }
   std::setvbuf(mainStream, nullptr, _IOFBF, kStreamBufferSize);

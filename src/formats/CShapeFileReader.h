@@ -51,6 +51,10 @@ class CShapeFileReader {
   const DbfTableHeader& GetTableHeader() const { return tableHeader; }
   bool IsAtEnd() const;
   OpenProblem GetOpenProblem() const { return openProblem; }
+  // For a file of the set that did not open: its path and the system's
+  // error number.
+  const std::string& GetUnopenedPath() const { return unopenedPath; }
+  int GetOpenError() const { return openError; }
   // For kIndexTruncated: the entries the index header promises.
   uint32_t GetIndexedRecordCount() const { return indexedRecordCount; }
   // The encoding code that the .cpg beside the table names (17 Shift-JIS,
@@ -100,6 +104,8 @@ class CShapeFileReader {
   uint32_t recordCount = 0;
   uint32_t indexedRecordCount = 0;
   OpenProblem openProblem = OpenProblem::kNone;
+  std::string unopenedPath;
+  int openError = 0;
   int32_t declaredEncoding = 0;
   std::string tablePathText;
   int64_t firstRowOffset = 0;  // where the table's rows start

@@ -434,6 +434,39 @@ bool CShapeFileWriter::WriteNull() {
   return true;
 }
 
+bool CShapeFileWriter::WriteMultiPoint(const ShapePart& points) {
+  if (!IsCreated() || points.empty()) return false;
+  BoundsAccumulator box;
+  for (const ShapePoint& point : points) box.AddPoint(point.x, point.y);
+  const int64_t contentWords = (40 + 16 * static_cast<int64_t>(points.size())) / 2;
+  if (contentWords > kMaxWords - 4 || mainLength > kMaxWords - 4 - contentWords) return false;
+
+  ++recordCount;
+  scratch.resize(8 + 2 * static_cast<size_t>(contentWords));
+  unsigned char* p = scratch.data();
+  kzbytes::PutBigInt32(p, recordCount);
+  kzbytes::PutBigInt32(p + 4, static_cast<int32_t>(contentWords));
+  kzbytes::PutLittleInt32(p + 8, kShapeMultiPoint);
+  kzbytes::PutLittleDouble(p + 12, box.XMin());
+  kzbytes::PutLittleDouble(p + 20, box.YMin());
+  kzbytes::PutLittleDouble(p + 28, box.XMax());
+  kzbytes::PutLittleDouble(p + 36, box.YMax());
+  kzbytes::PutLittleInt32(p + 44, static_cast<int32_t>(points.size()));
+  p += 48;
+  for (const ShapePoint& point : points) {
+    kzbytes::PutLittleDouble(p, point.x);
+    kzbytes::PutLittleDouble(p + 8, point.y);
+    p += 16;
+  }
+  if (!WriteBytes(mainStream, scratch.data(), scratch.size())) return false;
+  if (!WriteIndexEntry(static_cast<int32_t>(contentWords)) || !WriteRow()) return false;
+  mainLength += static_cast<int32_t>(contentWords) + 4;
+  nextOffset += static_cast<int32_t>(contentWords) + 4;
+  fileBounds.AddPoint(box.XMin(), box.YMin());
+  fileBounds.AddPoint(box.XMax(), box.YMax());
+  return true;
+}
+
 bool CShapeFileWriter::WritePolyLine(const std::vector<ShapePart>& parts) { return WritePoly(kShapePolyLine, parts); }
 
 bool CShapeFileWriter::WritePolygon(const std::vector<ShapePart>& parts) { return WritePoly(kShapePolygon, parts); }

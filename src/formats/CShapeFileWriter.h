@@ -3,8 +3,8 @@
 //
 // Calling order: Begin, AddField (or AddColumn) for every column, Create, then
 // per record the values (SetValues, SetValue by column, or SetString,
-// SetInteger, SetReal by name) and one of WritePoint, WritePolyLine,
-// WritePolygon; Finish.
+// SetInteger, SetReal by name) and one of WritePoint, WriteMultiPoint,
+// WritePolyLine, WritePolygon; Finish.
 //
 // What a caller can rely on:
 // - Column names are cut to 10 bytes on a character boundary and are unique
@@ -88,6 +88,8 @@ class CShapeFileWriter {
   bool SetValues(const std::vector<ShapeField>& record);
 
   bool WritePoint(double x, double y);
+  // One record of several points (a MultiPoint file); false for none.
+  bool WriteMultiPoint(const ShapePart& points);
   // A record without geometry (shape type 0) that still carries its row.
   bool WriteNull();
   // Parts are written as given: rings are neither closed nor reordered.

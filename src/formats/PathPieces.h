@@ -5,3 +5,7 @@
 #pragma once
 
 inline constexpr const char* kPathContinuesTag = "KzContinuesPath";
+
+// The group drawn for one record of a MultiPoint file: export writes it back
+// as one record of several points, or as one point per mark.
+inline constexpr const char* kMultiPointGroupTag = "KzMultiPoint";

@@ -108,7 +108,11 @@ void CImporterBase::ShowError(const ai::UnicodeString& message) { sAIUser->Error
 
 void CImporterBase::ShowMessage(const ai::UnicodeString& message) { sAIUser->MessageAlert(message.Ref()); }
 
-void CImporterBase::NoteUnreadable(const ai::FilePath& file) { unreadable.push_back(file.GetFullPath()); }
+void CImporterBase::NoteUnreadable(const ai::FilePath& file, const std::string& reason) {
+  unreadable.push_back(file.GetFullPath());
+  unreadableLines.push_back(reason.empty() ? file.GetFullPath()
+                                           : file.GetFullPath() + ai::UnicodeString::FromUTF8(" (" + reason + ")"));
+}
 
 void CImporterBase::NoteStoppedAt(const ai::FilePath& file, int64_t record) {
   char text[64];
@@ -189,8 +193,9 @@ bool CImporterBase::ReportUnreadableFiles() {
   std::erase_if(files, [this](const ai::FilePath& file) {
     return std::find(unreadable.begin(), unreadable.end(), file.GetFullPath()) != unreadable.end();
   });
-  const ai::UnicodeString message = NameList(import_texts::kUnreadableFiles, unreadable);
+  const ai::UnicodeString message = NameList(import_texts::kUnreadableFiles, unreadableLines);
   unreadable.clear();
+  unreadableLines.clear();
   if (files.empty()) {
     ShowError(message);
     return false;
@@ -202,8 +207,9 @@ bool CImporterBase::ReportUnreadableFiles() {
 // What the import left out, told once at its end: the user has the map, and
 // is told what is missing from it.
 void CImporterBase::ReportSkipped() {
-  if (!unreadable.empty()) ShowMessage(NameList(import_texts::kUnreadableFiles, unreadable));
+  if (!unreadable.empty()) ShowMessage(NameList(import_texts::kUnreadableFiles, unreadableLines));
   unreadable.clear();
+  unreadableLines.clear();
   if (!stopped.empty()) ShowMessage(NameList(import_texts::kStoppedFiles, stopped));
   stopped.clear();
   if (!badRecords.empty()) ShowMessage(NameList(import_texts::kUnreadableRecords, badRecords));

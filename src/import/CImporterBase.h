@@ -63,7 +63,8 @@ class CImporterBase {
   static void ShowError(const ai::UnicodeString& message);
   static void ShowMessage(const ai::UnicodeString& message);
   // A file that could not be read, named once at the end of its step.
-  void NoteUnreadable(const ai::FilePath& file);
+  // reason: why, naming the file that failed when it is not this one (UTF-8).
+  void NoteUnreadable(const ai::FilePath& file, const std::string& reason = {});
   // A file whose reading stopped early at the record, named at the end.
   void NoteStoppedAt(const ai::FilePath& file, int64_t record);
   // Tells, once for the file, how many bytes were not text in the encoding
@@ -127,6 +128,7 @@ class CImporterBase {
   bool InArea(double x, double y) const;
 
   std::vector<ai::UnicodeString> unreadable;
+  std::vector<ai::UnicodeString> unreadableLines;  // each with its reason, as told
   std::vector<ai::UnicodeString> stopped;
   std::vector<ai::UnicodeString> badRecords;
   std::vector<ai::UnicodeString> alteredRecords;

@@ -5,9 +5,12 @@
 
 #include "attributes/CKzShapeAttr.h"
 #include "formats/DecodeLoss.h"
+#include "formats/PartFile.h"
+#include "formats/PathPieces.h"
 #include "host/AIArtSuite.h"
 #include "host/AILayerSuite.h"
 #include "host/AIPreferenceSuite.h"
+#include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/SuitePointers.h"
 #include "import/OpenFilesDialog.h"
@@ -47,6 +50,14 @@ ai::UnicodeString Formatted(const char* format, const std::string& name, const s
   return ai::UnicodeString(text.data());
 }
 
+// Why the set did not open: a companion that is missing or refused is named
+// with the system's reason, as the .shp itself already is.
+std::string WhyNotOpened(const CShapeFileReader& reader) {
+  const std::string& path = reader.GetUnopenedPath();
+  if (path.empty()) return {};
+  return ai::FilePath::FromPlatform(path).GetFileName().as_UTF8() + ": " + SystemReason(reader.GetOpenError());
+}
+
 bool FiniteBounds(double xmin, double xmax, double ymin, double ymax) {
   return std::isfinite(xmin) && std::isfinite(xmax) && std::isfinite(ymin) && std::isfinite(ymax) && xmin <= xmax &&
          ymin <= ymax;
@@ -80,8 +91,8 @@ bool CShapeFileImporter::GetDataExtent(double& xmin, double& xmax, double& ymin,
   std::vector<FileExtent> extents;
   for (const ai::FilePath& file : files) {
     if (!extentReader.Open(file)) {
+      NoteUnreadable(file, WhyNotOpened(extentReader));
       extentReader.Close();
-      NoteUnreadable(file);
       allRead = false;
       continue;
     }
@@ -190,6 +201,7 @@ AIErr CShapeFileImporter::ImportMultiPoint(AILayerHandle layer, AIArtHandle grou
   if (marks.empty()) return kNoErr;
   AIArtHandle record = nullptr;
   if (AIErr error = sAIArt->NewArt(kGroupArt, kPlaceInsideOnTop, group, &record)) return error;
+  if (AIErr error = sAITag->SetTagBoolean(record, kMultiPointGroupTag, true)) return error;
   for (AIArtHandle mark : marks) {
     if (AIErr error = sAIArt->ReorderArt(mark, kPlaceInsideOnTop, record)) return error;
     if (AIErr error = StoreRow(mark, row)) return error;
@@ -239,7 +251,7 @@ AIErr CShapeFileImporter::ImportFile(const ai::FilePath& file, AILayerHandle& la
     ~Closer() { reader.Close(); }
   } closer{*reader};
   if (!reader->Open(file)) {
-    NoteUnreadable(file);
+    NoteUnreadable(file, WhyNotOpened(*reader));
     return kNoErr;
   }
   toldTypes.clear();

@@ -121,6 +121,7 @@ constexpr int32_t kOneFilePerLayer = 1127;
 constexpr int32_t kPoint = 1117;
 constexpr int32_t kPolyline = 1118;
 constexpr int32_t kPolygon = 1093;
+constexpr int32_t kMultiPoint = 1194;
 constexpr int32_t kEncoding = 1119;
 constexpr int32_t kDelimiterLabel = 1129;
 constexpr int32_t kTab = 1085;

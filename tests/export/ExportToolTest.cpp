@@ -120,6 +120,74 @@ TEST_F(ExportToolTest, ImportedFileComesBackThroughTheTool) {
   EXPECT_NE(srs.out.find("EPSG:2451"), std::string::npos) << srs.out << srs.err;
 }
 
+// A MultiPoint file made by GDAL goes through import (a group of marks a
+// record) and comes back as one MultiPoint record each, or as one point per
+// mark with its record's row.
+TEST_F(ExportToolTest, ImportedMultiPointsComeBackThroughTheTool) {
+  std::ofstream(Scratch("wells.csv"))
+      << "WKT,NAME,DEPTH\n"
+         "\"MULTIPOINT ((-5000 -35000),(-4950.5 -34980.25),(-4900 -35010))\",東の井戸,12.5\n"
+         "\"MULTIPOINT ((-4800.125 -34900.75))\",一本井戸,3\n"
+         "\"MULTIPOINT ((-4700 -34800),(-4690 -34790))\",西の井戸,40.25\n";
+  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' -nlt MULTIPOINT " + Quote(Scratch("wells.shp").string()) +
+                               " " + Quote(Scratch("wells.csv").string()) +
+                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
+  const std::string utmMap = Quote(Scratch("wells.kzmap").string());
+  const auto imported = RunCommand(config + Quote(KZ_TOOL_FILE) + " import " + utmMap + " " +
+                                   Quote(Scratch("wells.shp").string()) + " --to jgd2000:utm54 --scale 5000");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const std::vector<kztest::Feature> before = kztest::Features(OgrInfo("wells.shp"));
+  ASSERT_EQ(before.size(), 3u);
+
+  const auto multi = RunCommand(config + Quote(KZ_TOOL_FILE) + " export " + utmMap + " " +
+                                Quote(Scratch("back.shp").string()) +
+                                " --type multipoint --target layer:wells --to jgd2000:xy9 --encoding utf8");
+  ASSERT_EQ(multi.status, 0) << multi.err;
+  const std::vector<kztest::Feature> after = kztest::Features(OgrInfo("back.shp"));
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(after[i].fields, before[i].fields);
+    ASSERT_EQ(after[i].shape, before[i].shape);
+    for (size_t n = 0; n < before[i].numbers.size(); ++n)
+      EXPECT_NEAR(after[i].numbers[n], before[i].numbers[n], 0.001) << "feature " << i << " number " << n;
+  }
+
+  // As points: a record a mark, in the file's order, each with its row.
+  const auto single = RunCommand(config + Quote(KZ_TOOL_FILE) + " export " + utmMap + " " +
+                                 Quote(Scratch("points.shp").string()) +
+                                 " --type point --target layer:wells --to jgd2000:xy9 --encoding utf8");
+  ASSERT_EQ(single.status, 0) << single.err;
+  const std::vector<kztest::Feature> points = kztest::Features(OgrInfo("points.shp"));
+  size_t next = 0;
+  for (const kztest::Feature& record : before) {
+    for (size_t n = 0; n + 1 < record.numbers.size(); n += 2, ++next) {
+      ASSERT_LT(next, points.size());
+      EXPECT_EQ(points[next].shape, "POINT (# #)");
+      EXPECT_EQ(points[next].fields, record.fields);
+      ASSERT_EQ(points[next].numbers.size(), 2u);
+      EXPECT_NEAR(points[next].numbers[0], record.numbers[n], 0.001) << next;
+      EXPECT_NEAR(points[next].numbers[1], record.numbers[n + 1], 0.001) << next;
+    }
+  }
+  EXPECT_EQ(points.size(), next);
+}
+
+// Outside a group a mark is a MultiPoint record of one point: a Shapefile
+// holds one shape type, and a Point record in a MultiPoint file is damage.
+TEST_F(ExportToolTest, AMarkOutsideAGroupIsAMultiPointOfOne) {
+  const auto run = Kzmap(Quote(Scratch("river.shp").string()) + " --type multipoint --target layer:河川 --to jgd2000:xy9");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<kztest::Feature> features = kztest::Features(OgrInfo("river.shp"));
+  ASSERT_EQ(features.size(), 1u);
+  EXPECT_EQ(features[0].shape, "MULTIPOINT ((# #))");
+  ASSERT_EQ(features[0].numbers.size(), 2u);
+  // The symbol's centre (20, 30): (1000 + 1.27 h, 2000 + 1.27 v).
+  EXPECT_NEAR(features[0].numbers[0], 1025.4, 1e-6);
+  EXPECT_NEAR(features[0].numbers[1], 2038.1, 1e-6);
+}
+
 // The artboard holds single-precision points: at 1:200,000 a vertex a few
 // hundred points from the origin of the page is placed to about 2e-8°.
 constexpr double kArtboardDegrees = 5e-8;

@@ -93,6 +93,23 @@ TEST_F(ImportCommandTest, BadUsageIsOneLineAndExitTwo) {
   }
 }
 
+// A set written by GDAL with one companion removed: the message names that
+// companion and why it did not open, not only the .shp.
+TEST_F(ImportCommandTest, AMissingCompanionIsNamedWithTheReason) {
+  for (const char* companion : {"shx", "dbf"}) {
+    SCOPED_TRACE(companion);
+    const std::string shp = folder / (std::string("roads_") + companion + ".shp");
+    MakeShapefile(shp, FeatureCollection({LineFeature({{139.70, 35.68}, {139.77, 35.69}}, "{\"名前\":\"線\"}")}),
+                  "-a_srs EPSG:4612 -lco ENCODING=UTF-8");
+    const std::string gone = std::string("roads_") + companion + "." + companion;
+    ASSERT_TRUE(std::filesystem::remove(folder / gone));
+    const CommandResult run = Kzmap("import " + Quote(map) + " " + Quote(shp) + " --to jgd2000:xy9");
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find(gone + ": No such file or directory"), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(map));
+  }
+}
+
 TEST_F(ImportCommandTest, HelpNamesEveryOption) {
   const CommandResult help = Kzmap("import --help");
   EXPECT_EQ(help.status, 0);

@@ -379,8 +379,11 @@ TEST_F(ImportOutcomeTest, AnUnsupportedTypeIsToldOncePerFile) {
   AnswerNewPlaneMap(9);
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
-  // Told, not failed: the rest of the import stands.
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"読み込みエラー [ エラーコード：99 ]", "読み込みエラー [ エラーコード：99 ]"}));
+  // Told, not failed: the rest of the import stands. A number that is no
+  // shape type means damage: the records are named, never shown as a code.
+  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"次のファイルの次のレコードは読めないため、読み込んでいません（レコード番号）：\n" +
+                                                    m1 + ": 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, "
+                                                    "20 ほか 20 件（計 40 件）\n" + m2 + ": 1, 2, 3（計 3 件）"}));
   EXPECT_TRUE(ErrorTexts().empty());
   EXPECT_TRUE(Art("m1").empty());
   EXPECT_EQ(Art("p").size(), 2u);  // the files after it are still read
@@ -413,7 +416,10 @@ TEST_F(ImportOutcomeTest, FilesThatDoNotOpenAreNamedInOneMessage) {
   AnswerNewPlaneMap(9);
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
-  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + noTable + "\n" + noIndex});
+  // Each named with the companion that is missing and the system's reason.
+  EXPECT_EQ(AlertTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + noTable +
+                                                   " (notable.dbf: No such file or directory)\n" + noIndex +
+                                                   " (noindex.shx: No such file or directory)"});
   EXPECT_TRUE(ErrorTexts().empty());
   EXPECT_EQ(Art("good").size(), 2u);
   // The new map is centred on the file that was read, not on a zero extent.
@@ -431,7 +437,8 @@ TEST_F(ImportOutcomeTest, NothingToReadEndsBeforeTheCoordinateDialog) {
   AnswerFiles({broken});
   ASSERT_TRUE(Import());
   EXPECT_TRUE(dialogs.Runs().empty());
-  EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + broken});
+  EXPECT_EQ(ErrorTexts(), std::vector<std::string>{"次のファイルを開けないため、読み込みません：\n" + broken +
+                                                   " (broken.dbf: No such file or directory)"});
   EXPECT_EQ(host.FindLayer("Kartzmap DataFrame"), nullptr);
 }
 
