@@ -99,10 +99,12 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
     });
   });
   std::thread changes([&] {
-    // Values overwrite each other; labels add up, so a lost one shows.
+    // Values overwrite each other; labels add up, so a lost one shows. A
+    // label leaves its texts selected, so the object is searched for again.
     changer.Loop(end, [&](int round, std::string& label) {
       label = "値" + std::to_string(round);
-      if (round % 2) return std::vector<std::string>{"attr", map, "label", "名前"};
+      if (round % 3 == 0) return std::vector<std::string>{"attr", map, "search", "名前", "--text", "一"};
+      if (round % 3 == 2) return std::vector<std::string>{"attr", map, "label", "名前"};
       return std::vector<std::string>{"attr", map, "set", "値=" + label};
     });
   });
@@ -122,7 +124,7 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
 
   // Every run ended of itself: it succeeded, or (a writer) it gave up
   // waiting for the map with a clear message.
-  const char* names[] = {"import", "attr set", "export", "render"};
+  const char* names[] = {"import", "attr", "export", "render"};
   int index = 0;
   for (Worker* worker : {&importer, &changer, &exporter, &renderer}) {
     size_t succeeded = 0;
