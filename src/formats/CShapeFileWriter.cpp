@@ -439,31 +439,47 @@ bool CShapeFileWriter::WriteMultiPoint(const ShapePart& points) {
   BoundsAccumulator box;
   for (const ShapePoint& point : points) box.AddPoint(point.x, point.y);
   const int64_t contentWords = (40 + 16 * static_cast<int64_t>(points.size())) / 2;
-  if (contentWords > kMaxWords - 4 || mainLength > kMaxWords - 4 - contentWords) return false;
-
-  ++recordCount;
-  scratch.resize(8 + 2 * static_cast<size_t>(contentWords));
-  unsigned char* p = scratch.data();
-  kzbytes::PutBigInt32(p, recordCount);
-  kzbytes::PutBigInt32(p + 4, static_cast<int32_t>(contentWords));
-  kzbytes::PutLittleInt32(p + 8, kShapeMultiPoint);
-  kzbytes::PutLittleDouble(p + 12, box.XMin());
-  kzbytes::PutLittleDouble(p + 20, box.YMin());
-  kzbytes::PutLittleDouble(p + 28, box.XMax());
-  kzbytes::PutLittleDouble(p + 36, box.YMax());
-  kzbytes::PutLittleInt32(p + 44, static_cast<int32_t>(points.size()));
-  p += 48;
+  unsigned char* p = BeginRecord(kShapeMultiPoint, box, contentWords);
+  if (p == nullptr) return false;
+  kzbytes::PutLittleInt32(p, static_cast<int32_t>(points.size()));
+  p += 4;
   for (const ShapePoint& point : points) {
     kzbytes::PutLittleDouble(p, point.x);
     kzbytes::PutLittleDouble(p + 8, point.y);
     p += 16;
   }
+  return EndRecord(box, contentWords);
+}
+
+// The record header and box of a multi-point or poly record in the scratch
+// buffer; the rest of the content goes after the returned position. Null
+// when the record cannot be described in the file's 32-bit word lengths.
+unsigned char* CShapeFileWriter::BeginRecord(int32_t type, const BoundsAccumulator& box, int64_t contentWords) {
+  if (contentWords > kMaxWords - 4 || mainLength > kMaxWords - 4 - contentWords) return nullptr;
+  ++recordCount;
+  scratch.resize(8 + 2 * static_cast<size_t>(contentWords));
+  unsigned char* p = scratch.data();
+  kzbytes::PutBigInt32(p, recordCount);
+  kzbytes::PutBigInt32(p + 4, static_cast<int32_t>(contentWords));
+  kzbytes::PutLittleInt32(p + 8, type);
+  kzbytes::PutLittleDouble(p + 12, box.XMin());
+  kzbytes::PutLittleDouble(p + 20, box.YMin());
+  kzbytes::PutLittleDouble(p + 28, box.XMax());
+  kzbytes::PutLittleDouble(p + 36, box.YMax());
+  return p + 44;
+}
+
+// Writes the record made in the scratch buffer with its index entry and row.
+// A record without points has no box and leaves the file's box alone.
+bool CShapeFileWriter::EndRecord(const BoundsAccumulator& box, int64_t contentWords) {
   if (!WriteBytes(mainStream, scratch.data(), scratch.size())) return false;
   if (!WriteIndexEntry(static_cast<int32_t>(contentWords)) || !WriteRow()) return false;
   mainLength += static_cast<int32_t>(contentWords) + 4;
   nextOffset += static_cast<int32_t>(contentWords) + 4;
-  fileBounds.AddPoint(box.XMin(), box.YMin());
-  fileBounds.AddPoint(box.XMax(), box.YMax());
+  if (box.hasX) {
+    fileBounds.AddPoint(box.XMin(), box.YMin());
+    fileBounds.AddPoint(box.XMax(), box.YMax());
+  }
   return true;
 }
 
@@ -483,22 +499,11 @@ bool CShapeFileWriter::WritePoly(int32_t type, const std::vector<ShapePart>& par
   }
   const int64_t partCount = static_cast<int64_t>(parts.size());
   const int64_t contentWords = ((partCount + 4 * pointCount) * 4 + 44) / 2;
-  // Lengths are 32-bit words in the file: a record that cannot be described is refused.
-  if (contentWords > kMaxWords - 4 || mainLength > kMaxWords - 4 - contentWords) return false;
-
-  ++recordCount;
-  scratch.resize(8 + 2 * static_cast<size_t>(contentWords));
-  unsigned char* p = scratch.data();
-  kzbytes::PutBigInt32(p, recordCount);
-  kzbytes::PutBigInt32(p + 4, static_cast<int32_t>(contentWords));
-  kzbytes::PutLittleInt32(p + 8, type);
-  kzbytes::PutLittleDouble(p + 12, box.XMin());
-  kzbytes::PutLittleDouble(p + 20, box.YMin());
-  kzbytes::PutLittleDouble(p + 28, box.XMax());
-  kzbytes::PutLittleDouble(p + 36, box.YMax());
-  kzbytes::PutLittleInt32(p + 44, static_cast<int32_t>(partCount));
-  kzbytes::PutLittleInt32(p + 48, static_cast<int32_t>(pointCount));
-  p += 52;
+  unsigned char* p = BeginRecord(type, box, contentWords);
+  if (p == nullptr) return false;
+  kzbytes::PutLittleInt32(p, static_cast<int32_t>(partCount));
+  kzbytes::PutLittleInt32(p + 4, static_cast<int32_t>(pointCount));
+  p += 8;
   int32_t start = 0;
   for (const ShapePart& part : parts) {
     kzbytes::PutLittleInt32(p, start);
@@ -512,16 +517,7 @@ bool CShapeFileWriter::WritePoly(int32_t type, const std::vector<ShapePart>& par
       p += 16;
     }
   }
-  if (!WriteBytes(mainStream, scratch.data(), scratch.size())) return false;
-  if (!WriteIndexEntry(static_cast<int32_t>(contentWords)) || !WriteRow()) return false;
-  mainLength += static_cast<int32_t>(contentWords) + 4;
-  nextOffset += static_cast<int32_t>(contentWords) + 4;
-  // A record without points has no box and leaves the file's box alone.
-  if (pointCount > 0) {
-    fileBounds.AddPoint(box.XMin(), box.YMin());
-    fileBounds.AddPoint(box.XMax(), box.YMax());
-  }
-  return true;
+  return EndRecord(box, contentWords);
 }
 
 // Writes a small companion (.cpg, .prj) whole into its temporary file; an

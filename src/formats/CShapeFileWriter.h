@@ -145,6 +145,8 @@ class CShapeFileWriter {
   void SetCell(int32_t column, std::string text, bool overflow);
   bool WriteRow();
   bool WritePoly(int32_t type, const std::vector<ShapePart>& parts);
+  unsigned char* BeginRecord(int32_t type, const BoundsAccumulator& box, int64_t contentWords);
+  bool EndRecord(const BoundsAccumulator& box, int64_t contentWords);
   bool WriteIndexEntry(int32_t contentWords);
 
   std::FILE* mainStream = nullptr;
