@@ -1,8 +1,11 @@
 #include "ImportCheck.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace importcheck {
@@ -122,6 +125,26 @@ std::vector<std::string> ItemScenario::SublayerTitles(const std::string& title) 
   if (!layer) return titles;
   for (sim::Layer* sublayer : host.Documents().back()->Sublayers(layer)) titles.push_back(sim::Host::Title(*sublayer));
   return titles;
+}
+
+void KmlScenario::ImportPlane9(const std::string& kml) {
+  AnswerFiles({kml});
+  AnswerNewPlaneMap(9, "5000");
+  ASSERT_TRUE(ImportItem(kKmlItem));
+  ExpectCleanDialogs();
+}
+
+std::vector<sim::Art*> KmlScenario::Drawn(const std::string& title) {
+  std::vector<sim::Art*> art = importtest::LayerArt(host, title);
+  std::erase_if(art, [](const sim::Art* a) { return a->IsLayerGroup(); });
+  std::reverse(art.begin(), art.end());
+  return art;
+}
+
+std::string KmlScenario::Write(const std::string& name, const std::string& text) {
+  const std::string path = folder / name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
 }
 
 }  // namespace importcheck

@@ -50,4 +50,19 @@ class ItemScenario : public importtest::ImportScenario {
   std::vector<std::string> SublayerTitles(const std::string& title);
 };
 
+// A KML import into a new 1:5000 map in plane system IX, as the host runs it.
+class KmlScenario : public ItemScenario {
+ protected:
+  static constexpr uint32_t kKmlItem = 3;
+  static constexpr double kMillimetre = 0.001;
+  static constexpr double kScale = 5000;
+
+  void ImportPlane9(const std::string& kml);
+  // The art of a layer in drawing order (the layer lists the latest first),
+  // its sublayers left out.
+  std::vector<sim::Art*> Drawn(const std::string& title);
+  // Writes the text as a file of that name in the scratch folder.
+  std::string Write(const std::string& name, const std::string& text);
+};
+
 }  // namespace importcheck

@@ -17,32 +17,7 @@ using namespace importtest;
 using importcheck::Point;
 using sim::DialogAction;
 
-constexpr uint32_t kKmlItem = 3;
-constexpr double kMillimetre = 0.001;
-constexpr double kScale = 5000;
-
-class KmlImport : public importcheck::ItemScenario {
- protected:
-  void ImportPlane9(const std::string& kml) {
-    AnswerFiles({kml});
-    AnswerNewPlaneMap(9, "5000");
-    ASSERT_TRUE(ImportItem(kKmlItem));
-    ExpectCleanDialogs();
-  }
-  // The art of a layer in drawing order (the layer lists the latest first),
-  // its sublayers left out.
-  std::vector<sim::Art*> Drawn(const std::string& title) {
-    std::vector<sim::Art*> art = LayerArt(host, title);
-    std::erase_if(art, [](const sim::Art* a) { return a->IsLayerGroup(); });
-    std::reverse(art.begin(), art.end());
-    return art;
-  }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = folder / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-};
+class KmlImport : public importcheck::KmlScenario {};
 
 // Points, a line and a polygon with a hole across the middle of Tokyo.
 const std::vector<Point> kPoints{{139.7400, 35.6600}, {139.7513, 35.6712}};

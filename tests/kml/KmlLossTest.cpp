@@ -15,31 +15,7 @@ using namespace importtest;
 using importcheck::Point;
 using sim::DialogAction;
 
-constexpr uint32_t kKmlItem = 3;
-constexpr double kMillimetre = 0.001;
-constexpr double kScale = 5000;
-
-class KmlLoss : public importcheck::ItemScenario {
- protected:
-  void ImportPlane9(const std::string& kml) {
-    AnswerFiles({kml});
-    AnswerNewPlaneMap(9, "5000");
-    ASSERT_TRUE(ImportItem(kKmlItem));
-    ExpectCleanDialogs();
-  }
-  // The layer's art in file order, sublayers left out.
-  std::vector<sim::Art*> Drawn(const std::string& title) {
-    std::vector<sim::Art*> art = LayerArt(host, title);
-    std::erase_if(art, [](const sim::Art* a) { return a->IsLayerGroup(); });
-    std::reverse(art.begin(), art.end());
-    return art;
-  }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = folder / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-};
+class KmlLoss : public importcheck::KmlScenario {};
 
 // As GPS converters write a recorded track: times, then "lon lat alt" tuples.
 const char* const kTracks =
