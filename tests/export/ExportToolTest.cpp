@@ -21,6 +21,14 @@ using kztest::ReadFile;
 using kztest::RunCommand;
 using sim::DialogAction;
 
+// Shapefiles that GDAL writes from WKT, UTF-8; plane system IX unless told.
+kztest::CommandResult GdalShapefile(const std::filesystem::path& csv, const std::filesystem::path& shp,
+                                    const std::string& text, const std::string& options = "-a_srs EPSG:2451") {
+  std::ofstream(csv) << text;
+  return RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(shp.string()) + " " + Quote(csv.string()) +
+                    " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -lco ENCODING=UTF-8 " + options);
+}
+
 class ExportToolTest : public ExportTest {
  protected:
   // Plane rectangular system 9 at 1:3600 from (1000, 2000): two layers, a
@@ -84,15 +92,14 @@ TEST_F(ExportToolTest, CsvOfEveryLayerAndOneFilePerLayer) {
 // system IX, UTF-8, a polygon with a hole and one of two islands, the smaller
 // first) imported into a new UTM map and exported back to system IX.
 TEST_F(ExportToolTest, ImportedFileComesBackThroughTheTool) {
-  std::ofstream(Scratch("parks.csv"))
-      << "WKT,NAME,AREA\n"
-         "\"POLYGON ((-5000 -35000,-5000 -34900,-4900 -34900,-4900 -35000,-5000 -35000),"
-         "(-4980 -34980,-4920 -34980,-4920 -34920,-4980 -34920,-4980 -34980))\",池のある公園,9640.5\n"
-         "\"MULTIPOLYGON (((-4790 -35000,-4790 -34980,-4770 -34980,-4770 -35000,-4790 -35000)),"
-         "((-4850 -35000,-4850 -34950,-4800 -34950,-4800 -35000,-4850 -35000)))\",二つの島,2900\n";
-  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(Scratch("parks.shp").string()) + " " +
-                               Quote(Scratch("parks.csv").string()) +
-                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
+  const auto made = GdalShapefile(
+      Scratch("parks.csv"), Scratch("parks.shp"),
+      "WKT,NAME,AREA\n"
+      "\"POLYGON ((-5000 -35000,-5000 -34900,-4900 -34900,-4900 -35000,-5000 -35000),"
+      "(-4980 -34980,-4920 -34980,-4920 -34920,-4980 -34920,-4980 -34980))\",池のある公園,9640.5\n"
+      "\"MULTIPOLYGON (((-4790 -35000,-4790 -34980,-4770 -34980,-4770 -35000,-4790 -35000)),"
+      "((-4850 -35000,-4850 -34950,-4800 -34950,-4800 -35000,-4850 -35000)))\",二つの島,2900\n",
+      "-a_srs EPSG:2451");
   ASSERT_EQ(made.status, 0) << made.err;
   const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
   const std::string utmMap = Quote(Scratch("utm.kzmap").string());
@@ -124,14 +131,13 @@ TEST_F(ExportToolTest, ImportedFileComesBackThroughTheTool) {
 // record) and comes back as one MultiPoint record each, or as one point per
 // mark with its record's row.
 TEST_F(ExportToolTest, ImportedMultiPointsComeBackThroughTheTool) {
-  std::ofstream(Scratch("wells.csv"))
-      << "WKT,NAME,DEPTH\n"
-         "\"MULTIPOINT ((-5000 -35000),(-4950.5 -34980.25),(-4900 -35010))\",東の井戸,12.5\n"
-         "\"MULTIPOINT ((-4800.125 -34900.75))\",一本井戸,3\n"
-         "\"MULTIPOINT ((-4700 -34800),(-4690 -34790))\",西の井戸,40.25\n";
-  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' -nlt MULTIPOINT " + Quote(Scratch("wells.shp").string()) +
-                               " " + Quote(Scratch("wells.csv").string()) +
-                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
+  const auto made = GdalShapefile(
+      Scratch("wells.csv"), Scratch("wells.shp"),
+      "WKT,NAME,DEPTH\n"
+      "\"MULTIPOINT ((-5000 -35000),(-4950.5 -34980.25),(-4900 -35010))\",東の井戸,12.5\n"
+      "\"MULTIPOINT ((-4800.125 -34900.75))\",一本井戸,3\n"
+      "\"MULTIPOINT ((-4700 -34800),(-4690 -34790))\",西の井戸,40.25\n",
+      "-nlt MULTIPOINT -a_srs EPSG:2451");
   ASSERT_EQ(made.status, 0) << made.err;
   const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
   const std::string utmMap = Quote(Scratch("wells.kzmap").string());
@@ -197,12 +203,11 @@ constexpr double kArtboardDegrees = 5e-8;
 // exported again: it keeps its longitudes, instead of the -180° corners
 // jumping to +180° across the whole map.
 TEST_F(ExportToolTest, PolygonAtTheAntimeridianComesBackUnchanged) {
-  std::ofstream(Scratch("dateline.csv"))
-      << "WKT,NAME\n"
-         "\"POLYGON ((-180 35,-180 35.1,-179.8 35.1,-179.8 35,-179.9 34.95,-180 35))\",日付変更線\n";
-  const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(Scratch("dateline.shp").string()) + " " +
-                               Quote(Scratch("dateline.csv").string()) +
-                               " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:4612 -lco ENCODING=UTF-8");
+  const auto made = GdalShapefile(
+      Scratch("dateline.csv"), Scratch("dateline.shp"),
+      "WKT,NAME\n"
+      "\"POLYGON ((-180 35,-180 35.1,-179.8 35.1,-179.8 35,-179.9 34.95,-180 35))\",日付変更線\n",
+      "-a_srs EPSG:4612");
   ASSERT_EQ(made.status, 0) << made.err;
   const std::string config = "XDG_CONFIG_HOME=" + Quote(Scratch("config").string()) + " ";
   const std::string blMap = Quote(Scratch("bl.kzmap").string());
@@ -308,14 +313,6 @@ TEST_F(ExportToolTest, FilesNotWrittenFailTheRun) {
   EXPECT_NE(unreferenced.err.find("plain.kzmap: the map has neither a data frame nor coordinate markers"),
             std::string::npos)
       << unreferenced.err;
-}
-
-// Shapefiles that GDAL writes from WKT in plane system IX, UTF-8.
-kztest::CommandResult GdalShapefile(const std::filesystem::path& csv, const std::filesystem::path& shp,
-                                    const std::string& text) {
-  std::ofstream(csv) << text;
-  return RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(shp.string()) + " " + Quote(csv.string()) +
-                    " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:2451 -lco ENCODING=UTF-8");
 }
 
 // The rows of a delimited file as Python's csv module reads them, the two
