@@ -13,6 +13,7 @@ packages=(
   nlohmann-json3-dev
   libcli11-dev
   libcairo2-dev libpango1.0-dev fonts-ipafont-gothic librsvg2-bin
+  inkscape libpugixml-dev gettext
 )
 
 missing=()
