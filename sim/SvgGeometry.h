@@ -1,0 +1,57 @@
+// SVG geometry read from a drawing application's files: path data, shapes and
+// transforms, in user units.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim::svg {
+
+struct Point {
+  double x = 0, y = 0;
+};
+
+// SVG's matrix(a b c d e f): x' = a x + c y + e, y' = b x + d y + f.
+struct Matrix {
+  double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+  Point Apply(Point p) const;
+  // This transform applied first, then outer (outer × this).
+  Matrix Then(const Matrix& outer) const;
+  bool IsIdentity() const;
+};
+
+// One piece of a subpath: a cubic Bézier from the previous end point. A
+// straight piece has its controls at its two ends and straight set.
+struct Piece {
+  Point c1, c2, end;
+  bool straight = false;
+};
+
+struct Subpath {
+  Point start;
+  std::vector<Piece> pieces;
+  bool closed = false;
+};
+
+// Path data ("d") to subpaths. On bad data, parsing stops there, what was read
+// before is kept (as SVG renderers do), and problem says what and where;
+// returns false then.
+bool ParsePathData(std::string_view data, std::vector<Subpath>& out, std::string& problem);
+
+// A transform list ("translate(10 0) rotate(45 5 5)") to one matrix; false
+// with problem on bad text (out is then the identity).
+bool ParseTransform(std::string_view text, Matrix& out, std::string& problem);
+
+// A points list ("1,2 3,4") of polyline/polygon; false with problem.
+bool ParsePoints(std::string_view text, std::vector<Point>& out, std::string& problem);
+
+std::vector<Subpath> RectPath(double x, double y, double width, double height, double rx, double ry);
+std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry);
+std::vector<Subpath> PolylinePath(const std::vector<Point>& points, bool closed);
+
+// Every point of the subpaths transformed (controls too).
+void Transform(std::vector<Subpath>& subpaths, const Matrix& matrix);
+
+}  // namespace sim::svg
+

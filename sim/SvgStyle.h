@@ -1,0 +1,44 @@
+// Style of SVG elements: what an element says through its style attribute
+// and presentation attributes, and what it inherits from enclosing groups.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace sim::svg {
+
+struct Paint {
+  enum class Kind { None, Color, Reference, CurrentColor };
+  Kind kind = Kind::None;
+  double red = 0, green = 0, blue = 0;  // 0..1, for Color
+  std::string reference;                // the id of url(#id), for Reference
+};
+
+// What one element says of its style; unset members are inherited or default.
+struct Style {
+  std::optional<Paint> fill, stroke;
+  std::optional<double> strokeWidth, opacity, fillOpacity, strokeOpacity, miterLimit, dashOffset, fontSize;
+  std::optional<std::vector<double>> dashArray;  // empty: none
+  std::optional<std::string> fillRule, lineCap, lineJoin, display, visibility, textAnchor, fontFamily;
+};
+
+// An element's own style: presentation attributes first, then the style
+// attribute's declarations over them. attributes: (name, value) pairs.
+Style ElementStyle(const std::vector<std::pair<std::string, std::string>>& attributes);
+
+// The element's style with what it does not say taken from its parent's
+// computed style (inherited properties only; opacity and display are not
+// inherited but returned as the element's own).
+Style Inherit(const Style& parent, const Style& own);
+
+// A colour ("#abc", "#aabbcc", "rgb(1,2,3)", "rgb(10%,...)", named); false if unknown.
+bool ParseColor(std::string_view text, double& red, double& green, double& blue);
+
+// A length with its unit (px, pt, mm, cm, in, pc, em with fontSize; % not
+// resolved: false) in user units (px); false on bad text.
+bool ParseLength(std::string_view text, double& userUnits, double fontSize = 16);
+
+}  // namespace sim::svg
