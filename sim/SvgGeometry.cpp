@@ -520,7 +520,9 @@ std::vector<Subpath> RectPath(double x, double y, double width, double height, d
   if (!sub.pieces.empty() && sub.pieces.back().straight && sub.pieces.back().end.x == sub.start.x &&
       sub.pieces.back().end.y == sub.start.y)
     sub.pieces.pop_back();
-  return {sub};
+  std::vector<Subpath> out{sub};
+  if (!AllFinite(out)) return {};
+  return out;
 }
 
 std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry) {
@@ -533,7 +535,9 @@ std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry) {
     AppendArc(sub.pieces, from, rx, ry, 0, false, true, to);
     from = to;
   }
-  return {sub};
+  std::vector<Subpath> out{sub};
+  if (!AllFinite(out)) return {};
+  return out;
 }
 
 std::vector<Subpath> PolylinePath(const std::vector<Point>& points, bool closed) {
@@ -552,6 +556,16 @@ void Transform(std::vector<Subpath>& subpaths, const Matrix& matrix) {
       piece.end = matrix.Apply(piece.end);
     }
   }
+}
+
+bool AllFinite(const std::vector<Subpath>& subpaths) {
+  for (const Subpath& sub : subpaths) {
+    if (!Finite(sub.start)) return false;
+    for (const Piece& piece : sub.pieces) {
+      if (!Finite(piece.c1) || !Finite(piece.c2) || !Finite(piece.end)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace sim::svg
