@@ -23,6 +23,13 @@ struct Style {
   std::optional<double> strokeWidth, opacity, fillOpacity, strokeOpacity, miterLimit, dashOffset, fontSize;
   std::optional<std::vector<double>> dashArray;  // empty: none
   std::optional<std::string> fillRule, lineCap, lineJoin, display, visibility, textAnchor, fontFamily;
+  // The colour that currentColor paints take (the `color` property).
+  std::optional<Paint> color;
+  // A font size relative to the parent's (em, %), resolved by Inherit.
+  std::optional<double> fontSizeScale;
+  // Declarations of the properties above whose values could not be read
+  // ("name: value"), so that the caller can tell the user what was left out.
+  std::vector<std::string> unread;
 };
 
 // An element's own style: presentation attributes first, then the style
@@ -33,6 +40,10 @@ Style ElementStyle(const std::vector<std::pair<std::string, std::string>>& attri
 // computed style (inherited properties only; opacity and display are not
 // inherited but returned as the element's own).
 Style Inherit(const Style& parent, const Style& own);
+
+// The paint to draw with: currentColor taken from the computed style's colour
+// (black when none is set); other paints as they are.
+Paint UsedPaint(const Paint& paint, const Style& computed);
 
 // A colour ("#abc", "#aabbcc", "rgb(1,2,3)", "rgb(10%,...)", named); false if unknown.
 bool ParseColor(std::string_view text, double& red, double& green, double& blue);
