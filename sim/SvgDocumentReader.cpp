@@ -114,7 +114,7 @@ class Reader {
                               std::string("not an SVG file: ") + parsed.description());
     const pugi::xml_node root = xml.document_element();
     Namespaces(root);
-    if (LocalName(root) != "svg" || !svgNamespace)
+    if (LocalName(root) != "svg")
       throw DocumentFileError(file, {}, "not an SVG drawing: its outermost element is <" + std::string(root.name()) +
                                             ">, not <svg> of the SVG namespace");
     report.projectData = !kz.empty();
@@ -170,8 +170,11 @@ class Reader {
         continue;
       }
       if (value == kSvgNamespace) {
-        svgPrefix = prefix;
-        svgNamespace = true;
+        if (prefix.empty()) {
+          defaultSvg = true;
+        } else {
+          svgPrefixes.push_back(prefix);
+        }
       } else if (value == kSvgProjectNamespace) {
         kz = prefix;
       } else if (value == kSvgInkscapeNamespace) {
@@ -181,16 +184,19 @@ class Reader {
       }
     }
     // Without any declaration a file named .svg is still read as SVG.
-    if (!svgNamespace && std::string_view(root.name()) == "svg" && !root.attribute("xmlns")) svgNamespace = true;
+    if (!root.attribute("xmlns")) defaultSvg = true;
   }
 
   // The element's name without the SVG prefix; other namespaces' elements
   // keep theirs ("sodipodi:namedview").
   std::string LocalName(const pugi::xml_node& node) const {
     const std::string_view name = node.name();
-    if (svgPrefix.empty()) return std::string(name);
-    if (name.starts_with(svgPrefix + ":")) return std::string(name.substr(svgPrefix.size() + 1));
-    return name.find(':') == std::string_view::npos ? "\x01" + std::string(name) : std::string(name);
+    const size_t colon = name.find(':');
+    if (colon == std::string_view::npos) return defaultSvg ? std::string(name) : "\x01" + std::string(name);
+    const std::string_view prefix = name.substr(0, colon);
+    if (std::find(svgPrefixes.begin(), svgPrefixes.end(), prefix) != svgPrefixes.end())
+      return std::string(name.substr(colon + 1));
+    return std::string(name);
   }
 
   static std::string Qualified(const std::string& prefix, const char* name) {
@@ -363,6 +369,23 @@ class Reader {
         }
         return;
     }
+  }
+
+  // Equal values, numbers compared as the floats the document keeps.
+  static bool SameValues(const json& a, const json& b) {
+    if (a.is_number() && b.is_number()) return a.get<float>() == b.get<float>();
+    if (a.type() != b.type() || a.size() != b.size()) return false;
+    if (a.is_array()) {
+      for (size_t i = 0; i < a.size(); ++i)
+        if (!SameValues(a[i], b[i])) return false;
+      return true;
+    }
+    if (a.is_object()) {
+      for (const auto& [key, value] : a.items())
+        if (!b.contains(key) || !SameValues(value, b[key])) return false;
+      return true;
+    }
+    return a == b;
   }
 
   json PathStyle(const svg::Style& style, const json& head, const svg::Matrix& m) {
@@ -723,14 +746,16 @@ class Reader {
     const json shown = keepMembers && members[0].is_object() && members[0].contains("style") ? members[0]["style"]
                                                                                               : art.value("style", json::object());
     const json style = PathStyle(context.style, shown, context.matrix);
-    art["style"] = PathStyle(context.style, art.value("style", json::object()), context.matrix);
+    // A style shown as written keeps the compound's and each member's own.
+    const bool restyled = !SameValues(style, shown);
+    art["style"] = restyled || !art.contains("style") ? style : art["style"];
     json list = json::array();
     for (size_t i = 0; i < paths.size(); ++i) {
       json member = keepMembers && members[i].is_object() && members[i].value("type", "") == "path" && Valid(members[i])
                         ? members[i]
                         : json{{"type", "path"}};
       member["closed"] = static_cast<bool>(closed[i]);
-      member["style"] = member.contains("style") ? PathStyle(context.style, member["style"], context.matrix) : style;
+      if (restyled || !member.contains("style")) member["style"] = style;
       member["segments"] = Packed(paths[i]);
       list.push_back(std::move(member));
     }
@@ -833,9 +858,15 @@ class Reader {
     }
   }
 
+  pugi::xml_node FirstTspan(const pugi::xml_node& node) const {
+    for (const pugi::xml_node& child : node.children())
+      if (child.type() == pugi::node_element && LocalName(child) == "tspan") return child;
+    return {};
+  }
+
   // The first number of an x or y list on the text or its first tspan.
   bool Position(const pugi::xml_node& node, svg::Point& p) {
-    for (pugi::xml_node at = node; at; at = at.child(svgPrefix.empty() ? "tspan" : (svgPrefix + ":tspan").c_str())) {
+    for (pugi::xml_node at = node; at; at = FirstTspan(at)) {
       std::vector<double> xs, ys;
       if (Numbers(at.attribute("x").value(), xs) && Numbers(at.attribute("y").value(), ys) && !xs.empty() &&
           !ys.empty() && *at.attribute("x").value() && *at.attribute("y").value()) {
@@ -900,8 +931,9 @@ class Reader {
 
   const std::string& file;
   SvgReadReport& report;
-  std::string svgPrefix, kz, inkscape, sodipodi;
-  bool svgNamespace = false;
+  std::vector<std::string> svgPrefixes;  // besides the default namespace
+  bool defaultSvg = false;
+  std::string kz, inkscape, sodipodi;
   double scale = 1;  // points per user unit
   json artboard;
   std::string currentLayerId;

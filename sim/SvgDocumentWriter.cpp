@@ -152,7 +152,17 @@ class Writer {
     std::string text;
     JsonWriter json(text);
     WriteArtHeadJson(json, art, file);
-    return text;
+    // One line: the writer's line breaks and indents lie only between tokens.
+    std::string compact;
+    compact.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\n') {
+        compact += text[i];
+        continue;
+      }
+      while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+    }
+    return compact;
   }
 
   std::string LayerId(const Layer& layer) {
