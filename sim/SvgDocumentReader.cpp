@@ -489,7 +489,8 @@ class Reader {
 
   bool Enter(const pugi::xml_node& node, const Context& outer, Context& inner) {
     inner.depth = outer.depth + 1;
-    if (inner.depth > kMaxDocumentDepth) {
+    // Content outside layers gets one more level, in a layer of its own.
+    if (inner.depth + 1 > kMaxDocumentDepth) {
       NotRead("object nested too deep");
       return false;
     }
@@ -608,8 +609,9 @@ class Reader {
 
   bool ReadGroup(const pugi::xml_node& node, const Context& context, const svg::Style& own, json& art) {
     CountEffects(node);
-    art = Head(node, "art", {"group"});
-    art["type"] = "group";
+    // Art of kinds SVG has no element for stands as a group.
+    art = Head(node, "art", {"group", "other"});
+    if (!art.contains("type")) art["type"] = "group";
     Visibility(node, own, art);
     json contents = ReadContents(node, context);
     for (json& item : contents) {
@@ -637,7 +639,8 @@ class Reader {
 
   bool Point(const svg::Point& p, AIRealPoint& out) const {
     const double h = scale == 1 ? p.x : p.x * scale;
-    const double v = scale == 1 ? -p.y : -p.y * scale;
+    // 0 − y, not −y: a zero comes back as the +0 it was written from.
+    const double v = scale == 1 ? 0 - p.y : 0 - p.y * scale;
     if (!std::isfinite(h) || !std::isfinite(v) || std::fabs(h) > FLT_MAX || std::fabs(v) > FLT_MAX) return false;
     out = {static_cast<AIReal>(h), static_cast<AIReal>(v)};
     return true;
@@ -703,6 +706,20 @@ class Reader {
     return true;
   }
 
+  // An open path's handles before its first point and after its last,
+  // which SVG does not draw, kept while those points stay where they were.
+  void OuterHandles(const pugi::xml_node& node, std::vector<AIPathSegment>& segments) const {
+    std::vector<double> n;
+    if (kz.empty() || !Numbers(Attr(node, "handles", kz), n) || n.size() != 8) return;
+    const auto at = [&](size_t i) { return AIRealPoint{static_cast<AIReal>(n[i]), static_cast<AIReal>(n[i + 1])}; };
+    const auto same = [](AIRealPoint a, AIRealPoint b) { return a.h == b.h && a.v == b.v; };
+    AIPathSegment& first = segments.front();
+    AIPathSegment& last = segments.back();
+    if (!same(first.p, at(0)) || !same(last.p, at(4))) return;
+    first.in = at(2);
+    last.out = at(6);
+  }
+
   bool ReadPath(const pugi::xml_node& node, const Context& context, const svg::Style& own, json& art) {
     std::vector<svg::Subpath> subpaths;
     Subpaths(node, subpaths, context.matrix);
@@ -736,6 +753,7 @@ class Reader {
       art = head.value("type", "") == "path" ? head : json{{"type", "path"}};
       art["closed"] = static_cast<bool>(closed[0]);
       art["style"] = PathStyle(context.style, art.value("style", json::object()), context.matrix);
+      if (!closed[0]) OuterHandles(node, paths[0]);
       art["segments"] = Packed(paths[0]);
       Visibility(node, own, art);
       return true;
@@ -864,6 +882,16 @@ class Reader {
     return {};
   }
 
+  // A text of the file's JSON: a string, or UTF-16 code units for text with none.
+  static std::u16string HeadText(const json& value) {
+    if (value.is_string()) return Utf8ToUtf16(value.get_ref<const std::string&>());
+    std::u16string units;
+    if (!value.is_array()) return units;
+    for (const json& unit : value)
+      if (unit.is_number_integer()) units.push_back(static_cast<char16_t>(unit.get<int64_t>()));
+    return units;
+  }
+
   // The first number of an x or y list on the text or its first tspan.
   bool Position(const pugi::xml_node& node, svg::Point& p) {
     for (pugi::xml_node at = node; at; at = FirstTspan(at)) {
@@ -903,10 +931,7 @@ class Reader {
     std::string text;
     bool firstLine = true;
     Characters(node, text, firstLine);
-    const auto written = art.find("contents");
-    if (written == art.end() || !written->is_string() ||
-        SvgTextContent(Utf8ToUtf16(written->get_ref<const std::string&>())) != text)
-      art["contents"] = text;
+    if (SvgTextContent(HeadText(art.value("contents", json()))) != text) art["contents"] = text;
     if (const auto size = context.style.fontSize; size && *size > 0) {
       const float scaled = Real(untouched ? *size : *size * LengthScale(m));
       if (scaled > 0) art["fontSize"] = scaled;

@@ -330,6 +330,17 @@ class Writer {
     out.Attribute("d", d);
     out.Attribute("style", PathStyle(art, *shown));
     out.Attribute("sodipodi:nodetypes", types);
+    // SVG draws no handle before an open path's start or after its end.
+    if (art.type == kPathArt && !art.closed && !art.segments.empty()) {
+      const AIPathSegment& first = art.segments.front();
+      const AIPathSegment& last = art.segments.back();
+      if (!Same(first.in, first.p) || !Same(last.out, last.p)) {
+        std::string handles;
+        for (AIRealPoint p : {first.p, first.in, last.p, last.out})
+          handles += (handles.empty() ? "" : " ") + SvgNumber(p.h) + " " + SvgNumber(p.v);
+        out.Attribute("kz:handles", handles);
+      }
+    }
     if (art.type == kCompoundPathArt) {
       std::string heads = "[";
       for (const Art* member : members) heads += (heads.size() > 1 ? "," : "") + Head(*member);
