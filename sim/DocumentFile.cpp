@@ -201,12 +201,22 @@ std::string DocumentSaveTarget(const std::string& path) {
 }
 
 void SaveDocumentFile(const Document& document, const std::string& path, const std::function<bool()>& cancelled) {
+  WriteFileAtomically(
+      path,
+      [&](JsonWriter::Sink sink, void* context) {
+        JsonWriter out(sink, context);
+        WriteDocumentJson(out, document, path);
+      },
+      cancelled);
+}
+
+void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
+                         const std::function<bool()>& cancelled) {
   const std::string target = DocumentSaveTarget(path);
   RefuseReadOnly(path, target);
   TemporaryFile temporary(target);
   SaveSink sink{temporary.Stream(), &cancelled};
-  JsonWriter out(WriteToFile, &sink);
-  WriteDocumentJson(out, document, path);
+  write(WriteToFile, &sink);
   if (sink.stop || (cancelled && cancelled())) throw DocumentSaveCancelled(path);
   if (!temporary.Close()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(errno));
   if (cancelled && cancelled()) throw DocumentSaveCancelled(path);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sim/Document.h"
+#include "sim/JsonWriter.h"
 
 namespace sim {
 
@@ -48,6 +49,12 @@ class DocumentSaveCancelled : public DocumentFileError {
 // it says yes, the temporary file is removed and DocumentSaveCancelled thrown.
 void SaveDocumentFile(const Document& document, const std::string& path,
                       const std::function<bool()>& cancelled = {});
+
+// The same for any file: write sends the whole content through the sink;
+// the file is replaced only once it is whole, with the same links, modes,
+// refusals and cancel as a document save.
+void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
+                         const std::function<bool()>& cancelled = {});
 
 // The file a save to path replaces: path with its links followed.
 std::string DocumentSaveTarget(const std::string& path);

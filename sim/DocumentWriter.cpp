@@ -51,7 +51,7 @@ void WriteName(JsonWriter& out, const std::array<std::string_view, N>& names, in
 
 class Writer {
  public:
-  Writer(JsonWriter& out, const std::string& file) : out(out), file(file) {}
+  Writer(JsonWriter& out, const std::string& file, bool shallow = false) : out(out), file(file), shallow(shallow) {}
 
   void WriteDocument(const Document& document) {
     out.BeginObject();
@@ -77,6 +77,9 @@ class Writer {
     out.EndArray();
     out.EndObject();
   }
+
+  // A layer's group is written as its layer.
+  void WriteHead(const Art& art) { WriteArt(art, 1); }
 
  private:
   void TooDeep() const {
@@ -299,6 +302,7 @@ class Writer {
   }
 
   void WriteChildren(const char* name, const Art& art, size_t depth) {
+    if (shallow) return;
     out.Key(name);
     out.BeginArray();
     for (const Art* child : art.children) {
@@ -343,6 +347,7 @@ class Writer {
         out.Bool(art.closed);
         out.Key("style");
         WriteStyle(art.style);
+        if (shallow) break;
         out.Key("segments");
         WriteSegments(art.segments);
         break;
@@ -388,9 +393,16 @@ class Writer {
 
   JsonWriter& out;
   const std::string& file;
+  const bool shallow;  // one object without its contents, segments or sublayers
 };
 
 }  // namespace
+
+void WriteArtHeadJson(JsonWriter& out, const Art& art, const std::string& file) {
+  Writer writer(out, file, true);
+  writer.WriteHead(art);
+  out.Flush();
+}
 
 void WriteDocumentJson(JsonWriter& out, const Document& document, const std::string& file) {
   Writer(out, file).WriteDocument(document);
