@@ -36,14 +36,20 @@ void TellWhatWasLeftOut(const kzmap::Renderer& renderer, const Options& options)
                             "--georef to draw them\n"),
                  options.map.c_str(), renderer.GeorefLayersLeftOut());
   if (options.extent == "artboard") {
-    if (renderer.OutsideArtboard() > 0)
-      std::fprintf(stderr, Tr("kzmap render: %zu objects lie outside the artboard; use --extent art to see them\n"),
-                   renderer.OutsideArtboard());
-    if (renderer.PartlyOutsideArtboard() > 0)
+    const size_t off = renderer.OutsideArtboard(), partly = renderer.PartlyOutsideArtboard();
+    if (off == 1)
+      std::fprintf(stderr, "%s", Tr("kzmap render: 1 object lies outside the artboard; use --extent art to see it\n"));
+    else if (off > 1)
+      std::fprintf(stderr, Tr("kzmap render: %zu objects lie outside the artboard; use --extent art to see them\n"), off);
+    if (partly == 1)
+      std::fprintf(stderr, "%s",
+                   Tr("kzmap render: 1 object lies partly outside the artboard and is cut at its edge; use --extent "
+                      "art to see it whole\n"));
+    else if (partly > 1)
       std::fprintf(stderr,
                    Tr("kzmap render: %zu objects lie partly outside the artboard and are cut at its edge; use --extent "
                       "art to see them whole\n"),
-                   renderer.PartlyOutsideArtboard());
+                   partly);
   }
   for (const std::string& title : renderer.UnusedStyleTitles())
     std::fprintf(stderr, Tr("kzmap render: %s: the style names layer \"%s\", which the map does not have\n"),

@@ -76,10 +76,11 @@ RendererStyle RendererStyle::Parse(const std::string& text, const std::string& n
   } catch (const json::parse_error& error) {
     throw StyleError(name + ": not JSON (byte " + std::to_string(error.byte) + ")");
   }
+  if (document.is_object())
+    for (const auto& item : document.items())
+      if (item.key() != "layers") throw StyleError(name + ": \"" + item.key() + "\" is not known; only \"layers\" is");
   if (!document.is_object() || !document.contains("layers") || !document["layers"].is_object())
     throw StyleError(name + ": the style must be an object with \"layers\": { \"TITLE\": { \"fill\": ... } }");
-  for (const auto& item : document.items())
-    if (item.key() != "layers") throw StyleError(name + ": \"" + item.key() + "\" is not known; only \"layers\" is");
   RendererStyle style;
   for (const auto& [title, entry] : document["layers"].items()) {
     LayerPaint paint = ReadPaint(entry, name + ": layer \"" + title + "\"");
