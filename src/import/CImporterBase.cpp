@@ -12,6 +12,7 @@
 #include "host/AILayerSuite.h"
 #include "host/AIPathStyleSuite.h"
 #include "formats/PathPieces.h"
+#include "attributes/PointMark.h"
 #include "host/AIShapeConstructionSuite.h"
 #include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
@@ -21,14 +22,12 @@
 
 namespace {
 
-constexpr AIReal kPointShapeSize = 2.5f;
-
 AIPathStyle PointStyle() {
   AIPathStyle style;
   style.fillPaint = false;
   style.strokePaint = true;
   style.stroke.color = AIColor::Four(0, 0, 0, 1.0f);
-  style.stroke.width = 1.0f;
+  style.stroke.width = kPointMarkStroke;
   style.stroke.dash = AIDashStyle{};
   style.stroke.cap = 0;
   style.stroke.join = 0;
@@ -465,7 +464,7 @@ AIErr CImporterBase::DrawPoint(double x, double y, AILayerHandle layer, AIArtHan
   if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
   // The shape is centred on the point, so that the point is its bounds' centre.
   AIArtHandle shape = nullptr;
-  if (AIErr error = sAIShapeConstruction->NewCentredRect(centre, kPointShapeSize, kPointShapeSize, &shape)) return error;
+  if (AIErr error = sAIShapeConstruction->NewCentredRect(centre, kPointMarkSize, kPointMarkSize, &shape)) return error;
   if (AIErr error = sAIArt->ReorderArt(shape, kPlaceInsideOnTop, group)) return error;
   if (AIErr error = ApplyStyle(shape, PointStyle())) return error;
   art = shape;
