@@ -14,6 +14,7 @@
 #include "app/CommandEngine.h"
 #include "app/ToolHost.h"
 #include "attributes/CKzShapeAttr.h"
+#include "attributes/PointMark.h"
 #include "host/AINotifierSuite.h"
 #include "resources/DialogIds.h"
 #include "sim/DocumentFile.h"
@@ -273,8 +274,12 @@ int Set(const Options& options) {
   return kzmap::CommandEngine().Run(session);
 }
 
-// Whether the art is a path of one point, which is labelled at that point.
-bool IsPoint(const sim::Art& art) { return art.type == kPathArt && art.segments.size() == 1; }
+// Whether the art stands for a point: a path of one point, or the mark an
+// import draws for a point feature; either is labelled beside itself.
+bool IsPoint(const sim::Art& art) {
+  if (art.type != kPathArt) return false;
+  return art.segments.size() == 1 || IsPointMarkOutline(art.segments.data(), art.segments.size(), art.closed);
+}
 
 // Whether a group or compound path around the art is wholly selected: that
 // container then gets the one label, not the art.

@@ -1,15 +1,18 @@
 // kzmap render: draws a map document into an SVG, PNG or PDF file as the
-// host would show it.
+// host would show it; a style file may repaint its layers.
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Command.h"
 #include "app/MapOutput.h"
 #include "app/Renderer.h"
+#include "app/RendererStyle.h"
+#include "app/Translate.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 
@@ -19,7 +22,39 @@ struct Options {
   std::string map;
   std::string out;
   double dpi = 72;
+  bool georef = false;
+  std::string extent = "artboard";
+  std::string style;
 };
+
+using kzmap::Tr;
+
+// What the picture leaves out or could not use, said after it is written.
+void TellWhatWasLeftOut(const kzmap::Renderer& renderer, const Options& options) {
+  if (renderer.GeorefLayersLeftOut() > 0)
+    std::fprintf(stderr, Tr("kzmap render: %s: the data frame and coordinate markers (%zu layers) are not drawn; use "
+                            "--georef to draw them\n"),
+                 options.map.c_str(), renderer.GeorefLayersLeftOut());
+  if (options.extent == "artboard") {
+    const size_t off = renderer.OutsideArtboard(), partly = renderer.PartlyOutsideArtboard();
+    if (off == 1)
+      std::fprintf(stderr, "%s", Tr("kzmap render: 1 object lies outside the artboard; use --extent art to see it\n"));
+    else if (off > 1)
+      std::fprintf(stderr, Tr("kzmap render: %zu objects lie outside the artboard; use --extent art to see them\n"), off);
+    if (partly == 1)
+      std::fprintf(stderr, "%s",
+                   Tr("kzmap render: 1 object lies partly outside the artboard and is cut at its edge; use --extent "
+                      "art to see it whole\n"));
+    else if (partly > 1)
+      std::fprintf(stderr,
+                   Tr("kzmap render: %zu objects lie partly outside the artboard and are cut at its edge; use --extent "
+                      "art to see them whole\n"),
+                   partly);
+  }
+  for (const std::string& title : renderer.UnusedStyleTitles())
+    std::fprintf(stderr, Tr("kzmap render: %s: the style names layer \"%s\", which the map does not have\n"),
+                 options.style.c_str(), title.c_str());
+}
 
 int Run(const Options& options) {
   kzmap::ImageFormat format;
@@ -32,18 +67,32 @@ int Run(const Options& options) {
                  options.map.c_str());
     return 2;
   }
+  std::optional<kzmap::RendererStyle> style;
+  if (!options.style.empty()) {
+    try {
+      style = kzmap::RendererStyle::Load(options.style);
+    } catch (const kzmap::StyleError& error) {
+      std::fprintf(stderr, "kzmap render: %s\n", error.what());
+      return 2;
+    }
+  }
   sim::Host host;
   try {
     const sim::Document& document = sim::LoadDocumentFile(host, options.map);
     kzmap::RenderOptions render;
     render.dpi = options.dpi;
+    render.georef = options.georef;
+    render.extent = options.extent == "art" ? kzmap::RenderExtent::Art : kzmap::RenderExtent::Artboard;
+    render.style = style ? &*style : nullptr;
     if (::isatty(::fileno(stderr))) {
       render.progress = [](size_t done, size_t total) {
         std::fprintf(stderr, "\rrendering %3d%%", static_cast<int>(100.0 * static_cast<double>(done) / total));
         if (done == total) std::fputc('\n', stderr);
       };
     }
-    kzmap::Renderer(document, render).RenderToFile(options.out, format);
+    kzmap::Renderer renderer(document, render);
+    renderer.RenderToFile(options.out, format);
+    TellWhatWasLeftOut(renderer, options);
     kzmap::ReleaseRenderCaches();
   } catch (const sim::DocumentFileError& error) {
     std::fprintf(stderr, "kzmap render: %s\n", error.what());
@@ -63,12 +112,20 @@ kzmap::CommandRun Define(CLI::App& app) {
   app.add_option("--dpi", options->dpi, "PNG resolution in pixels per inch")
       ->check(CLI::Range(1.0, 2400.0))
       ->capture_default_str();
+  app.add_flag("--georef", options->georef, "also draw the data frame record and the coordinate markers");
+  app.add_option("--extent", options->extent,
+                 "artboard: the picture is the artboard; art: it grows to show all the drawn art")
+      ->check(CLI::IsMember({"artboard", "art"}))
+      ->capture_default_str();
+  app.add_option("--style", options->style,
+                 "a JSON style file that repaints layers: {\"layers\": {\"TITLE\": {\"fill\": \"#d8ecc8\", "
+                 "\"stroke\": \"#3c8c3c\", \"stroke-width\": 0.8, \"opacity\": 1}}}");
   return [options] { return Run(*options); };
 }
 
 const kzmap::CommandRegistration registration({
     "render",
-    "MAP OUT.svg|OUT.png|OUT.pdf [--dpi N]",
+    "MAP OUT.svg|OUT.png|OUT.pdf [--dpi N] [--georef] [--extent artboard|art] [--style STYLE.json]",
     "draw a map as the host shows it into SVG, PNG or PDF",
     Define,
 });

@@ -12,8 +12,9 @@
 #include <memory>
 
 #include "app/PaintColor.h"
-#include "app/TextPainter.h"
 #include "formats/PartFile.h"
+#include "georef/GeorefLayers.h"
+#include "sim/TextCodec.h"
 
 namespace kzmap {
 
@@ -66,6 +67,19 @@ void SetDash(cairo_t* cr, const AIDashStyle& dash) {
   }
   if (count == 0 || !(sum > 0)) return cairo_set_dash(cr, nullptr, 0, 0);
   cairo_set_dash(cr, lengths, count, std::isfinite(dash.offset) ? dash.offset : 0);
+}
+
+bool IsGeorefTitle(const std::string& title) {
+  if (title == kDataFrameLayerTitle) return true;
+  for (const char* marker : kFourPointMarkerTitles)
+    if (title == marker) return true;
+  for (const char* marker : kThreePointMarkerTitles)
+    if (title == marker) return true;
+  return false;
+}
+
+bool HasContent(const sim::Art& group) {
+  return std::any_of(group.children.begin(), group.children.end(), [](const sim::Art* child) { return !child->disposed; });
 }
 
 size_t Work(const sim::Art& art) {
@@ -123,12 +137,125 @@ bool ImageFormatOfPath(const std::string& path, ImageFormat& format) {
   return true;
 }
 
+void Renderer::Box::Add(double x, double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  if (empty) {
+    left = right = x;
+    top = bottom = y;
+    empty = false;
+    return;
+  }
+  left = std::min(left, x);
+  right = std::max(right, x);
+  bottom = std::min(bottom, y);
+  top = std::max(top, y);
+}
+
+void Renderer::Box::Add(const Box& other) {
+  if (other.empty) return;
+  Add(other.left, other.bottom);
+  Add(other.right, other.top);
+}
+
 Renderer::Renderer(const sim::Document& document, RenderOptions options)
-    : document(document), options(std::move(options)), left(document.bounds.left), top(document.bounds.top) {}
+    : document(document), options(std::move(options)) {
+  artboardBox.Add(document.bounds.left, document.bounds.bottom);
+  artboardBox.Add(document.bounds.right, document.bounds.top);
+  left = document.bounds.left;
+  top = document.bounds.top;
+  right = document.bounds.right;
+  bottom = document.bounds.bottom;
+  for (const sim::Layer* layer : document.layers) SurveyLayer(*layer);
+  if (this->options.extent == RenderExtent::Art && !artBox.empty && !artboardBox.empty) {
+    Box picture = artboardBox;
+    picture.Add(artBox);
+    left = picture.left;
+    top = picture.top;
+    right = picture.right;
+    bottom = picture.bottom;
+  }
+  if (this->options.style) {
+    for (const std::string& title : this->options.style->Titles()) {
+      const std::u16string units = sim::Utf8ToUtf16(title);
+      const std::vector<sim::Layer*> all = document.AllLayers();
+      if (std::none_of(all.begin(), all.end(), [&](const sim::Layer* layer) { return layer->title == units; }))
+        unusedStyleTitles.push_back(title);
+    }
+  }
+}
 
-double Renderer::Width() const { return static_cast<double>(document.bounds.right) - document.bounds.left; }
+bool Renderer::Shown(const sim::Layer& layer) const {
+  if (!layer.visible || layer.deleted) return false;
+  return options.georef || !IsGeorefTitle(sim::Utf16ToUtf8(layer.title));
+}
 
-double Renderer::Height() const { return static_cast<double>(document.bounds.top) - document.bounds.bottom; }
+void Renderer::SurveyLayer(const sim::Layer& layer) {
+  if (layer.deleted || !layer.visible) return;
+  if (!Shown(layer)) {
+    georefLeftOut += HasContent(*layer.group);
+    return;
+  }
+  Survey(*layer.group);
+}
+
+void Renderer::Survey(const sim::Art& art) {
+  if (Hidden(art)) return;
+  if (art.type == kGroupArt) {
+    for (const sim::Art* child : art.children) {
+      if (child->ownerLayer) SurveyLayer(*child->ownerLayer);
+      else if (!(child->clip && IsPainted(*child))) Survey(*child);
+    }
+    return;
+  }
+  const Box box = BoundsOf(art);
+  if (box.empty) return;
+  artBox.Add(box);
+  const bool off = box.right < artboardBox.left || box.left > artboardBox.right || box.top < artboardBox.bottom ||
+                   box.bottom > artboardBox.top;
+  const bool within = box.left >= artboardBox.left && box.right <= artboardBox.right &&
+                      box.bottom >= artboardBox.bottom && box.top <= artboardBox.top;
+  if (off) ++outside;
+  else if (!within) ++partlyOutside;
+}
+
+Renderer::Box Renderer::BoundsOf(const sim::Art& art) {
+  Box box;
+  switch (art.type) {
+    case kPathArt: {
+      if (art.segments.size() < 2) break;
+      for (const AIPathSegment& s : art.segments)
+        for (const AIRealPoint& p : {s.p, s.in, s.out}) box.Add(p.h, p.v);
+      const AIPathStyle& style = art.style;
+      const double half = style.strokePaint && std::isfinite(style.stroke.width) && style.stroke.width > 0
+                              ? static_cast<double>(style.stroke.width) / 2
+                              : 0;
+      if (!box.empty && half > 0) {
+        box.Add(box.left - half, box.bottom - half);
+        box.Add(box.right + half, box.top + half);
+      }
+      break;
+    }
+    case kCompoundPathArt:
+      for (const sim::Art* member : art.children)
+        if (member->type == kPathArt && !member->disposed) box.Add(BoundsOf(*member));
+      break;
+    case kTextFrameArt: {
+      double l = 0, t = 0, r = 0, b = 0;
+      if (!texts.Extent(art.text, l, t, r, b)) break;
+      // The extent is y down; the artboard is y up.
+      box.Add(art.text.anchor.h + l, art.text.anchor.v - t);
+      box.Add(art.text.anchor.h + r, art.text.anchor.v - b);
+      break;
+    }
+    case kSymbolArt:
+      box.Add(art.symbolBounds.left, art.symbolBounds.bottom);
+      box.Add(art.symbolBounds.right, art.symbolBounds.top);
+      break;
+    default:
+      break;
+  }
+  return box;
+}
 
 void Renderer::RenderToFile(const std::string& path, ImageFormat format) {
   const double width = Width(), height = Height();
@@ -178,22 +305,29 @@ void Renderer::RenderToFile(const std::string& path, ImageFormat format) {
 }
 
 void Renderer::Draw(cairo_t* cr) {
-  TextPainter painter;
-  texts = &painter;
   total = 0;
   done = reported = 0;
+  paint = nullptr;
   for (const sim::Layer* layer : document.layers) total += Work(*layer->group);
 
-  // The paper.
+  // The paper; around the artboard, the pasteboard with the artboard's edge.
+  cairo_save(cr);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_rectangle(cr, 0, 0, Width(), Height());
   cairo_fill(cr);
+  const double artboardWidth = artboardBox.right - artboardBox.left, artboardHeight = artboardBox.top - artboardBox.bottom;
+  if (artboardWidth < Width() || artboardHeight < Height()) {
+    cairo_rectangle(cr, X(artboardBox.left), Y(artboardBox.top), artboardWidth, artboardHeight);
+    cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
+    cairo_set_line_width(cr, 0.5);
+    cairo_stroke(cr);
+  }
+  cairo_restore(cr);
   cairo_rectangle(cr, 0, 0, Width(), Height());
   cairo_clip(cr);
 
   for (auto layer = document.layers.rbegin(); layer != document.layers.rend(); ++layer) DrawLayer(cr, **layer);
   if (options.progress) options.progress(total, total);
-  texts = nullptr;
 }
 
 void Renderer::Advance(size_t work) {
@@ -207,8 +341,11 @@ void Renderer::Advance(size_t work) {
 }
 
 void Renderer::DrawLayer(cairo_t* cr, const sim::Layer& layer) {
-  if (!layer.visible || layer.deleted) return;
+  if (!Shown(layer)) return Advance(layer.deleted ? 0 : Work(*layer.group));
+  const LayerPaint* outer = paint;
+  if (options.style) paint = options.style->ForLayer(sim::Utf16ToUtf8(layer.title), outer);
   DrawArt(cr, *layer.group);
+  paint = outer;
 }
 
 // Contents from the bottom up; a clipping path among them clips the rest.
@@ -236,14 +373,17 @@ void Renderer::DrawContents(cairo_t* cr, const sim::Art& container) {
 }
 
 void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
-  if (Hidden(art) || !(art.opacity > 0)) return Advance(Work(art));
+  double opacity = std::min<double>(art.opacity, 1);
+  // A layer's opacity in the style applies to each of its objects.
+  if (paint && paint->opacity && (IsPainted(art) || art.type == kTextFrameArt)) opacity *= *paint->opacity;
+  if (Hidden(art) || !(opacity > 0)) return Advance(Work(art));
   // A translucent path with only a fill or only a stroke is painted with the
   // opacity itself; anything else is drawn whole and then blended.
   if (IsPainted(art) && !(StyleOf(art).fillPaint && StyleOf(art).strokePaint)) {
-    DrawPath(cr, art, StyleOf(art), std::min<double>(art.opacity, 1));
+    DrawPath(cr, art, StyleOf(art), opacity);
     return Advance(Work(art));
   }
-  const bool translucent = art.opacity < 1;
+  const bool translucent = opacity < 1;
   if (translucent) cairo_push_group(cr);
   switch (art.type) {
     case kPathArt:
@@ -263,7 +403,7 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
   }
   if (translucent) {
     cairo_pop_group_to_source(cr);
-    cairo_paint_with_alpha(cr, art.opacity);
+    cairo_paint_with_alpha(cr, opacity);
   }
 }
 
@@ -294,20 +434,38 @@ bool Renderer::AddOutline(cairo_t* cr, const sim::Art& art) {
 
 void Renderer::DrawPath(cairo_t* cr, const sim::Art& art, const AIPathStyle& style, double alpha) {
   Rgb fillColor, strokeColor;
-  const bool fill = style.fillPaint && ToRgb(style.fill.color, fillColor);
-  const double width = style.stroke.width;
-  const bool stroke = style.strokePaint && width > 0 && std::isfinite(width) && ToRgb(style.stroke.color, strokeColor);
+  bool fill = style.fillPaint && ToRgb(style.fill.color, fillColor);
+  double width = style.stroke.width;
+  bool stroke = style.strokePaint && width > 0 && std::isfinite(width) && ToRgb(style.stroke.color, strokeColor);
+  double fillAlpha = alpha, strokeAlpha = alpha;
+  // The style repaints what the object paints; it adds no paint of its own.
+  if (paint) {
+    if (fill && paint->fill) {
+      fill = paint->fill->has_value();
+      if (fill) fillColor = **paint->fill;
+    }
+    if (stroke && paint->stroke) {
+      stroke = paint->stroke->has_value();
+      if (stroke) strokeColor = **paint->stroke;
+    }
+    if (stroke && paint->strokeWidth) {
+      width = *paint->strokeWidth;
+      stroke = width > 0;
+    }
+    if (paint->fillOpacity) fillAlpha *= *paint->fillOpacity;
+    if (paint->strokeOpacity) strokeAlpha *= *paint->strokeOpacity;
+  }
   if (!fill && !stroke) return;
   cairo_new_path(cr);
   if (!AddOutline(cr, art)) return cairo_new_path(cr);
   if (fill) {
-    SetSource(cr, fillColor, alpha);
+    SetSource(cr, fillColor, fillAlpha);
     // Holes of compound paths: even-odd when the style asks for it, else by winding.
     cairo_set_fill_rule(cr, style.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_fill_preserve(cr);
   }
   if (stroke) {
-    SetSource(cr, strokeColor, alpha);
+    SetSource(cr, strokeColor, strokeAlpha);
     cairo_set_line_width(cr, width);
     cairo_set_line_cap(cr, Cap(style.stroke.cap));
     cairo_set_line_join(cr, Join(style.stroke.join));
@@ -325,8 +483,12 @@ void Renderer::DrawText(cairo_t* cr, const sim::Art& art) {
   // Text without a fill of its own is black, as new text is.
   Rgb color;
   if (text.fillAssigned && !ToRgb(text.fill, color)) return;
+  if (paint && paint->text) {
+    if (!paint->text->has_value()) return;
+    color = **paint->text;
+  }
   SetSource(cr, color);
-  texts->Draw(cr, text, X(text.anchor.h), Y(text.anchor.v));
+  texts.Draw(cr, text, X(text.anchor.h), Y(text.anchor.v));
 }
 
 // Without the symbol's definition the instance shows as the dashed outline

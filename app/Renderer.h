@@ -2,8 +2,10 @@
 // layers from the bottom up (hidden layers and hidden art left out, guides
 // not drawn), paths and compound paths with their fills and strokes, art
 // opacity, clipping paths, point texts in a Japanese font and symbol
-// instances as the outline of their bounds. Drawn with cairo into SVG, PNG
-// or PDF; time grows linearly with the document's segments.
+// instances as the outline of their bounds. The data frame and the
+// coordinate markers are the system's bookkeeping and are drawn only when
+// asked for. Drawn with cairo into SVG, PNG or PDF; time grows linearly with
+// the document's segments.
 #pragma once
 
 #include <cairo.h>
@@ -12,7 +14,10 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "app/RendererStyle.h"
+#include "app/TextPainter.h"
 #include "sim/Document.h"
 
 namespace kzmap {
@@ -24,8 +29,15 @@ class RenderError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What the picture covers: the artboard, or the artboard and all the art
+// drawn, wherever it lies.
+enum class RenderExtent { Artboard, Art };
+
 struct RenderOptions {
   double dpi = 72;  // PNG only: pixels per inch (72 gives one pixel per point)
+  bool georef = false;  // draw the data frame and coordinate marker layers
+  RenderExtent extent = RenderExtent::Artboard;
+  const RendererStyle* style = nullptr;  // repaints layers; null keeps the map's own paint
   // Called now and then with the work done and the whole work (segments and texts).
   std::function<void(size_t done, size_t total)> progress;
 };
@@ -48,11 +60,32 @@ class Renderer {
   // and (0, 0) at its top left.
   void Draw(cairo_t* cr);
 
-  // Width and height of the artboard in points.
-  double Width() const;
-  double Height() const;
+  // Width and height of the picture in points.
+  double Width() const { return right - left; }
+  double Height() const { return top - bottom; }
+
+  // Drawn objects that lie wholly off the artboard, and those that lie
+  // partly off it.
+  size_t OutsideArtboard() const { return outside; }
+  size_t PartlyOutsideArtboard() const { return partlyOutside; }
+  // Georeference layers with content that were left out.
+  size_t GeorefLayersLeftOut() const { return georefLeftOut; }
+  // Style layer titles that name no layer of the map.
+  const std::vector<std::string>& UnusedStyleTitles() const { return unusedStyleTitles; }
 
  private:
+  // A box on the artboard, y up.
+  struct Box {
+    double left = 0, bottom = 0, right = 0, top = 0;
+    bool empty = true;
+    void Add(double x, double y);
+    void Add(const Box& other);
+  };
+  bool Shown(const sim::Layer& layer) const;
+  // Counts what lies off the artboard and widens the art's box.
+  void Survey(const sim::Art& art);
+  void SurveyLayer(const sim::Layer& layer);
+  Box BoundsOf(const sim::Art& art);
   void DrawLayer(cairo_t* cr, const sim::Layer& layer);
   void DrawContents(cairo_t* cr, const sim::Art& container);
   void DrawArt(cairo_t* cr, const sim::Art& art);
@@ -66,14 +99,19 @@ class Renderer {
   bool AddSegments(cairo_t* cr, const sim::Art& path);
   void Advance(size_t work);
 
-  double X(AIReal x) const { return static_cast<double>(x) - left; }
-  double Y(AIReal y) const { return top - static_cast<double>(y); }
+  double X(double x) const { return x - left; }
+  double Y(double y) const { return top - y; }
 
   const sim::Document& document;
   RenderOptions options;
-  double left = 0, top = 0;
+  // The picture, in artboard coordinates.
+  double left = 0, top = 0, right = 0, bottom = 0;
   size_t total = 0, done = 0, reported = 0;
-  class TextPainter* texts = nullptr;
+  size_t outside = 0, partlyOutside = 0, georefLeftOut = 0;
+  std::vector<std::string> unusedStyleTitles;
+  Box artboardBox, artBox;
+  const LayerPaint* paint = nullptr;  // the style of the layer being drawn
+  TextPainter texts;
 };
 
 }  // namespace kzmap

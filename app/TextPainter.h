@@ -6,8 +6,11 @@
 #include <cairo.h>
 
 #include <memory>
+#include <string>
 
 #include "sim/Document.h"
+
+typedef struct _PangoLayout PangoLayout;
 
 namespace kzmap {
 
@@ -26,7 +29,17 @@ class TextPainter {
   // user space (y down).
   void Draw(cairo_t* cr, const sim::TextData& text, double x, double y);
 
+  // The box the text covers around its anchor, y down: false for text that
+  // draws nothing.
+  bool Extent(const sim::TextData& text, double& left, double& top, double& right, double& bottom);
+
  private:
+  struct Placement {
+    double width = 0, height = 0, baseline = 0, shift = 0;
+    bool vertical = false;
+  };
+  // Lays the text out in the layout (made for the output or for measuring).
+  Placement Layout(PangoLayout* layout, const sim::TextData& text, const std::string& utf8);
   struct Font;
   std::unique_ptr<Font> font;
 };

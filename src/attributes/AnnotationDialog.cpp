@@ -6,10 +6,13 @@
 #include "attributes/AttrTable.h"
 #include "attributes/CKzShapeAttr.h"
 #include "attributes/LayerWalk.h"
+#include "attributes/PointMark.h"
 #include "host/AIArtSuite.h"
 #include "host/AIDocumentSuite.h"
 #include "host/AIPathSuite.h"
 #include "host/AITextFrameSuite.h"
+#include "host/ATEParaFeaturesSuite.h"
+#include "host/ATETextRangeSuite.h"
 #include "host/AIUserSuite.h"
 #include "host/HostRef.h"
 #include "host/SuitePointers.h"
@@ -66,24 +69,57 @@ AIErr InsideLabelled(AIArtHandle art, const std::set<AIArtHandle>& labelled, boo
   return kNoErr;
 }
 
-// The anchor of a path of one point, else the centre of the bounds.
-AIErr LabelPosition(AIArtHandle art, AIRealPoint* position) {
+// Where a label stands and which end of it, or its middle, sits there.
+struct LabelPlace {
+  AIRealPoint anchor;
+  ATEParagraphJustification justification = kLeftJustify;
+};
+
+// A point's label starts beside it, its middle level with the point;
+// `reach` is how far the mark around the point extends.
+LabelPlace Beside(AIRealPoint point, AIReal reach) {
+  return {AIRealPoint{point.h + reach + kLabelGap, point.v - kLabelMiddleAboveBaseline}, kLeftJustify};
+}
+
+// A path of one point is labelled beside the point, a point mark beside the
+// mark; anything else is labelled centred on the centre of its bounds.
+AIErr LabelPlacement(AIArtHandle art, LabelPlace* place) {
   AIArtType type = kUnknownArt;
   if (AIErr error = sAIArt->GetArtType(art, &type)) return error;
+  AIRealRect bounds;
   if (type == kPathArt) {
     int16_t count = 0;
     if (AIErr error = sAIPath->GetPathSegmentCount(art, &count)) return error;
     if (count == 1) {
       AIPathSegment segment;
       if (AIErr error = sAIPath->GetPathSegments(art, 0, 1, &segment)) return error;
-      *position = segment.p;
+      *place = Beside(segment.p, 0);
       return kNoErr;
     }
+    if (count == 4) {
+      AIPathSegment segments[4];
+      AIBoolean closed = false;
+      if (AIErr error = sAIPath->GetPathSegments(art, 0, 4, segments)) return error;
+      if (AIErr error = sAIPath->GetPathClosed(art, &closed)) return error;
+      if (IsPointMarkOutline(segments, 4, closed)) {
+        if (AIErr error = sAIArt->GetArtBounds(art, &bounds)) return error;
+        const AIRealPoint centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+        *place = Beside(centre, kPointMarkSize / 2 + kPointMarkStroke / 2);
+        return kNoErr;
+      }
+    }
   }
-  AIRealRect bounds;
   if (AIErr error = sAIArt->GetArtBounds(art, &bounds)) return error;
-  *position = AIRealPoint{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+  const AIRealPoint centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+  *place = {AIRealPoint{centre.h, centre.v - kLabelMiddleAboveBaseline}, kCenterJustify};
   return kNoErr;
+}
+
+AIErr SetJustification(ATETextRangeRef range, ATEParagraphJustification justification) {
+  ai::ParaFeaturesRef features;
+  if (AIErr error = sATETextRange->GetUniqueParaFeatures(range, features.put())) return error;
+  if (AIErr error = sATEParaFeatures->SetJustification(features.get(), justification)) return error;
+  return sATETextRange->SetLocalParaFeatures(range, features.get());
 }
 
 // The group that holds the art; a label never goes inside a compound path.
@@ -101,11 +137,11 @@ AIErr LabelContainer(AIArtHandle art, AIArtHandle* container) {
 }
 
 AIErr PlaceLabel(AIArtHandle art, const ai::UnicodeString& value, AIArtHandle* label) {
-  AIRealPoint position;
-  if (AIErr error = LabelPosition(art, &position)) return error;
+  LabelPlace place;
+  if (AIErr error = LabelPlacement(art, &place)) return error;
   AIArtHandle container = nullptr;
   if (AIErr error = LabelContainer(art, &container)) return error;
-  if (AIErr error = sAITextFrame->NewPointText(kPlaceInsideOnTop, container, kHorizontalTextOrientation, position,
+  if (AIErr error = sAITextFrame->NewPointText(kPlaceInsideOnTop, container, kHorizontalTextOrientation, place.anchor,
                                                label))
     return error;
   ai::TextRangeRef range;
@@ -114,6 +150,9 @@ AIErr PlaceLabel(AIArtHandle art, const ai::UnicodeString& value, AIArtHandle* l
   if (AIErr error = sATETextRange->SetContentsAsUnicode(range.get(), reinterpret_cast<const uint16_t*>(units.data()),
                                                         static_cast<int32_t>(units.size())))
     return error;
+  if (place.justification != kLeftJustify) {
+    if (AIErr error = SetJustification(range.get(), place.justification)) return error;
+  }
   return sAIArt->SetArtUserAttr(*label, kArtSelected, kArtSelected);
 }
 

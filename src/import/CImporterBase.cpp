@@ -12,6 +12,7 @@
 #include "host/AILayerSuite.h"
 #include "host/AIPathStyleSuite.h"
 #include "formats/PathPieces.h"
+#include "attributes/PointMark.h"
 #include "host/AIShapeConstructionSuite.h"
 #include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
@@ -21,14 +22,12 @@
 
 namespace {
 
-constexpr AIReal kPointShapeSize = 2.5f;
-
 AIPathStyle PointStyle() {
   AIPathStyle style;
   style.fillPaint = false;
   style.strokePaint = true;
   style.stroke.color = AIColor::Four(0, 0, 0, 1.0f);
-  style.stroke.width = 1.0f;
+  style.stroke.width = kPointMarkStroke;
   style.stroke.dash = AIDashStyle{};
   style.stroke.cap = 0;
   style.stroke.join = 0;
@@ -112,6 +111,10 @@ void CImporterBase::NoteUnreadable(const ai::FilePath& file, const std::string& 
   unreadable.push_back(file.GetFullPath());
   unreadableLines.push_back(reason.empty() ? file.GetFullPath()
                                            : file.GetFullPath() + ai::UnicodeString::FromUTF8(" (" + reason + ")"));
+}
+
+void CImporterBase::NoteUnsupportedReference(const ai::FilePath& file, const std::string& name) {
+  unsupportedReferences.emplace_back(file.GetFileName(), name);
 }
 
 void CImporterBase::NoteStoppedAt(const ai::FilePath& file, int64_t record) {
@@ -246,7 +249,10 @@ AIErr CImporterBase::RunImport() {
   if (AIErr result = ChooseFiles()) return result;
   if (!Prepare()) return kCanceledErr;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-  GetDataExtent(xmin, xmax, ymin, ymax);
+  const bool extentGiven = GetDataExtent(xmin, xmax, ymin, ymax);
+  // Importers that gather the files' extents say whether any held records;
+  // the others give no extent when none did.
+  if (!recordsFound) recordsFound = extentGiven;
   if (!ReportUnreadableFiles()) return kCanceledErr;
 
   ImportCoordSettings settings;
@@ -271,19 +277,23 @@ AIErr CImporterBase::RunImport() {
   NoteFileReferences();
 
   AILayerHandle layer = nullptr;
+  std::vector<std::pair<ai::FilePath, AILayerHandle>> drawn;
   for (const ai::FilePath& file : files) {
     if (!UseReference(ReferenceOf(file))) {
       unconverted.push_back(file.GetFullPath());
       continue;
     }
+    AILayerHandle before = layer;
     const AIErr result = ImportFile(file, layer);
     if (result == kCanceledErr) RollBack();
     if (result != kNoErr) {
       if (result != kCanceledErr) ReportSkipped();
       return result;
     }
+    if (layer && layer != before) drawn.emplace_back(file, layer);
   }
   ReportSkipped();
+  ReportOffArtboard(drawn);
   // The markers stand on the area, which is in the dialog's source reference.
   if (settings.mode == kImportNewDataFrame && UseReference(importSource)) {
     const AIErr placed = PlaceImportMarkers(*converter, *transform, settings.areaXmin, settings.areaXmax,
@@ -299,9 +309,112 @@ AIErr CImporterBase::RunImport() {
   return layer != nullptr ? sAILayer->SetCurrentLayer(layer) : kNoErr;
 }
 
-bool CImporterBase::SetupFailed(const char* message) {
-  ShowError(ai::UnicodeString(message));
+bool CImporterBase::SetupFailed(const char* message) { return SetupFailed(ai::UnicodeString(message)); }
+
+bool CImporterBase::SetupFailed(const ai::UnicodeString& message) {
+  ShowError(message);
   return false;
+}
+
+ai::UnicodeString CImporterBase::CentreFailure(const ImportCoordSettings& settings) const {
+  char text[2048];
+  // A reference the system does not draw in: the file's coordinates were
+  // taken in another one.
+  if (!unsupportedReferences.empty()) {
+    const auto& [file, name] = unsupportedReferences.front();
+    std::snprintf(text, sizeof text, import_texts::kReferenceNotDrawn, file.as_UTF8().c_str(), name.c_str());
+    return ai::UnicodeString(text);
+  }
+  const CoordRef source = settings.Source();
+  const auto beyondDegrees = [](double xmin, double xmax, double ymin, double ymax) {
+    return xmin < -180 || xmax > 360 || ymin < -90 || ymax > 90;
+  };
+  // Plane or projected metres read as degrees: a file without a .prj
+  // (a plane export re-imported, a file from elsewhere).
+  if (source.kind == kKindLatLong) {
+    for (const FileExtent& extent : fileExtents) {
+      if (fileReferences.count(extent.file.GetPlatformPath())) continue;
+      if (!beyondDegrees(extent.xmin, extent.xmax, extent.ymin, extent.ymax)) continue;
+      std::snprintf(text, sizeof text, import_texts::kNotDegrees, extent.file.GetFileName().as_UTF8().c_str(),
+                    extent.xmin, extent.xmax, extent.ymin, extent.ymax);
+      return ai::UnicodeString(text);
+    }
+    if (fileExtents.empty() && !files.empty() &&
+        beyondDegrees(settings.areaXmin, settings.areaXmax, settings.areaYmin, settings.areaYmax)) {
+      std::snprintf(text, sizeof text, import_texts::kNotDegrees, files.front().GetFileName().as_UTF8().c_str(),
+                    settings.areaXmin, settings.areaXmax, settings.areaYmin, settings.areaYmax);
+      return ai::UnicodeString(text);
+    }
+  }
+  // Files in differing references whose area could not be put in one.
+  std::set<std::string> references;
+  std::vector<ai::UnicodeString> lines;
+  for (const ai::FilePath& file : files) {
+    const auto found = fileReferences.find(file.GetPlatformPath());
+    const std::string name = found != fileReferences.end() ? ReferenceName(found->second)
+                                                          : ReferenceName(source) + import_texts::kNoPrj;
+    references.insert(name);
+    lines.push_back(file.GetFileName() + ai::UnicodeString::FromUTF8("：" + name));
+  }
+  if (references.size() > 1) return NameList(import_texts::kDifferingReferences, lines);
+  return ai::UnicodeString(import_texts::kCentreNotConverted);
+}
+
+namespace {
+
+// Rounded up to two significant digits: a scale a user would type.
+long long RoundScaleUp(double scale) {
+  if (!(scale > 0) || !std::isfinite(scale) || scale > 1e15) return 0;
+  const double step = std::pow(10.0, std::floor(std::log10(scale)) - 1);
+  return static_cast<long long>(std::ceil(scale / step - 1e-9) * step);
+}
+
+}  // namespace
+
+void CImporterBase::ReportOffArtboard(const std::vector<std::pair<ai::FilePath, AILayerHandle>>& drawn) const {
+  AIRealRect board;
+  if (drawn.empty() || !(mapScale > 0) || sAIDocument->GetDocumentBounds(&board) != kNoErr) return;
+  std::vector<ai::UnicodeString> names;
+  bool any = false;
+  AIRealRect all{};
+  for (const auto& [file, layer] : drawn) {
+    AIArtHandle group = nullptr;
+    AIRealRect bounds;
+    if (sAIArt->GetFirstArtOfLayer(layer, &group) != kNoErr || !group) continue;
+    if (sAIArt->GetArtBounds(group, &bounds) != kNoErr) continue;
+    if (!(bounds.left <= bounds.right && bounds.bottom <= bounds.top)) continue;  // nothing drawn
+    if (bounds.left < board.left || bounds.right > board.right || bounds.bottom < board.bottom ||
+        bounds.top > board.top)
+      names.push_back(file.GetFileName());
+    if (!any) {
+      all = bounds;
+      any = true;
+    }
+    all.left = std::min(all.left, bounds.left);
+    all.right = std::max(all.right, bounds.right);
+    all.bottom = std::min(all.bottom, bounds.bottom);
+    all.top = std::max(all.top, bounds.top);
+  }
+  if (names.empty()) return;
+  char heading[1024];
+  const auto scale = static_cast<long long>(mapScale);
+  if (newFrameAnchor) {
+    // The new map is drawn about its anchor: at a smaller scale each side of
+    // the data shrinks towards it by the same factor.
+    const AIRealPoint a = *newFrameAnchor;
+    double factor = 1;
+    const auto widen = [&](double need, double room) {
+      if (room > 0) factor = std::max(factor, need / room);
+    };
+    widen(a.h - all.left, a.h - board.left);
+    widen(all.right - a.h, board.right - a.h);
+    widen(all.top - a.v, board.top - a.v);
+    widen(a.v - all.bottom, a.v - board.bottom);
+    std::snprintf(heading, sizeof heading, import_texts::kOffArtboardNewMap, scale, RoundScaleUp(mapScale * factor));
+  } else {
+    std::snprintf(heading, sizeof heading, import_texts::kOffArtboard, scale);
+  }
+  ShowMessage(NameList(heading, names));
 }
 
 // Configures the converter; a failure is told once (the converter itself
@@ -321,15 +434,23 @@ bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataF
   const double centreX = (settings.areaXmin + settings.areaXmax) / 2;
   const double centreY = (settings.areaYmin + settings.areaYmax) / 2;
   double latitude = 0, longitude = 0, convergence = 0;
+  // Without records there is no area to centre the map on.
+  if (recordsFound && !*recordsFound) {
+    std::string names;
+    for (const ai::FilePath& file : files) names += (names.empty() ? "" : "、") + file.GetFileName().as_UTF8();
+    char text[2048];
+    std::snprintf(text, sizeof text, import_texts::kNoRecords, names.c_str());
+    return SetupFailed(ai::UnicodeString(text));
+  }
   if (!converter->ToGeographic(centreY, centreX, latitude, longitude) ||
       !converter->ShiftDatum(latitude, longitude, latitude, longitude)) {
-    return SetupFailed(import_texts::kCentreNotConverted);
+    return SetupFailed(CentreFailure(settings));
   }
   // A latitude/longitude map is drawn around the data's own longitudes, so
   // that data at the 180th meridian stay in one piece.
   converter->SetCentralLongitude(longitude);
   if (!converter->FromGeographic(latitude, longitude, frame.originX, frame.originY, &convergence)) {
-    return SetupFailed(import_texts::kCentreNotConverted);
+    return SetupFailed(CentreFailure(settings));
   }
   frame.datum = target.datum;
   frame.kind = target.kind;
@@ -341,6 +462,7 @@ bool CImporterBase::SetupNewDataFrame(const ImportCoordSettings& settings, DataF
   if (sAIDocument->GetDocumentBounds(&bounds) == kNoErr) {
     frame.anchorX = (bounds.left + bounds.right) / 2;
     frame.anchorY = (bounds.top + bounds.bottom) / 2;
+    newFrameAnchor = AIRealPoint{frame.anchorX, frame.anchorY};
   }
   return true;
 }
@@ -465,7 +587,7 @@ AIErr CImporterBase::DrawPoint(double x, double y, AILayerHandle layer, AIArtHan
   if (AIErr error = sAIArt->GetFirstArtOfLayer(layer, &group)) return error;
   // The shape is centred on the point, so that the point is its bounds' centre.
   AIArtHandle shape = nullptr;
-  if (AIErr error = sAIShapeConstruction->NewCentredRect(centre, kPointShapeSize, kPointShapeSize, &shape)) return error;
+  if (AIErr error = sAIShapeConstruction->NewCentredRect(centre, kPointMarkSize, kPointMarkSize, &shape)) return error;
   if (AIErr error = sAIArt->ReorderArt(shape, kPlaceInsideOnTop, group)) return error;
   if (AIErr error = ApplyStyle(shape, PointStyle())) return error;
   art = shape;
@@ -646,6 +768,8 @@ void CImporterBase::NoteFileReferences() const {
 
 bool CImporterBase::UnionInOneReference(const std::vector<FileExtent>& extents, double& xmin, double& xmax,
                                         double& ymin, double& ymax) {
+  fileExtents = extents;
+  recordsFound = !extents.empty();
   if (extents.empty()) return false;
   FileExtent plain = extents.front(), common = extents.front();
   bool converted = false, anyCommon = false;

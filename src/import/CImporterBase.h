@@ -82,6 +82,9 @@ class CImporterBase {
   // Records drawn without some of their vertices (those that could not be
   // converted), 1-based.
   void NoteAlteredRecords(const ai::FilePath& file, const std::vector<int64_t>& records);
+  // A file whose .prj names a reference the system does not draw in (its
+  // name as the .prj gives it, UTF-8); named again if the map cannot be set up.
+  void NoteUnsupportedReference(const ai::FilePath& file, const std::string& name);
 
   SPPluginRef plugin;
   std::unique_ptr<CoordConverter> converter;
@@ -120,6 +123,14 @@ class CImporterBase {
   void ReportSkipped();
   void RollBack();
   bool SetupFailed(const char* message);
+  bool SetupFailed(const ai::UnicodeString& message);
+  // Why the centre of the import area could not be converted: the cause the
+  // files show (no records, a reference not drawn in, plane coordinates
+  // taken for degrees, files in differing references), named with the file.
+  ai::UnicodeString CentreFailure(const ImportCoordSettings& settings) const;
+  // Tells which files were drawn partly off the artboard and, for a new map,
+  // the scale at which all would fit.
+  void ReportOffArtboard(const std::vector<std::pair<ai::FilePath, AILayerHandle>>& drawn) const;
   // The reference a file's coordinates are converted from.
   CoordRef ReferenceOf(const ai::FilePath& file) const;
   // Points the converter (and the area test) at a file's own reference.
@@ -138,6 +149,13 @@ class CImporterBase {
   double mapScale = 0;           // the data frame's scale; 0 when fitted to markers
   std::vector<AILayerHandle> createdLayers;
   std::vector<ai::UnicodeString> unconverted;
+  std::vector<std::pair<ai::UnicodeString, std::string>> unsupportedReferences;  // file name, reference
+  // The extents of the files that hold records, as read; and whether any
+  // file held records (unknown until an importer says).
+  std::vector<FileExtent> fileExtents;
+  std::optional<bool> recordsFound;
+  // The anchor of a data frame this import made, on the artboard.
+  std::optional<AIRealPoint> newFrameAnchor;
   int64_t skippedPoints = 0;
   double thinningTolerance = 0;
   AIErr setupError = kNoErr;
@@ -173,6 +191,21 @@ inline constexpr const char* kAlteredRecords = "次のファイルの次のレ�
 inline constexpr const char* kSkippedPoints = "座標を変換できない点が %lld 個あったため、描画していません";
 inline constexpr const char* kNoConversion = "座標変換を設定できないため、読み込みを中止しました";
 inline constexpr const char* kCentreNotConverted = "読み込む範囲の中心の座標を変換できないため、読み込みを中止しました";
+inline constexpr const char* kNoRecords =
+    "%s にはレコードがないため、新しい地図の位置を決められません。読み込みを中止しました。レコードのあるファイルを選んでください";
+inline constexpr const char* kReferenceNotDrawn =
+    "%s の .prj の座標系「%s」では地図を描けないため、読み込みを中止しました。「データファイルの座標値」でファイルの座標系を選ぶか、"
+    "緯度経度・平面直角座標・UTM のいずれかに変換したファイルを読み込んでください";
+inline constexpr const char* kNotDegrees =
+    "%s の座標値（東西 %.3f〜%.3f、南北 %.3f〜%.3f）は緯度経度の範囲を超えているため、読み込みを中止しました。"
+    ".prj がないため緯度経度とみなしましたが、平面直角座標など別の座標系の値のようです。「データファイルの座標値」でファイルの座標系を選んでください";
+inline constexpr const char* kDifferingReferences =
+    "次のファイルは座標系が異なり、読み込む範囲の中心をひとつの座標系で求められないため、読み込みを中止しました。"
+    "座標系ごとに分けて読み込むか、「データファイルの座標値」で座標系を選んでください：";
+inline constexpr const char* kOffArtboardNewMap =
+    "次のファイルのデータの一部がアートボードの外に描かれました（縮尺 1:%lld）。縮尺を 1:%lld にすると全体がアートボードに収まります：";
+inline constexpr const char* kOffArtboard =
+    "次のファイルのデータの一部がアートボードの外に描かれました（地図の縮尺 1:%lld）：";
 inline constexpr const char* kNoMarkers = "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません";
 inline constexpr const char* kNoTransform = "地図の座標の対応を設定できないため、読み込みを中止しました";
 inline constexpr const char* kUnconvertedFiles = "次のファイルは座標系を変換できないため、読み込みません：";

@@ -123,6 +123,7 @@ void CShapeFileImporter::ReadCompanions(const ai::FilePath& file) {
     case FileReference::Status::Unsupported:
       ShowMessage(Formatted("%s の .prj の座標系「%s」には対応していません。データファイルの座標値を確かめてください", name,
                             reference.name));
+      NoteUnsupportedReference(file, reference.name);
       break;
     case FileReference::Status::Unreadable:
       ShowMessage(Formatted("%s の .prj を座標系として読めません", name));

@@ -1,5 +1,6 @@
-// The annotation button: one label per chosen object, at its point or the
-// centre of its bounds, beside the object, with the row copied on request.
+// The annotation button: one label per chosen object, beside its point or
+// centred on the centre of its bounds, beside the object in its group, with
+// the row copied on request.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,8 +16,13 @@ using kztest::RowField;
 using kztest::WriteRow;
 using sim::DialogAction;
 
+// New text is 12 points high; a Japanese font's em box runs from 0.12 em
+// below the baseline to 0.88 em above, so its middle is 4.56 points up.
+constexpr float kMiddle = 4.56f;
+
 struct Label {
   AIRealPoint anchor;
+  int32_t justification;  // 0 left, 1 right, 2 centre
   const sim::Art* parent;
   const sim::Art* art;
 };
@@ -30,7 +36,8 @@ class AnnotationTest : public PanelTest {
       if (art->type != kTextFrameArt) continue;
       const std::string text = sim::Host::Text(*art);
       EXPECT_EQ(labels.count(text), 0u) << text << " labelled twice";
-      labels[text] = {art->text.anchor, art->parent, art};
+      labels[text] = {art->text.anchor, art->text.justificationAssigned ? art->text.justification : 0, art->parent,
+                      art};
     }
     return labels;
   }
@@ -49,10 +56,18 @@ TEST_F(AnnotationTest, WithNothingSelectedSaysSo) {
   EXPECT_TRUE(host.Dialogs().Runs().empty());
 }
 
-TEST_F(AnnotationTest, LabelsEachObjectOnceAtItsPointOrBoundsCentre) {
+TEST_F(AnnotationTest, LabelsEachObjectOnceBesideItsPointOrCentredOnItsBounds) {
   const RowField station{"NAME", 0, 20, 0, "駅"};
   sim::Art& point = host.AddPath(*layer->group, {{50.5f, 60.25f}}, false);
   WriteRow(point, {station, {"CODE", 1, 4, 0, "7"}});
+  // An imported point's mark: a 2.5-point square around (600, 70), stroked 1 wide.
+  sim::Art& mark = host.AddPath(*layer->group, {{598.75f, 68.75f}, {598.75f, 71.25f}, {601.25f, 71.25f},
+                                                {601.25f, 68.75f}}, true);
+  WriteRow(mark, {{"NAME", 0, 20, 0, "寺"}});
+  // A square as small but open is a line, labelled centred.
+  sim::Art& hook = host.AddPath(*layer->group, {{698.75f, 68.75f}, {698.75f, 71.25f}, {701.25f, 71.25f},
+                                                {701.25f, 68.75f}}, false);
+  WriteRow(hook, {{"NAME", 0, 20, 0, "鉤"}});
   sim::Art& rectangle = host.AddPath(*layer->group, {{0, 0}, {40, 0}, {40, 20}, {0, 20}}, true);
   WriteRow(rectangle, {{"NAME", 0, 20, 0, "公園"}});
   // A group with its own row and members with theirs: one label.
@@ -82,13 +97,23 @@ TEST_F(AnnotationTest, LabelsEachObjectOnceAtItsPointOrBoundsCentre) {
   ASSERT_TRUE(host.Dialogs().RunsOf(113).at(0)->problems.empty());
   EXPECT_EQ(host.Dialogs().RunsOf(113)[0]->caption, "属性値から注記を作成");
   const std::map<std::string, Label> labels = Labels();
-  ASSERT_EQ(labels.size(), 5u);
-  const std::pair<const char*, AIRealPoint> where[] = {
-      {"駅", {50.5f, 60.25f}}, {"公園", {20, 10}}, {"団地", {160, 120}}, {"池", {320, 315}}, {"学校", {405, 405}}};
-  for (const auto& [text, at] : where) {
-    ASSERT_EQ(labels.count(text), 1u) << text;
-    EXPECT_FLOAT_EQ(labels.at(text).anchor.h, at.h) << text;
-    EXPECT_FLOAT_EQ(labels.at(text).anchor.v, at.v) << text;
+  ASSERT_EQ(labels.size(), 7u);
+  struct Where {
+    const char* text;
+    AIRealPoint anchor;
+    int32_t justification;
+  };
+  // A point's label starts 2 points right of it (of a mark, right of its
+  // outer edge: 1.25 + 0.5); the others are centred on the bounds' centre.
+  const Where where[] = {{"駅", {52.5f, 60.25f - kMiddle}, 0},   {"寺", {603.75f, 70 - kMiddle}, 0},
+                         {"鉤", {700, 70 - kMiddle}, 2},         {"公園", {20, 10 - kMiddle}, 2},
+                         {"団地", {160, 120 - kMiddle}, 2},      {"池", {320, 315 - kMiddle}, 2},
+                         {"学校", {405, 405 - kMiddle}, 2}};
+  for (const Where& at : where) {
+    ASSERT_EQ(labels.count(at.text), 1u) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.h, at.anchor.h, 1e-3) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.v, at.anchor.v, 1e-3) << at.text;
+    EXPECT_EQ(labels.at(at.text).justification, at.justification) << at.text;
   }
   EXPECT_EQ(labels.count("A棟"), 0u);
   EXPECT_EQ(labels.count("選ばれない"), 0u);
@@ -129,7 +154,7 @@ TEST_F(AnnotationTest, PartlySelectedContainersGiveTheirSelectedMembers) {
   ASSERT_EQ(labels.count("A棟"), 1u);
   ASSERT_EQ(labels.count("外周"), 1u);
   EXPECT_FLOAT_EQ(labels.at("A棟").anchor.h, 110);
-  EXPECT_FLOAT_EQ(labels.at("A棟").anchor.v, 120);
+  EXPECT_FLOAT_EQ(labels.at("A棟").anchor.v, 120 - kMiddle);
   // Beside the member in its group; a label never goes inside a compound path.
   EXPECT_EQ(labels.at("A棟").parent, &estate);
   EXPECT_EQ(labels.at("外周").parent, layer->group);

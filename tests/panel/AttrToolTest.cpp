@@ -136,11 +136,12 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
     anchors.push_back(art->text.anchor);
   }
   ASSERT_EQ(anchors.size(), 2u);
-  // Centres of the 20 x 10 rectangles at (0, 0) and (100, 200).
-  EXPECT_FLOAT_EQ(anchors[0].h, 110);
-  EXPECT_FLOAT_EQ(anchors[0].v, 205);
-  EXPECT_FLOAT_EQ(anchors[1].h, 10);
-  EXPECT_FLOAT_EQ(anchors[1].v, 5);
+  // Centred on the 20 x 10 rectangles at (0, 0) and (100, 200): the baseline
+  // 0.38 of the 12-point text below their centres.
+  EXPECT_NEAR(anchors[0].h, 110, 1e-3);
+  EXPECT_NEAR(anchors[0].v, 205 - 4.56, 1e-3);
+  EXPECT_NEAR(anchors[1].h, 10, 1e-3);
+  EXPECT_NEAR(anchors[1].v, 5 - 4.56, 1e-3);
 }
 
 TEST_F(AttrToolTest, SetTellsWhenTheValueDoesNotFitItsField) {
@@ -178,11 +179,15 @@ struct AtCase {
 
 class AttrToolAtTest : public AttrToolTest, public ::testing::WithParamInterface<AtCase> {};
 
-// A one-point path, a rectangle and a wholly selected group of two points:
-// the group gets one label at its centre, so it is no "point" object.
+// A one-point path, an imported point's mark, a rectangle and a wholly
+// selected group of two points: the group gets one label at its centre, so
+// it is no "point" object.
 TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
   sim::Art& point = host.AddPath(*layer->group, {{50, 60}}, false);
   WriteRow(point, {{"VAL", 0, 20, 0, "p"}});
+  sim::Art& mark = host.AddPath(*layer->group, {{98.75f, 58.75f}, {98.75f, 61.25f}, {101.25f, 61.25f}, {101.25f, 58.75f}},
+                                true);
+  WriteRow(mark, {{"VAL", 0, 20, 0, "k"}});
   Feature(*layer->group, "r", {0, 0});
   sim::Art& group = host.AddGroup(*layer->group);
   WriteRow(group, {{"VAL", 0, 20, 0, "g"}});
@@ -206,12 +211,16 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
     if (art->type != kTextFrameArt) continue;
     const std::string text = sim::Host::Text(*art);
     texts.push_back(text);
-    const AIRealPoint expected = text == "p"   ? AIRealPoint{50, 60}
-                                 : text == "q" ? AIRealPoint{400, 500}
-                                 : text == "r" ? AIRealPoint{10, 5}
-                                               : AIRealPoint{210, 300};
-    EXPECT_FLOAT_EQ(art->text.anchor.h, expected.h) << text;
-    EXPECT_FLOAT_EQ(art->text.anchor.v, expected.v) << text;
+    // Points: 2 points right of the point (or of the mark's outer edge,
+    // 1.75 from its centre); the others centred. The text's middle, 0.38 of
+    // its 12 points, is level with the point or centre.
+    const AIRealPoint expected = text == "p"   ? AIRealPoint{52, 60 - 4.56f}
+                                 : text == "k" ? AIRealPoint{103.75f, 60 - 4.56f}
+                                 : text == "q" ? AIRealPoint{402, 500 - 4.56f}
+                                 : text == "r" ? AIRealPoint{10, 5 - 4.56f}
+                                               : AIRealPoint{210, 300 - 4.56f};
+    EXPECT_NEAR(art->text.anchor.h, expected.h, 1e-3) << text;
+    EXPECT_NEAR(art->text.anchor.v, expected.v, 1e-3) << text;
   }
   std::sort(texts.begin(), texts.end());
   EXPECT_EQ(texts, GetParam().labels);
@@ -219,8 +228,8 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
-                         ::testing::Values(AtCase{"Everything", "", {"g", "p", "q", "r"}},
-                                           AtCase{"AtPoint", " --at point", {"p", "q"}},
+                         ::testing::Values(AtCase{"Everything", "", {"g", "k", "p", "q", "r"}},
+                                           AtCase{"AtPoint", " --at point", {"k", "p", "q"}},
                                            AtCase{"AtCenter", " --at center", {"g", "r"}}),
                          [](const auto& info) { return info.param.name; });
 
