@@ -21,6 +21,7 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DKZ_TESTS=OFF -DKZ_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	scripts/bench.sh $(BENCH_DIR)
+	python3 scripts/bench-maps.py $(BENCH_DIR)
 
 demo: deps
 	cmake -S . -B $(DEMO_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKZ_TESTS=OFF

@@ -5,10 +5,13 @@
 #include <cctype>
 #include <csignal>
 #include <cstdlib>
+#include <new>
 
 #include "app/Command.h"
+#include "app/ImportFootprint.h"
 #include "app/MapLock.h"
 #include "app/ProgressDisplay.h"
+#include "app/Translate.h"
 #include "host/AIUserSuite.h"
 #include "sim/DocumentFile.h"
 
@@ -79,6 +82,13 @@ std::string CodeText(AIErr code) {
 
 std::string DialogName(const sim::DialogRun& run) {
   return "「" + run.caption + "」 (dialog " + std::to_string(run.templateId) + ")";
+}
+
+// "not enough memory to open MAP", the doing given as a format with the map.
+std::string OutOfMemory(const char* doing, const std::string& map) {
+  char text[4096];
+  std::snprintf(text, sizeof text, doing, map.c_str());
+  return std::string(Tr("not enough memory")) + " " + text;
 }
 
 // The page of a new map: A4 portrait, in points, y up.
@@ -203,10 +213,21 @@ sim::Document* CommandEngine::OpenMap(const MapSession& session) {
     host.AddLayer(kNewMapLayer);
     return &document;
   }
+  // A map the machine cannot hold is refused before it is read, not
+  // ended by the system half-way.
+  if (const auto available = ImportFootprint::Available()) {
+    const std::string problem = ImportFootprint::OpenProblem(session.map, *available);
+    if (!problem.empty()) {
+      Say(problem);
+      return nullptr;
+    }
+  }
   try {
     return &sim::LoadDocumentFile(host, session.map);
   } catch (const sim::DocumentFileError& failure) {
     Say(failure.what());
+  } catch (const std::bad_alloc&) {
+    Say(OutOfMemory(Tr("to open %s"), session.map));
   }
   return nullptr;
 }
@@ -381,6 +402,8 @@ CommandEngine::Verdict CommandEngine::SaveMap(const MapSession& session, const s
     return Verdict::Cancelled;
   } catch (const sim::DocumentFileError& failure) {
     Say(failure.what());
+  } catch (const std::bad_alloc&) {
+    Say(OutOfMemory(Tr("to save %s; it was left as it was"), session.map));
   }
   return Verdict::Failed;
 }

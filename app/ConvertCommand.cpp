@@ -1,13 +1,14 @@
 // kzmap convert: converts points between Japanese coordinate references the
 // way the plug-in does, through CoordConverter; one point per line, like cs2cs.
 #include <CLI/CLI.hpp>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,30 @@ CLI::Option* AddRef(CLI::App& app, const char* name, CoordRef& ref, const char* 
       ->type_name("REF")
       ->check(kzmap::CoordRefCheck());
 }
+
+// Lines of a stdio stream without their line ends; bytes after a NUL are
+// kept, so that such a line is told as not two numbers.
+class LineReader {
+ public:
+  explicit LineReader(std::FILE* in) : in(in) {}
+  ~LineReader() { std::free(text); }
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // False at the end of the input.
+  bool Next(std::string& line) {
+    const ssize_t length = ::getline(&text, &capacity, in);
+    if (length <= 0) return false;
+    line.assign(text, static_cast<size_t>(length));
+    if (line.back() == '\n') line.pop_back();
+    return true;
+  }
+
+ private:
+  std::FILE* in;
+  char* text = nullptr;
+  size_t capacity = 0;
+};
 
 // Two numbers separated by blanks, tabs or one comma, and nothing else.
 bool ParsePoint(const std::string& line, double& x, double& y) {
@@ -105,9 +130,21 @@ int RunConvert(const Options* options) {
     return 1;
   }
 
+  // Lines are read through stdio, not a stream tied to standard output:
+  // a tied read flushes the output first, one write per line. The output
+  // goes out in large blocks; a message on standard error first flushes
+  // the points before it, so the two still read in order on a terminal.
+  static char outputBuffer[1 << 16];
+  if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  const auto problem = [](size_t lineNumber, const char* what) {
+    std::printf("* *\n");
+    std::fflush(stdout);
+    std::fprintf(stderr, "kzmap convert: line %zu: %s\n", lineNumber, what);
+  };
+  LineReader reader(stdin);
   std::string line;
   size_t lineNumber = 0;
-  while (std::getline(std::cin, line)) {
+  while (reader.Next(line)) {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.find_first_not_of(" \t") == std::string::npos) {
@@ -116,13 +153,11 @@ int RunConvert(const Options* options) {
     }
     double x = 0, y = 0, out[4];
     if (!ParsePoint(line, x, y)) {
-      std::printf("* *\n");
-      std::fprintf(stderr, "kzmap convert: line %zu: not two numbers\n", lineNumber);
+      problem(lineNumber, "not two numbers");
       continue;
     }
     if (!ConvertPoint(converter, *options, x, y, out)) {
-      std::printf("* *\n");
-      std::fprintf(stderr, "kzmap convert: line %zu: the point cannot be converted\n", lineNumber);
+      problem(lineNumber, "the point cannot be converted");
       continue;
     }
     for (double& value : out) value += 0.0;  // no "-0.000000000"
@@ -131,6 +166,10 @@ int RunConvert(const Options* options) {
     std::printf(format, out[0], out[1]);
     if (options->verbose) std::printf(" %.9f %.9f", out[2], out[3]);
     std::printf("\n");
+  }
+  if (std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "kzmap convert: cannot write the points: %s\n", std::strerror(errno));
+    return 1;
   }
   if (converter.DistantPoints() > 0) {
     std::fprintf(stderr,

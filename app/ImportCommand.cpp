@@ -22,6 +22,7 @@
 #include "app/Command.h"
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
+#include "app/ImportFootprint.h"
 #include "app/TextColumns.h"
 #include "app/ToolHost.h"
 #include "geodesy/CoordRef.h"
@@ -208,8 +209,7 @@ std::vector<DialogAction> EncodingActions(const std::string& encoding) {
   return {};
 }
 
-int RunBatch(const Options& options, const Batch& batch) {
-  const bool newMap = !IsGeoreferenced(options.map);
+int RunBatch(const Options& options, const Batch& batch, bool newMap) {
   const std::vector<std::string> files = batch.files;
   std::string chosen = options.encoding;
   if (chosen.empty() && batch.kind == FileKind::Text && LooksLikeUtf8(batch.files.front())) chosen = "utf8";
@@ -268,14 +268,26 @@ int Run(const Options& options) {
   if ((options.from && options.from->datum == kDatumWgs84) || (options.to && options.to->datum == kDatumWgs84)) {
     std::fprintf(stderr, "kzmap import: note: %s\n", kzmap::kWgs84Note);
   }
+  // Stopped before anything is read when the machine cannot hold it.
+  if (const auto available = kzmap::ImportFootprint::Available()) {
+    const std::string problem = kzmap::ImportFootprint::Of(options.files, options.map).Problem(*available);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "kzmap import: %s\n", problem.c_str());
+      return 1;
+    }
+  }
   try {
-    if (IsGeoreferenced(options.map) && (options.to || options.scale || options.northUp)) {
+    // The map is read for its georeference once; after the first import it
+    // has one, made by that import if not before.
+    bool georeferenced = IsGeoreferenced(options.map);
+    if (georeferenced && (options.to || options.scale || options.northUp)) {
       std::fprintf(stderr,
                    "kzmap import: note: %s is already georeferenced; --to, --scale and --north-up are not used\n",
                    options.map.c_str());
     }
     for (size_t b = 0; b < batches.size(); ++b) {
-      const int status = RunBatch(options, batches[b]);
+      const int status = RunBatch(options, batches[b], !georeferenced);
+      georeferenced = true;
       if (status == 0) continue;
       // The files before this batch went in by saves of their own.
       if (b > 0) {

@@ -8,14 +8,17 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Command.h"
 #include "app/CoordRefText.h"
+#include "app/ImportFootprint.h"
 #include "app/TerminalText.h"
 #include "app/ToolHost.h"
+#include "app/Translate.h"
 #include "attributes/CKzShapeAttr.h"
 #include "attributes/FieldValues.h"
 #include "geodesy/CoordRef.h"
@@ -390,6 +393,13 @@ void PrintText(const std::string& path, const sim::Document& document) {
 void WriteStdout(void*, const char* data, size_t size) { std::fwrite(data, 1, size, stdout); }
 
 int Run(const Options& options) {
+  if (const auto available = kzmap::ImportFootprint::Available()) {
+    const std::string problem = kzmap::ImportFootprint::OpenProblem(options.map, *available);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "kzmap info: %s\n", problem.c_str());
+      return 1;
+    }
+  }
   kzmap::ToolHost tool;
   try {
     const sim::Document& document = sim::LoadDocumentFile(tool.Host(), options.map);
@@ -401,6 +411,9 @@ int Run(const Options& options) {
     }
   } catch (const sim::DocumentFileError& error) {
     std::fprintf(stderr, "kzmap info: %s\n", error.what());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "kzmap info: %s %s\n", kzmap::Tr("not enough memory to read"), options.map.c_str());
     return 1;
   }
   return std::fflush(stdout) == 0 ? 0 : 1;

@@ -1,0 +1,107 @@
+// Work the machine cannot hold stops before it starts, with a message that
+// names the file and the sizes, and leaves the map as it was. The machine's
+// available memory is given to kzmap through KZMAP_AVAILABLE_MEMORY.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "safety/SafetyTools.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using safety::Folder;
+using safety::Kzmap;
+
+std::string Points(int count) {
+  std::string text = "緯度,経度,名前\n";
+  for (int i = 0; i < count; ++i) text += "35.6" + std::to_string(i % 10) + ",139.7,点" + std::to_string(i) + "\n";
+  return text;
+}
+
+safety::Limits Available(const std::string& bytes) {
+  safety::Limits limits;
+  limits.environment = {"KZMAP_AVAILABLE_MEMORY=" + bytes};
+  return limits;
+}
+
+TEST(MemoryLimit, AnImportTooBigForTheMachineStopsBeforeTheMapIsMade) {
+  Folder folder;
+  const fs::path csv = folder / "点.csv";
+  safety::WriteFile(csv, Points(5000));
+  const std::string map = (folder / "new.kzmap").string();
+  const auto run = Kzmap({"import", map, csv.string()}, Available("20000000"));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("kzmap import: the import needs about "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("only 20 MB are available"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(csv.string() + " holds about 5001 objects"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(map));
+  EXPECT_TRUE(safety::Leftovers(folder.Path(), {"点.csv"}).empty());
+}
+
+TEST(MemoryLimit, AnImportThatFitsGoesAhead) {
+  Folder folder;
+  const fs::path csv = folder / "点.csv";
+  safety::WriteFile(csv, Points(50));
+  const std::string map = (folder / "new.kzmap").string();
+  const auto run = Kzmap({"import", map, csv.string()}, Available("1000000000"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(map));
+}
+
+// An existing map counts: the same file that fits a new map does not fit
+// beside a large map.
+TEST(MemoryLimit, TheOpenMapCountsAndIsLeftAsItWas) {
+  Folder folder;
+  const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 200000);
+  const fs::path csv = folder / "点.csv";
+  safety::WriteFile(csv, Points(10));
+  const std::string before = safety::ReadFile(map);
+  const auto mapBytes = fs::file_size(map);
+  ASSERT_GT(mapBytes, 1u << 20);
+  // Enough for the tool and the file alone, and the map twice over, but
+  // not for what the open map takes.
+  const std::string available = std::to_string((34ull << 20) + 2 * mapBytes);
+  const auto run = Kzmap({"import", map, csv.string()}, Available(available));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("the open map takes about"), std::string::npos) << run.err;
+  EXPECT_EQ(safety::ReadFile(map), before);
+}
+
+struct OpenCase {
+  const char* label;
+  std::vector<std::string> arguments;  // after MAP; "OUT/x" names a file in the folder
+  const char* says;
+};
+
+void PrintTo(const OpenCase& c, std::ostream* out) { *out << c.label; }
+
+class OpeningTooBig : public testing::TestWithParam<OpenCase> {};
+
+TEST_P(OpeningTooBig, StopsWithTheSizes) {
+  Folder folder;
+  const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 2000);
+  const std::string before = safety::ReadFile(map);
+  std::vector<std::string> line{GetParam().arguments.front(), map};
+  for (size_t i = 1; i < GetParam().arguments.size(); ++i) {
+    const std::string& word = GetParam().arguments[i];
+    line.push_back(word.rfind("OUT/", 0) == 0 ? (folder / word.substr(4)).string() : word);
+  }
+  const auto run = Kzmap(line, Available("1000000"));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_NE(run.err.find(std::string(GetParam().says) + ": opening " + map + " ("), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("but only 1 MB are available"), std::string::npos) << run.err;
+  EXPECT_EQ(safety::ReadFile(map), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OpeningTooBig,
+                         testing::Values(OpenCase{"Info", {"info"}, "kzmap info"},
+                                         OpenCase{"Export", {"export", "OUT/o.shp", "--target", "all"}, "kzmap export"},
+                                         OpenCase{"Search", {"attr", "search", "名前", "--text", "一"}, "kzmap attr search"}),
+                         [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.label); });
+
+}  // namespace
