@@ -23,10 +23,8 @@ size_t Art::IndexInParent() {
 }
 
 Art* Document::MakeArt(AIArtType type) {
-  artStore.push_back(std::make_unique<Art>());
-  Art* art = artStore.back().get();
+  Art* art = artStore.Make();
   art->type = type;
-  owned.insert(art);
   return art;
 }
 

@@ -15,6 +15,7 @@
 #include "host/AIPathSuite.h"
 #include "host/AITextFrameSuite.h"
 #include "host/HostTypes.h"
+#include "sim/ArtArena.h"
 #include "sim/ArtList.h"
 #include "sim/Values.h"
 
@@ -95,12 +96,12 @@ struct Document {
 
   bool closed = false;
 
-  std::vector<std::unique_ptr<Art>> artStore;
+  Arena<Art> artStore;
   std::vector<std::unique_ptr<Layer>> layerStore;
-  std::unordered_set<const void*> owned;  // every art and layer made here
+  std::unordered_set<const void*> owned;  // every layer made here
 
   // Whether the handle names live art or a live layer of this document.
-  bool Owns(const Art* art) const { return art && owned.count(art) && !art->disposed; }
+  bool Owns(const Art* art) const { return art && artStore.Holds(art) && !art->disposed; }
   bool Owns(const Layer* layer) const { return layer && owned.count(layer) && !layer->deleted; }
 
   // New detached art of the type.

@@ -6,9 +6,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <filesystem>
 
+#include "sim/DocumentPackReader.h"
+#include "sim/DocumentPackWriter.h"
 #include "sim/DocumentParser.h"
 #include "sim/DocumentReader.h"
 #include "sim/DocumentWriter.h"
@@ -38,33 +42,62 @@ int Version(const json& root, const std::string& file) {
   if (version == root.end() || !version->is_number_integer())
     throw DocumentFileError(file, "/version", "the document's format version is missing or not a whole number");
   const int64_t number = version->get<int64_t>();
-  if (number > kDocumentFormatVersion)
+  // Later versions are packed, never JSON.
+  if (number > kJsonDocumentFormatVersion)
     throw DocumentFileError(file, "/version", "written by a newer Kartzmap (format version " + std::to_string(number) +
-                                                  "); this one reads up to version " +
-                                                  std::to_string(kDocumentFormatVersion));
+                                                  "); this one reads JSON maps up to version " +
+                                                  std::to_string(kJsonDocumentFormatVersion));
   if (number < 1) throw DocumentFileError(file, "/version", "there is no format version " + std::to_string(number));
   return static_cast<int>(number);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
-  if (!stream) throw DocumentFileError(path, {}, "cannot open: " + SystemError(errno));
-  struct stat info {};
-  if (::fstat(::fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(stream);
-    throw DocumentFileError(path, {}, "is a folder, not a document file");
+// An open map file, closed when done.
+class InputFile {
+ public:
+  explicit InputFile(const std::string& path) : stream(std::fopen(path.c_str(), "rb")) {
+    if (!stream) throw DocumentFileError(path, {}, "cannot open: " + SystemError(errno));
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) throw DocumentFileError(path, {}, "is a folder, not a document file");
+      if (info.st_size > 0) size = static_cast<uint64_t>(info.st_size);
+    }
   }
+  ~InputFile() { std::fclose(stream); }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  std::FILE* Stream() { return stream; }
+  uint64_t Size() const { return size; }
+
+ private:
+  std::FILE* stream;
+  uint64_t size = 0;
+};
+
+std::string ReadRest(InputFile& input, const std::string& path) {
   std::string bytes;
-  if (info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+  if (input.Size() > 0) bytes.reserve(static_cast<size_t>(input.Size()));
   char buffer[1 << 16];
   size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.append(buffer, got);
-  const bool failed = std::ferror(stream);
-  const int error = errno;
-  std::fclose(stream);
-  if (failed) throw DocumentFileError(path, {}, "cannot read: " + SystemError(error));
+  while ((got = std::fread(buffer, 1, sizeof buffer, input.Stream())) > 0) bytes.append(buffer, got);
+  if (std::ferror(input.Stream())) throw DocumentFileError(path, {}, "cannot read: " + SystemError(errno));
   return bytes;
 }
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + 999999) / 1000000) + " MB"; }
+
+// Refuses a document that would not fit in the memory available.
+void CheckBudget(const std::string& file, uint64_t needed) {
+  const uint64_t available = AvailableMemory();
+  if (needed <= available) return;
+  throw DocumentFileError(file, {}, "needs about " + Megabytes(needed) + " of memory to open, but only " +
+                                        Megabytes(available) + " is available; it was not opened");
+}
+
+// A JSON map is parsed whole before it is read: about this many times its size.
+constexpr uint64_t kJsonBytesPerFileByte = 4;
+
+bool IsPacked(std::string_view bytes) { return bytes.substr(0, kPackedMagic.size()) == kPackedMagic; }
 
 // The temporary file's stream and the caller's cancel, asked every so many bytes.
 struct SaveSink {
@@ -174,12 +207,25 @@ std::string DocumentToJson(const Document& document) {
   return text;
 }
 
+std::string DocumentToBytes(const Document& document) {
+  std::string bytes;
+  WriteDocumentPack(
+      document, [](void* context, const char* data, size_t size) { static_cast<std::string*>(context)->append(data, size); },
+      &bytes, "(memory)");
+  return bytes;
+}
+
 namespace {
 
 void ReadTree(Document& document, json& root, const std::string& fileName) {
   const int version = Version(root, fileName);
-  if (version < kDocumentFormatVersion) UpgradeDocumentJson(root, version, fileName);
+  if (version < kJsonDocumentFormatVersion) UpgradeDocumentJson(root, version, fileName);
   ReadDocumentJson(document, root, fileName);
+}
+
+void ReadPacked(Document& document, PackSource& source, const std::string& fileName) {
+  ReadDocumentPack(document, source, fileName,
+                   [&fileName](const PackedCounts& counts) { CheckBudget(fileName, LoadedDocumentBytes(counts)); });
 }
 
 }  // namespace
@@ -187,6 +233,41 @@ void ReadTree(Document& document, json& root, const std::string& fileName) {
 void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName) {
   json root = ParseDocumentText(text, fileName);
   ReadTree(document, root, fileName);
+}
+
+void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName) {
+  if (!IsPacked(bytes)) return DocumentFromJson(document, bytes, fileName);
+  PackSource source(bytes);
+  ReadPacked(document, source, fileName);
+}
+
+uint64_t LoadedDocumentBytes(const PackedCounts& counts) {
+  // An art object also costs its slot in the store, in the parent's list and
+  // in the set of handles; a value its node or slot and what it points to.
+  constexpr uint64_t kPerArt = sizeof(Art) + 80, kPerLayer = sizeof(Layer) + 80, kPerValue = sizeof(Value) + 48;
+  return counts.art * kPerArt + counts.layers * kPerLayer + counts.segments * sizeof(AIPathSegment) +
+         counts.values * kPerValue + counts.textUnits * sizeof(char16_t);
+}
+
+uint64_t AvailableMemory() {
+  if (const char* given = std::getenv("KZMAP_MEMORY_AVAILABLE"); given && *given) {
+    char* end = nullptr;
+    const unsigned long long bytes = std::strtoull(given, &end, 10);
+    if (end && *end == '\0') return bytes;
+  }
+  std::FILE* info = std::fopen("/proc/meminfo", "r");
+  if (!info) return UINT64_MAX;
+  char line[256];
+  uint64_t available = UINT64_MAX;
+  while (std::fgets(line, sizeof line, info)) {
+    unsigned long long kilobytes = 0;
+    if (std::sscanf(line, "MemAvailable: %llu kB", &kilobytes) == 1) {
+      available = static_cast<uint64_t>(kilobytes) * 1024;
+      break;
+    }
+  }
+  std::fclose(info);
+  return available;
 }
 
 DocumentSaveCancelled::DocumentSaveCancelled(const std::string& file)
@@ -203,10 +284,7 @@ std::string DocumentSaveTarget(const std::string& path) {
 void SaveDocumentFile(const Document& document, const std::string& path, const std::function<bool()>& cancelled) {
   WriteFileAtomically(
       path,
-      [&](JsonWriter::Sink sink, void* context) {
-        JsonWriter out(sink, context);
-        WriteDocumentJson(out, document, path);
-      },
+      [&](JsonWriter::Sink sink, void* context) { WriteDocumentPack(document, sink, context, path); },
       cancelled);
 }
 
@@ -224,15 +302,28 @@ void WriteFileAtomically(const std::string& path, const std::function<void(JsonW
 }
 
 Document& LoadDocumentFile(Host& host, const std::string& path) {
-  json root;
-  {
-    // The text goes as soon as it is parsed.
-    const std::string text = ReadWholeFile(path);
-    root = ParseDocumentText(text, path);
-  }
   Document loaded;
-  ReadTree(loaded, root, path);
-  root = json();
+  try {
+    InputFile input(path);
+    char head[kPackedMagic.size()];
+    const size_t got = std::fread(head, 1, sizeof head, input.Stream());
+    if (IsPacked(std::string_view(head, got))) {
+      std::rewind(input.Stream());
+      PackSource source(input.Stream(), input.Size());
+      ReadPacked(loaded, source, path);
+    } else {
+      CheckBudget(path, input.Size() * kJsonBytesPerFileByte);
+      json root;
+      {
+        // The text goes as soon as it is parsed.
+        const std::string text = std::string(head, got) + ReadRest(input, path);
+        root = ParseDocumentText(text, path);
+      }
+      ReadTree(loaded, root, path);
+    }
+  } catch (const std::bad_alloc&) {
+    throw DocumentFileError(path, {}, "not enough memory to open it; it was not opened");
+  }
   Document& opened = host.NewDocument(loaded.bounds, path);
   opened = std::move(loaded);
   opened.filePath = path;

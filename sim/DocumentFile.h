@@ -1,9 +1,12 @@
-// The stand-in document as a file between commands: JSON with a format name
-// and a version, holding the artboard, the layer tree with every art object,
-// path styles, texts, dictionaries, tags, user attributes and the current
-// layer. Saving is atomic (a temporary file renamed over the target); loading
-// upgrades files of older versions and refuses anything else with an error
-// that names the file and the place in it.
+// The stand-in document as a file between commands, holding the artboard,
+// the layer tree with every art object, path styles, texts, dictionaries,
+// tags, user attributes and the current layer. Maps are saved packed (a
+// binary form with shared strings and styles and the coordinates as the
+// floats they are); versions 1 and 2 were JSON with a format name and a
+// version, and still load. Saving is atomic (a temporary file renamed over
+// the target); loading refuses anything else with an error that names the
+// file and the place in it, and a map too big for the memory available with
+// an error that names the sizes.
 #pragma once
 
 #include <functional>
@@ -11,6 +14,7 @@
 #include <string>
 
 #include "sim/Document.h"
+#include "sim/DocumentFormat.h"
 #include "sim/JsonWriter.h"
 
 namespace sim {
@@ -18,7 +22,9 @@ namespace sim {
 class Host;
 
 inline constexpr const char* kDocumentFormatName = "Kartzmap document";
-inline constexpr int kDocumentFormatVersion = 2;
+inline constexpr int kDocumentFormatVersion = 3;
+// The last version written as JSON (DocumentToJson's).
+inline constexpr int kJsonDocumentFormatVersion = 2;
 
 class DocumentFileError : public std::runtime_error {
  public:
@@ -64,7 +70,17 @@ std::string DocumentSaveTarget(const std::string& path);
 Document& LoadDocumentFile(Host& host, const std::string& path);
 
 // The same from and to memory (the file name is used in messages only).
+// DocumentToBytes gives the packed file; DocumentFromBytes reads any version.
+std::string DocumentToBytes(const Document& document);
+void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName);
+// The JSON form of the last JSON version, readable by eye.
 std::string DocumentToJson(const Document& document);
 void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName);
+
+// Memory a document with these counts takes once loaded, about.
+uint64_t LoadedDocumentBytes(const PackedCounts& counts);
+// Memory the machine has available for a new document: MemAvailable of
+// /proc/meminfo, or the number of bytes in KZMAP_MEMORY_AVAILABLE when set.
+uint64_t AvailableMemory();
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,5 +25,62 @@ inline constexpr std::array<std::string_view, 3> kFrameTypeNames{"point", "inPat
 std::string_view ArtTypeName(AIArtType type);
 // The type of a name, or kUnknownArt.
 AIArtType ArtTypeOfName(std::string_view name);
+
+}  // namespace sim
+
+namespace sim {
+
+// The packed file (version 3 on): these bytes, then the version as a
+// variable-length number. Older files are JSON and begin with '{'.
+inline constexpr std::string_view kPackedMagic{"\x89KZMAP\r\n", 8};
+
+// Strings and styles that repeat are written once and then referred to by
+// number. The table stays small so that neither side holds much: only short
+// strings are remembered, and only so many.
+inline constexpr size_t kMaxRememberedStrings = 65536;
+inline constexpr size_t kMaxRememberedStringBytes = 256;
+inline constexpr size_t kMaxRememberedStyles = 65536;
+
+// A reference to a string or a style: written here and not remembered,
+// written here and remembered, or (kPackedFirstTableEntry + n) the nth one
+// remembered.
+inline constexpr uint64_t kPackedInline = 0, kPackedRemember = 1, kPackedFirstTableEntry = 2;
+
+enum class PackedArt : uint8_t { group, path, compound, text, symbol, other, layer };
+enum class PackedValue : uint8_t {
+  null, integer, boolFalse, boolTrue, real, string, array, dictionary, nullArray, nullDictionary
+};
+
+// Flags of an art object, a varint.
+enum PackedArtFlag : uint32_t {
+  kPackedSelected = 1u << 0,
+  kPackedLocked = 1u << 1,
+  kPackedHidden = 1u << 2,
+  kPackedOtherAttributes = 1u << 3,
+  kPackedSkipped = 1u << 4,
+  kPackedGuide = 1u << 5,
+  kPackedClip = 1u << 6,
+  kPackedOpacity = 1u << 7,
+  kPackedDictionary = 1u << 8,
+  kPackedTags = 1u << 9,
+  kPackedClosed = 1u << 10,
+  kPackedStraightCorners = 1u << 11,  // every segment a straight corner: anchors only
+  kPackedTextFill = 1u << 12,
+  kPackedJustification = 1u << 13,
+  kPackedArtFlags = (1u << 14) - 1,
+};
+
+// Kinds of segment where a path has other than straight corners.
+enum class PackedSegment : uint8_t { straightCorner, straightSmooth, curveCorner, curveSmooth };
+
+// What a packed file holds, from its header: the reader checks the budget
+// against these before it builds anything and holds the file to them.
+struct PackedCounts {
+  uint64_t layers = 0;
+  uint64_t art = 0;       // art objects and layer groups
+  uint64_t segments = 0;
+  uint64_t values = 0;    // dictionary and array entries
+  uint64_t textUnits = 0; // units of every string read
+};
 
 }  // namespace sim

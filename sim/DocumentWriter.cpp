@@ -56,7 +56,7 @@ class Writer {
   void WriteDocument(const Document& document) {
     out.BeginObject();
     out.Member("format", kDocumentFormatName);
-    out.Member("version", kDocumentFormatVersion);
+    out.Member("version", kJsonDocumentFormatVersion);
     out.Key("artboard");
     WriteRect(document.bounds);
     out.Key("currentLayer");

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -311,6 +312,256 @@ INSTANTIATE_TEST_SUITE_P(
                 "/layers/0/art/0/segments/0", "expected a segment"}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
+// Maps kept by users in each earlier form load to the document they hold.
+// The files were written by the Kartzmap of their time from the document
+// BuildEveryKindOfArt makes; version 1 had no layer colours.
+struct OldMap {
+  const char* file;
+  bool layerColours;
+};
+
+class CommittedMap : public ::testing::TestWithParam<OldMap> {};
+
+TEST_P(CommittedMap, LoadsToTheDocumentItHolds) {
+  sim::Host made;
+  BuildEveryKindOfArt(made);
+  sim::Document& expected = *made.CurrentDocument();
+  if (!GetParam().layerColours) {
+    for (sim::Layer* layer : expected.AllLayers()) layer->color = sim::Layer().color;
+  }
+  sim::Host host;
+  const std::string path = std::string(KZ_SOURCE_DIR "/tests/document/maps/") + GetParam().file;
+  const sim::Document& loaded = sim::LoadDocumentFile(host, path);
+  kztest::ExpectSameDocument(expected, loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, CommittedMap,
+                         ::testing::Values(OldMap{"version1.kzmap", false}, OldMap{"version2.kzmap", true},
+                                           OldMap{"version3.kzmap", true}),
+                         [](const ::testing::TestParamInfo<OldMap>& info) {
+                           return std::string(info.param.file).substr(0, 8);
+                         });
+
+// Maps are saved packed, and read back the same whichever form they came in.
+TEST(DocumentFile, SavesPackedAndReadsEitherForm) {
+  sim::Host host;
+  BuildEveryKindOfArt(host);
+  const sim::Document& original = *host.CurrentDocument();
+  const std::string packed = sim::DocumentToBytes(original);
+  ASSERT_EQ(packed.substr(0, 8), std::string("\x89KZMAP\r\n", 8));
+  for (const std::string& bytes : {packed, sim::DocumentToJson(original)}) {
+    sim::Document loaded;
+    sim::DocumentFromBytes(loaded, bytes, "memory.kzmap");
+    kztest::ExpectSameDocument(original, loaded);
+  }
+}
+
+// Keys and tag texts are bytes: the packed file keeps any of them, where
+// JSON could hold only UTF-8 keys and refused to save the map.
+TEST(DocumentFile, KeysThatAreNotUtf8Survive) {
+  sim::Host host;
+  sim::Document& document = host.NewDocument();
+  sim::Layer& layer = host.AddLayer("L");
+  layer.group->dictionary = std::make_shared<sim::Dictionary>();
+  layer.group->dictionary->entries[std::string("\xff\x00k", 3)] = sim::Value{1};
+  EXPECT_THROW(sim::DocumentToJson(document), sim::DocumentFileError);
+  sim::Document loaded;
+  sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "keys.kzmap");
+  kztest::ExpectSameDocument(document, loaded);
+}
+
+// Repeated strings and styles are written once: a thousand points with the
+// same style and field names cost little more than their coordinates and
+// values each.
+TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
+  sim::Host host;
+  sim::Document& document = host.NewDocument();
+  sim::Layer& layer = host.AddLayer("points");
+  constexpr int kPoints = 1000;
+  for (int i = 0; i < kPoints; ++i) {
+    const float x = static_cast<float>(i);
+    sim::Art& mark = host.AddPath(*layer.group, {{x, 0}, {x + 1, 0}, {x + 1, 1}, {x, 1}}, true);
+    mark.style.fillPaint = true;
+    mark.style.fill.color = AIColor::Four(0, 1, 1, 0);
+    mark.dictionary = FieldRow(u"施設の名前", 0, u"V" + sim::Utf8ToUtf16(std::to_string(i)));
+  }
+  const size_t size = sim::DocumentToBytes(document).size();
+  // Per point: type, flags, style reference, segment count, four anchors of
+  // eight bytes, and a row of about twenty bytes.
+  EXPECT_LT(size, static_cast<size_t>(kPoints) * 70) << size;
+  EXPECT_GT(size, static_cast<size_t>(kPoints) * 32) << size;
+}
+
+// Variable-length numbers of the packed file.
+std::string Varint(uint64_t value) {
+  std::string bytes;
+  while (value >= 0x80) {
+    bytes.push_back(static_cast<char>(value | 0x80));
+    value >>= 7;
+  }
+  bytes.push_back(static_cast<char>(value));
+  return bytes;
+}
+
+std::string Floats(std::initializer_list<float> values) {
+  std::string bytes;
+  for (float value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+  return bytes;
+}
+
+// A packed file, assembled here byte by byte: one layer "L" holding body.
+std::string Packed(const std::string& body, const std::string& counts = Varint(1) + Varint(3) + Varint(4) +
+                                                                         Varint(8) + Varint(64),
+                   uint64_t version = 3) {
+  return std::string("\x89KZMAP\r\n", 8) + Varint(version) + counts + Floats({0, 842, 595, 0}) + Varint(1) +
+         /* title "L", remembered */ Varint(1) + Varint(2) + "L" + /* visible */ "\x01" + Floats({0, 0, 1}) +
+         /* group flags */ Varint(0) + body + /* current layer */ Varint(1);
+}
+
+// A straight path of two anchors with a new style.
+// reference: inline; flags: none; no fill or stroke colour; width 1; no
+// dashes; dash offset 0; butt caps; miter joins; miter limit 4.
+const std::string kStyle = std::string("\x00\x00", 2) + Varint(12) + Varint(12) + Floats({1}) +
+                           std::string("\x00", 1) + Floats({0}) + std::string(8, '\0') + Floats({4});
+const std::string kPath = "\x01" + Varint(1 << 11) + kStyle + Varint(2) + Floats({1, 2, 3, 4});
+const std::string kOnePath = Packed(Varint(1) + kPath);
+
+TEST(DocumentFile, HandMadePackedFileLoads) {
+  sim::Document document;
+  sim::DocumentFromBytes(document, kOnePath, "hand.kzmap");
+  ASSERT_EQ(document.layers.size(), 1u);
+  EXPECT_EQ(sim::Utf16ToUtf8(document.layers[0]->title), "L");
+  EXPECT_EQ(document.currentLayer, document.layers[0]);
+  ASSERT_EQ(document.layers[0]->group->children.size(), 1u);
+  const sim::Art& path = *document.layers[0]->group->children[0];
+  ASSERT_EQ(path.segments.size(), 2u);
+  EXPECT_EQ(path.segments[1].p.h, 3);
+  EXPECT_EQ(path.segments[1].out.v, 4);
+  EXPECT_TRUE(path.segments[1].corner);
+  EXPECT_EQ(path.style.stroke.miterLimit, 4);
+}
+
+// Every cut of a good packed file is a clean error at the cut.
+TEST(DocumentFile, EveryTruncationOfAPackedFileIsACleanError) {
+  sim::Host host;
+  BuildEveryKindOfArt(host);
+  const std::string packed = sim::DocumentToBytes(*host.CurrentDocument());
+  for (size_t length = 0; length < packed.size(); ++length) {
+    sim::Document document;
+    try {
+      sim::DocumentFromBytes(document, packed.substr(0, length), "cut.kzmap");
+      FAIL() << "a file cut at byte " << length << " loaded";
+    } catch (const sim::DocumentFileError& error) {
+      if (length > 8) {
+        EXPECT_NE(error.Place().find("(byte "), std::string::npos) << length << ": " << error.what();
+      }
+    }
+  }
+}
+
+struct HostilePacked {
+  const char* name;
+  std::string bytes;
+  const char* place;    // expected in the message
+  const char* problem;  // expected in the message
+};
+
+class HostilePackedFile : public ::testing::TestWithParam<HostilePacked> {};
+
+TEST_P(HostilePackedFile, IsACleanErrorNamingTheFileAndThePlace) {
+  const HostilePacked& hostile = GetParam();
+  ScratchFolder folder;
+  const std::string path = folder.Write("hostile.kzmap", hostile.bytes);
+  sim::Host host;
+  try {
+    sim::LoadDocumentFile(host, path);
+    FAIL() << "loaded";
+  } catch (const sim::DocumentFileError& error) {
+    const std::string message = error.what();
+    EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
+    EXPECT_NE(error.Place().find(hostile.place), std::string::npos) << message;
+    EXPECT_NE(error.Problem().find(hostile.problem), std::string::npos) << message;
+  }
+  EXPECT_TRUE(host.Documents().empty());
+}
+
+const std::string kZero(1, '\0');
+const std::string kCounts = Varint(1) + Varint(3) + Varint(4) + Varint(8) + Varint(64);
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, HostilePackedFile,
+    ::testing::Values(
+        HostilePacked{"NewerVersion", Packed(Varint(0), kCounts, 4), "/", "newer Kartzmap"},
+        HostilePacked{"NoSuchVersion", Packed(Varint(0), kCounts, 2), "/", "no packed format version 2"},
+        HostilePacked{"CountsBeyondTheFile", Packed(Varint(0), Varint(1) + Varint(1u << 30) + Varint(0) + Varint(0) + Varint(0)),
+                      "/counts", "more than the file can hold"},
+        HostilePacked{"MoreArtThanCounted", Packed(Varint(3) + kPath + kPath + kPath), "/layers/0/art", "more art objects than"},
+        HostilePacked{"MoreSegmentsThanCounted",
+                      Packed(Varint(1) + "\x01" + Varint(1 << 11) + kStyle + Varint(5) + Floats({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})),
+                      "/layers/0/art/0/segments", "more segments than"},
+        HostilePacked{"SegmentsBeyondTheFile",
+                      Packed(Varint(1) + "\x01" + Varint(1 << 11) + kStyle + Varint(30000)),
+                      "/layers/0/art/0/segments", "cannot fit"},
+        HostilePacked{"HugePath", Packed(Varint(1) + "\x01" + Varint(1 << 11) + kStyle + Varint(32001)),
+                      "/layers/0/art/0/segments", "at most 32000"},
+        HostilePacked{"UnknownArtTag", Packed(Varint(1) + "\x09"), "/layers/0/art/0", "unknown art type 9"},
+        HostilePacked{"UnknownFlags", Packed(Varint(1) + kZero + Varint(1 << 20)), "/layers/0/art/0", "flags"},
+        HostilePacked{"ClosedGroup", Packed(Varint(1) + kZero + Varint(1 << 10) + Varint(0)), "/layers/0/art/0",
+                      "flags that do not belong"},
+        HostilePacked{"StyleNotYetWritten", Packed(Varint(1) + "\x01" + Varint(0) + Varint(2) + Varint(0)),
+                      "/layers/0/art/0/style", "refers to style 0 but only 0"},
+        HostilePacked{"StringNotYetWritten", Packed(Varint(1) + "\x04" + Varint(0) + Varint(7)), "/layers/0/art/0",
+                      "refers to string 5 but only 0"},
+        HostilePacked{"OpacityAboveOne", Packed(Varint(1) + kZero + Varint(1 << 7) + Floats({1.5f}) + Varint(0)),
+                      "/layers/0/art/0/opacity", "opacity must lie from 0 to 1"},
+        HostilePacked{"UnknownValueTag",
+                      Packed(Varint(1) + kZero + Varint(1 << 8) + Varint(1) + Varint(0) + Varint(2) + "k" + "\x0c"),
+                      "/layers/0/art/0/dictionary/k", "unknown value tag 12"},
+        HostilePacked{"KeyTwice",
+                      Packed(Varint(1) + kZero + Varint(1 << 8) + Varint(2) + Varint(1) + Varint(2) + "k" + kZero +
+                             Varint(2) + kZero),
+                      "/layers/0/art/0/dictionary/k", "twice"},
+        HostilePacked{"WideByteString", Packed(Varint(1) + "\x04" + Varint(0) + Varint(0) + Varint(3) + "ab"),
+                      "/layers/0/art/0", "byte string marked as UTF-16"},
+        HostilePacked{"LongNumber", Packed(Varint(1) + kZero + std::string(10, '\xff') + "\x01"), "/layers/0/art/0",
+                      "longer than 64 bits"},
+        HostilePacked{"GroupInCompound", Packed(Varint(1) + "\x02" + Varint(0) + kStyle + Varint(1) + kZero),
+                      "/layers/0/art/0/members/0", "only paths"},
+        HostilePacked{"NoSuchCurrentLayer", Packed(Varint(0)).substr(0, Packed(Varint(0)).size() - 1) + Varint(5),
+                      "/currentLayer", "no layer has the number 4"},
+        HostilePacked{"TrailingBytes", kOnePath + "x", "/currentLayer", "bytes follow the end"},
+        HostilePacked{"OnlyTheMagic", "\x89KZMAP\r\n" + std::string(""), "/", "ends early"}),
+    [](const ::testing::TestParamInfo<HostilePacked>& info) { return std::string(info.param.name); });
+
+// A map that would not fit in the memory available is refused up front,
+// naming the sizes, whichever form it is in.
+TEST(DocumentFile, AMapTooBigForMemoryIsRefusedUpFront) {
+  ScratchFolder folder;
+  sim::Host made;
+  BuildEveryKindOfArt(made);
+  const std::string packed = folder.Write("packed.kzmap", sim::DocumentToBytes(*made.CurrentDocument()));
+  const std::string json = folder.Write("json.kzmap", sim::DocumentToJson(*made.CurrentDocument()));
+  ::setenv("KZMAP_MEMORY_AVAILABLE", "2000", 1);
+  for (const std::string& path : {packed, json}) {
+    sim::Host host;
+    try {
+      sim::LoadDocumentFile(host, path);
+      ADD_FAILURE() << path << " loaded";
+    } catch (const sim::DocumentFileError& error) {
+      EXPECT_NE(error.Problem().find("needs about "), std::string::npos) << error.what();
+      EXPECT_NE(error.Problem().find(" MB of memory to open, but only 1 MB is available"), std::string::npos)
+          << error.what();
+    }
+    EXPECT_TRUE(host.Documents().empty());
+  }
+  ::setenv("KZMAP_MEMORY_AVAILABLE", "100000000", 1);
+  for (const std::string& path : {packed, json}) {
+    sim::Host host;
+    EXPECT_NO_THROW(sim::LoadDocumentFile(host, path)) << path;
+  }
+  ::unsetenv("KZMAP_MEMORY_AVAILABLE");
+}
+
 TEST(DocumentFile, MissingFileAndFolderAreErrorsNamingThem) {
   ScratchFolder folder;
   sim::Host host;
@@ -331,8 +582,14 @@ TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
   sim::Host host;
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
+  // Dictionaries nested deeper than a file may hold.
   layer.group->dictionary = std::make_shared<sim::Dictionary>();
-  layer.group->dictionary->entries["\xff"] = sim::Value{1};
+  sim::Dictionary* inner = layer.group->dictionary.get();
+  for (int depth = 0; depth < 300; ++depth) {
+    auto next = std::make_shared<sim::Dictionary>();
+    inner->entries["d"] = sim::Value{next};
+    inner = next.get();
+  }
   EXPECT_THROW(sim::SaveDocumentFile(document, path), sim::DocumentFileError);
   EXPECT_EQ(ScratchFolder::Read(path), "old contents");
   EXPECT_EQ(folder.FileCount(), 1u);

@@ -1,0 +1,522 @@
+#include "sim/DocumentPackReader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <string_view>
+
+#include "sim/DocumentFile.h"
+
+namespace sim {
+
+static_assert(std::endian::native == std::endian::little, "the packed file stores numbers little-endian as they lie");
+
+namespace {
+
+class PackReader {
+ public:
+  PackReader(Document& document, PackSource& in, const std::string& file) : document(document), in(in), file(file) {}
+
+  void ReadDocument(const std::function<void(const PackedCounts&)>& budget) {
+    char magic[kPackedMagic.size()];
+    if (!in.Take(magic, sizeof magic) || std::string_view(magic, sizeof magic) != kPackedMagic)
+      Fail("not a Kartzmap document");
+    const uint64_t version = Varint();
+    if (version > static_cast<uint64_t>(kDocumentFormatVersion))
+      Fail("written by a newer Kartzmap (format version " + std::to_string(version) + "); this one reads up to version " +
+           std::to_string(kDocumentFormatVersion));
+    if (version < 3) Fail("there is no packed format version " + std::to_string(version));
+    ReadCounts();
+    if (budget) budget(declared);
+    document.bounds = Rect();
+    {
+      const Step step(*this, "layers");
+      const uint64_t count = Count(declared.layers - seen.layers, 2, "layers");
+      for (uint64_t i = 0; i < count; ++i) {
+        const Step item(*this, i);
+        ReadLayer(nullptr, 1);
+      }
+    }
+    const Step step(*this, "currentLayer");
+    const uint64_t current = Varint();
+    document.currentLayer = nullptr;
+    if (current > 0) {
+      const std::vector<Layer*> all = document.AllLayers();
+      if (current > all.size())
+        Fail("no layer has the number " + std::to_string(current - 1) + " (the document has " +
+             std::to_string(all.size()) + ")");
+      document.currentLayer = all[current - 1];
+    }
+    if (!in.AtEnd()) Fail("bytes follow the end of the document");
+  }
+
+ private:
+  // A step into the tree, kept while its contents are read, so that a
+  // problem is reported at its place.
+  class Step {
+   public:
+    Step(PackReader& reader, std::string_view name) : reader(reader) { reader.trail.push_back({name, 0}); }
+    Step(PackReader& reader, uint64_t index) : reader(reader) { reader.trail.push_back({{}, index + 1}); }
+    ~Step() { reader.trail.pop_back(); }
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+
+   private:
+    PackReader& reader;
+  };
+
+  struct TrailItem {
+    std::string_view name;
+    uint64_t index = 0;  // 1 + the item's index, or 0 for a named member
+  };
+
+  std::string Place() const {
+    std::string pointer;
+    for (const TrailItem& item : trail)
+      pointer += "/" + (item.index ? std::to_string(item.index - 1) : std::string(item.name));
+    if (pointer.empty()) pointer = "/";
+    return pointer + " (byte " + std::to_string(in.Offset()) + ")";
+  }
+
+  [[noreturn]] void Fail(const std::string& problem) const { throw DocumentFileError(file, Place(), problem); }
+  [[noreturn]] void Ended() const { Fail("the file ends early"); }
+
+  uint8_t Byte() {
+    uint8_t value = 0;
+    if (!in.Byte(value)) Ended();
+    return value;
+  }
+  uint64_t Varint() {
+    uint64_t value = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      const uint8_t byte = Byte();
+      if (shift == 63 && byte > 1) break;
+      value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return value;
+    }
+    Fail("a number longer than 64 bits");
+  }
+  int32_t Int32() {
+    const uint64_t raw = Varint();
+    const int64_t value = static_cast<int64_t>(raw >> 1) ^ -static_cast<int64_t>(raw & 1);
+    if (value < INT32_MIN || value > INT32_MAX) Fail("integer out of range");
+    return static_cast<int32_t>(value);
+  }
+  float Float() {
+    float value = 0;
+    if (!in.Take(&value, sizeof value)) Ended();
+    return value;
+  }
+  double Double() {
+    double value = 0;
+    if (!in.Take(&value, sizeof value)) Ended();
+    return value;
+  }
+  AIRealPoint Point() {
+    AIRealPoint point;
+    if (!in.Take(&point, sizeof point)) Ended();
+    return point;
+  }
+  AIRealRect Rect() {
+    AIRealRect rect;
+    rect.left = Float();
+    rect.top = Float();
+    rect.right = Float();
+    rect.bottom = Float();
+    return rect;
+  }
+
+  // A count of things each at least minBytes long, of which the header
+  // allows at most allowed more.
+  uint64_t Count(uint64_t allowed, uint64_t minBytes, const char* what) {
+    const uint64_t count = Varint();
+    if (count > in.Remaining() / minBytes) Fail(std::to_string(count) + " " + what + " cannot fit in the bytes left");
+    if (count > allowed) Fail(std::string("more ") + what + " than the file's header says it holds");
+    return count;
+  }
+
+  void ReadCounts() {
+    const Step step(*this, "counts");
+    declared.layers = Varint();
+    declared.art = Varint();
+    declared.segments = Varint();
+    declared.values = Varint();
+    declared.textUnits = Varint();
+    // Each of these costs at least so many bytes; strings may repeat by reference.
+    const uint64_t left = in.Remaining();
+    if (declared.layers > left / 16 || declared.art > left / 2 || declared.segments > left / 8 ||
+        declared.values > left || declared.textUnits / kMaxRememberedStringBytes > left)
+      Fail("the header's counts are more than the file can hold");
+  }
+
+  void Units(uint64_t units) {
+    if (units > declared.textUnits - seen.textUnits) Fail("more text than the file's header says it holds");
+    seen.textUnits += units;
+  }
+
+  // A string's length and bytes; wide strings are UTF-16 units.
+  template <typename Result>
+  Result StoredString(bool remember, bool text) {
+    const uint64_t length = Varint();
+    const uint64_t units = length >> 1;
+    const bool wide = length & 1;
+    if (wide && !text) Fail("a byte string marked as UTF-16");
+    const uint64_t bytes = wide ? units * 2 : units;
+    if (units > in.Remaining() / (wide ? 2 : 1)) Fail("a string longer than the bytes left");
+    if (remember && bytes > kMaxRememberedStringBytes) Fail("a string too long to be remembered");
+    Units(units);
+    Result result(units, 0);
+    if (wide || sizeof(typename Result::value_type) == 1) {
+      if (!in.Take(result.data(), bytes)) Ended();
+    } else {
+      for (auto& unit : result) unit = Byte();
+    }
+    return result;
+  }
+
+  template <typename Result>
+  Result String(std::vector<Result>& table, bool text) {
+    const uint64_t reference = Varint();
+    if (reference >= kPackedFirstTableEntry) {
+      const uint64_t index = reference - kPackedFirstTableEntry;
+      if (index >= table.size())
+        Fail("refers to string " + std::to_string(index) + " but only " + std::to_string(table.size()) +
+             " were written before");
+      Units(table[index].size());
+      return table[index];
+    }
+    const bool remember = reference == kPackedRemember;
+    Result result = StoredString<Result>(remember, text);
+    if (remember) {
+      if (table.size() >= kMaxRememberedStrings) Fail("more strings remembered than allowed");
+      table.push_back(result);
+    }
+    return result;
+  }
+
+  std::u16string Text() { return String(texts, true); }
+  std::string Bytes() { return String(byteStrings, false); }
+
+  AIColor Color() {
+    AIColor color;
+    color.kind = Int32();
+    switch (color.kind) {
+      case kNoneColor: break;
+      case kGrayColor: color.c.g.gray = Float(); break;
+      case kThreeColor:
+        color.c.rgb.red = Float();
+        color.c.rgb.green = Float();
+        color.c.rgb.blue = Float();
+        break;
+      default:
+        color.c.f.cyan = Float();
+        color.c.f.magenta = Float();
+        color.c.f.yellow = Float();
+        color.c.f.black = Float();
+    }
+    return color;
+  }
+
+  AIPathStyle StoredStyle() {
+    AIPathStyle style;
+    const uint8_t flags = Byte();
+    if (flags > 31) Fail("unknown style flags");
+    style.fillPaint = flags & 1;
+    style.fill.overprint = (flags >> 1) & 1;
+    style.strokePaint = (flags >> 2) & 1;
+    style.stroke.overprint = (flags >> 3) & 1;
+    style.evenOdd = (flags >> 4) & 1;
+    style.fill.color = Color();
+    style.stroke.color = Color();
+    style.stroke.width = Float();
+    const uint8_t dashes = Byte();
+    if (dashes > kMaxDashComponents) Fail("at most " + std::to_string(kMaxDashComponents) + " dash lengths");
+    style.stroke.dash.length = dashes;
+    for (int i = 0; i < dashes; ++i) style.stroke.dash.array[i] = Float();
+    style.stroke.dash.offset = Float();
+    if (!in.Take(&style.stroke.cap, sizeof style.stroke.cap) || !in.Take(&style.stroke.join, sizeof style.stroke.join))
+      Ended();
+    style.stroke.miterLimit = Float();
+    return style;
+  }
+
+  AIPathStyle Style() {
+    const Step step(*this, "style");
+    const uint64_t reference = Varint();
+    if (reference >= kPackedFirstTableEntry) {
+      const uint64_t index = reference - kPackedFirstTableEntry;
+      if (index >= styles.size())
+        Fail("refers to style " + std::to_string(index) + " but only " + std::to_string(styles.size()) +
+             " were written before");
+      return styles[index];
+    }
+    const AIPathStyle style = StoredStyle();
+    if (reference == kPackedRemember) {
+      if (styles.size() >= kMaxRememberedStyles) Fail("more styles remembered than allowed");
+      styles.push_back(style);
+    }
+    return style;
+  }
+
+  void CheckDepth(size_t depth) const {
+    if (depth > kMaxDocumentDepth) Fail("nested deeper than " + std::to_string(kMaxDocumentDepth) + " levels");
+  }
+
+  Value ReadValue(size_t depth) {
+    CheckDepth(depth);
+    const uint8_t tag = Byte();
+    switch (static_cast<PackedValue>(tag)) {
+      case PackedValue::null: return Value{};
+      case PackedValue::integer: return Value{Int32()};
+      case PackedValue::boolFalse: return Value{false};
+      case PackedValue::boolTrue: return Value{true};
+      case PackedValue::real: return Value{Double()};
+      case PackedValue::string: return Value{Text()};
+      case PackedValue::nullArray: return Value{ArrayPtr()};
+      case PackedValue::nullDictionary: return Value{DictPtr()};
+      case PackedValue::array: {
+        const Step step(*this, "array");
+        auto array = std::make_shared<Array>();
+        const uint64_t count = Count(declared.values - seen.values, 1, "values");
+        seen.values += count;
+        array->items.reserve(count);
+        for (uint64_t i = 0; i < count; ++i) {
+          const Step item(*this, i);
+          array->items.push_back(ReadValue(depth + 1));
+        }
+        return Value{array};
+      }
+      case PackedValue::dictionary: {
+        const Step step(*this, "dictionary");
+        return Value{ReadDictionary(depth)};
+      }
+    }
+    Fail("unknown value tag " + std::to_string(tag));
+  }
+
+  DictPtr ReadDictionary(size_t depth) {
+    CheckDepth(depth);
+    auto dictionary = std::make_shared<Dictionary>();
+    const uint64_t count = Count(declared.values - seen.values, 2, "dictionary entries");
+    seen.values += count;
+    auto& entries = dictionary->entries;
+    for (uint64_t i = 0; i < count; ++i) {
+      std::string key = Bytes();
+      const Step step(*this, key);
+      // Nothing is added to this dictionary while the value is read, so the hint stays good.
+      const auto hint = entries.lower_bound(key);
+      if (hint != entries.end() && hint->first == key) Fail("the key is there twice");
+      Value value = ReadValue(depth + 1);
+      entries.emplace_hint(hint, std::move(key), std::move(value));
+    }
+    return dictionary;
+  }
+
+  void ReadCommon(Art& art, uint64_t flags, uint64_t allowed) {
+    if (flags & ~static_cast<uint64_t>(allowed)) Fail("flags that do not belong to this art");
+    if (flags & kPackedSelected) art.userAttributes |= kArtSelected;
+    if (flags & kPackedLocked) art.userAttributes |= kArtLocked;
+    if (flags & kPackedHidden) art.userAttributes |= kArtHidden;
+    if (flags & kPackedOtherAttributes) art.userAttributes |= Int32() & ~(kArtSelected | kArtLocked | kArtHidden);
+    art.skipped = flags & kPackedSkipped;
+    art.guide = flags & kPackedGuide;
+    art.clip = flags & kPackedClip;
+    if (flags & kPackedOpacity) {
+      const Step step(*this, "opacity");
+      art.opacity = Float();
+      if (!(art.opacity >= 0 && art.opacity <= 1)) Fail("opacity must lie from 0 to 1");
+    }
+    if (flags & kPackedDictionary) {
+      const Step step(*this, "dictionary");
+      art.dictionary = ReadDictionary(1);
+    }
+    if (flags & kPackedTags) {
+      const Step step(*this, "tags");
+      const uint64_t count = Count(UINT64_MAX, 12, "tags");
+      art.tags.reserve(count);
+      for (uint64_t i = 0; i < count; ++i) {
+        Tag tag;
+        tag.name = Bytes();
+        tag.type = Bytes();
+        tag.text = Bytes();
+        tag.real = Double();
+        const uint8_t boolean = Byte();
+        if (boolean > 1) Fail("expected true or false");
+        tag.boolean = boolean;
+        art.tags.push_back(std::move(tag));
+      }
+    }
+  }
+
+  static constexpr uint64_t kCommonFlags = kPackedSelected | kPackedLocked | kPackedHidden | kPackedOtherAttributes |
+                                           kPackedSkipped | kPackedGuide | kPackedClip | kPackedOpacity |
+                                           kPackedDictionary | kPackedTags;
+
+  Art* Adopt(Art& container, AIArtType type) {
+    if (seen.art >= declared.art) Fail("more art than the file's header says it holds");
+    ++seen.art;
+    Art* art = document.MakeArt(type);
+    art->parent = &container;
+    container.children.push_back(art);
+    return art;
+  }
+
+  void ReadChildren(Art& container, size_t depth, bool pathsOnly) {
+    const Step step(*this, pathsOnly ? "members" : "art");
+    const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
+    for (uint64_t i = 0; i < count; ++i) {
+      const Step item(*this, i);
+      ReadArt(container, depth + 1, pathsOnly);
+    }
+  }
+
+  void ReadLayer(Layer* parent, size_t depth) {
+    CheckDepth(depth);
+    if (seen.layers >= declared.layers || seen.art >= declared.art)
+      Fail("more layers than the file's header says it holds");
+    ++seen.layers;
+    ++seen.art;
+    document.layerStore.push_back(std::make_unique<Layer>());
+    Layer* layer = document.layerStore.back().get();
+    document.owned.insert(layer);
+    layer->group = document.MakeArt(kGroupArt);
+    layer->group->ownerLayer = layer;
+    layer->parent = parent;
+    if (parent) {
+      layer->group->parent = parent->group;
+      parent->group->children.push_back(layer->group);
+    } else {
+      document.layers.push_back(layer);
+    }
+    layer->title = Text();
+    const uint8_t flags = Byte();
+    if (flags > 3) Fail("unknown layer flags");
+    layer->visible = flags & 1;
+    layer->editable = !(flags & 2);
+    layer->color.red = Float();
+    layer->color.green = Float();
+    layer->color.blue = Float();
+    {
+      const Step step(*this, "group");
+      ReadCommon(*layer->group, Varint(), kCommonFlags);
+    }
+    ReadChildren(*layer->group, depth, false);
+  }
+
+  void ReadSegments(Art& art, bool straight) {
+    const Step step(*this, "segments");
+    const uint64_t count = Varint();
+    if (count > static_cast<uint64_t>(kMaxPathSegments))
+      Fail("a path holds at most " + std::to_string(kMaxPathSegments) + " segments");
+    if (count > in.Remaining() / (straight ? 8 : 9)) Fail(std::to_string(count) + " segments cannot fit in the bytes left");
+    if (count > declared.segments - seen.segments) Fail("more segments than the file's header says it holds");
+    seen.segments += count;
+    art.segments.resize(count);
+    for (uint64_t i = 0; i < count; ++i) {
+      AIPathSegment& s = art.segments[i];
+      if (straight) {
+        s.p = s.in = s.out = Point();
+        continue;
+      }
+      const uint8_t kind = Byte();
+      if (kind > static_cast<uint8_t>(PackedSegment::curveSmooth)) {
+        const Step item(*this, i);
+        Fail("unknown segment kind " + std::to_string(kind));
+      }
+      s.p = Point();
+      const auto packed = static_cast<PackedSegment>(kind);
+      s.corner = packed == PackedSegment::straightCorner || packed == PackedSegment::curveCorner;
+      if (packed == PackedSegment::curveCorner || packed == PackedSegment::curveSmooth) {
+        s.in = Point();
+        s.out = Point();
+      } else {
+        s.in = s.out = s.p;
+      }
+    }
+  }
+
+  void ReadArt(Art& container, size_t depth, bool pathsOnly) {
+    CheckDepth(depth);
+    const uint8_t tag = Byte();
+    if (tag > static_cast<uint8_t>(PackedArt::layer)) Fail("unknown art type " + std::to_string(tag));
+    const auto packed = static_cast<PackedArt>(tag);
+    if (pathsOnly && packed != PackedArt::path) Fail("a compound path holds only paths");
+    if (packed == PackedArt::layer) {
+      if (!container.ownerLayer) Fail("a sublayer lies directly inside a layer");
+      return ReadLayer(container.ownerLayer, depth);
+    }
+    AIArtType type = kUnknownArt;
+    switch (packed) {
+      case PackedArt::group: type = kGroupArt; break;
+      case PackedArt::path: type = kPathArt; break;
+      case PackedArt::compound: type = kCompoundPathArt; break;
+      case PackedArt::text: type = kTextFrameArt; break;
+      case PackedArt::symbol: type = kSymbolArt; break;
+      default: {
+        type = static_cast<AIArtType>(std::clamp<int32_t>(Int32(), INT16_MIN, INT16_MAX));
+        if (type == kGroupArt || type == kPathArt || type == kCompoundPathArt || type == kTextFrameArt ||
+            type == kSymbolArt || type == kAnyArt)
+          Fail("art of a known type is written by its own tag");
+      }
+    }
+    Art* art = Adopt(container, type);
+    const uint64_t flags = Varint();
+    switch (packed) {
+      case PackedArt::path:
+        ReadCommon(*art, flags, kCommonFlags | kPackedClosed | kPackedStraightCorners);
+        art->closed = flags & kPackedClosed;
+        art->style = Style();
+        return ReadSegments(*art, flags & kPackedStraightCorners);
+      case PackedArt::compound:
+        ReadCommon(*art, flags, kCommonFlags);
+        art->style = Style();
+        return ReadChildren(*art, depth, true);
+      case PackedArt::text:
+        ReadCommon(*art, flags, kCommonFlags | kPackedTextFill | kPackedJustification);
+        return ReadTextFrame(art->text, flags);
+      case PackedArt::symbol:
+        ReadCommon(*art, flags, kCommonFlags);
+        art->symbolName = Bytes();
+        art->symbolBounds = Rect();
+        return;
+      default:
+        ReadCommon(*art, flags, kCommonFlags);
+        return ReadChildren(*art, depth, false);
+    }
+  }
+
+  void ReadTextFrame(TextData& text, uint64_t flags) {
+    text.anchor = Point();
+    text.orientation = Int32();
+    text.frameType = Int32();
+    text.contents = Text();
+    text.fontSize = Float();
+    if (!(text.fontSize > 0)) Fail("a font size must be positive");
+    if (flags & kPackedTextFill) {
+      text.fillAssigned = true;
+      text.fill = Color();
+    }
+    if (flags & kPackedJustification) {
+      text.justificationAssigned = true;
+      text.justification = Int32();
+    }
+  }
+
+  Document& document;
+  PackSource& in;
+  const std::string& file;
+  PackedCounts declared, seen;
+  std::vector<TrailItem> trail;
+  std::vector<std::u16string> texts;
+  std::vector<std::string> byteStrings;
+  std::vector<AIPathStyle> styles;
+};
+
+}  // namespace
+
+void ReadDocumentPack(Document& document, PackSource& source, const std::string& file,
+                      const std::function<void(const PackedCounts&)>& budget) {
+  PackReader(document, source, file).ReadDocument(budget);
+}
+
+}  // namespace sim

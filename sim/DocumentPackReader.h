@@ -1,0 +1,21 @@
+// The packed document file read straight into the document model, with every
+// value checked: a wrong tag, a count the file cannot hold, a reference to a
+// string or style not yet written or nesting beyond the limit is a
+// DocumentFileError naming the file, the place in the tree and the byte.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "sim/Document.h"
+#include "sim/DocumentFormat.h"
+#include "sim/PackSource.h"
+
+namespace sim {
+
+// source starts at the file's first byte. budget is shown the header's
+// counts before anything is built; it throws to refuse the file.
+void ReadDocumentPack(Document& document, PackSource& source, const std::string& file,
+                      const std::function<void(const PackedCounts&)>& budget = {});
+
+}  // namespace sim

@@ -1,0 +1,418 @@
+#include "sim/DocumentPackWriter.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+#include "sim/DocumentFile.h"
+#include "sim/DocumentFormat.h"
+
+namespace sim {
+
+static_assert(std::endian::native == std::endian::little, "the packed file stores numbers little-endian as they lie");
+
+namespace {
+
+// Styles are compared by their written form, so padding never matters.
+struct StyleKey {
+  std::string bytes;
+  bool operator==(const StyleKey&) const = default;
+};
+struct StyleKeyHash {
+  size_t operator()(const StyleKey& key) const { return std::hash<std::string>()(key.bytes); }
+};
+
+class PackWriter {
+ public:
+  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file) : sink(sink), context(context), file(file) {
+    buffer.reserve(kFlushAt + 4096);
+  }
+
+  void WriteDocument(const Document& document) {
+    buffer.append(kPackedMagic);
+    Varint(kDocumentFormatVersion);
+    const PackedCounts counts = Count(document);
+    for (uint64_t count : {counts.layers, counts.art, counts.segments, counts.values, counts.textUnits}) Varint(count);
+    Rect(document.bounds);
+    Varint(document.layers.size());
+    for (const Layer* layer : document.layers) WriteLayer(*layer, 1);
+    const std::vector<Layer*> all = document.AllLayers();
+    const auto current = std::find(all.begin(), all.end(), document.currentLayer);
+    Varint(current == all.end() ? 0 : static_cast<uint64_t>(current - all.begin()) + 1);
+    Flush();
+  }
+
+ private:
+  static constexpr size_t kFlushAt = 1 << 20;
+
+  void Flush() {
+    if (!buffer.empty()) sink(context, buffer.data(), buffer.size());
+    buffer.clear();
+  }
+  void MaybeFlush() {
+    if (buffer.size() >= kFlushAt) Flush();
+  }
+
+  void Byte(uint8_t value) { buffer.push_back(static_cast<char>(value)); }
+  void Varint(uint64_t value) {
+    while (value >= 0x80) {
+      Byte(static_cast<uint8_t>(value | 0x80));
+      value >>= 7;
+    }
+    Byte(static_cast<uint8_t>(value));
+  }
+  void Signed(int64_t value) { Varint((static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63)); }
+  void Raw(const void* data, size_t size) { buffer.append(static_cast<const char*>(data), size); }
+  void Float(float value) { Raw(&value, sizeof value); }
+  void Double(double value) { Raw(&value, sizeof value); }
+  void Point(AIRealPoint point) {
+    Float(point.h);
+    Float(point.v);
+  }
+  void Rect(const AIRealRect& rect) {
+    for (AIReal value : {rect.left, rect.top, rect.right, rect.bottom}) Float(value);
+  }
+
+  [[noreturn]] void TooDeep() const {
+    throw DocumentFileError(file, {}, "art or dictionary values nested deeper than " +
+                                          std::to_string(kMaxDocumentDepth) + " levels");
+  }
+
+  // Counts what the reader will build, so that it can tell before it starts
+  // whether the document fits in memory.
+  PackedCounts Count(const Document& document) const {
+    PackedCounts counts;
+    std::vector<const Art*> pending;
+    for (const Layer* layer : document.layers) pending.push_back(layer->group);
+    while (!pending.empty()) {
+      const Art* art = pending.back();
+      pending.pop_back();
+      ++counts.art;
+      if (art->ownerLayer) {
+        ++counts.layers;
+        counts.textUnits += art->ownerLayer->title.size();
+      }
+      counts.segments += art->segments.size();
+      counts.textUnits += art->text.contents.size() + art->symbolName.size();
+      for (const Tag& tag : art->tags) counts.textUnits += tag.name.size() + tag.type.size() + tag.text.size();
+      if (art->dictionary) CountDictionary(*art->dictionary, counts, 1);
+      for (const Art* child : art->children)
+        if (!child->disposed) pending.push_back(child);
+    }
+    return counts;
+  }
+
+  void CountValue(const Value& value, PackedCounts& counts, size_t depth) const {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    if (const auto* text = std::get_if<std::u16string>(&value.data)) counts.textUnits += text->size();
+    if (const auto* array = std::get_if<ArrayPtr>(&value.data); array && *array) {
+      counts.values += (*array)->items.size();
+      for (const Value& item : (*array)->items) CountValue(item, counts, depth + 1);
+    }
+    if (const auto* dictionary = std::get_if<DictPtr>(&value.data); dictionary && *dictionary)
+      CountDictionary(**dictionary, counts, depth + 1);
+  }
+
+  void CountDictionary(const Dictionary& dictionary, PackedCounts& counts, size_t depth) const {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    counts.values += dictionary.entries.size();
+    for (const auto& [key, value] : dictionary.entries) {
+      counts.textUnits += key.size();
+      CountValue(value, counts, depth + 1);
+    }
+  }
+
+  // A string's stored form: its length (times two, plus one for UTF-16)
+  // and its bytes. Texts in the first 256 code points take a byte a unit.
+  void StoredText(std::u16string_view units, std::string& out) const {
+    const bool narrow = std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x100; });
+    if (narrow) {
+      out.reserve(units.size());
+      for (char16_t unit : units) out.push_back(static_cast<char>(unit));
+    } else {
+      out.resize(units.size() * 2);
+      std::memcpy(out.data(), units.data(), out.size());
+    }
+    out.insert(0, EncodedLength(units.size(), !narrow));
+  }
+
+  static std::string EncodedLength(uint64_t length, bool wide) {
+    std::string bytes;
+    uint64_t value = length * 2 + (wide ? 1 : 0);
+    while (value >= 0x80) {
+      bytes.push_back(static_cast<char>(value | 0x80));
+      value >>= 7;
+    }
+    bytes.push_back(static_cast<char>(value));
+    return bytes;
+  }
+
+  // stored: the string's stored form (length and bytes).
+  void Remembered(std::unordered_map<std::string, uint64_t>& table, const std::string& stored, size_t length) {
+    if (const auto found = table.find(stored); found != table.end()) return Varint(kPackedFirstTableEntry + found->second);
+    if (length <= kMaxRememberedStringBytes && table.size() < kMaxRememberedStrings) {
+      table.emplace(stored, table.size());
+      Varint(kPackedRemember);
+    } else {
+      Varint(kPackedInline);
+    }
+    buffer.append(stored);
+  }
+
+  void Text(std::u16string_view units) {
+    scratch.clear();
+    StoredText(units, scratch);
+    Remembered(texts, scratch, units.size() * 2);
+  }
+
+  void Bytes(const std::string& bytes) {
+    scratch = EncodedLength(bytes.size(), false);
+    scratch += bytes;
+    Remembered(byteStrings, scratch, bytes.size());
+  }
+
+  void Color(std::string& out, const AIColor& color) const {
+    const auto add = [&out](std::initializer_list<AIReal> values) {
+      for (AIReal value : values) out.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    uint64_t kind = (static_cast<uint64_t>(static_cast<int64_t>(color.kind)) << 1) ^
+                    static_cast<uint64_t>(static_cast<int64_t>(color.kind) >> 63);
+    while (kind >= 0x80) {
+      out.push_back(static_cast<char>(kind | 0x80));
+      kind >>= 7;
+    }
+    out.push_back(static_cast<char>(kind));
+    switch (color.kind) {
+      case kNoneColor: return;
+      case kGrayColor: return add({color.c.g.gray});
+      case kThreeColor: return add({color.c.rgb.red, color.c.rgb.green, color.c.rgb.blue});
+      default: return add({color.c.f.cyan, color.c.f.magenta, color.c.f.yellow, color.c.f.black});
+    }
+  }
+
+  StyleKey StoredStyle(const AIPathStyle& style) const {
+    StyleKey key;
+    std::string& out = key.bytes;
+    const auto real = [&out](AIReal value) { out.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    const auto integer = [&out](int32_t value) { out.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    out.push_back(static_cast<char>((style.fillPaint ? 1 : 0) | (style.fill.overprint ? 2 : 0) |
+                                    (style.strokePaint ? 4 : 0) | (style.stroke.overprint ? 8 : 0) |
+                                    (style.evenOdd ? 16 : 0)));
+    Color(out, style.fill.color);
+    Color(out, style.stroke.color);
+    real(style.stroke.width);
+    const int dashes = std::clamp<int>(style.stroke.dash.length, 0, kMaxDashComponents);
+    out.push_back(static_cast<char>(dashes));
+    for (int i = 0; i < dashes; ++i) real(style.stroke.dash.array[i]);
+    real(style.stroke.dash.offset);
+    integer(style.stroke.cap);
+    integer(style.stroke.join);
+    real(style.stroke.miterLimit);
+    return key;
+  }
+
+  void Style(const AIPathStyle& style) {
+    StyleKey key = StoredStyle(style);
+    if (const auto found = styles.find(key); found != styles.end()) return Varint(kPackedFirstTableEntry + found->second);
+    if (styles.size() < kMaxRememberedStyles) {
+      Varint(kPackedRemember);
+      buffer.append(key.bytes);
+      styles.emplace(std::move(key), styles.size());
+    } else {
+      Varint(kPackedInline);
+      buffer.append(key.bytes);
+    }
+  }
+
+  void WriteValue(const Value& value, size_t depth) {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    switch (value.data.index()) {
+      case 1:
+        Byte(static_cast<uint8_t>(PackedValue::integer));
+        return Signed(std::get<int32_t>(value.data));
+      case 2:
+        return Byte(static_cast<uint8_t>(std::get<bool>(value.data) ? PackedValue::boolTrue : PackedValue::boolFalse));
+      case 3:
+        Byte(static_cast<uint8_t>(PackedValue::real));
+        return Double(std::get<double>(value.data));
+      case 4:
+        Byte(static_cast<uint8_t>(PackedValue::string));
+        return Text(std::get<std::u16string>(value.data));
+      case 5: {
+        const ArrayPtr& array = std::get<ArrayPtr>(value.data);
+        if (!array) return Byte(static_cast<uint8_t>(PackedValue::nullArray));
+        Byte(static_cast<uint8_t>(PackedValue::array));
+        Varint(array->items.size());
+        for (const Value& item : array->items) WriteValue(item, depth + 1);
+        return;
+      }
+      case 6: {
+        const DictPtr& dictionary = std::get<DictPtr>(value.data);
+        if (!dictionary) return Byte(static_cast<uint8_t>(PackedValue::nullDictionary));
+        Byte(static_cast<uint8_t>(PackedValue::dictionary));
+        return WriteDictionary(*dictionary, depth);
+      }
+      default:
+        return Byte(static_cast<uint8_t>(PackedValue::null));
+    }
+  }
+
+  void WriteDictionary(const Dictionary& dictionary, size_t depth) {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    Varint(dictionary.entries.size());
+    for (const auto& [key, value] : dictionary.entries) {
+      Bytes(key);
+      WriteValue(value, depth + 1);
+    }
+  }
+
+  uint32_t CommonFlags(const Art& art) const {
+    uint32_t flags = 0;
+    if (art.userAttributes & kArtSelected) flags |= kPackedSelected;
+    if (art.userAttributes & kArtLocked) flags |= kPackedLocked;
+    if (art.userAttributes & kArtHidden) flags |= kPackedHidden;
+    if (art.userAttributes & ~(kArtSelected | kArtLocked | kArtHidden)) flags |= kPackedOtherAttributes;
+    if (art.skipped) flags |= kPackedSkipped;
+    if (art.guide) flags |= kPackedGuide;
+    if (art.clip) flags |= kPackedClip;
+    if (art.opacity != 1) flags |= kPackedOpacity;
+    if (art.dictionary) flags |= kPackedDictionary;
+    if (!art.tags.empty()) flags |= kPackedTags;
+    return flags;
+  }
+
+  void WriteCommon(const Art& art, uint32_t flags) {
+    Varint(flags);
+    if (flags & kPackedOtherAttributes) Signed(art.userAttributes & ~(kArtSelected | kArtLocked | kArtHidden));
+    if (flags & kPackedOpacity) Float(art.opacity);
+    if (flags & kPackedDictionary) WriteDictionary(*art.dictionary, 1);
+    if (flags & kPackedTags) {
+      Varint(art.tags.size());
+      for (const Tag& tag : art.tags) {
+        Bytes(tag.name);
+        Bytes(tag.type);
+        Bytes(tag.text);
+        Double(tag.real);
+        Byte(tag.boolean ? 1 : 0);
+      }
+    }
+  }
+
+  void WriteChildren(const Art& art, size_t depth) {
+    uint64_t live = 0;
+    for (const Art* child : art.children) live += child->disposed ? 0 : 1;
+    Varint(live);
+    for (const Art* child : art.children) {
+      if (!child->disposed) WriteArt(*child, depth + 1);
+    }
+  }
+
+  void WriteLayer(const Layer& layer, size_t depth) {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    Text(layer.title);
+    Byte(static_cast<uint8_t>((layer.visible ? 1 : 0) | (layer.editable ? 0 : 2)));
+    for (AIReal value : {layer.color.red, layer.color.green, layer.color.blue}) Float(value);
+    WriteCommon(*layer.group, CommonFlags(*layer.group));
+    WriteChildren(*layer.group, depth);
+  }
+
+  // Bit for bit: -0 and NaN handles stay what they are.
+  static bool SameBits(AIRealPoint a, AIRealPoint b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+  void WriteSegments(const std::vector<AIPathSegment>& segments, bool straight) {
+    Varint(segments.size());
+    for (const AIPathSegment& s : segments) {
+      if (straight) {
+        Point(s.p);
+        continue;
+      }
+      const bool line = SameBits(s.in, s.p) && SameBits(s.out, s.p);
+      Byte(static_cast<uint8_t>(line ? (s.corner ? PackedSegment::straightCorner : PackedSegment::straightSmooth)
+                                      : (s.corner ? PackedSegment::curveCorner : PackedSegment::curveSmooth)));
+      Point(s.p);
+      if (!line) {
+        Point(s.in);
+        Point(s.out);
+      }
+      MaybeFlush();
+    }
+  }
+
+  void WriteArt(const Art& art, size_t depth) {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    MaybeFlush();
+    if (art.ownerLayer) {
+      Byte(static_cast<uint8_t>(PackedArt::layer));
+      return WriteLayer(*art.ownerLayer, depth);
+    }
+    uint32_t flags = CommonFlags(art);
+    switch (art.type) {
+      case kGroupArt: Byte(static_cast<uint8_t>(PackedArt::group)); break;
+      case kPathArt: {
+        Byte(static_cast<uint8_t>(PackedArt::path));
+        if (art.closed) flags |= kPackedClosed;
+        const bool straight = std::all_of(art.segments.begin(), art.segments.end(), [](const AIPathSegment& s) {
+          return s.corner && SameBits(s.in, s.p) && SameBits(s.out, s.p);
+        });
+        if (straight) flags |= kPackedStraightCorners;
+        WriteCommon(art, flags);
+        Style(art.style);
+        return WriteSegments(art.segments, straight);
+      }
+      case kCompoundPathArt:
+        Byte(static_cast<uint8_t>(PackedArt::compound));
+        WriteCommon(art, flags);
+        Style(art.style);
+        return WriteChildren(art, depth);
+      case kTextFrameArt:
+        Byte(static_cast<uint8_t>(PackedArt::text));
+        if (art.text.fillAssigned) flags |= kPackedTextFill;
+        if (art.text.justificationAssigned) flags |= kPackedJustification;
+        WriteCommon(art, flags);
+        return WriteTextFrame(art.text);
+      case kSymbolArt:
+        Byte(static_cast<uint8_t>(PackedArt::symbol));
+        WriteCommon(art, flags);
+        Bytes(art.symbolName);
+        return Rect(art.symbolBounds);
+      default:
+        Byte(static_cast<uint8_t>(PackedArt::other));
+        Signed(art.type);
+        break;
+    }
+    WriteCommon(art, flags);
+    WriteChildren(art, depth);
+  }
+
+  void WriteTextFrame(const TextData& text) {
+    Point(text.anchor);
+    Signed(text.orientation);
+    Signed(text.frameType);
+    Text(text.contents);
+    Float(text.fontSize);
+    if (text.fillAssigned) {
+      std::string color;
+      Color(color, text.fill);
+      buffer.append(color);
+    }
+    if (text.justificationAssigned) Signed(text.justification);
+  }
+
+  JsonWriter::Sink sink;
+  void* context;
+  const std::string& file;
+  std::string buffer;
+  std::string scratch;
+  std::unordered_map<std::string, uint64_t> texts, byteStrings;
+  std::unordered_map<StyleKey, uint64_t, StyleKeyHash> styles;
+};
+
+}  // namespace
+
+void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file) {
+  PackWriter(sink, context, file).WriteDocument(document);
+}
+
+}  // namespace sim
