@@ -331,6 +331,10 @@ bool Apply(std::string_view nameText, std::string_view valueText, Style& style) 
     style.textAnchor = lower;
   } else if (name == "font-family") {
     if (value.empty()) return false;
+    // One quoted name is that name; a list stays as written.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front() &&
+        value.substr(1, value.size() - 2).find(value.front()) == std::string_view::npos)
+      value = value.substr(1, value.size() - 2);
     style.fontFamily = std::string(value);
   }
   return true;

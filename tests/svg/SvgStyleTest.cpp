@@ -293,6 +293,15 @@ TEST(ElementStyle, DashArrays) {
   for (const Case& c : cases) EXPECT_EQ(sim::svg::ElementStyle({{"stroke-dasharray", c.text}}).dashArray, c.expected) << c.text;
 }
 
+TEST(ElementStyle, FontFamilies) {
+  const std::pair<const char*, const char*> cases[] = {{"IPAGothic", "IPAGothic"},
+                                                       {"'IPA Gothic'", "IPA Gothic"},
+                                                       {"\"Noto Sans CJK JP\"", "Noto Sans CJK JP"},
+                                                       {"'A', 'B'", "'A', 'B'"},
+                                                       {"sans-serif", "sans-serif"}};
+  for (const auto& [text, expected] : cases) EXPECT_EQ(sim::svg::ElementStyle({{"font-family", text}}).fontFamily, expected);
+}
+
 TEST(ElementStyle, InheritKeywordUnsetsThePresentationAttribute) {
   const Style s = sim::svg::ElementStyle({{"fill", "red"}, {"style", "fill:inherit"}});
   EXPECT_FALSE(s.fill);
