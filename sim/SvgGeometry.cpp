@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace sim::svg {
@@ -119,6 +120,16 @@ class Scanner {
   bool afterComma = false;
 };
 
+// A character for a message: printable ones as they are, others by code
+// (a lone byte of a multibyte character is no text).
+std::string Describe(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte >= 0x21 && byte < 0x7F) return std::string("'") + c + "'";
+  char code[16];
+  std::snprintf(code, sizeof code, "byte 0x%02X", byte);
+  return code;
+}
+
 std::string At(const Scanner& scanner) { return " at character " + std::to_string(scanner.Position() + 1); }
 
 Point Add(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
@@ -167,7 +178,8 @@ bool AppendArc(std::vector<Piece>& pieces, Point from, double rx, double ry, dou
   if (sweep && sweepAngle < 0) sweepAngle += 2 * kPi;
   if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(sweepAngle)) return false;
 
-  const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweepAngle) / (kPi / 2) - 1e-9)));
+  // A half turn computed a hair over 180° is still two pieces.
+  const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweepAngle) / (kPi / 2 * (1 + 1e-4)))));
   const double step = sweepAngle / count;
   const double k = 4.0 / 3.0 * std::tan(step / 4);
   auto pointAt = [&](double t) {
@@ -202,18 +214,18 @@ class PathParser {
       bool explicitCommand = false;
       if (IsCommand(c)) {
         if (scanner.AfterComma()) return Fail(problem, "a comma before a command");
+        if (out.empty() && c != 'M' && c != 'm') return Fail(problem, "path data must begin with a moveto");
         command = c;
         explicitCommand = true;
         scanner.Advance();
         scanner.SkipSpace();
       } else if (!scanner.AtNumber()) {
-        return Fail(problem, std::string("unexpected '") + c + "'");
+        return Fail(problem, "unexpected " + Describe(c));
       } else if (command == '\0') {
         return Fail(problem, "path data must begin with a moveto");
       } else if (command == 'Z' || command == 'z') {
         return Fail(problem, "a number after closepath");
       }
-      if (out.empty() && command != 'M' && command != 'm') return Fail(problem, "path data must begin with a moveto");
       if (!explicitCommand && (command == 'M' || command == 'm')) command = command == 'M' ? 'L' : 'l';
       if (!Segment(command, problem)) return false;
     }
@@ -338,6 +350,7 @@ class PathParser {
         break;
       }
       case 'Z': {
+        if (reopen) break;  // already closed: nothing new to close
         Current().closed = true;
         current = start;
         reopen = true;
@@ -388,7 +401,7 @@ bool ParseTransform(std::string_view text, Matrix& out, std::string& problem) {
     const size_t nameStart = scanner.Position();
     while (std::isalpha(static_cast<unsigned char>(scanner.Peek()))) scanner.Advance();
     const std::string_view name = text.substr(nameStart, scanner.Position() - nameStart);
-    if (name.empty()) return fail(std::string("unexpected '") + scanner.Peek() + "'");
+    if (name.empty()) return fail("unexpected " + Describe(scanner.Peek()));
     scanner.SkipSpace();
     if (scanner.Peek() != '(') return fail("expected '(' after " + std::string(name));
     scanner.Advance();
@@ -507,7 +520,9 @@ std::vector<Subpath> RectPath(double x, double y, double width, double height, d
   if (!sub.pieces.empty() && sub.pieces.back().straight && sub.pieces.back().end.x == sub.start.x &&
       sub.pieces.back().end.y == sub.start.y)
     sub.pieces.pop_back();
-  return {sub};
+  std::vector<Subpath> out{sub};
+  if (!AllFinite(out)) return {};
+  return out;
 }
 
 std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry) {
@@ -520,7 +535,9 @@ std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry) {
     AppendArc(sub.pieces, from, rx, ry, 0, false, true, to);
     from = to;
   }
-  return {sub};
+  std::vector<Subpath> out{sub};
+  if (!AllFinite(out)) return {};
+  return out;
 }
 
 std::vector<Subpath> PolylinePath(const std::vector<Point>& points, bool closed) {
@@ -539,6 +556,16 @@ void Transform(std::vector<Subpath>& subpaths, const Matrix& matrix) {
       piece.end = matrix.Apply(piece.end);
     }
   }
+}
+
+bool AllFinite(const std::vector<Subpath>& subpaths) {
+  for (const Subpath& sub : subpaths) {
+    if (!Finite(sub.start)) return false;
+    for (const Piece& piece : sub.pieces) {
+      if (!Finite(piece.c1) || !Finite(piece.c2) || !Finite(piece.end)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace sim::svg

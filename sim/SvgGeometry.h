@@ -46,12 +46,19 @@ bool ParseTransform(std::string_view text, Matrix& out, std::string& problem);
 // A points list ("1,2 3,4") of polyline/polygon; false with problem.
 bool ParsePoints(std::string_view text, std::vector<Point>& out, std::string& problem);
 
+// Shapes as subpaths; nothing for a shape that draws nothing (a side or
+// radius not above zero) or whose outline would not hold in doubles.
+// RectPath takes a negative rx or ry as not given.
 std::vector<Subpath> RectPath(double x, double y, double width, double height, double rx, double ry);
 std::vector<Subpath> EllipsePath(double cx, double cy, double rx, double ry);
 std::vector<Subpath> PolylinePath(const std::vector<Point>& points, bool closed);
 
 // Every point of the subpaths transformed (controls too).
 void Transform(std::vector<Subpath>& subpaths, const Matrix& matrix);
+
+// Whether every point of the subpaths is a finite number (a transform of
+// large coordinates may overflow).
+bool AllFinite(const std::vector<Subpath>& subpaths);
 
 }  // namespace sim::svg
 

@@ -55,7 +55,7 @@ constexpr NamedColor kNamedColors[] = {
     {"palegoldenrod", 0xEEE8AA},    {"palegreen", 0x98FB98},        {"paleturquoise", 0xAFEEEE},
     {"palevioletred", 0xDB7093},    {"papayawhip", 0xFFEFD5},       {"peachpuff", 0xFFDAB9},
     {"peru", 0xCD853F},             {"pink", 0xFFC0CB},             {"plum", 0xDDA0DD},
-    {"powderblue", 0xB0E0E6},       {"purple", 0x800080},           {"red", 0xFF0000},
+    {"powderblue", 0xB0E0E6},       {"purple", 0x800080},           {"rebeccapurple", 0x663399},    {"red", 0xFF0000},
     {"rosybrown", 0xBC8F8F},        {"royalblue", 0x4169E1},        {"saddlebrown", 0x8B4513},
     {"salmon", 0xFA8072},           {"sandybrown", 0xF4A460},       {"seagreen", 0x2E8B57},
     {"seashell", 0xFFF5EE},         {"sienna", 0xA0522D},           {"silver", 0xC0C0C0},
