@@ -323,8 +323,8 @@ void Renderer::Draw(cairo_t* cr) {
     cairo_stroke(cr);
   }
   cairo_restore(cr);
-  cairo_rectangle(cr, 0, 0, Width(), Height());
-  cairo_clip(cr);
+  // No clip to the picture: the surface ends there, and a clip whose edge
+  // falls inside a pixel would make cairo mask every fill.
 
   for (auto layer = document.layers.rbegin(); layer != document.layers.rend(); ++layer) DrawLayer(cr, **layer);
   if (options.progress) options.progress(total, total);
@@ -419,7 +419,13 @@ bool Renderer::AddSegments(cairo_t* cr, const sim::Art& path) {
   for (size_t i = 0; i < curves; ++i) {
     const AIPathSegment& from = segments[i];
     const AIPathSegment& to = segments[(i + 1) % segments.size()];
-    cairo_curve_to(cr, X(from.out.h), Y(from.out.v), X(to.in.h), Y(to.in.v), X(to.p.h), Y(to.p.v));
+    // A segment without handles is a straight line: drawn as one, it is
+    // smaller in SVG and PDF and quicker to fill and stroke.
+    if (from.out.h == from.p.h && from.out.v == from.p.v && to.in.h == to.p.h && to.in.v == to.p.v) {
+      cairo_line_to(cr, X(to.p.h), Y(to.p.v));
+    } else {
+      cairo_curve_to(cr, X(from.out.h), Y(from.out.v), X(to.in.h), Y(to.in.v), X(to.p.h), Y(to.p.v));
+    }
   }
   if (path.closed) cairo_close_path(cr);
   return true;

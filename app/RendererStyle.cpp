@@ -75,6 +75,9 @@ RendererStyle RendererStyle::Parse(const std::string& text, const std::string& n
     document = json::parse(text);
   } catch (const json::parse_error& error) {
     throw StyleError(name + ": not JSON (byte " + std::to_string(error.byte) + ")");
+  } catch (const json::exception& error) {
+    // A number too large for a double, among others.
+    throw StyleError(name + ": not JSON that can be read (" + error.what() + ")");
   }
   if (document.is_object())
     for (const auto& item : document.items())

@@ -2,7 +2,7 @@
 // polygons of a Shapefile as kzmap draws an imported map — shapelib reads
 // the records, cairo fills them 10 % grey and strokes them 0.5 pt light
 // green on a page, the data's centre at the page's centre at 1:SCALE.
-// Usage: bench_cairo_shapefile_peer FILE.shp OUT.png|OUT.svg|OUT.pdf WIDTH_PT HEIGHT_PT SCALE
+// Usage: kz_cairo_shapefile_peer FILE.shp OUT.png|OUT.svg|OUT.pdf WIDTH_PT HEIGHT_PT SCALE
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>

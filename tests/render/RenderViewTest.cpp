@@ -348,6 +348,7 @@ TEST(RenderStyle, BadStyleFilesAreUsageErrorsNamingTheFile) {
       {"{\"layer\": {}}", "\"layer\" is not known"},
       {"[1, 2]", "must be an object with \"layers\""},
       {"{\"layers\": {\"A\": {\"fill\": ", "not JSON"},
+      {"{\"layers\": {\"A\": {\"stroke-width\": 1e400}}}", "not JSON that can be read"},
   };
   ScratchFolder folder;
   const std::string map = WriteStyledMap(folder);
