@@ -237,7 +237,7 @@ std::optional<uint64_t> ImportFootprint::AvailableFrom(const std::string& meminf
 }
 
 std::optional<uint64_t> ImportFootprint::Available() {
-  if (const char* given = std::getenv("KZMAP_AVAILABLE_MEMORY"); given && *given) {
+  if (const char* given = std::getenv("KZMAP_MEMORY_AVAILABLE"); given && *given) {
     char* end = nullptr;
     const unsigned long long value = std::strtoull(given, &end, 10);
     if (*end == '\0') return value;

@@ -44,7 +44,7 @@ class ImportFootprint {
 
   // The memory the system can still give without swapping (MemAvailable
   // from /proc/meminfo), or nothing when it cannot be told.
-  // KZMAP_AVAILABLE_MEMORY (bytes) stands in for it.
+  // KZMAP_MEMORY_AVAILABLE (bytes) stands in for it.
   static std::optional<uint64_t> Available();
   // MemAvailable from the text of /proc/meminfo, in bytes.
   static std::optional<uint64_t> AvailableFrom(const std::string& meminfo);

@@ -224,13 +224,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<MeminfoCase>& info) { return std::string(info.param.label); });
 
 TEST(Meminfo, OfThisMachineIsSomething) {
-  unsetenv("KZMAP_AVAILABLE_MEMORY");
+  unsetenv("KZMAP_MEMORY_AVAILABLE");
   const auto available = ImportFootprint::Available();
   ASSERT_TRUE(available.has_value());
   EXPECT_GT(*available, 0u);
-  setenv("KZMAP_AVAILABLE_MEMORY", "12345", 1);
+  setenv("KZMAP_MEMORY_AVAILABLE", "12345", 1);
   EXPECT_EQ(ImportFootprint::Available(), std::optional<uint64_t>(12345));
-  unsetenv("KZMAP_AVAILABLE_MEMORY");
+  unsetenv("KZMAP_MEMORY_AVAILABLE");
 }
 
 }  // namespace

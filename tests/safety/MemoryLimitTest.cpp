@@ -1,6 +1,6 @@
 // Work the machine cannot hold stops before it starts, with a message that
 // names the file and the sizes, and leaves the map as it was. The machine's
-// available memory is given to kzmap through KZMAP_AVAILABLE_MEMORY.
+// available memory is given to kzmap through KZMAP_MEMORY_AVAILABLE.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,7 +24,7 @@ std::string Points(int count) {
 
 safety::Limits Available(const std::string& bytes) {
   safety::Limits limits;
-  limits.environment = {"KZMAP_AVAILABLE_MEMORY=" + bytes};
+  limits.environment = {"KZMAP_MEMORY_AVAILABLE=" + bytes};
   return limits;
 }
 
