@@ -332,8 +332,8 @@ class PackReader {
     }
     if (flags & kPackedTags) {
       const Step step(*this, "tags");
+      // Tags are rare and not in the header's counts: they grow as read.
       const uint64_t count = Count(UINT64_MAX, 12, "tags");
-      art.tags.reserve(count);
       for (uint64_t i = 0; i < count; ++i) {
         Tag tag;
         tag.name = Bytes();
