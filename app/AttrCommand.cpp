@@ -6,19 +6,19 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Command.h"
 #include "app/TerminalText.h"
 #include "app/CommandEngine.h"
-#include "app/ToolHost.h"
-#include "attributes/CKzShapeAttr.h"
+#include "app/StoredRow.h"
+#include "app/Translate.h"
 #include "attributes/PointMark.h"
 #include "host/AINotifierSuite.h"
 #include "resources/DialogIds.h"
 #include "sim/DocumentFile.h"
-#include "sim/TextCodec.h"
 
 namespace {
 
@@ -68,16 +68,12 @@ const char* KindName(const sim::Art& art) {
 
 // --- list -----------------------------------------------------------------
 
-std::vector<ShapeField> Row(sim::Art& art) {
-  CKzShapeAttr record;
-  record.Load(sim::Host::Handle(art));
-  std::vector<ShapeField> fields;
-  for (int32_t i = 0; i < record.Count(); ++i) {
-    ShapeField field;
-    if (record.Get(i, field)) fields.push_back(field);
-  }
-  return fields;
-}
+// Rows are read from the document as the plug-in stored them; entries not of
+// the stored form are counted and told, not silently dropped.
+struct ListCounts {
+  size_t skippedFields = 0;
+  size_t unreadableRows = 0;
+};
 
 // The layer's line: "layer" and the titles from its top layer down to it.
 std::string LayerLine(const sim::Layer& layer) {
@@ -89,33 +85,44 @@ std::string LayerLine(const sim::Layer& layer) {
 // One line per layer, then one per object of the layer itself (its
 // sublayers follow with their own lines) that has a row: the object's
 // number in the layer, its kind and NAME=VALUE for each field, tab-separated.
-void ListLayer(sim::Host& host, sim::Layer& layer) {
+void ListLayer(sim::Host& host, sim::Layer& layer, ListCounts& counts) {
   std::printf("%s\n", LayerLine(layer).c_str());
   const sim::Document& document = *host.CurrentDocument();
   int number = 0;
   for (sim::Art* art : host.ArtOfLayer(layer)) {
     if (document.LayerOfArt(art) != &layer) continue;
     ++number;
-    CKzShapeAttr record;
-    record.Load(sim::Host::Handle(*art));
-    if (!record.IsLoaded()) continue;
-    std::string line = std::to_string(number) + "\t" + KindName(*art);
-    for (const ShapeField& field : Row(*art)) {
-      line += "\t" + Escaped(field.name.as_UTF8()) + "=" + Escaped(field.value.as_UTF8());
+    const std::optional<kzmap::StoredRow> row = kzmap::StoredRow::Of(*art);
+    if (!row) {
+      counts.unreadableRows += kzmap::StoredRow::Unreadable(*art) ? 1 : 0;
+      continue;
     }
+    counts.skippedFields += row->Skipped();
+    std::string line = std::to_string(number) + "\t" + KindName(*art);
+    for (const kzmap::StoredField& field : row->Fields())
+      line += "\t" + Escaped(field.name) + "=" + Escaped(field.value);
     std::printf("%s\n", line.c_str());
   }
 }
 
 // The layer and its sublayers, each with its own lines.
-void ListTree(sim::Host& host, sim::Layer& layer) {
-  ListLayer(host, layer);
-  for (sim::Layer* sublayer : host.CurrentDocument()->Sublayers(&layer)) ListTree(host, *sublayer);
+void ListTree(sim::Host& host, sim::Layer& layer, ListCounts& counts) {
+  ListLayer(host, layer, counts);
+  for (sim::Layer* sublayer : host.CurrentDocument()->Sublayers(&layer)) ListTree(host, *sublayer, counts);
+}
+
+void TellUnread(const std::string& map, const ListCounts& counts) {
+  if (counts.skippedFields > 0)
+    std::fprintf(stderr, kzmap::Tr("kzmap attr list: %s: %zu field(s) that could not be read are not listed\n"),
+                 map.c_str(), counts.skippedFields);
+  if (counts.unreadableRows > 0)
+    std::fprintf(stderr,
+                 kzmap::Tr("kzmap attr list: %s: %zu object(s) whose attributes could not be read are not listed\n"),
+                 map.c_str(), counts.unreadableRows);
 }
 
 int List(const Options& options) {
-  kzmap::ToolHost tool;
-  sim::Host& host = tool.Host();
+  sim::Host host;
   try {
     sim::LoadDocumentFile(host, options.map);
   } catch (const sim::DocumentFileError& failure) {
@@ -123,35 +130,27 @@ int List(const Options& options) {
     return 1;
   }
   sim::Document& document = *host.CurrentDocument();
+  ListCounts counts;
   if (!options.layer.empty()) {
     sim::Layer* layer = host.FindLayer(options.layer);
     if (!layer) {
       std::fprintf(stderr, "kzmap attr: %s has no layer \"%s\"\n", options.map.c_str(), options.layer.c_str());
       return 1;
     }
-    ListTree(host, *layer);
-    return 0;
+    ListTree(host, *layer, counts);
+  } else {
+    for (sim::Layer* layer : document.layers) ListTree(host, *layer, counts);
   }
-  for (sim::Layer* layer : document.layers) ListTree(host, *layer);
+  TellUnread(options.map, counts);
   return 0;
 }
 
 // --- the panel's commands ---------------------------------------------------------
 
-// The stored form read straight from the document, to report what a command did.
+// The stored row read straight from the document, to report what a command did.
 bool HasField(const sim::Art& art, const std::string& name) {
-  if (!art.dictionary) return false;
-  const auto found = art.dictionary->entries.find(kFieldDictionaryKey);
-  if (found == art.dictionary->entries.end()) return false;
-  const auto* row = std::get_if<sim::ArrayPtr>(&found->second.data);
-  if (!row) return false;
-  for (const sim::Value& item : (*row)->items) {
-    const auto* entry = std::get_if<sim::ArrayPtr>(&item.data);
-    if (!entry || (*entry)->items.empty()) continue;
-    const auto* text = std::get_if<std::u16string>(&(*entry)->items[0].data);
-    if (text && sim::Utf16ToUtf8(*text) == name) return true;
-  }
-  return false;
+  const std::optional<kzmap::StoredRow> row = kzmap::StoredRow::Of(art);
+  return row && row->Has(name);
 }
 
 void DeselectAll(sim::Host& host) {

@@ -42,7 +42,9 @@
 //   session.name = "import shp";
 //   session.map = options->map;
 //   session.command = kzmap::PluginCommand::Flyout(1);  // "シェープファイル読み込み..."
-//   session.user.dialogs.push_back({108, {sim::DialogAction::Choose(1001, 8), sim::DialogAction::OK()}});
+//   session.user.dialogs.push_back({dialog_ids::kImportCoordSettings,
+//                                   {sim::DialogAction::Choose(dialog_ids::import_coord::kTargetSystem, 8),
+//                                    sim::DialogAction::OK()}});
 //   session.user.setUp = [files](sim::Host& host) { /* open-file dialog answers */ };
 //   return kzmap::CommandEngine().Run(session);
 #pragma once

@@ -18,6 +18,7 @@
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
 #include "app/MapOutput.h"
+#include "export/ExportAlerts.h"
 #include "resources/DialogIds.h"
 
 namespace {
@@ -27,9 +28,6 @@ using sim::DialogAction;
 
 constexpr uint32_t kShapefileExportItem = 5;
 constexpr uint32_t kTextExportItem = 6;
-// The plug-in's messages that mean a file was not written.
-constexpr const char* kCannotOpenMessage = "出力ファイルを開けません";
-constexpr const char* kNoGeoreferenceMessage = "データフレームか座標マーカーが正しくありません";
 
 struct Options {
   std::string map;
@@ -129,9 +127,9 @@ bool NothingMissing(sim::Host& host, size_t firstAlert, const std::string& map) 
   bool complete = true;
   for (size_t i = firstAlert; i < alerts.size(); ++i) {
     const std::string& text = alerts[i].text;
-    if (text.rfind(kCannotOpenMessage, 0) == 0) {
+    if (text.rfind(kCannotOpenAlert, 0) == 0) {
       // The message, the file and, when known, the system's reason, a line each.
-      const size_t pathStart = std::min(text.size(), std::strlen(kCannotOpenMessage) + 1);
+      const size_t pathStart = std::min(text.size(), std::strlen(kCannotOpenAlert) + 1);
       const size_t reasonStart = text.find('\n', pathStart);
       std::string path = text.substr(pathStart, reasonStart == std::string::npos ? std::string::npos
                                                                                   : reasonStart - pathStart);
@@ -139,7 +137,7 @@ bool NothingMissing(sim::Host& host, size_t firstAlert, const std::string& map) 
       const std::string reason = reasonStart == std::string::npos ? "" : " (" + text.substr(reasonStart + 1) + ")";
       std::fprintf(stderr, "kzmap export: %s: cannot be opened for writing%s\n", path.c_str(), reason.c_str());
       complete = false;
-    } else if (text == kNoGeoreferenceMessage) {
+    } else if (text == kNoGeoreferenceAlert) {
       std::fprintf(stderr, "kzmap export: %s: the map has neither a data frame nor coordinate markers\n",
                    map.c_str());
       complete = false;

@@ -38,8 +38,7 @@ using sim::DialogAction;
 constexpr const char* kUsage =
     "MAP FILE... [--encoding sjis|utf8|utf16] [--from REF] [--to REF] [--scale N] [--north-up|--no-north-up] "
     "[--area SOUTH,WEST,NORTH,EAST] [--delimiter comma|tab] [--header|--no-header] [--columns SPEC]";
-constexpr int32_t kCoordDialog = 108;
-constexpr int32_t kEncodingCombo = 1081;
+namespace coord_ids = dialog_ids::import_coord;
 
 enum class FileKind { Shape, Text, Kml };
 
@@ -145,17 +144,23 @@ void AddRefActions(const CoordRef& ref, DatumButtons datum, int32_t latLong, int
 
 std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap) {
   std::vector<DialogAction> actions;
-  if (options.from) AddRefActions(*options.from, {1123, 1124, 1181}, 1125, 1126, 1115, 1087, 1075, actions);
+  if (options.from)
+    AddRefActions(*options.from, {coord_ids::kSourceJgd2000, coord_ids::kSourceTokyo, coord_ids::kSourceJgd2011},
+                  coord_ids::kSourceLatLong, coord_ids::kSourcePlane, coord_ids::kSourceSystem, coord_ids::kSourceUtm,
+                  coord_ids::kSourceZone, actions);
   if (newMap) {
-    if (options.to) AddRefActions(*options.to, {1127, 1128, 1182}, 1129, 1130, 1132, 1131, 1133, actions);
-    if (options.scale) actions.push_back(DialogAction::SetText(1114, *options.scale));
-    if (options.northUp) actions.push_back(DialogAction::Check(1082, *options.northUp));
+    if (options.to)
+      AddRefActions(*options.to, {coord_ids::kTargetJgd2000, coord_ids::kTargetTokyo, coord_ids::kTargetJgd2011},
+                    coord_ids::kTargetLatLong, coord_ids::kTargetPlane, coord_ids::kTargetSystem, coord_ids::kTargetUtm,
+                    coord_ids::kTargetZone, actions);
+    if (options.scale) actions.push_back(DialogAction::SetText(coord_ids::kScale, *options.scale));
+    if (options.northUp) actions.push_back(DialogAction::Check(coord_ids::kNorthUp, *options.northUp));
   }
   if (options.area) {
     const std::vector<std::string> parts = *SplitArea(*options.area);  // south, west, north, east
-    actions.push_back(DialogAction::Check(1076, true));
-    actions.push_back(DialogAction::SetText(1079, parts[2] + "," + parts[1]));
-    actions.push_back(DialogAction::SetText(1080, parts[0] + "," + parts[3]));
+    actions.push_back(DialogAction::Check(coord_ids::kLimitArea, true));
+    actions.push_back(DialogAction::SetText(coord_ids::kNorthWest, parts[2] + "," + parts[1]));
+    actions.push_back(DialogAction::SetText(coord_ids::kSouthEast, parts[0] + "," + parts[3]));
   }
   actions.push_back(DialogAction::OK());
   return actions;
@@ -203,9 +208,9 @@ bool LooksLikeUtf8(const std::string& file) {
 }
 
 std::vector<DialogAction> EncodingActions(const std::string& encoding) {
-  if (encoding == "sjis") return {DialogAction::ChooseText(kEncodingCombo, "シフトJIS")};
-  if (encoding == "utf8") return {DialogAction::ChooseText(kEncodingCombo, "UTF-8")};
-  if (encoding == "utf16") return {DialogAction::ChooseText(kEncodingCombo, "UTF-16")};
+  if (encoding == "sjis") return {DialogAction::ChooseText(dialog_ids::open_file::kEncoding, "シフトJIS")};
+  if (encoding == "utf8") return {DialogAction::ChooseText(dialog_ids::open_file::kEncoding, "UTF-8")};
+  if (encoding == "utf16") return {DialogAction::ChooseText(dialog_ids::open_file::kEncoding, "UTF-16")};
   return {};
 }
 
@@ -232,7 +237,7 @@ int RunBatch(const Options& options, const Batch& batch, bool newMap) {
       session.command = kzmap::PluginCommand::Flyout(3);  // the KML import
       break;
   }
-  session.user.dialogs.push_back({kCoordDialog, CoordinateActions(options, newMap)});
+  session.user.dialogs.push_back({dialog_ids::kImportCoordSettings, CoordinateActions(options, newMap)});
   session.user.setUp = [files, encoding](sim::Host& host) {
     host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose(files, encoding));
   };

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "attributes/AttrTable.h"
+#include "export/ExportAlerts.h"
 #include "export/ExportDialog.h"
 #include "export/PolygonRings.h"
 #include "formats/PathPieces.h"
@@ -28,8 +29,6 @@
 
 namespace {
 
-constexpr const char* kNoGeoreferenceAlert = "データフレームか座標マーカーが正しくありません";
-constexpr const char* kCannotOpenAlert = "出力ファイルを開けません";
 constexpr const char* kCannotCompleteAlert = "出力ファイルを書き終えることができませんでした";
 constexpr const char* kConversionAlert = "座標変換を設定できないため、書き出しを中止しました";
 constexpr const char* kHostErrorAlert = "書き出しでエラーが発生しました";

@@ -9,16 +9,19 @@
 #include <fstream>
 #include <sstream>
 
-#include "ToolProcess.h"
 #include "app/CommandEngine.h"
+#include "plugin/EngineTestIds.h"
 #include "sim/DocumentFile.h"
 #include "sim/TextCodec.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 using kzmap::CommandEngine;
 using kzmap::MapSession;
 using kzmap::PluginCommand;
+using engine_test_ids::kNameDialog;
+using engine_test_ids::kNameEdit;
 using sim::DialogAction;
 
 constexpr const char* kPanel = "KzEngineTest";
@@ -48,7 +51,7 @@ bool HasLayer(const std::string& map, const std::string& title) {
 class CommandEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = apptest::FreshFolder("engine");
+    folder = kztest::FreshFolder("engine");
     map = folder + "/map.kzm";
     sim::Host host;
     host.NewDocument();
@@ -119,15 +122,20 @@ const std::vector<Case>& Cases() {
       {"question nobody answered", Flyout(kAsk), nullptr, 1,
        {"error: 続けますか？ (no answer was given for this question, so it was answered no)"}, ""},
       {"dialog answered", Flyout(kDialog),
-       [](User& u, auto&) { u.dialogs.push_back({900, {DialogAction::SetText(1001, "道路"), DialogAction::OK()}}); }, 0,
-       {}, "道路"},
+       [](User& u, auto&) {
+         u.dialogs.push_back({kNameDialog, {DialogAction::SetText(kNameEdit, "道路"), DialogAction::OK()}});
+       },
+       0, {}, "道路"},
       {"dialog cancelled by the script", Flyout(kDialog),
-       [](User& u, auto&) { u.dialogs.push_back({900, {DialogAction::Cancel()}}); }, 1, {"kzmap test: cancelled;"},
-       ""},
+       [](User& u, auto&) { u.dialogs.push_back({kNameDialog, {DialogAction::Cancel()}}); }, 1,
+       {"kzmap test: cancelled;"}, ""},
       {"dialog nobody expected", Flyout(kDialog), nullptr, 1,
        {"error: unexpected dialog 「レイヤー名」 (dialog 900): no answers were given for it"}, ""},
       {"dialog script that cannot be played", Flyout(kDialog),
-       [](User& u, auto&) { u.dialogs.push_back({900, {DialogAction::SetText(4242, "x"), DialogAction::OK()}}); }, 1,
+       [](User& u, auto&) {
+         u.dialogs.push_back({kNameDialog, {DialogAction::SetText(4242, "x"), DialogAction::OK()}});
+       },
+       1,
        {"error: 「レイヤー名」 (dialog 900): "}, ""},
       {"file chosen", Flyout(kSaveFile), [](User& u, auto& f) { u.fileDialogs = {f + "/out.txt"}; }, 0, {}, ""},
       {"file dialog cancelled", Flyout(kSaveFile), [](User& u, auto&) { u.fileDialogs = {std::nullopt}; }, 1,
@@ -138,7 +146,7 @@ const std::vector<Case>& Cases() {
       {"answers left over", Flyout(kSucceed),
        [](User& u, auto&) {
          u.answers = {true};
-         u.dialogs.push_back({900, {DialogAction::OK()}});
+         u.dialogs.push_back({kNameDialog, {DialogAction::OK()}});
        },
        0, {"warning: 1 yes/no answer(s) were not used", "warning: 1 dialog answer(s) were not used"}, "試験済み"},
       {"menu item", PluginCommand::Menu("KzEngineTest Add"), nullptr, 0, {}, "メニュー"},

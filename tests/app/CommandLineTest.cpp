@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <string>
 
-#include "ToolProcess.h"
+#include "support/Process.h"
 
 namespace {
 
-using apptest::RunKzmap;
+using kztest::RunKzmap;
 
 size_t LineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <sstream>
 
-#include "ToolProcess.h"
 #include "sim/PreferenceStore.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(PreferenceFile, LivesUnderXdgConfigHomeElseHomeConfig) {
 }
 
 TEST(PreferenceFile, EveryKindOfValueSurvivesARestart) {
-  const fs::path folder = apptest::FreshFolder("prefs");
+  const fs::path folder = kztest::FreshFolder("prefs");
   const fs::path file = folder / "new" / "folder" / "preferences.json";
   PreferenceStore written;
   written.Put("Kartzmap4.5", "ShowAll", true);
@@ -105,7 +105,7 @@ TEST(PreferenceFile, DamagedFilesAreReportedAndSetAside) {
       {"path holding a number", good + R"("K": {"type": "path", "value": 3}}}})"},
       {"unknown type", good + R"("K": {"type": "colour", "value": 3}}}})"},
   };
-  const fs::path folder = apptest::FreshFolder("damaged");
+  const fs::path folder = kztest::FreshFolder("damaged");
   const fs::path file = folder / "preferences.json";
   for (const auto& [what, text] : damaged) {
     SCOPED_TRACE(what);
@@ -126,7 +126,7 @@ TEST(PreferenceFile, DamagedFilesAreReportedAndSetAside) {
 }
 
 TEST(PreferenceFile, FailedSaveLeavesTheOldFileAndNoLitter) {
-  const fs::path folder = apptest::FreshFolder("failed");
+  const fs::path folder = kztest::FreshFolder("failed");
   // The target is a folder that rename cannot replace.
   const fs::path file = folder / "preferences.json";
   fs::create_directories(file / "occupied");

@@ -1,8 +1,6 @@
 // Normalising values to their field's type, the type names and the field key.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -11,6 +9,7 @@
 #include "attributes/FieldValues.h"
 #include "formats/CShapeFileWriter.h"
 #include "support/HostEnvironment.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -135,8 +134,7 @@ TEST(FieldValuesAndWriter, EveryNormalisedNumberIsWritten) {
   for (int digits = 1; digits <= 24; ++digits)
     for (int decimals = 0; decimals <= std::max(0, digits - 2); decimals += 3)
       definitions.push_back(Definition(kShapeFieldReal, digits, decimals));
-  const auto folder = std::filesystem::temp_directory_path() / ("kz-fieldvalues-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
+  const kztest::ScratchFolder folder;
   for (const ShapeField& definition : definitions) {
     SCOPED_TRACE(std::to_string(definition.type) + " " + std::to_string(definition.totalDigits) + "." +
                  std::to_string(definition.decimals));
@@ -154,7 +152,6 @@ TEST(FieldValuesAndWriter, EveryNormalisedNumberIsWritten) {
     }
     EXPECT_TRUE(writer.Finish());
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

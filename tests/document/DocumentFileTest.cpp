@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "document/DocumentCompare.h"
-#include "document/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 #include "sim/JsonWriter.h"
 #include "sim/TextCodec.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

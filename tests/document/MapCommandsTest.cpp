@@ -6,16 +6,16 @@
 
 #include <string>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
+using kztest::Quote;
 using kztest::RunKzmap;
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
 using nlohmann::json;
 
 struct NewCase {
@@ -28,7 +28,7 @@ class NewMap : public ::testing::TestWithParam<NewCase> {};
 TEST_P(NewMap, HasTheArtboardAndOneLayer) {
   ScratchFolder folder;
   const std::string map = folder.Path("new.kzmap");
-  const auto run = RunKzmap("new " + ShellQuote(map) + " " + GetParam().options);
+  const auto run = RunKzmap("new " + Quote(map) + " " + GetParam().options);
   ASSERT_EQ(run.status, 0) << run.err;
   sim::Host host;
   const sim::Document& document = sim::LoadDocumentFile(host, map);
@@ -53,13 +53,13 @@ INSTANTIATE_TEST_SUITE_P(Artboards, NewMap,
 TEST(NewMap, RefusesBadSizesAndExistingFiles) {
   ScratchFolder folder;
   const std::string map = folder.Write("old.kzmap", "keep me");
-  EXPECT_EQ(RunKzmap("new " + ShellQuote(folder.Path("a.kzmap")) + " --artboard b5").status, 2);
-  EXPECT_EQ(RunKzmap("new " + ShellQuote(folder.Path("a.kzmap")) + " --artboard 0x100").status, 2);
-  const auto run = RunKzmap("new " + ShellQuote(map));
+  EXPECT_EQ(RunKzmap("new " + Quote(folder.Path("a.kzmap")) + " --artboard b5").status, 2);
+  EXPECT_EQ(RunKzmap("new " + Quote(folder.Path("a.kzmap")) + " --artboard 0x100").status, 2);
+  const auto run = RunKzmap("new " + Quote(map));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("old.kzmap"), std::string::npos) << run.err;
   EXPECT_EQ(ScratchFolder::Read(map), "keep me");
-  EXPECT_EQ(RunKzmap("new " + ShellQuote(map) + " --force").status, 0);
+  EXPECT_EQ(RunKzmap("new " + Quote(map) + " --force").status, 0);
 }
 
 // One attribute row: name, type, total digits, decimals, value.
@@ -120,7 +120,7 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
 TEST(InfoCommand, JsonHoldsWhatTheSystemReads) {
   ScratchFolder folder;
   const std::string map = WriteGeoreferencedMap(folder);
-  const auto run = RunKzmap("info " + ShellQuote(map) + " --json");
+  const auto run = RunKzmap("info " + Quote(map) + " --json");
   ASSERT_EQ(run.status, 0) << run.err;
   const json info = json::parse(run.out);
 
@@ -169,7 +169,7 @@ TEST(InfoCommand, JsonHoldsWhatTheSystemReads) {
 TEST(InfoCommand, TextSummaryNamesLayersCountsFieldsAndGeoreference) {
   ScratchFolder folder;
   const std::string map = WriteGeoreferencedMap(folder);
-  const auto run = RunKzmap("info " + ShellQuote(map));
+  const auto run = RunKzmap("info " + Quote(map));
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* line : {"artboard: [0, 841.8898, 595.2756, 0], 595.2756 × 841.8898 pt",
                            "layer \"市町村\" (locked): 1 path, 1 compound path, 1 group, 1 text",
@@ -185,15 +185,15 @@ TEST(InfoCommand, TextSummaryNamesLayersCountsFieldsAndGeoreference) {
 TEST(InfoCommand, MapsWithoutGeoreferenceAndBrokenFiles) {
   ScratchFolder folder;
   const std::string map = folder.Path("plain.kzmap");
-  ASSERT_EQ(RunKzmap("new " + ShellQuote(map)).status, 0);
-  auto run = RunKzmap("info " + ShellQuote(map) + " --json");
+  ASSERT_EQ(RunKzmap("new " + Quote(map)).status, 0);
+  auto run = RunKzmap("info " + Quote(map) + " --json");
   ASSERT_EQ(run.status, 0) << run.err;
   const json info = json::parse(run.out);
   EXPECT_TRUE(info["dataFrame"].is_null());
   EXPECT_TRUE(info["markers"].is_null());
 
   const std::string broken = folder.Write("broken.kzmap", R"({"format": "Kartzmap document", "version": 2, "layers": [{"art": 3}]})");
-  run = RunKzmap("info " + ShellQuote(broken));
+  run = RunKzmap("info " + Quote(broken));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("broken.kzmap: /layers/0/art: expected an array of art"), std::string::npos) << run.err;
   EXPECT_EQ(RunKzmap("info").status, 2);

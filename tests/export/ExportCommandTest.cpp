@@ -18,13 +18,6 @@ class ExportCommandTest : public LoadedPluginTest {
   void SetUp() override {
     LoadedPluginTest::SetUp();
     ASSERT_EQ(loader.Startup(), kNoErr);
-    std::string pattern = (std::filesystem::temp_directory_path() / "kzexportcmd-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
   // A plane rectangular map with one symbol, georeferenced by a frame made by hand.
   void OpenMap() {
@@ -37,7 +30,8 @@ class ExportCommandTest : public LoadedPluginTest {
   }
   sim::Panel* Panel() { return host.FindPanel("Kartzmap"); }
 
-  std::filesystem::path folder;
+  kztest::ScratchFolder scratch;
+  const std::filesystem::path folder = scratch.Path();
 };
 
 TEST_F(ExportCommandTest, NeedsADocument) {

@@ -1,11 +1,7 @@
 #include "ExportTestHost.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -14,17 +10,6 @@
 #include "resources/DialogIds.h"
 
 namespace kztest {
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::vector<Feature> Features(const std::string& info) {
   std::vector<Feature> features;
@@ -48,33 +33,12 @@ std::vector<Feature> Features(const std::string& info) {
   return features;
 }
 
-CommandResult RunCommand(const std::string& command) {
-  static int counter = 0;
-  const auto base = std::filesystem::temp_directory_path() /
-                    ("kzexport-run-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-  const std::string out = base.string() + ".out", err = base.string() + ".err";
-  const int raw = std::system(("timeout 120 sh -c " + Quote(command) + " >" + out + " 2>" + err).c_str());
-  CommandResult result;
-  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-  result.out = ReadFile(out);
-  result.err = ReadFile(err);
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
-  return result;
-}
-
 ExportTest::ExportTest() : host(environment.Host()), dialogs(host.Dialogs()) {
   document = &host.NewDocument();
   plugin = host.Plugins().AddPlugin("/proc/self/exe");
-  std::string pattern = (std::filesystem::temp_directory_path() / "kzexport-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
-  scratch = pattern;
 }
 
-ExportTest::~ExportTest() {
-  std::error_code ignored;
-  std::filesystem::remove_all(scratch, ignored);
-}
+ExportTest::~ExportTest() = default;
 
 void ExportTest::AddFrame(const DataFrameParams& params) { ASSERT_EQ(WriteDataFrame(params), kNoErr); }
 

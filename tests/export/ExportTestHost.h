@@ -16,18 +16,10 @@
 #include "sim/DialogPlatform.h"
 #include "sim/Host.h"
 #include "support/HostEnvironment.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace kztest {
-
-struct CommandResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-// Runs a shell command line and collects both outputs.
-CommandResult RunCommand(const std::string& command);
-std::string Quote(const std::string& text);
-std::string ReadFile(const std::filesystem::path& path);
 
 // One feature as ogrinfo reports it: its field lines and its geometry, the
 // numbers of the geometry taken apart.
@@ -67,7 +59,8 @@ class ExportTest : public ::testing::Test {
   sim::DialogPlatform& dialogs;
   sim::Document* document = nullptr;
   SPPluginRef plugin = nullptr;  // this test program, whose module holds the dialogs
-  std::filesystem::path scratch;
+  ScratchFolder scratchFolder;
+  const std::filesystem::path scratch = scratchFolder.Path();
 };
 
 inline ShapeField Field(const char* name, int32_t type, int32_t digits, int32_t decimals = 0, const char* value = "") {

@@ -21,6 +21,7 @@
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using kztest::Feature;
 using kztest::Features;
 using kztest::Quote;
@@ -28,7 +29,6 @@ using kztest::RunCommand;
 using sim::DialogAction;
 namespace ids = dialog_ids::export_settings;
 
-constexpr int32_t kImportCoordDialog = 108;
 constexpr uint32_t kImportItem = 1;
 constexpr uint32_t kShapefileExportItem = 5;
 constexpr uint32_t kTextExportItem = 6;
@@ -84,13 +84,6 @@ class RoundTripTest : public ::testing::TestWithParam<MapCase> {
     ASSERT_TRUE(environment.loader.Load(KZ_PLUGIN_FILE)) << environment.loader.LoadError();
     ASSERT_EQ(environment.loader.Startup(), kNoErr);
     host.NewDocument({0, 1190, 842, 0});
-    std::string pattern = (std::filesystem::temp_directory_path() / "kzroundtrip-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
   std::string Path(const std::string& name) const { return (folder / name).string(); }
   bool Choose(uint32_t item) { return host.ChooseFlyoutItem(*host.FindPanel("Kartzmap"), item); }
@@ -158,7 +151,8 @@ class RoundTripTest : public ::testing::TestWithParam<MapCase> {
 
   kztest::PluginHostEnvironment environment;
   sim::Host& host = environment.host;
-  std::filesystem::path folder;
+  kztest::ScratchFolder scratch;
+  const std::filesystem::path folder = scratch.Path();
   double maxError = 0;     // metres, over every coordinate of the Shapefiles
   double csvMaxError = 0;  // metres, over the CSV file's coordinates
 };
@@ -177,7 +171,8 @@ TEST_P(RoundTripTest, CoordinatesAndValuesComeBack) {
   }
 
   host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose(sources, {}));
-  host.Dialogs().Expect(kImportCoordDialog, With(c.newMap, {DialogAction::SetText(1114, "1000"), DialogAction::OK()}));
+  host.Dialogs().Expect(dialog_ids::kImportCoordSettings,
+                        With(c.newMap, {DialogAction::SetText(coord_ids::kScale, "1000"), DialogAction::OK()}));
   ASSERT_TRUE(Choose(kImportItem));
   ASSERT_TRUE(host.User().alerts.empty()) << host.User().alerts[0].text;
   if (c.markers) host.CurrentDocument()->DeleteLayer(host.FindLayer("Kartzmap DataFrame"));
@@ -220,9 +215,11 @@ TEST_P(RoundTripTest, CoordinatesAndValuesComeBack) {
 
 // The import's coordinate dialog: a new map in plane system IX, UTM zone 54
 // or latitude/longitude; the export's georeference and output.
-const std::vector<DialogAction> kPlaneMap{DialogAction::Click(1130), DialogAction::Choose(1132, 9)};
-const std::vector<DialogAction> kUtmMap{DialogAction::Click(1131), DialogAction::Choose(1133, 54)};
-const std::vector<DialogAction> kLatLongMap{DialogAction::Click(1129)};
+const std::vector<DialogAction> kPlaneMap{DialogAction::Click(coord_ids::kTargetPlane),
+                                          DialogAction::Choose(coord_ids::kTargetSystem, 9)};
+const std::vector<DialogAction> kUtmMap{DialogAction::Click(coord_ids::kTargetUtm),
+                                        DialogAction::Choose(coord_ids::kTargetZone, 54)};
+const std::vector<DialogAction> kLatLongMap{DialogAction::Click(coord_ids::kTargetLatLong)};
 const std::vector<DialogAction> kPlaneMarkers{DialogAction::Click(ids::kUseMarkers), DialogAction::Click(ids::kMarkerJgd),
                                               DialogAction::Click(ids::kMarkerPlane),
                                               DialogAction::Choose(ids::kMarkerPlaneSystem, 9)};

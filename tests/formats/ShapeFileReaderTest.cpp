@@ -7,7 +7,7 @@
 #include "formats/CShapeFileReader.h"
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -18,7 +18,7 @@ using kztest::PutBE32;
 using kztest::PutLE32;
 using kztest::ReadRecord;
 using kztest::ReadTriple;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 ShapePart Line(int count, double offset = 0) {
   ShapePart part;
@@ -47,9 +47,9 @@ class ShapeFileReaderTest : public kztest::HostTest {
     EXPECT_TRUE(writer.Finish());
     return path;
   }
-  std::string Bytes(const std::string& name) { return TempFolder::Read(folder.Path(name)); }
+  std::string Bytes(const std::string& name) { return ScratchFolder::Read(folder.Path(name)); }
   void Put(const std::string& name, const std::string& bytes) { folder.Write(name, bytes); }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 TEST_F(ShapeFileReaderTest, ReadsWhatTheWriterWrote) {

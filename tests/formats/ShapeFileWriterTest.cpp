@@ -6,7 +6,7 @@
 
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -15,12 +15,12 @@ using kztest::Field;
 using kztest::GetBE32;
 using kztest::GetLE32;
 using kztest::GetLEDouble;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 class ShapeFileWriterTest : public kztest::HostTest {
  protected:
   ai::FilePath PathOf(const char* name) { return ai::FilePath::FromPlatform(folder.PathText(name)); }
-  std::string Bytes(const char* name) { return TempFolder::Read(folder.Path(name)); }
+  std::string Bytes(const char* name) { return ScratchFolder::Read(folder.Path(name)); }
   // The one row of a single-record table with the given fields.
   std::string RowAfter(const std::vector<ShapeField>& definitions, const std::function<void(CShapeFileWriter&)>& set) {
     CShapeFileWriter writer;
@@ -34,7 +34,7 @@ class ShapeFileWriterTest : public kztest::HostTest {
     const size_t start = 32 * (definitions.size() + 1) + 1;
     return dbf.substr(start, dbf.size() - start - 1);
   }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 TEST_F(ShapeFileWriterTest, FileWithoutRecords) {

@@ -11,7 +11,8 @@
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeField.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -20,7 +21,7 @@ using kztest::Field;
 using kztest::Quote;
 using kztest::ReadTriple;
 using kztest::RunCommand;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 // One shape as a peer tool prints it: its parts of flat points.
 struct PeerShape {
@@ -189,7 +190,7 @@ class ShapeInteropTest : public kztest::HostTest {
     }
   }
 
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 const std::vector<OurRecord> kPoints = {

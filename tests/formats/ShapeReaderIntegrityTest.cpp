@@ -10,14 +10,15 @@
 
 #include "formats/CShapeFileReader.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
 
 using kztest::Quote;
 using kztest::RunCommand;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 class ShapeReaderIntegrityTest : public kztest::HostTest {
  protected:
@@ -59,7 +60,7 @@ class ShapeReaderIntegrityTest : public kztest::HostTest {
     }
     return rows;
   }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 // An index that lost entries is refused with the counts, never read short.
@@ -71,7 +72,7 @@ TEST_F(ShapeReaderIntegrityTest, TruncatedIndexIsRefused) {
   const auto made = RunCommand("ogr2ogr -f 'ESRI Shapefile' " + Quote(shp) + " " + Quote(folder.PathText("pts.csv")) +
                                " -oo X_POSSIBLE_NAMES=X -oo Y_POSSIBLE_NAMES=Y");
   ASSERT_EQ(made.status, 0) << made.err;
-  const std::string shx = TempFolder::Read(folder.Path("pts.shx"));
+  const std::string shx = ScratchFolder::Read(folder.Path("pts.shx"));
   CShapeFileReader reader;
   ASSERT_TRUE(reader.Open(shp));
   EXPECT_EQ(reader.GetRecordCount(), 211u);
@@ -91,7 +92,7 @@ TEST_F(ShapeReaderIntegrityTest, TruncatedIndexIsRefused) {
 // Rows start where the stored header length says, as shapelib reads them.
 TEST_F(ShapeReaderIntegrityTest, RowsStartAfterALongerHeader) {
   const std::string base = MakeShapelibTriple("long");
-  std::string dbf = TempFolder::Read(folder.Path("long.dbf"));
+  std::string dbf = ScratchFolder::Read(folder.Path("long.dbf"));
   const size_t headerLength = static_cast<uint8_t>(dbf[8]) | (static_cast<uint8_t>(dbf[9]) << 8);
   ASSERT_EQ(headerLength, 32u * 4 + 1);
   // 263 bytes after the terminator, where a database container is named.
@@ -111,7 +112,7 @@ TEST_F(ShapeReaderIntegrityTest, RowsStartAfterALongerHeader) {
 // A column of length 0 reads as empty; the others read as usual.
 TEST_F(ShapeReaderIntegrityTest, ColumnOfLengthZero) {
   const std::string base = MakeShapelibTriple("zero");
-  std::string dbf = TempFolder::Read(folder.Path("zero.dbf"));
+  std::string dbf = ScratchFolder::Read(folder.Path("zero.dbf"));
   const size_t rows = 32 * 4 + 1;
   dbf[32 * 2 + 16] = '\0';  // Z: length 0
   dbf[10] = 7;              // record length 1 + 3 + 0 + 3
@@ -142,7 +143,7 @@ TEST_F(ShapeReaderIntegrityTest, DeclaredEncoding) {
     EXPECT_EQ(reader.GetDeclaredEncoding(), c.encoding);
   }
   std::filesystem::remove(folder.Path("cp.cpg"));
-  std::string dbf = TempFolder::Read(folder.Path("cp.dbf"));
+  std::string dbf = ScratchFolder::Read(folder.Path("cp.dbf"));
   dbf[29] = '\x13';  // the Japanese language driver
   folder.Write("cp.dbf", dbf);
   CShapeFileReader reader;

@@ -94,38 +94,6 @@ ShapeField Field(const char* name, int32_t type, int32_t digits, int32_t decimal
 
 namespace kztest {
 
-namespace {
-
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-CommandResult RunCommand(const std::string& command) {
-  static int counter = 0;
-  const auto base = std::filesystem::temp_directory_path() /
-                    ("kzformats-run-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-  const std::string outPath = base.string() + ".out";
-  const std::string errPath = base.string() + ".err";
-  const std::string line = "timeout 120 sh -c " + Quote(command) + " >" + outPath + " 2>" + errPath;
-  const int raw = std::system(line.c_str());
-  CommandResult result;
-  if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-  result.out = Slurp(outPath);
-  result.err = Slurp(errPath);
-  std::filesystem::remove(outPath);
-  std::filesystem::remove(errPath);
-  return result;
-}
-
 std::string ToShiftJis(const std::string& utf8) { return ai::UnicodeString(utf8.c_str()).as_Platform(); }
 
 }  // namespace kztest

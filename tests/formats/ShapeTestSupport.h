@@ -40,19 +40,6 @@ ShapeField Field(const char* name, int32_t type, int32_t digits, int32_t decimal
 
 namespace kztest {
 
-struct CommandResult {
-  int status = -1;  // exit code; -1 when the command did not end normally
-  std::string out;
-  std::string err;
-};
-
-// Runs a shell command line (with a time limit, since some tools loop on bad
-// arguments) and collects both outputs.
-CommandResult RunCommand(const std::string& command);
-
-// Single quotes for the shell.
-std::string Quote(const std::string& text);
-
 // Text of the given UTF-8 in code page 932 bytes.
 std::string ToShiftJis(const std::string& utf8);
 

@@ -12,7 +12,8 @@
 
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 using kztest::Field;
 using kztest::Quote;
 using kztest::RunCommand;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 class ShapeWriterIntegrityTest : public kztest::HostTest {
  protected:
@@ -50,11 +51,11 @@ class ShapeWriterIntegrityTest : public kztest::HostTest {
     return lines;
   }
   std::string Rows(const std::string& dbfPath, size_t columnCount) {
-    const std::string dbf = TempFolder::Read(dbfPath);
+    const std::string dbf = ScratchFolder::Read(dbfPath);
     const size_t start = 32 * (columnCount + 1) + 1;
     return dbf.substr(start, dbf.size() - start - 1);
   }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 // Columns as wide as dBASE allows: the value, right-aligned or left, and
@@ -203,8 +204,8 @@ TEST_F(ShapeWriterIntegrityTest, CodePageFileAndUnmappedCharacters) {
     CShapeFileWriter writer;
     const std::string path = Write("cp.shp", encoding, {Field("名前", kShapeFieldString, 12)},
                                    {{Field("名前", 0, 12, 0, "𠮷野家?")}, {Field("名前", 0, 12, 0, "①😀")}}, writer);
-    EXPECT_EQ(TempFolder::Read(folder.Path("cp.cpg")), cpg);
-    EXPECT_EQ(TempFolder::Read(folder.Path("cp.dbf"))[29], '\0');
+    EXPECT_EQ(ScratchFolder::Read(folder.Path("cp.cpg")), cpg);
+    EXPECT_EQ(ScratchFolder::Read(folder.Path("cp.dbf"))[29], '\0');
     EXPECT_EQ(writer.GetUnmappedCount(), encoding == 17 ? 2 : 0);
     const auto values = GdalValues(path);
     ASSERT_EQ(values.size(), 2u);
@@ -213,7 +214,7 @@ TEST_F(ShapeWriterIntegrityTest, CodePageFileAndUnmappedCharacters) {
   }
 }
 
-std::vector<std::string> FolderNames(const TempFolder& folder) {
+std::vector<std::string> FolderNames(const ScratchFolder& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path("")))
     names.push_back(entry.path().filename().string());
@@ -229,7 +230,7 @@ TEST_F(ShapeWriterIntegrityTest, FailedWriteKeepsTheEarlierFiles) {
   const std::vector<std::string> files = {"keep.cpg", "keep.dbf", "keep.shp", "keep.shx"};
   ASSERT_EQ(FolderNames(folder), files);
   std::vector<std::string> before;
-  for (const auto& name : files) before.push_back(TempFolder::Read(folder.Path(name)));
+  for (const auto& name : files) before.push_back(ScratchFolder::Read(folder.Path(name)));
   {
     CShapeFileWriter abandoned;
     abandoned.Begin(kShapePoint, 17);
@@ -239,12 +240,13 @@ TEST_F(ShapeWriterIntegrityTest, FailedWriteKeepsTheEarlierFiles) {
     ASSERT_TRUE(abandoned.WritePoint(5, 5));
   }  // destroyed before Finish, as after a failed record
   EXPECT_EQ(FolderNames(folder), files);
-  for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(TempFolder::Read(folder.Path(files[i])), before[i]) << files[i];
+  for (size_t i = 0; i < files.size(); ++i)
+    EXPECT_EQ(ScratchFolder::Read(folder.Path(files[i])), before[i]) << files[i];
   // A completed write replaces the whole set.
   CShapeFileWriter second;
   Write("keep.shp", 17, {Field("V", kShapeFieldString, 3)}, {{Field("V", 0, 3, 0, "new")}}, second);
   EXPECT_EQ(FolderNames(folder), files);
-  EXPECT_EQ(TempFolder::Read(folder.Path("keep.cpg")), "CP932");
+  EXPECT_EQ(ScratchFolder::Read(folder.Path("keep.cpg")), "CP932");
   EXPECT_EQ(GdalValues(path), std::vector<std::string>{"V (String) = new"});
 }
 

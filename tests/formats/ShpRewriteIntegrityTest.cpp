@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
 
 using kztest::Quote;
 using kztest::RunCommand;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 const std::string kTool = KZ_TOOL_FILE;
 
@@ -66,7 +67,7 @@ class ShpRewriteIntegrityTest : public kztest::HostTest {
     std::sort(names.begin(), names.end());
     return names;
   }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 TEST_F(ShpRewriteIntegrityTest, EveryValueGdalReadsComesBack) {
@@ -85,7 +86,7 @@ TEST_F(ShpRewriteIntegrityTest, EveryValueGdalReadsComesBack) {
   EXPECT_NE(run.err.find("column 人口総数男 is named 人口総 in the output"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("column 人口総数女 is named 人口_1 in the output"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("asterisks"), std::string::npos) << run.err;
-  EXPECT_EQ(TempFolder::Read(folder.Path("census8.cpg")), "UTF-8");
+  EXPECT_EQ(ScratchFolder::Read(folder.Path("census8.cpg")), "UTF-8");
 
   const std::string back = folder.PathText("back.shp");
   run = RunCommand(kTool + " shp rewrite " + Quote(utf8) + " " + Quote(back) + " --to sjis");
@@ -156,7 +157,8 @@ TEST_F(ShpRewriteIntegrityTest, FailedWriteKeepsTheEarlierOutput) {
   const std::string small = MakeCensus();
   ASSERT_EQ(RunCommand(kTool + " shp rewrite " + Quote(small) + " " + Quote(out)).status, 0);
   std::vector<std::string> before;
-  for (const char* name : {"out.shp", "out.shx", "out.dbf", "out.cpg"}) before.push_back(TempFolder::Read(folder.Path(name)));
+  for (const char* name : {"out.shp", "out.shx", "out.dbf", "out.cpg"})
+    before.push_back(ScratchFolder::Read(folder.Path(name)));
   const auto namesBefore = FolderNames();
 
   // 200 KB at most per file; the big input needs far more.
@@ -166,13 +168,13 @@ TEST_F(ShpRewriteIntegrityTest, FailedWriteKeepsTheEarlierOutput) {
   EXPECT_EQ(FolderNames(), namesBefore) << "no part-written files are left";
   size_t i = 0;
   for (const char* name : {"out.shp", "out.shx", "out.dbf", "out.cpg"})
-    EXPECT_EQ(TempFolder::Read(folder.Path(name)), before[i++]) << name;
+    EXPECT_EQ(ScratchFolder::Read(folder.Path(name)), before[i++]) << name;
 }
 
 // A truncated index is named in the message, not read short.
 TEST_F(ShpRewriteIntegrityTest, TruncatedIndexIsNamed) {
   const std::string census = MakeCensus();
-  const std::string shx = TempFolder::Read(folder.Path("census.shx"));
+  const std::string shx = ScratchFolder::Read(folder.Path("census.shx"));
   folder.Write("census.shx", shx.substr(0, shx.size() - 8));
   for (const char* command : {" shp dump ", " shp rewrite "}) {
     const auto run = RunCommand(kTool + command + Quote(census) + (command[5] == 'r' ? " " + Quote(folder.PathText("x.shp")) : ""));

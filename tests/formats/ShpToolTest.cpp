@@ -5,7 +5,8 @@
 
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeTestSupport.h"
-#include "formats/TempFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 using kztest::Field;
 using kztest::Quote;
 using kztest::RunCommand;
-using kztest::TempFolder;
+using kztest::ScratchFolder;
 
 const std::string kTool = KZ_TOOL_FILE;
 
@@ -34,7 +35,7 @@ class ShpToolTest : public kztest::HostTest {
     EXPECT_TRUE(writer.Finish());
     return path;
   }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 TEST_F(ShpToolTest, DumpPrintsEveryItem) {
@@ -90,7 +91,7 @@ TEST_F(ShpToolTest, DumpFailures) {
   EXPECT_NE(run.err.find("junk.shp: not a Shapefile"), std::string::npos) << run.err;
   // A damaged record: what came before it is printed, then the failure.
   WriteSample("cut.shp", 17);
-  const std::string cut = TempFolder::Read(folder.Path("cut.shp"));
+  const std::string cut = ScratchFolder::Read(folder.Path("cut.shp"));
   folder.Write("cut.shp", cut.substr(0, cut.size() - 8));
   run = RunCommand(kTool + " shp dump " + Quote(folder.PathText("cut.shp")));
   EXPECT_EQ(run.status, 1);
@@ -118,8 +119,8 @@ TEST_F(ShpToolTest, RewriteReencodesBothWays) {
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* extension : {".shp", ".shx", ".dbf"}) {
     SCOPED_TRACE(extension);
-    EXPECT_EQ(TempFolder::Read(folder.Path(std::string("back") + extension)),
-              TempFolder::Read(folder.Path(std::string("farm") + extension)));
+    EXPECT_EQ(ScratchFolder::Read(folder.Path(std::string("back") + extension)),
+              ScratchFolder::Read(folder.Path(std::string("farm") + extension)));
   }
 }
 

@@ -7,7 +7,7 @@
 
 #include "formats/CKzFile.h"
 #include "formats/CKzTextFile.h"
-#include "formats/TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::vector<std::string> ReadAll(CKzTextFile& file) {
 
 class TextLineTest : public kztest::HostTest, public ::testing::WithParamInterface<LineCase> {
  protected:
-  kztest::TempFolder folder;
+  kztest::ScratchFolder folder;
 };
 
 TEST_P(TextLineTest, ReadsLines) {
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class TextFileTest : public kztest::HostTest {
  protected:
-  kztest::TempFolder folder;
+  kztest::ScratchFolder folder;
 };
 
 // A directory opens as a stream on this platform, but every read of it fails:
@@ -154,7 +154,7 @@ TEST_F(TextFileTest, StreamNotOwnedOutlivesTheFile) {
   }
   EXPECT_GE(std::fputs("kept", stream), 0);
   EXPECT_EQ(std::fclose(stream), 0);
-  EXPECT_EQ(kztest::TempFolder::Read(path), "kept");
+  EXPECT_EQ(kztest::ScratchFolder::Read(path), "kept");
 }
 
 TEST_F(TextFileTest, OwnedStreamClosesAndCloseIsHarmlessTwice) {
@@ -165,7 +165,7 @@ TEST_F(TextFileTest, OwnedStreamClosesAndCloseIsHarmlessTwice) {
   file.Close();
   file.Close();
   EXPECT_EQ(file.GetStream(), nullptr);
-  EXPECT_EQ(kztest::TempFolder::Read(path), "data");
+  EXPECT_EQ(kztest::ScratchFolder::Read(path), "data");
 }
 
 size_t OpenDescriptors() {
@@ -185,7 +185,7 @@ TEST_F(TextFileTest, OwnersCloseTheirStreamOnDestruction) {
     std::fputs("buffered", file.GetStream());
   }
   EXPECT_EQ(OpenDescriptors(), before);
-  EXPECT_EQ(kztest::TempFolder::Read(path), "buffered") << "closing flushed the stream";
+  EXPECT_EQ(kztest::ScratchFolder::Read(path), "buffered") << "closing flushed the stream";
   for (int i = 0; i < 3; ++i) {
     CKzTextFile text;
     ASSERT_TRUE(text.Open(ai::FilePath::FromPlatform(path), 1));

@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/CoordTexts.h"
 #include "geodesy/TMProjection.h"
+#include "support/Process.h"
 
 namespace {
 
 using geodesytest::NumbersByLine;
-using geodesytest::RunTool;
+using kztest::RunShell;
 
 const std::string kTool = KZ_TOOL_FILE;
 constexpr double kDeg = 3.14159265358979323846 / 180;
@@ -81,8 +82,8 @@ class ConvertAgreement : public ::testing::TestWithParam<Case> {
 
   std::vector<std::vector<double>> Run(const std::string& command, const std::string& input,
                                        std::string* err = nullptr) const {
-    const auto run = RunTool(command, input);
-    EXPECT_EQ(run.exitCode, 0) << command << '\n' << run.err;
+    const auto run = RunShell(command, input);
+    EXPECT_EQ(run.status, 0) << command << '\n' << run.err;
     if (err) *err = run.err;
     auto rows = NumbersByLine(run.out);
     EXPECT_EQ(rows.size(), points.size()) << command << '\n' << run.out << run.err;
@@ -150,11 +151,11 @@ INSTANTIATE_TEST_SUITE_P(AllSystems, ConvertAgreement, ::testing::ValuesIn(AllCa
 
 // Near the meridian there is nothing to tell.
 TEST(ConvertNote, NotToldForPointsNearTheMeridian) {
-  const auto run = RunTool(kTool + " convert --from jgd2000:bl --to jgd2000:xy9", "139.5 35.5\n145 36\n");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell(kTool + " convert --from jgd2000:bl --to jgd2000:xy9", "139.5 35.5\n145 36\n");
+  ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  const auto far = RunTool(kTool + " convert --from jgd2000:xy9 --to jgd2000:bl", "2500000 0\n");
-  ASSERT_EQ(far.exitCode, 0) << far.err;
+  const auto far = RunShell(kTool + " convert --from jgd2000:xy9 --to jgd2000:bl", "2500000 0\n");
+  ASSERT_EQ(far.status, 0) << far.err;
   EXPECT_NE(far.err.find("1 points lie more than 20 degrees"), std::string::npos) << far.err;
 }
 

@@ -4,10 +4,12 @@
 #include <fstream>
 #include <limits>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/Angles.h"
 #include "geodesy/CoordConverter.h"
 #include "support/HostEnvironment.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -183,7 +185,7 @@ TEST(CoordConverter, LongitudesAreTakenRoundTheCircle) {
   // east of it, where PROJ puts the point too.
   CoordConverter zone60;
   ASSERT_TRUE(zone60.Configure(CoordRef{2, 1, 0, 0}, CoordRef{2, 2, 0, 60}));
-  const auto proj = geodesytest::RunTool("cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to +proj=utm +zone=60 +ellps=GRS80",
+  const auto proj = kztest::RunShell("cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to +proj=utm +zone=60 +ellps=GRS80",
                                          "181.5 52\n");
   const auto rows = geodesytest::NumbersByLine(proj.out);
   ASSERT_EQ(rows.size(), 1u) << proj.out << proj.err;
@@ -251,7 +253,7 @@ TEST(CoordConverter, SameSystemOnAnotherDatumIsShifted) {
     EXPECT_FALSE(converter.IsIdentity());
     double x = 0, y = 0;
     ASSERT_TRUE(converter.Convert(c.easting, c.northing, x, y));
-    const auto proj = geodesytest::RunTool("cs2cs -f %.4f " + c.from + " +to " + c.to,
+    const auto proj = kztest::RunShell("cs2cs -f %.4f " + c.from + " +to " + c.to,
                                            std::to_string(c.easting) + " " + std::to_string(c.northing) + "\n");
     const auto rows = geodesytest::NumbersByLine(proj.out);
     ASSERT_EQ(rows.size(), 1u) << proj.out << proj.err;
@@ -388,7 +390,7 @@ class CoordConverterGridFile : public kztest::HostTest {};
 
 TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
   CoordConverter converter;
-  const std::string folder = geodesytest::TempFolder("grid");
+  const std::string folder = kztest::FreshFolder("grid");
   const std::string path = folder + "/" + kDatumGridFileName;
   converter.SetGridFile(ai::FilePath::FromPlatform(path));
   EXPECT_FALSE(converter.Configure(CoordRef{1, 3, 9, 0}, CoordRef{2, 3, 9, 0}));
@@ -410,7 +412,7 @@ TEST_F(CoordConverterGridFile, MissingGridFailsEveryTimeAndLoadsOnceFound) {
 }
 
 TEST_F(CoordConverterGridFile, CorrectionFileNamedByTheCallerIsReadOnce) {
-  const std::string folder = geodesytest::TempFolder("correction");
+  const std::string folder = kztest::FreshFolder("correction");
   const std::string path = folder + "/other.par";
   {
     std::ofstream text(path, std::ios::binary);

@@ -11,16 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/CoordConverter.h"
 #include "geodesy/DatumGridText.h"
 #include "host/FilePath.h"
 #include "support/HostEnvironment.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 using geodesytest::NumbersByLine;
-using geodesytest::RunTool;
+using kztest::RunShell;
 
 // Grid nodes counted in 30" of latitude and 45" of longitude from 0°N, 100°E.
 int32_t CodeOfNode(int latNode, int lonNode) {
@@ -99,7 +101,7 @@ std::string WriteShiftGrid(const std::string& folder, const std::string& name, c
   const std::string base = folder + "/" + name;
   const std::string build =
       "gdalbuildvrt -q -separate '" + base + "_raw.vrt' '" + base + "_lat.xyz' '" + base + "_lon.xyz'";
-  EXPECT_EQ(RunTool(build, "").exitCode, 0);
+  EXPECT_EQ(RunShell(build, "").status, 0);
   std::ifstream rawFile(base + "_raw.vrt");
   std::string vrt((std::istreambuf_iterator<char>(rawFile)), std::istreambuf_iterator<char>());
   auto replace = [&vrt](const std::string& from, const std::string& to) {
@@ -116,7 +118,7 @@ std::string WriteShiftGrid(const std::string& folder, const std::string& name, c
           "band=\"2\"><Description>longitude_offset</Description>"
           "<Metadata><MDI key=\"UNITTYPE\">arc-second</MDI></Metadata>");
   std::ofstream(base + ".vrt") << vrt;
-  EXPECT_EQ(RunTool("gdal_translate -q -ot Float64 '" + base + ".vrt' '" + base + ".tif'", "").exitCode, 0);
+  EXPECT_EQ(RunShell("gdal_translate -q -ot Float64 '" + base + ".vrt' '" + base + ".tif'", "").status, 0);
   return base + ".tif";
 }
 
@@ -207,7 +209,7 @@ TEST(CorrectionGrid, AbsurdShiftsFailTheConversion) {
 class CorrectionAgainstProj : public kztest::HostTest {
  protected:
   void SetUp() override {
-    folder = geodesytest::TempFolder("grid");
+    folder = kztest::FreshFolder("grid");
     nodes = SyntheticNodes(kFirstLat, kLats, kFirstLon, kLons);
     std::vector<GridRecord> records;
     ASSERT_TRUE(ReadText(ParText(nodes, true), records).ok);
@@ -226,8 +228,8 @@ TEST_F(CorrectionAgainstProj, ShiftsEqualHgridshiftBothWays) {
   std::ostringstream input;
   input.precision(17);
   for (const auto& [lat, lon] : points) input << lon << ' ' << lat << " 0 0\n";
-  const auto forward = NumbersByLine(RunTool("cct -d 14 " + Pipeline({tif}, false), input.str()).out);
-  const auto inverse = NumbersByLine(RunTool("cct -d 14 " + Pipeline({tif}, true), input.str()).out);
+  const auto forward = NumbersByLine(RunShell("cct -d 14 " + Pipeline({tif}, false), input.str()).out);
+  const auto inverse = NumbersByLine(RunShell("cct -d 14 " + Pipeline({tif}, true), input.str()).out);
   ASSERT_EQ(forward.size(), points.size());
   ASSERT_EQ(inverse.size(), points.size());
   double worst = 0;
@@ -304,7 +306,7 @@ TEST_F(CorrectionAgainstProj, TokyoToJgd2011ChainsBothGrids) {
   std::ostringstream input;
   input.precision(17);
   for (const auto& [lat, lon] : points) input << lon << ' ' << lat << " 0 0\n";
-  const auto expected = NumbersByLine(RunTool("cct -d 14 " + Pipeline({tokyoTif, tif}, false), input.str()).out);
+  const auto expected = NumbersByLine(RunShell("cct -d 14 " + Pipeline({tokyoTif, tif}, false), input.str()).out);
   ASSERT_EQ(expected.size(), points.size());
 
   CoordConverter converter;

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <limits>
 
-#include "ToolRun.h"
 #include "geodesy/DatumGrid.h"
 #include "host/FilePath.h"
 #include "support/HostEnvironment.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -240,7 +240,7 @@ TEST_F(GridTest, OutOfRangePointsFailAndLeaveTheOutputsAlone) {
 class GridFileTest : public kztest::HostTest {
  protected:
   std::string WriteFile(const std::string& bytes) {
-    const std::string path = geodesytest::TempFolder("grid") + "/TKY2JGD_Win.dat";
+    const std::string path = kztest::FreshFolder("grid") + "/TKY2JGD_Win.dat";
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }

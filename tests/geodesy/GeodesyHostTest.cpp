@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ToolRun.h"
 #include "geodesy/CoordConverter.h"
 #include "geodesy/CoordLists.h"
 #include "host/AIUnicodeStringSuite.h"
@@ -16,6 +15,7 @@
 #include "sim/DialogPlatform.h"
 #include "sim/PluginRegistry.h"
 #include "support/HostEnvironment.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ class GeodesyHost : public kztest::HostTest {
     user.ErrorAlert = RecordAlert;
     user.MessageAlert = RecordNote;
     sAIUser = &user;
-    folder = geodesytest::TempFolder("plugin");
+    folder = kztest::FreshFolder("plugin");
     plugin = registry.AddPlugin(folder + "/Kartzmap.so");
   }
   void TearDown() override {
@@ -153,9 +153,12 @@ TEST_F(GeodesyHost, UnreadableCorrectionFileFailsWithAnAlert) {
 
 class CoordListsTest : public kztest::HostTest {
  protected:
+  // Two lists in a window of the test's own.
+  static constexpr int32_t kZoneList = 1075, kSystemList = 1106;
+
   void SetUp() override {
     window = platform.CreateNativeWindow("lists");
-    for (int32_t id : {1075, 1106}) {
+    for (int32_t id : {kZoneList, kSystemList}) {
       const DialogControlTemplate list{id, DialogControlKind::DropDownList, "", 0, 0, 0, 100, 12};
       ASSERT_EQ(sim::DialogPlatform::Suite()->CreateControl(window, &list), kNoErr);
     }
@@ -168,17 +171,17 @@ class CoordListsTest : public kztest::HostTest {
 
 TEST_F(CoordListsTest, ItemIndexIsTheZoneOrSystemNumber) {
   const DialogControls controls(sim::DialogPlatform::Suite(), window);
-  FillUtmZoneList(controls, 1075);
-  FillPlaneSystemList(controls, 1106);
-  FillPlaneSystemList(controls, 1106);  // filling again does not add twice
+  FillUtmZoneList(controls, kZoneList);
+  FillPlaneSystemList(controls, kSystemList);
+  FillPlaneSystemList(controls, kSystemList);  // filling again does not add twice
   const sim::DialogState state = platform.Snapshot(window);
-  const auto& zones = state.Control(1075);
+  const auto& zones = state.Control(kZoneList);
   ASSERT_EQ(zones.items.size(), 61u);
   EXPECT_EQ(zones.items[0], "(座標帯を選択)");
   EXPECT_EQ(zones.items[31], "第31帯(0度～6度E)");
   EXPECT_EQ(zones.items[60], "第60帯(174度E～180度E)");
   EXPECT_EQ(zones.droppedWidth, 180);
-  const auto& systems = state.Control(1106);
+  const auto& systems = state.Control(kSystemList);
   ASSERT_EQ(systems.items.size(), 20u);
   EXPECT_EQ(systems.items[0], "(座標系を選択)");
   EXPECT_EQ(systems.items[16], "16系（宮古列島・八重山列島）");

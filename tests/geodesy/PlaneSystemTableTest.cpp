@@ -8,9 +8,10 @@
 #include <sstream>
 #include <string>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/CoordTexts.h"
 #include "geodesy/TMProjection.h"
+#include "support/Process.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TEST_P(PlaneSystemTable, AgreesWithTheEpsgDefinition) {
   points.precision(12);
   const double offsets[][2] = {{0.5, 0.5}, {-0.5, 0.4}, {0.3, -0.6}, {-0.45, -0.5}};
   for (const auto& offset : offsets) points << lon0 + offset[0] << ' ' << lat0 + offset[1] << '\n';
-  const auto run = geodesytest::RunTool("cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to " + definition + kRest, points.str());
+  const auto run = kztest::RunShell("cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to " + definition + kRest, points.str());
   const auto rows = geodesytest::NumbersByLine(run.out);
   ASSERT_EQ(rows.size(), 4u) << run.out << run.err;
   for (size_t i = 0; i < 4; ++i) {

@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/CoordTexts.h"
 #include "geodesy/DatumGrid.h"
 #include "geodesy/TMProjection.h"
+#include "support/Process.h"
 
 namespace {
 
 using geodesytest::NumbersByLine;
-using geodesytest::RunTool;
+using kztest::RunShell;
 
 struct Case {
   std::string name;
@@ -96,9 +97,9 @@ class ProjAgreement : public ::testing::TestWithParam<Case> {
 };
 
 TEST_P(ProjAgreement, ForwardWithinOneMillimetreAndInverseWithinNanodegree) {
-  const auto forward = RunTool("cs2cs -f %.6f +proj=longlat " + EllipsoidArgs(GetParam().datum) + " +to " + projArgs,
-                               PointsText());
-  ASSERT_EQ(forward.exitCode, 0) << forward.err;
+  const auto forward = RunShell("cs2cs -f %.6f +proj=longlat " + EllipsoidArgs(GetParam().datum) + " +to " + projArgs,
+                                PointsText());
+  ASSERT_EQ(forward.status, 0) << forward.err;
   const auto projected = NumbersByLine(forward.out);
   ASSERT_EQ(projected.size(), points.size());
 
@@ -115,9 +116,9 @@ TEST_P(ProjAgreement, ForwardWithinOneMillimetreAndInverseWithinNanodegree) {
     planeText << projected[i][0] << ' ' << projected[i][1] << '\n';
   }
 
-  const auto inverse = RunTool("cs2cs -f %.12f " + projArgs + " +to +proj=longlat " + EllipsoidArgs(GetParam().datum),
-                               planeText.str());
-  ASSERT_EQ(inverse.exitCode, 0) << inverse.err;
+  const auto inverse = RunShell("cs2cs -f %.12f " + projArgs + " +to +proj=longlat " + EllipsoidArgs(GetParam().datum),
+                                planeText.str());
+  ASSERT_EQ(inverse.status, 0) << inverse.err;
   const auto geographic = NumbersByLine(inverse.out);
   ASSERT_EQ(geographic.size(), points.size());
   double worstInverse = 0;
@@ -136,8 +137,8 @@ TEST_P(ProjAgreement, ForwardWithinOneMillimetreAndInverseWithinNanodegree) {
 // "Parallel scale (k) : value". PROJ measures the convergence the other way
 // round: it is the negative of ours.
 TEST_P(ProjAgreement, ConvergenceAndScale) {
-  const auto run = RunTool("proj -V " + projArgs, PointsText());
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell("proj -V " + projArgs, PointsText());
+  ASSERT_EQ(run.status, 0) << run.err;
   std::vector<double> convergences;
   std::vector<double> scales;
   for (const std::string& line : geodesytest::Lines(run.out)) {
@@ -183,8 +184,8 @@ class GeocentricShiftAgreement : public ::testing::Test {
     std::ostringstream text;
     text.precision(15);
     for (const auto& [lat, lon] : points) text << lon << ' ' << lat << " 0\n";
-    const auto run = RunTool("cs2cs -f %.12f " + from + " +to " + to, text.str());
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const auto run = RunShell("cs2cs -f %.12f " + from + " +to " + to, text.str());
+    EXPECT_EQ(run.status, 0) << run.err;
     return NumbersByLine(run.out);
   }
 

@@ -10,15 +10,17 @@
 #include <sstream>
 #include <utility>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
 #include "geodesy/CoordConverter.h"
 #include "geodesy/DatumGrid.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 using geodesytest::Lines;
 using geodesytest::NumbersByLine;
-using geodesytest::RunTool;
+using kztest::RunShell;
 
 const std::string kTool = KZ_TOOL_FILE;
 
@@ -40,7 +42,7 @@ std::string ParameterText() {
 
 class ToolCommands : public ::testing::Test {
  protected:
-  void SetUp() override { folder = geodesytest::TempFolder("tool"); }
+  void SetUp() override { folder = kztest::FreshFolder("tool"); }
   void TearDown() override { std::filesystem::remove_all(folder); }
 
   std::string Write(const std::string& name, const std::string& bytes) {
@@ -50,8 +52,8 @@ class ToolCommands : public ::testing::Test {
   }
   std::string BuildGrid(const std::string& name = "TKY2JGD_Win.dat") {
     const std::string grid = folder + "/" + name;
-    const auto run = RunTool(kTool + " grid build '" + Write("TKY2JGD.par", ParameterText()) + "' '" + grid + "'", "");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const auto run = RunShell(kTool + " grid build '" + Write("TKY2JGD.par", ParameterText()) + "' '" + grid + "'", "");
+    EXPECT_EQ(run.status, 0) << run.err;
     return grid;
   }
 
@@ -68,8 +70,8 @@ TEST_F(ToolCommands, ConvertsEachLineAndReportsTheBadOnes) {
       "139 35 7\n"
       "139.2 95\n"
       "1e999 35\n";
-  const auto run = RunTool(kTool + " convert --from jgd2000:bl --to jgd2000:xy9", input);
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell(kTool + " convert --from jgd2000:bl --to jgd2000:xy9", input);
+  ASSERT_EQ(run.status, 0) << run.err;
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 8u) << run.out;
 
@@ -93,8 +95,8 @@ TEST_F(ToolCommands, ConvertsEachLineAndReportsTheBadOnes) {
 
 // Degrees are no exception: a northing beyond the pole is a failed point.
 TEST_F(ToolCommands, DegreesTargetRefusesLatitudesBeyondThePole) {
-  const auto run = RunTool(kTool + " convert --from jgd2000:xy9 --to jgd2000:bl", "0 10000000\n0 0\n");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell(kTool + " convert --from jgd2000:xy9 --to jgd2000:bl", "0 10000000\n0 0\n");
+  ASSERT_EQ(run.status, 0) << run.err;
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "* *");
@@ -103,9 +105,10 @@ TEST_F(ToolCommands, DegreesTargetRefusesLatitudesBeyondThePole) {
 }
 
 TEST_F(ToolCommands, VerboseAddsConvergenceAndScale) {
-  const auto run = RunTool(kTool + " convert --verbose --from jgd2000:xy9 --to tokyo:utm54 --grid '" + BuildGrid() + "'",
-                           "0 0\n20000 -30000\n");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell(kTool + " convert --verbose --from jgd2000:xy9 --to tokyo:utm54 --grid " +
+                                kztest::Quote(BuildGrid()),
+                            "0 0\n20000 -30000\n");
+  ASSERT_EQ(run.status, 0) << run.err;
   const auto rows = NumbersByLine(run.out);
   ASSERT_EQ(rows.size(), 2u);
   for (const auto& row : rows) {
@@ -117,9 +120,9 @@ TEST_F(ToolCommands, VerboseAddsConvergenceAndScale) {
 
 TEST_F(ToolCommands, DegreesTargetGoesThroughTheGrid) {
   const std::string grid = BuildGrid();
-  const auto run = RunTool(kTool + " convert --from tokyo:bl --to jgd2000:bl --grid '" + grid + "'",
-                           "139.25 35.5\n139.9 35.9\n150 40\n");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto run = RunShell(kTool + " convert --from tokyo:bl --to jgd2000:bl --grid '" + grid + "'",
+                            "139.25 35.5\n139.9 35.9\n150 40\n");
+  ASSERT_EQ(run.status, 0) << run.err;
   const auto rows = NumbersByLine(run.out);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_NEAR(rows[0][0], 139.25 + (-11.8 + 0.3 * 0.25) / 3600, 2e-9);
@@ -135,7 +138,7 @@ TEST_F(ToolCommands, DegreesTargetGoesThroughTheGrid) {
   std::ostringstream jgd;
   jgd.precision(17);
   jgd << rows[0][0] << ' ' << rows[0][1] << '\n';
-  const auto back = RunTool(kTool + " convert --from jgd2000:bl --to tokyo:bl --grid '" + grid + "'", jgd.str());
+  const auto back = RunShell(kTool + " convert --from jgd2000:bl --to tokyo:bl --grid '" + grid + "'", jgd.str());
   const auto backRows = NumbersByLine(back.out);
   ASSERT_EQ(backRows.size(), 1u);
   EXPECT_NEAR(backRows[0][0], 139.25, 2e-9);
@@ -145,15 +148,15 @@ TEST_F(ToolCommands, DegreesTargetGoesThroughTheGrid) {
 TEST_F(ToolCommands, GridIsLookedForBesideThePlugin) {
   BuildGrid();
   const std::string plugin = folder + "/Kartzmap.so";
-  const auto found = RunTool("KZMAP_PLUGIN='" + plugin + "' " + kTool + " convert --from tokyo:xy9 --to jgd2000:xy9",
-                             "0 0\n");
-  EXPECT_EQ(found.exitCode, 0) << found.err;
+  const auto found = RunShell("KZMAP_PLUGIN='" + plugin + "' " + kTool + " convert --from tokyo:xy9 --to jgd2000:xy9",
+                              "0 0\n");
+  EXPECT_EQ(found.status, 0) << found.err;
   EXPECT_EQ(NumbersByLine(found.out).size(), 1u);
 
-  const auto missing = RunTool("KZMAP_PLUGIN='" + folder + "/elsewhere/Kartzmap.so' " + kTool +
+  const auto missing = RunShell("KZMAP_PLUGIN='" + folder + "/elsewhere/Kartzmap.so' " + kTool +
                                    " convert --from tokyo:xy9 --to jgd2000:xy9",
                                "0 0\n");
-  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find(kDatumGridAlert), std::string::npos) << missing.err;
   EXPECT_EQ(missing.out, "");
 }
@@ -163,8 +166,8 @@ TEST_F(ToolCommands, BadArgumentsExitTwo) {
                                 "--from wgs72:bl --to jgd2000:bl", "--from tokyo:utm0 --to tokyo:bl",
                                 "--from tokyo:utm61 --to tokyo:bl", "--from tokyo:xy --to tokyo:bl",
                                 "--from tokyo:bl --to tokyo:bl --fast", "--from tokyo:bl --to"}) {
-    const auto run = RunTool(kTool + " convert " + arguments, "");
-    EXPECT_EQ(run.exitCode, 2) << arguments;
+    const auto run = RunShell(kTool + " convert " + arguments, "");
+    EXPECT_EQ(run.status, 2) << arguments;
     EXPECT_NE(run.err.find("usage"), std::string::npos) << arguments;
   }
 }
@@ -173,7 +176,7 @@ TEST_F(ToolCommands, BadArgumentsExitTwo) {
 // them) names the same reference as the tool's own form.
 TEST_F(ToolCommands, ReferencesByCodeWktOrPrjFile) {
   const std::string prj = folder + "/6668.prj";
-  ASSERT_EQ(std::system(("projinfo -q -o WKT1_ESRI EPSG:6668 > '" + prj + "'").c_str()), 0);
+  ASSERT_EQ(RunShell("projinfo -q -o WKT1_ESRI EPSG:6668 > " + kztest::Quote(prj)).status, 0);
   const std::pair<std::string, std::string> cases[] = {
       {"jgd2011:xy9", "EPSG:6677"},     {"JGD2000:UTM54", "epsg:3100"}, {"JGD2000:XY19", "EPSG:2461"},
       {"wgs84:utm54", "EPSG:32654"},    {"jgd2011:bl", "'" + prj + "'"}, {"jgd2011:utm51", "EPSG:6688"},
@@ -181,10 +184,10 @@ TEST_F(ToolCommands, ReferencesByCodeWktOrPrjFile) {
                    "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]'"},
   };
   for (const auto& [own, other] : cases) {
-    const auto a = RunTool(kTool + " convert --from jgd2000:bl --to " + own, "139.7 35.6\n");
-    const auto b = RunTool(kTool + " convert --from jgd2000:bl --to " + other, "139.7 35.6\n");
-    EXPECT_EQ(a.exitCode, 0) << own << a.err;
-    EXPECT_EQ(b.exitCode, 0) << other << b.err;
+    const auto a = RunShell(kTool + " convert --from jgd2000:bl --to " + own, "139.7 35.6\n");
+    const auto b = RunShell(kTool + " convert --from jgd2000:bl --to " + other, "139.7 35.6\n");
+    EXPECT_EQ(a.status, 0) << own << a.err;
+    EXPECT_EQ(b.status, 0) << other << b.err;
     EXPECT_EQ(a.out, b.out) << own << " " << other;
     EXPECT_NE(a.out, "") << own;
   }
@@ -192,11 +195,11 @@ TEST_F(ToolCommands, ReferencesByCodeWktOrPrjFile) {
 
 TEST_F(ToolCommands, GridBuildWritesOneRecordPerCell) {
   const std::string grid = folder + "/out.dat";
-  const auto run = RunTool(kTool + " grid build '" +
+  const auto run = RunShell(kTool + " grid build '" +
                                Write("in.par", "header one\nheader two\n52394000 11.5 -12.25\n\n52394001\t1\t2\n") +
                                "' '" + grid + "'",
                            "");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "2 records written\n");
   std::ifstream in(grid, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -221,15 +224,15 @@ TEST_F(ToolCommands, GridBuildStopsAtAMalformedLine) {
                          Row{"52394000 nan 2\n", "line 3"},
                          Row{"5239.4 1 2\n", "line 3"}}) {
     const std::string grid = folder + "/bad.dat";
-    const auto run = RunTool(
+    const auto run = RunShell(
         kTool + " grid build '" + Write("bad.par", std::string("h1\nh2\n") + row.body) + "' '" + grid + "'", "");
-    EXPECT_EQ(run.exitCode, 1) << row.body;
+    EXPECT_EQ(run.status, 1) << row.body;
     EXPECT_NE(run.err.find(row.line), std::string::npos) << row.body << run.err;
     EXPECT_FALSE(std::filesystem::exists(grid)) << row.body;
   }
-  const auto missing = RunTool(kTool + " grid build '" + folder + "/none.par' '" + folder + "/x.dat'", "");
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(RunTool(kTool + " grid build only-one", "").exitCode, 2);
+  const auto missing = RunShell(kTool + " grid build '" + folder + "/none.par' '" + folder + "/x.dat'", "");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(RunShell(kTool + " grid build only-one", "").status, 2);
 }
 
 }  // namespace

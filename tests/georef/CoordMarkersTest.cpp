@@ -3,6 +3,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "georef/GeorefLayers.h"
 #include "host/ATEParaFeaturesSuite.h"
 #include "georef/GeorefHostTest.h"
+#include "support/Process.h"
 
 namespace {
 
@@ -267,16 +269,12 @@ INSTANTIATE_TEST_SUITE_P(Targets, PlaceImportMarkersTest,
 
 // PROJ's reading of points: one "x y" line in, one "x y" line out.
 std::vector<std::vector<double>> Cs2cs(const std::string& arguments, const std::string& points) {
-  const std::string input = ::testing::TempDir() + "kz-markers-points.txt";
-  std::FILE* file = std::fopen(input.c_str(), "w");
-  std::fputs(points.c_str(), file);
-  std::fclose(file);
-  std::FILE* pipe = popen(("cs2cs -f %.12f " + arguments + " < '" + input + "'").c_str(), "r");
+  const kztest::CommandResult run = kztest::RunShell("cs2cs -f %.12f " + arguments, points);
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::istringstream out(run.out);
   std::vector<std::vector<double>> rows;
   double x = 0, y = 0, z = 0;
-  while (pipe && std::fscanf(pipe, "%lf %lf %lf", &x, &y, &z) == 3) rows.push_back({x, y});
-  if (pipe) pclose(pipe);
-  std::remove(input.c_str());
+  while (out >> x >> y >> z) rows.push_back({x, y});
   return rows;
 }
 

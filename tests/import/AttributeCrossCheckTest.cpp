@@ -27,7 +27,7 @@ struct OgrColumn {
 
 // The field definitions as "ogrinfo -so" lists them: "NAME: Type (W.P)".
 std::vector<OgrColumn> OgrColumns(const std::string& shp) {
-  const CommandResult listed = Run("ogrinfo -ro -so -al " + Quote(shp));
+  const CommandResult listed = RunMerged("ogrinfo -ro -so -al " + Quote(shp));
   EXPECT_EQ(listed.status, 0) << listed.out;
   std::vector<OgrColumn> columns;
   std::istringstream lines(listed.out);
@@ -81,7 +81,7 @@ class AttributeCrossCheck : public ImportScenario, public ::testing::WithParamIn
   nlohmann::json InfoOfParks() {
     const std::string map = folder / "parks.kzmap";
     sim::SaveDocumentFile(*host.CurrentDocument(), map);
-    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    const CommandResult info = kztest::RunKzmap("info " + Quote(map) + " --json");
     EXPECT_EQ(info.status, 0) << info.out;
     const nlohmann::json document = nlohmann::json::parse(info.out);
     for (const auto& layer : document.at("layers")) {

@@ -26,10 +26,10 @@ class ImportCommandTest : public ::testing::Test {
                   "-a_srs EPSG:4612 -lco ENCODING=UTF-8");
   }
   CommandResult Kzmap(const std::string& arguments) {
-    return importtest::Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
+    return RunMerged("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
   }
   nlohmann::json Info() {
-    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    const CommandResult info = kztest::RunKzmap("info " + Quote(map) + " --json");
     EXPECT_EQ(info.status, 0) << info.out;
     return nlohmann::json::parse(info.out);
   }
@@ -206,7 +206,7 @@ TEST_F(ImportTextCommandTest, ColumnOrderDecidesWhichIsLatitude) {
 TEST_F(ImportTextCommandTest, EncodingIsShiftJisUnlessTheTextReadsAsUtf8) {
   const std::string utf8 = Write("u.csv", "緯度,経度,名前\n35.66,139.74,東京\n");
   const std::string sjis = folder / "s.csv";
-  ASSERT_EQ(importtest::Run("iconv -f UTF-8 -t CP932 " + Quote(utf8) + " > " + Quote(sjis)).status, 0);
+  ASSERT_EQ(RunMerged("iconv -f UTF-8 -t CP932 " + Quote(utf8) + " > " + Quote(sjis)).status, 0);
   ASSERT_EQ(Kzmap("import " + Quote(map) + " " + Quote(utf8) + " " + Quote(sjis)).status, 0);
   const nlohmann::json info = Info();
   for (const char* title : {"u", "s"}) {
@@ -219,7 +219,7 @@ TEST_F(ImportTextCommandTest, EncodingIsShiftJisUnlessTheTextReadsAsUtf8) {
 
 TEST_F(ImportTextCommandTest, ShapefileTextAndKmlInOneCommand) {
   const std::string kml = folder / "路線.kml";
-  const CommandResult made = importtest::Run("ogr2ogr -f KML " + Quote(kml) + " " + Quote(folder / "線.shp"));
+  const CommandResult made = RunMerged("ogr2ogr -f KML " + Quote(kml) + " " + Quote(folder / "線.shp"));
   ASSERT_EQ(made.status, 0) << made.out;
   const std::string csv = Write("点.csv", "緯度,経度,名前\n35.685,139.75,皇居\n");
   const CommandResult run = Kzmap("import " + Quote(map) + " " + Quote(folder / "駅.shp") + " " + Quote(csv) + " " +

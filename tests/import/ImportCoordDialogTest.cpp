@@ -1,4 +1,4 @@
-// Dialog 108 played by the scripted user: what it shows on opening, which
+// The import coordinate dialog played by the scripted user: what it shows on opening, which
 // controls each click enables, the checks at OK in their order with their
 // messages, and what it hands back.
 #include <gtest/gtest.h>
@@ -9,13 +9,14 @@
 
 #include "import/ImportCoordDialog.h"
 #include "import/ImportCoordSettings.h"
+#include "resources/DialogIds.h"
 #include "sim/DialogPlatform.h"
 #include "support/HostEnvironment.h"
 
 namespace {
 
+namespace ids = dialog_ids::import_coord;
 using sim::DialogAction;
-constexpr int32_t kDialog = 108;
 
 class ImportCoordDialogTest : public kztest::HostTest {
  protected:
@@ -26,7 +27,7 @@ class ImportCoordDialogTest : public kztest::HostTest {
   }
   AIErr Show() { return RunImportCoordDialog(plugin, settings); }
   AIErr Show(std::vector<DialogAction> actions) {
-    dialogs.Expect(kDialog, std::move(actions));
+    dialogs.Expect(dialog_ids::kImportCoordSettings, std::move(actions));
     return Show();
   }
   const sim::DialogState& Opened() const { return dialogs.Runs().back().states.front(); }
@@ -50,35 +51,41 @@ TEST_F(ImportCoordDialogTest, OpensWithTheExtentAndTheFixedFirstChoices) {
   ASSERT_EQ(Show({DialogAction::Cancel()}), kCanceledErr);
   const sim::DialogState& open = Opened();
   EXPECT_EQ(open.caption, "読み込み座標の設定");
-  EXPECT_EQ(open.Control(1145).text, "139.500000");
-  EXPECT_EQ(open.Control(1146).text, "140.250000");
-  EXPECT_EQ(open.Control(1144).text, "35.250000");
-  EXPECT_EQ(open.Control(1143).text, "36.750000");
-  EXPECT_EQ(open.Control(1079).text, "36.750000,139.500000");
-  EXPECT_EQ(open.Control(1080).text, "35.250000,140.250000");
-  EXPECT_EQ(open.Control(1114).text, "12500");
-  EXPECT_EQ(open.Control(1178).text, "新たにデータフレームを作成します");
-  for (int32_t id : {1123, 1125, 1127, 1129}) EXPECT_TRUE(open.Control(id).checked) << id;
-  for (int32_t id : {1124, 1181, 1126, 1087, 1128, 1182, 1130, 1131, 1076, 1082})
+  EXPECT_EQ(open.Control(ids::kExtentLeft).text, "139.500000");
+  EXPECT_EQ(open.Control(ids::kExtentRight).text, "140.250000");
+  EXPECT_EQ(open.Control(ids::kExtentBottom).text, "35.250000");
+  EXPECT_EQ(open.Control(ids::kExtentTop).text, "36.750000");
+  EXPECT_EQ(open.Control(ids::kNorthWest).text, "36.750000,139.500000");
+  EXPECT_EQ(open.Control(ids::kSouthEast).text, "35.250000,140.250000");
+  EXPECT_EQ(open.Control(ids::kScale).text, "12500");
+  EXPECT_EQ(open.Control(ids::kModeText).text, "新たにデータフレームを作成します");
+  for (int32_t id : {ids::kSourceJgd2000, ids::kSourceLatLong, ids::kTargetJgd2000, ids::kTargetLatLong})
+    EXPECT_TRUE(open.Control(id).checked) << id;
+  for (int32_t id : {ids::kSourceTokyo, ids::kSourceJgd2011, ids::kSourcePlane, ids::kSourceUtm, ids::kTargetTokyo,
+                     ids::kTargetJgd2011, ids::kTargetPlane, ids::kTargetUtm, ids::kLimitArea, ids::kNorthUp})
     EXPECT_FALSE(open.Control(id).checked) << id;
-  EXPECT_EQ(open.Control(1181).text, "世界測地系(JGD2011)");
-  EXPECT_EQ(open.Control(1182).text, "世界測地系(JGD2011)");
-  for (int32_t id : {1075, 1133}) {
+  EXPECT_EQ(open.Control(ids::kSourceJgd2011).text, "世界測地系(JGD2011)");
+  EXPECT_EQ(open.Control(ids::kTargetJgd2011).text, "世界測地系(JGD2011)");
+  for (int32_t id : {ids::kSourceZone, ids::kTargetZone}) {
     EXPECT_EQ(open.Control(id).items.size(), 61u);
     EXPECT_EQ(open.Control(id).items[0], "(座標帯を選択)");
     EXPECT_EQ(open.Control(id).items[54], "第54帯(138度E～144度E)");
     EXPECT_EQ(open.Control(id).droppedWidth, 180);
     EXPECT_EQ(open.Control(id).selection, 0);
   }
-  for (int32_t id : {1115, 1132}) {
+  for (int32_t id : {ids::kSourceSystem, ids::kTargetSystem}) {
     EXPECT_EQ(open.Control(id).items.size(), 20u);
     EXPECT_EQ(open.Control(id).items[16], "16系（宮古列島・八重山列島）");
     EXPECT_EQ(open.Control(id).droppedWidth, 300);
     EXPECT_EQ(open.Control(id).selection, 0);
   }
   // Only what the first choices need is enabled.
-  for (int32_t id : {1079, 1080, 1075, 1115, 1132, 1133}) EXPECT_FALSE(open.Control(id).enabled) << id;
-  for (int32_t id : {1127, 1128, 1182, 1129, 1130, 1131, 1114, 1082, 1076}) EXPECT_TRUE(open.Control(id).enabled) << id;
+  for (int32_t id :
+       {ids::kNorthWest, ids::kSouthEast, ids::kSourceZone, ids::kSourceSystem, ids::kTargetSystem, ids::kTargetZone})
+    EXPECT_FALSE(open.Control(id).enabled) << id;
+  for (int32_t id : {ids::kTargetJgd2000, ids::kTargetTokyo, ids::kTargetJgd2011, ids::kTargetLatLong,
+                     ids::kTargetPlane, ids::kTargetUtm, ids::kScale, ids::kNorthUp, ids::kLimitArea})
+    EXPECT_TRUE(open.Control(id).enabled) << id;
   EXPECT_TRUE(dialogs.Faults().empty());
 }
 
@@ -88,11 +95,13 @@ TEST_F(ImportCoordDialogTest, ModeTextAndTheNewMapGroupFollowTheMode) {
   for (const auto& [mode, text] : modes) {
     settings.mode = mode;
     settings.scale = 0;  // not checked outside mode 2
-    ASSERT_EQ(Show({DialogAction::Click(1130), DialogAction::OK()}), kNoErr) << mode;
-    EXPECT_EQ(Opened().Control(1178).text, text);
-    for (int32_t id = 1127; id <= 1133; ++id) EXPECT_FALSE(Opened().Control(id).enabled) << id;
-    EXPECT_FALSE(Opened().Control(1082).enabled);
-    EXPECT_FALSE(Opened().Control(1114).enabled);
+    ASSERT_EQ(Show({DialogAction::Click(ids::kTargetPlane), DialogAction::OK()}), kNoErr) << mode;
+    EXPECT_EQ(Opened().Control(ids::kModeText).text, text);
+    for (int32_t id : {ids::kTargetJgd2000, ids::kTargetTokyo, ids::kTargetLatLong, ids::kTargetPlane, ids::kTargetUtm,
+                       ids::kTargetSystem, ids::kTargetZone})
+      EXPECT_FALSE(Opened().Control(id).enabled) << id;
+    EXPECT_FALSE(Opened().Control(ids::kNorthUp).enabled);
+    EXPECT_FALSE(Opened().Control(ids::kScale).enabled);
     EXPECT_TRUE(Alerts().empty());
     ASSERT_EQ(dialogs.Runs().back().problems.size(), 1u);  // the disabled radio button could not be clicked
   }
@@ -104,14 +113,14 @@ TEST_F(ImportCoordDialogTest, EachClickRunsTheEnablingRules) {
     std::vector<int32_t> enabled, disabled;
   };
   const std::vector<Step> steps = {
-      {DialogAction::Click(1076), {1079, 1080}, {}},
-      {DialogAction::Click(1087), {1075}, {1115}},
-      {DialogAction::Click(1126), {1115}, {1075}},
-      {DialogAction::Click(1125), {}, {1075, 1115}},
-      {DialogAction::Click(1130), {1132}, {1133}},
-      {DialogAction::Click(1131), {1133}, {1132}},
-      {DialogAction::Click(1129), {}, {1132, 1133}},
-      {DialogAction::Click(1076), {}, {1079, 1080}},
+      {DialogAction::Click(ids::kLimitArea), {ids::kNorthWest, ids::kSouthEast}, {}},
+      {DialogAction::Click(ids::kSourceUtm), {ids::kSourceZone}, {ids::kSourceSystem}},
+      {DialogAction::Click(ids::kSourcePlane), {ids::kSourceSystem}, {ids::kSourceZone}},
+      {DialogAction::Click(ids::kSourceLatLong), {}, {ids::kSourceZone, ids::kSourceSystem}},
+      {DialogAction::Click(ids::kTargetPlane), {ids::kTargetSystem}, {ids::kTargetZone}},
+      {DialogAction::Click(ids::kTargetUtm), {ids::kTargetZone}, {ids::kTargetSystem}},
+      {DialogAction::Click(ids::kTargetLatLong), {}, {ids::kTargetSystem, ids::kTargetZone}},
+      {DialogAction::Click(ids::kLimitArea), {}, {ids::kNorthWest, ids::kSouthEast}},
   };
   std::vector<DialogAction> actions;
   for (const Step& step : steps) actions.push_back(step.action);
@@ -159,7 +168,7 @@ const char* const kBadScale = "縮尺指定が正しくありません";
 const char* const kBadArea = "指定した座標範囲が無効です";
 
 std::vector<DialogAction> Corners(const char* northWest, const char* southEast) {
-  return {A::Click(1076), A::SetText(1079, northWest), A::SetText(1080, southEast)};
+  return {A::Click(ids::kLimitArea), A::SetText(ids::kNorthWest, northWest), A::SetText(ids::kSouthEast, southEast)};
 }
 
 std::vector<DialogAction> Then(std::vector<DialogAction> first, const std::vector<DialogAction>& more) {
@@ -179,8 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(s.limitArea, 0);
                }},
         OkCase{"Tokyo plane 9 to JGD2000 UTM 54 at 1:10000 without north-up",
-               {A::Click(1124), A::Click(1126), A::Choose(1115, 9), A::Click(1131), A::Choose(1133, 54),
-                A::SetText(1114, "10000"), A::Click(1082)},
+               {A::Click(ids::kSourceTokyo), A::Click(ids::kSourcePlane), A::Choose(ids::kSourceSystem, 9),
+                A::Click(ids::kTargetUtm), A::Choose(ids::kTargetZone, 54), A::SetText(ids::kScale, "10000"),
+                A::Click(ids::kNorthUp)},
                nullptr,
                [](const ImportCoordSettings& s) {
                  EXPECT_EQ(s.Source(), (CoordRef{1, 3, 9, 0}));
@@ -188,39 +198,43 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(s.scale, 10000.0);
                  EXPECT_EQ(s.northUp, 0);
                }},
-        OkCase{"UTM source zone 53", {A::Click(1087), A::Choose(1075, 53), A::Click(1128), A::Click(1130), A::Choose(1132, 2)},
+        OkCase{"UTM source zone 53",
+               {A::Click(ids::kSourceUtm), A::Choose(ids::kSourceZone, 53), A::Click(ids::kTargetTokyo),
+                A::Click(ids::kTargetPlane), A::Choose(ids::kTargetSystem, 2)},
                nullptr,
                [](const ImportCoordSettings& s) {
                  EXPECT_EQ(s.Source(), (CoordRef{2, 2, 0, 53}));
                  EXPECT_EQ(s.Target(), (CoordRef{1, 3, 2, 0}));
                }},
         OkCase{"JGD2011 plane 10 to JGD2011 UTM 54",
-               {A::Click(1181), A::Click(1126), A::Choose(1115, 10), A::Click(1182), A::Click(1131),
-                A::Choose(1133, 54)},
+               {A::Click(ids::kSourceJgd2011), A::Click(ids::kSourcePlane), A::Choose(ids::kSourceSystem, 10),
+                A::Click(ids::kTargetJgd2011), A::Click(ids::kTargetUtm), A::Choose(ids::kTargetZone, 54)},
                nullptr,
                [](const ImportCoordSettings& s) {
                  EXPECT_EQ(s.Source(), (CoordRef{4, 3, 10, 0}));
                  EXPECT_EQ(s.Target(), (CoordRef{4, 2, 0, 54}));
                }},
         OkCase{"JGD2011 chosen, then Tokyo, then JGD2000: one datum per side",
-               {A::Click(1181), A::Click(1124), A::Click(1182), A::Click(1128), A::Click(1127)},
+               {A::Click(ids::kSourceJgd2011), A::Click(ids::kSourceTokyo), A::Click(ids::kTargetJgd2011),
+                A::Click(ids::kTargetTokyo), A::Click(ids::kTargetJgd2000)},
                nullptr,
                [](const ImportCoordSettings& s) {
                  EXPECT_EQ(s.sourceDatum, kDatumTokyo);
                  EXPECT_EQ(s.targetDatum, kDatumJgd2000);
                }},
-        OkCase{"source plane without a system", {A::Click(1126)}, kNoSystem, nullptr},
-        OkCase{"source UTM without a zone", {A::Click(1087)}, kNoZone, nullptr},
-        OkCase{"source checked before the scale", {A::Click(1087), A::SetText(1114, "0")}, kNoZone, nullptr},
-        OkCase{"target plane without a system", {A::Click(1130)}, kNoSystem, nullptr},
-        OkCase{"target UTM without a zone", {A::Click(1131)}, kNoZone, nullptr},
-        OkCase{"scale 0", {A::SetText(1114, "0")}, kBadScale, nullptr},
-        OkCase{"scale negative", {A::SetText(1114, "-5000")}, kBadScale, nullptr},
-        OkCase{"scale no number", {A::SetText(1114, "abc")}, kBadScale, nullptr},
-        OkCase{"scale inf", {A::SetText(1114, "inf")}, kBadScale, nullptr},
-        OkCase{"scale nan", {A::SetText(1114, "nan")}, kBadScale, nullptr},
-        OkCase{"scale beyond range", {A::SetText(1114, "1e999")}, kBadScale, nullptr},
-        OkCase{"scale checked before the area", Then({A::SetText(1114, "0")}, Corners("1,1", "1,1")), kBadScale,
+        OkCase{"source plane without a system", {A::Click(ids::kSourcePlane)}, kNoSystem, nullptr},
+        OkCase{"source UTM without a zone", {A::Click(ids::kSourceUtm)}, kNoZone, nullptr},
+        OkCase{"source checked before the scale", {A::Click(ids::kSourceUtm), A::SetText(ids::kScale, "0")}, kNoZone,
+               nullptr},
+        OkCase{"target plane without a system", {A::Click(ids::kTargetPlane)}, kNoSystem, nullptr},
+        OkCase{"target UTM without a zone", {A::Click(ids::kTargetUtm)}, kNoZone, nullptr},
+        OkCase{"scale 0", {A::SetText(ids::kScale, "0")}, kBadScale, nullptr},
+        OkCase{"scale negative", {A::SetText(ids::kScale, "-5000")}, kBadScale, nullptr},
+        OkCase{"scale no number", {A::SetText(ids::kScale, "abc")}, kBadScale, nullptr},
+        OkCase{"scale inf", {A::SetText(ids::kScale, "inf")}, kBadScale, nullptr},
+        OkCase{"scale nan", {A::SetText(ids::kScale, "nan")}, kBadScale, nullptr},
+        OkCase{"scale beyond range", {A::SetText(ids::kScale, "1e999")}, kBadScale, nullptr},
+        OkCase{"scale checked before the area", Then({A::SetText(ids::kScale, "0")}, Corners("1,1", "1,1")), kBadScale,
                nullptr},
         OkCase{"area corners", Corners("36.5,139.5", "35.5,140.5"), nullptr,
                [](const ImportCoordSettings& s) {
@@ -240,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
         OkCase{"no comma", Corners("36.5 139.5", "35.5,140.5"), kBadArea, nullptr},
         OkCase{"inf corner", Corners("inf,139.5", "35.5,140.5"), kBadArea, nullptr},
         OkCase{"nan corner", Corners("36.5,139.5", "35.5,nan"), kBadArea, nullptr},
-        OkCase{"limit cleared again keeps no area", Then(Corners("1,1", "1,1"), {A::Click(1076)}), nullptr,
+        OkCase{"limit cleared again keeps no area", Then(Corners("1,1", "1,1"), {A::Click(ids::kLimitArea)}), nullptr,
                [](const ImportCoordSettings& s) { EXPECT_EQ(s.limitArea, 0); }}),
     [](const auto& info) {
       std::string name = info.param.what;
@@ -251,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(ImportCoordDialogTest, WebMapButtonOpensThePageAndLeavesTheDialogOpen) {
-  ASSERT_EQ(Show({A::Click(1077), A::Inspect([](const sim::DialogState& state) { EXPECT_FALSE(state.ended); }),
+  ASSERT_EQ(Show({A::Click(ids::kWebMap), A::Inspect([](const sim::DialogState& state) { EXPECT_FALSE(state.ended); }),
                   A::OK()}),
             kNoErr);
   EXPECT_EQ(dialogs.Opened(), std::vector<std::string>{kWebMapAddress});
@@ -263,9 +277,9 @@ TEST_F(ImportCoordDialogTest, AJgd2011ReferenceNamedByTheFilesIsChosenForTheUser
   settings.sourceSystem = 9;
   settings.sourceFromFiles = true;
   ASSERT_EQ(Show({A::OK()}), kNoErr);
-  EXPECT_TRUE(Opened().Control(1181).checked);
-  EXPECT_FALSE(Opened().Control(1123).checked);
-  EXPECT_FALSE(Opened().Control(1124).checked);
+  EXPECT_TRUE(Opened().Control(ids::kSourceJgd2011).checked);
+  EXPECT_FALSE(Opened().Control(ids::kSourceJgd2000).checked);
+  EXPECT_FALSE(Opened().Control(ids::kSourceTokyo).checked);
   EXPECT_EQ(settings.Source(), (CoordRef{4, 3, 9, 0}));
 }
 
@@ -275,12 +289,12 @@ TEST_F(ImportCoordDialogTest, AReferenceNamedByTheFilesIsChosenForTheUser) {
   settings.sourceZone = 54;
   settings.sourceFromFiles = true;
   ASSERT_EQ(Show({A::OK()}), kNoErr);
-  EXPECT_TRUE(Opened().Control(1124).checked);
-  EXPECT_FALSE(Opened().Control(1123).checked);
-  EXPECT_TRUE(Opened().Control(1087).checked);
-  EXPECT_FALSE(Opened().Control(1125).checked);
-  EXPECT_EQ(Opened().Control(1075).selection, 54);
-  EXPECT_TRUE(Opened().Control(1075).enabled);
+  EXPECT_TRUE(Opened().Control(ids::kSourceTokyo).checked);
+  EXPECT_FALSE(Opened().Control(ids::kSourceJgd2000).checked);
+  EXPECT_TRUE(Opened().Control(ids::kSourceUtm).checked);
+  EXPECT_FALSE(Opened().Control(ids::kSourceLatLong).checked);
+  EXPECT_EQ(Opened().Control(ids::kSourceZone).selection, 54);
+  EXPECT_TRUE(Opened().Control(ids::kSourceZone).enabled);
   EXPECT_EQ(settings.Source(), (CoordRef{1, 2, 0, 54}));
 }
 
@@ -296,13 +310,13 @@ TEST_F(ImportCoordDialogTest, TheSourceIsChosenOnlyByTouchingIt) {
   const Case cases[] = {
       {"left as opened", {}, false},
       {"target and area only",
-       {A::Click(1182), A::Click(1130), A::Choose(1132, 9), A::Click(1076), A::SetText(1079, "36,139"),
-        A::SetText(1080, "35,140")},
+       {A::Click(ids::kTargetJgd2011), A::Click(ids::kTargetPlane), A::Choose(ids::kTargetSystem, 9),
+        A::Click(ids::kLimitArea), A::SetText(ids::kNorthWest, "36,139"), A::SetText(ids::kSouthEast, "35,140")},
        false},
-      {"the same datum clicked again", {A::Click(1181)}, true},
-      {"JGD2000", {A::Click(1123)}, true},
-      {"another system", {A::Choose(1115, 8)}, true},
-      {"latitude/longitude", {A::Click(1125)}, true},
+      {"the same datum clicked again", {A::Click(ids::kSourceJgd2011)}, true},
+      {"JGD2000", {A::Click(ids::kSourceJgd2000)}, true},
+      {"another system", {A::Choose(ids::kSourceSystem, 8)}, true},
+      {"latitude/longitude", {A::Click(ids::kSourceLatLong)}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -314,7 +328,7 @@ TEST_F(ImportCoordDialogTest, TheSourceIsChosenOnlyByTouchingIt) {
     std::vector<A> actions = c.actions;
     actions.push_back(A::OK());
     ASSERT_EQ(Show(actions), kNoErr);
-    EXPECT_TRUE(Opened().Control(1181).checked);
+    EXPECT_TRUE(Opened().Control(ids::kSourceJgd2011).checked);
     EXPECT_EQ(settings.sourceChosen, c.chosen);
   }
 }

@@ -1,8 +1,11 @@
 #include "ImportScenario.h"
 
+#include "resources/DialogIds.h"
+
 namespace importtest {
 
 using sim::DialogAction;
+namespace coord_ids = dialog_ids::import_coord;
 
 std::string ImportScenario::PluginFile() const { return KZ_PLUGIN_FILE; }
 
@@ -14,15 +17,17 @@ void ImportScenario::SetUp() {
 
 void ImportScenario::AnswerFiles(std::vector<std::string> files, const char* encoding) {
   std::vector<DialogAction> actions;
-  if (encoding) actions.push_back(DialogAction::ChooseText(kEncodingCombo, encoding));
+  if (encoding) actions.push_back(DialogAction::ChooseText(dialog_ids::open_file::kEncoding, encoding));
   dialogs.ExpectOpenFile(sim::OpenFileAnswer::Choose(std::move(files), std::move(actions)));
 }
 
-void ImportScenario::AnswerCoords(std::vector<DialogAction> actions) { dialogs.Expect(kCoordDialog, std::move(actions)); }
+void ImportScenario::AnswerCoords(std::vector<DialogAction> actions) {
+  dialogs.Expect(dialog_ids::kImportCoordSettings, std::move(actions));
+}
 
 void ImportScenario::AnswerNewPlaneMap(int32_t system, const char* scale) {
-  AnswerCoords({DialogAction::Click(1130), DialogAction::Choose(1132, system), DialogAction::SetText(1114, scale),
-                DialogAction::OK()});
+  AnswerCoords({DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, system),
+                DialogAction::SetText(coord_ids::kScale, scale), DialogAction::OK()});
 }
 
 bool ImportScenario::Import() {

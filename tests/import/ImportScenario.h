@@ -15,9 +15,6 @@
 
 namespace importtest {
 
-inline constexpr int32_t kCoordDialog = 108;
-inline constexpr int32_t kEncodingCombo = 1081;
-
 class ImportScenario : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -18,40 +18,6 @@ namespace importtest {
 
 namespace fs = std::filesystem;
 
-CommandResult Run(const std::string& command) {
-  CommandResult result;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-  if (!pipe) return result;
-  std::array<char, 4096> buffer{};
-  size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) result.out.append(buffer.data(), read);
-  const int status = pclose(pipe.release());
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-ScratchFolder::ScratchFolder() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string("kz-import-") + std::to_string(getpid()) + "-" + (info ? info->name() : "x");
-  for (char& c : name) {
-    if (c == '/') c = '_';
-  }
-  root = fs::temp_directory_path() / name;
-  fs::remove_all(root);
-  fs::create_directories(root);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  fs::remove_all(root, ignored);
-}
-
 namespace {
 
 std::string Number(double value) {
@@ -103,14 +69,14 @@ void MakeShapefile(const std::string& shp, const std::string& geojson, const std
   const std::string source = shp + ".geojson";
   std::ofstream(source) << geojson;
   const CommandResult made =
-      Run("ogr2ogr -f 'ESRI Shapefile' " + options + " " + Quote(shp) + " " + Quote(source));
+      RunMerged("ogr2ogr -f 'ESRI Shapefile' " + options + " " + Quote(shp) + " " + Quote(source));
   ASSERT_EQ(made.status, 0) << made.out;
   fs::remove(source);
 }
 
 std::vector<std::map<std::string, OgrField>> OgrRows(const std::string& shp) {
   std::vector<std::map<std::string, OgrField>> rows;
-  const CommandResult listed = Run("ogrinfo -ro -al -q " + Quote(shp));
+  const CommandResult listed = RunMerged("ogrinfo -ro -al -q " + Quote(shp));
   EXPECT_EQ(listed.status, 0) << listed.out;
   std::istringstream lines(listed.out);
   std::string line;

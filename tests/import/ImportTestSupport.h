@@ -13,30 +13,15 @@
 #include "georef/DataFrameParams.h"
 #include "sim/Document.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace importtest {
 
-struct CommandResult {
-  int status = -1;
-  std::string out;
-};
-
-// Runs a shell command line; stderr goes to the output too.
-CommandResult Run(const std::string& command);
-std::string Quote(const std::string& text);
-
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  std::string operator/(const std::string& name) const { return (root / name).string(); }
-  const std::filesystem::path& Path() const { return root; }
-
- private:
-  std::filesystem::path root;
-};
+using kztest::CommandResult;
+using kztest::Quote;
+using kztest::RunMerged;
+using kztest::ScratchFolder;
 
 // A GeoJSON feature collection of the given features (each a JSON object text).
 std::string FeatureCollection(const std::vector<std::string>& features);

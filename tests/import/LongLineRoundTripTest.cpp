@@ -16,7 +16,7 @@ using namespace importtest;
 class LongLineRoundTrip : public ::testing::Test {
  protected:
   CommandResult Kzmap(const std::string& arguments) {
-    return importtest::Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
+    return RunMerged("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
   }
   ScratchFolder folder;
   std::string map = folder / "map.kzmap";

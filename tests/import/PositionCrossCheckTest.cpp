@@ -18,9 +18,11 @@
 #include "ImportScenario.h"
 #include "geodesy/CoordRef.h"
 #include "geodesy/DatumGrid.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using namespace importtest;
 using sim::DialogAction;
 using Point = std::pair<double, double>;
@@ -203,8 +205,8 @@ const SourceData kTokyoLatLong{
 
 TEST_F(PositionCrossCheck, Jgd2000LatitudeLongitudeIntoAPlaneSystemMap) {
   ImportAndCheck(kTokyoLatLong, "-a_srs EPSG:4612",
-                 {DialogAction::Click(1130), DialogAction::Choose(1132, 9), DialogAction::SetText(1114, "25000"),
-                  DialogAction::OK()},
+                 {DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                  DialogAction::SetText(coord_ids::kScale, "25000"), DialogAction::OK()},
                  FromDegrees(kPlane9Grs80), 25000, true, "");
   // North up: the map is turned by the meridian convergence at its centre.
   PJ_CONTEXT* context = proj_context_create();
@@ -218,8 +220,8 @@ TEST_F(PositionCrossCheck, Jgd2000LatitudeLongitudeIntoAPlaneSystemMap) {
 
 TEST_F(PositionCrossCheck, Jgd2000LatitudeLongitudeIntoAUtmMap) {
   ImportAndCheck(kTokyoLatLong, "-a_srs EPSG:4612",
-                 {DialogAction::Click(1131), DialogAction::Choose(1133, 54), DialogAction::SetText(1114, "25000"),
-                  DialogAction::OK()},
+                 {DialogAction::Click(coord_ids::kTargetUtm), DialogAction::Choose(coord_ids::kTargetZone, 54),
+                  DialogAction::SetText(coord_ids::kScale, "25000"), DialogAction::OK()},
                  FromDegrees(kUtm54Grs80), 25000, false, "+proj=noop");
 }
 
@@ -243,12 +245,12 @@ TEST_F(TokyoSourceCrossCheck, TokyoPlaneSystemThroughTheGridIntoAJgd2000PlaneMap
   ImportAndCheck(tokyoPlane, "-a_srs EPSG:30169",
                  {DialogAction::Inspect([](const sim::DialogState& state) {
                     // The .prj's Tokyo plane system 9 is chosen for the user.
-                    EXPECT_TRUE(state.Control(1124).checked);
-                    EXPECT_TRUE(state.Control(1126).checked);
-                    EXPECT_EQ(state.Control(1115).selection, 9);
+                    EXPECT_TRUE(state.Control(coord_ids::kSourceTokyo).checked);
+                    EXPECT_TRUE(state.Control(coord_ids::kSourcePlane).checked);
+                    EXPECT_EQ(state.Control(coord_ids::kSourceSystem).selection, 9);
                   }),
-                  DialogAction::Click(1130), DialogAction::Choose(1132, 9), DialogAction::SetText(1114, "25000"),
-                  DialogAction::OK()},
+                  DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                  DialogAction::SetText(coord_ids::kScale, "25000"), DialogAction::OK()},
                  operation, 25000, true, "");
 }
 
@@ -303,8 +305,9 @@ TEST_F(Jgd2011CrossCheck, Jgd2000LatitudeLongitudeThroughTheCorrectionIntoAJgd20
   const std::string operation = "+proj=pipeline +step " + CorrectionStep() +
                                 " +step +proj=unitconvert +xy_in=deg +xy_out=rad +step " + kPlane10Grs80;
   ImportAndCheck(kSendaiLatLong, "-a_srs EPSG:4612",
-                 {DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10),
-                  DialogAction::SetText(1114, "10000"), DialogAction::OK()},
+                 {DialogAction::Click(coord_ids::kTargetJgd2011), DialogAction::Click(coord_ids::kTargetPlane),
+                  DialogAction::Choose(coord_ids::kTargetSystem, 10), DialogAction::SetText(coord_ids::kScale, "10000"),
+                  DialogAction::OK()},
                  operation, 10000, true, "");
   const DataFrameParams frame = DocumentDataFrame(host);
   EXPECT_EQ(frame.datum, kDatumJgd2011);
@@ -322,8 +325,8 @@ TEST_F(PositionCrossCheck, Jgd2000IntoJgd2011WithoutTheCorrectionIsToldOnce) {
   MakeShapefile(points, FeatureCollection(features), "-a_srs EPSG:4612");
   MakeShapefile(more, FeatureCollection(features), "-a_srs EPSG:4612");
   AnswerFiles({points, more});
-  AnswerCoords(
-      {DialogAction::Click(1182), DialogAction::Click(1130), DialogAction::Choose(1132, 10), DialogAction::OK()});
+  AnswerCoords({DialogAction::Click(coord_ids::kTargetJgd2011), DialogAction::Click(coord_ids::kTargetPlane),
+                DialogAction::Choose(coord_ids::kTargetSystem, 10), DialogAction::OK()});
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
   EXPECT_EQ(AlertTexts(),

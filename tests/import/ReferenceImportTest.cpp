@@ -56,7 +56,7 @@ std::string AsJgd2011(int epsg) {
 
 // The vertices of every LINESTRING in ogrinfo's listing, in order.
 std::vector<Point> OgrLineVertices(const std::string& shp) {
-  const CommandResult listed = Run("ogrinfo -ro -al -q " + Quote(shp));
+  const CommandResult listed = RunMerged("ogrinfo -ro -al -q " + Quote(shp));
   EXPECT_EQ(listed.status, 0) << listed.out;
   std::vector<Point> points;
   for (size_t at = listed.out.find("LINESTRING ("); at != std::string::npos;
@@ -75,10 +75,10 @@ std::vector<Point> OgrLineVertices(const std::string& shp) {
 class ReferenceImportTest : public ::testing::Test {
  protected:
   CommandResult Kzmap(const std::string& arguments) {
-    return importtest::Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
+    return RunMerged("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
   }
   nlohmann::json Info(const std::string& map) {
-    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    const CommandResult info = kztest::RunKzmap("info " + Quote(map) + " --json");
     EXPECT_EQ(info.status, 0) << info.out;
     return nlohmann::json::parse(info.out);
   }
@@ -224,7 +224,7 @@ TEST_F(ReferenceImportTest, EachReferenceImportsWhereProjPutsItAndExportsBackUnd
       const CommandResult exported = Kzmap("export " + Quote(map) + " " + Quote(out) + " --type polyline --target " +
                                            Quote("layer:" + stem + "_line") + " --to EPSG:" + std::to_string(source));
       ASSERT_EQ(exported.status, 0) << exported.out;
-      const CommandResult srs = importtest::Run("gdalsrsinfo -e " + Quote(folder / (stem + "_" + std::to_string(target.epsg) +
+      const CommandResult srs = RunMerged("gdalsrsinfo -e " + Quote(folder / (stem + "_" + std::to_string(target.epsg) +
                                                                         "_out.prj")) + " | grep ^EPSG");
       EXPECT_EQ(srs.out, "EPSG:" + std::to_string(source) + "\n");
       const std::vector<Point> back = OgrLineVertices(out);

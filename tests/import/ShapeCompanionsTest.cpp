@@ -14,10 +14,8 @@
 
 namespace {
 
-using importtest::Run;
-
 std::string ProjInfoWkt(const std::string& crs, const char* format) {
-  const importtest::CommandResult result = Run("projinfo -q -o " + std::string(format) + " " + crs);
+  const kztest::CommandResult result = kztest::RunMerged("projinfo -q -o " + std::string(format) + " " + crs);
   EXPECT_EQ(result.status, 0) << result.out;
   return result.out;
 }

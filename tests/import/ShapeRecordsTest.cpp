@@ -25,7 +25,7 @@ class ShapeRecordsTest : public ImportScenario {
     for (size_t i = 0; i < wkt.size(); ++i) csv += "\"" + wkt[i] + "\"," + std::to_string(i + 1) + "\n";
     const std::string source = folder / (name + ".csv"), shp = folder / (name + ".shp");
     std::ofstream(source) << csv;
-    const CommandResult made = importtest::Run("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:4612 " + options + " " + Quote(shp) +
+    const CommandResult made = RunMerged("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:4612 " + options + " " + Quote(shp) +
                                                " " + Quote(source));
     EXPECT_EQ(made.status, 0) << made.out;
     return shp;
@@ -226,7 +226,7 @@ TEST_F(ShapeRecordsTest, ValueBytesThatAreNotTextInTheChosenEncodingAreCounted) 
   MakeShapefile(shp, FeatureCollection({PointFeature(139.70, 35.60, "{\"name\":\"東京タワー\"}"),
                                         PointFeature(139.71, 35.61, "{\"name\":\"abc\"}")}),
                 "-a_srs EPSG:4612 -lco ENCODING=CP932");
-  const CommandResult counted = importtest::Run(
+  const CommandResult counted = RunMerged(
       "python3 -c 'print(\"東京タワー\".encode(\"cp932\").decode(\"utf-8\", \"replace\").count(\"\\ufffd\"))'");
   ASSERT_EQ(counted.status, 0) << counted.out;
   ImportAll({shp}, "UTF-8");

@@ -10,9 +10,11 @@
 #include <numbers>
 
 #include "ImportScenario.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using namespace importtest;
 using sim::DialogAction;
 
@@ -65,9 +67,9 @@ TEST_F(ShapefileImportTest, ThreeFilesMakeThreeLayersAndTheThirdIsCurrent) {
   EXPECT_EQ(run.defExt, "shp");
   EXPECT_EQ(run.flags, 0x881864u | 0x200u);
   EXPECT_EQ(run.maxFile, 66560u);
-  EXPECT_EQ(run.templateId, 110);
+  EXPECT_EQ(run.templateId, dialog_ids::kOpenFileTemplate);
   EXPECT_EQ(run.owner, host.MainWindow());
-  EXPECT_EQ(run.child->states.front().Control(kEncodingCombo).items,
+  EXPECT_EQ(run.child->states.front().Control(dialog_ids::open_file::kEncoding).items,
             (std::vector<std::string>{"シフトJIS", "UTF-8"}));
   // The folder is remembered for the next import.
   EXPECT_EQ(host.Preferences().Get<sim::PreferenceStore::FilePathValue>("Kartzmap4.5", "importShapeDir")->path,
@@ -81,8 +83,8 @@ TEST_F(ShapefileImportTest, NewLayerGoesDirectlyBelowTheDataFrameLayer) {
   ASSERT_TRUE(Import());
   AnswerFiles({Points("second", 1)});
   AnswerCoords({DialogAction::Inspect([](const sim::DialogState& state) {
-                  EXPECT_EQ(state.Control(1178).text, "現在のデータフレーム設定を使用します");
-                  EXPECT_FALSE(state.Control(1114).enabled);
+                  EXPECT_EQ(state.Control(coord_ids::kModeText).text, "現在のデータフレーム設定を使用します");
+                  EXPECT_FALSE(state.Control(coord_ids::kScale).enabled);
                 }),
                 DialogAction::OK()});
   ASSERT_TRUE(Import());
@@ -107,9 +109,10 @@ TEST_F(ShapefileImportTest, AreaLimitKeepsTheEdgeAndDropsWhatLiesOutside) {
                                    PolygonFeature({{{139.76, 35.60}, {139.77, 35.60}, {139.77, 35.61}}}, "{\"id\":5}")}),
                 kJgdLatLong);
   AnswerFiles({points, areas});
-  AnswerCoords({DialogAction::Click(1130), DialogAction::Choose(1132, 9), DialogAction::Click(1076),
-                DialogAction::SetText(1079, "35.70,139.75"), DialogAction::SetText(1080, "35.67,139.78"),
-                DialogAction::OK()});
+  AnswerCoords({DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                DialogAction::Click(coord_ids::kLimitArea),
+                DialogAction::SetText(coord_ids::kNorthWest, "35.70,139.75"),
+                DialogAction::SetText(coord_ids::kSouthEast, "35.67,139.78"), DialogAction::OK()});
   ASSERT_TRUE(Import());
   ExpectCleanDialogs();
   std::vector<std::string> ids;
@@ -160,14 +163,15 @@ class LongPathTest : public ShapefileImportTest {
     AnswerFiles({shp});
     AnswerCoords({DialogAction::Inspect([](const sim::DialogState& state) {
                     // The .prj names JGD2000 plane system 9, and the dialog opens with it.
-                    EXPECT_TRUE(state.Control(1123).checked);
-                    EXPECT_TRUE(state.Control(1126).checked);
-                    EXPECT_FALSE(state.Control(1125).checked);
-                    EXPECT_EQ(state.Control(1115).selection, 9);
-                    EXPECT_TRUE(state.Control(1115).enabled);
+                    EXPECT_TRUE(state.Control(coord_ids::kSourceJgd2000).checked);
+                    EXPECT_TRUE(state.Control(coord_ids::kSourcePlane).checked);
+                    EXPECT_FALSE(state.Control(coord_ids::kSourceLatLong).checked);
+                    EXPECT_EQ(state.Control(coord_ids::kSourceSystem).selection, 9);
+                    EXPECT_TRUE(state.Control(coord_ids::kSourceSystem).enabled);
                   }),
-                  DialogAction::Click(1130), DialogAction::Choose(1132, 9), DialogAction::SetText(1114, "1000"),
-                  DialogAction::Check(1082, false), DialogAction::OK()});
+                  DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                  DialogAction::SetText(coord_ids::kScale, "1000"), DialogAction::Check(coord_ids::kNorthUp, false),
+                  DialogAction::OK()});
     EXPECT_TRUE(Import());
     ExpectCleanDialogs();
     return Art(name);
@@ -297,7 +301,7 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
   const std::vector<std::string> alerts = AlertTexts();
   ASSERT_EQ(alerts.size(), 1u);
   const std::string heading = "次のファイルの次のレコードは、頂点が多く一つのパスに収まらないため、輪郭を間引いて描画しました（レコード番号）：\n" +
-                              folder / "star.shp" + ": 2（計 1 件）\n  間引いた頂点 ";
+                              folder.PathText("star.shp") + ": 2（計 1 件）\n  間引いた頂点 ";
   ASSERT_EQ(alerts[0].rfind(heading, 0), 0u) << alerts[0];
   long long dropped = 0;
   double paper = 0, ground = 0;
@@ -328,7 +332,7 @@ class ImportOutcomeTest : public ShapefileImportTest {
     for (int i = 0; i < records; ++i) csv += "\"MULTIPOINT M ((139.7 35.6 1),(139.71 35.61 2))\"," + std::to_string(i) + "\n";
     const std::string source = folder / (name + ".csv"), shp = folder / (name + ".shp");
     std::ofstream(source) << csv;
-    const CommandResult made = importtest::Run("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:4612 -nlt MULTIPOINTM " + Quote(shp) + " " +
+    const CommandResult made = RunMerged("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:4612 -nlt MULTIPOINTM " + Quote(shp) + " " +
                                    Quote(source));
     EXPECT_EQ(made.status, 0) << made.out;
     return shp;
@@ -345,7 +349,8 @@ TEST_F(ImportOutcomeTest, EveryCancelLeavesTheDocumentAsItWasAndSaysNothing) {
   EXPECT_EQ(Snapshot(), before);
 
   AnswerFiles({shp});
-  AnswerCoords({DialogAction::Click(1124), DialogAction::Click(1076), DialogAction::Cancel()});
+  AnswerCoords({DialogAction::Click(coord_ids::kSourceTokyo), DialogAction::Click(coord_ids::kLimitArea),
+                DialogAction::Cancel()});
   ASSERT_TRUE(Import());
   EXPECT_EQ(Snapshot(), before);
   EXPECT_FALSE(host.Preferences().Has("Kartzmap4.5", "importInGeoSysType"));  // nothing remembered
@@ -467,7 +472,7 @@ TEST_F(ImportOutcomeTest, AReferenceTheSystemDoesNotConvertIsNamed) {
   MakeShapefile(shp, FeatureCollection({PointFeature(15550000, 4260000, "{\"id\":1}")}), "-a_srs EPSG:3857");
   AnswerFiles({shp});
   AnswerCoords({DialogAction::Inspect([](const sim::DialogState& state) {
-                  EXPECT_TRUE(state.Control(1125).checked);  // nothing is chosen for the user
+                  EXPECT_TRUE(state.Control(coord_ids::kSourceLatLong).checked);  // nothing is chosen for the user
                 }),
                 DialogAction::Cancel()});
   ASSERT_TRUE(Import());

@@ -45,8 +45,7 @@ std::vector<std::vector<Point>> WktParts(const std::string& wkt) {
 
 std::vector<OgrFeature> OgrFeatures(const std::string& path, const std::string& options) {
   std::vector<OgrFeature> features;
-  const importtest::CommandResult listed =
-      importtest::Run("ogrinfo -ro -al -q " + options + " " + importtest::Quote(path));
+  const kztest::CommandResult listed = kztest::RunMerged("ogrinfo -ro -al -q " + options + " " + kztest::Quote(path));
   EXPECT_EQ(listed.status, 0) << listed.out;
   std::istringstream lines(listed.out);
   std::string line, layer;

@@ -10,9 +10,11 @@
 #include <fstream>
 
 #include "ImportCheck.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using namespace importtest;
 using importcheck::Point;
 using sim::DialogAction;
@@ -39,7 +41,7 @@ std::string GdalKml(const ScratchFolder& folder) {
   MakeShapefile(shapes + "/a.shp", FeatureCollection({PolygonFeature(kPolygon, R"({"Name":"穴あき","コード":3})")}),
                 options);
   const std::string kml = folder / "gdal.kml";
-  const CommandResult made = Run("ogr2ogr -f KML " + Quote(kml) + " " + Quote(shapes));
+  const CommandResult made = RunMerged("ogr2ogr -f KML " + Quote(kml) + " " + Quote(shapes));
   EXPECT_EQ(made.status, 0) << made.out;
   return kml;
 }
@@ -281,9 +283,11 @@ TEST_F(KmlImport, AreaLimitLeavesOutWhatLiesOutside) {
   // Only the tower's corner: the park and the road lie east of it.
   const std::string kml = Write("earth.kml", kEarthKml);
   AnswerFiles({kml});
-  AnswerCoords({DialogAction::Check(1076, true), DialogAction::SetText(1079, "35.661,139.739"),
-                DialogAction::SetText(1080, "35.66,139.7401"), DialogAction::Click(1130), DialogAction::Choose(1132, 9),
-                DialogAction::SetText(1114, "5000"), DialogAction::OK()});
+  AnswerCoords({DialogAction::Check(coord_ids::kLimitArea, true),
+                DialogAction::SetText(coord_ids::kNorthWest, "35.661,139.739"),
+                DialogAction::SetText(coord_ids::kSouthEast, "35.66,139.7401"),
+                DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                DialogAction::SetText(coord_ids::kScale, "5000"), DialogAction::OK()});
   ASSERT_TRUE(ImportItem(kKmlItem));
   ExpectCleanDialogs();
   EXPECT_EQ(Drawn("散歩の記録").size(), 1u);
@@ -308,7 +312,7 @@ TEST_F(KmlImport, FileWithoutCoordinatesSaysSoAndStops) {
   // Nothing to draw is a failure, not a notice.
   EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{"empty.kml には読み込める座標がありません"}));
   EXPECT_EQ(AlertTexts().size(), 1u);
-  EXPECT_EQ(dialogs.RunsOf(kCoordDialog).size(), 0u);
+  EXPECT_EQ(dialogs.RunsOf(dialog_ids::kImportCoordSettings).size(), 0u);
   EXPECT_EQ(host.FindLayer("空"), nullptr);
 }
 

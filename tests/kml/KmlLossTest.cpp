@@ -8,9 +8,11 @@
 #include <fstream>
 
 #include "ImportCheck.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using namespace importtest;
 using importcheck::Point;
 using sim::DialogAction;
@@ -87,7 +89,7 @@ TEST_F(KmlLoss, AFileCutShortIsReportedWhereItEnds) {
   size_t cut = whole.find("<coordinates>\n") + 14;
   for (int tuples = 0; tuples < 14; ++tuples) cut = whole.find(' ', cut) + 1;
   const std::string kml = Write("cut.kml", whole.substr(0, cut));
-  const CommandResult lines = importtest::Run("wc -l < " + Quote(kml));
+  const CommandResult lines = RunMerged("wc -l < " + Quote(kml));
   ASSERT_EQ(lines.status, 0);
   const long endLine = std::stol(lines.out) + 1;  // the line the file ends in has no line end
 
@@ -162,9 +164,11 @@ TEST_F(KmlLoss, AreaKeepsThePolygonsGdalsSpatialFilterKeeps) {
   }
   ASSERT_EQ(expected.size(), 4u);
   AnswerFiles({kml});
-  AnswerCoords({DialogAction::Check(1076, true), DialogAction::SetText(1079, "35.70,139.70"),
-                DialogAction::SetText(1080, "35.60,139.80"), DialogAction::Click(1130), DialogAction::Choose(1132, 9),
-                DialogAction::SetText(1114, "5000"), DialogAction::OK()});
+  AnswerCoords({DialogAction::Check(coord_ids::kLimitArea, true),
+                DialogAction::SetText(coord_ids::kNorthWest, "35.70,139.70"),
+                DialogAction::SetText(coord_ids::kSouthEast, "35.60,139.80"),
+                DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                DialogAction::SetText(coord_ids::kScale, "5000"), DialogAction::OK()});
   ASSERT_TRUE(ImportItem(kKmlItem));
   ExpectCleanDialogs();
   std::vector<std::string> names;

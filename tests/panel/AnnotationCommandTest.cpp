@@ -6,10 +6,12 @@
 #include <map>
 
 #include "panel/PanelFixture.h"
+#include "resources/DialogIds.h"
 #include "sim/TextCodec.h"
 
 namespace {
 
+namespace annotation_ids = dialog_ids::annotation;
 using kztest::PanelTest;
 using kztest::ReadRow;
 using kztest::RowField;
@@ -43,8 +45,9 @@ class AnnotationTest : public PanelTest {
   }
   void Annotate(bool copy) {
     SelectionChanged();
-    host.Dialogs().Expect(113, {DialogAction::ChooseText(1075, "NAME"), DialogAction::Check(1076, copy),
-                                DialogAction::OK()});
+    host.Dialogs().Expect(dialog_ids::kAnnotation,
+                          {DialogAction::ChooseText(annotation_ids::kField, "NAME"),
+                           DialogAction::Check(annotation_ids::kCopyValues, copy), DialogAction::OK()});
     Click(kAnnotate);
   }
 };
@@ -94,8 +97,8 @@ TEST_F(AnnotationTest, LabelsEachObjectOnceBesideItsPointOrCentredOnItsBounds) {
   }
 
   Annotate(true);
-  ASSERT_TRUE(host.Dialogs().RunsOf(113).at(0)->problems.empty());
-  EXPECT_EQ(host.Dialogs().RunsOf(113)[0]->caption, "属性値から注記を作成");
+  ASSERT_TRUE(host.Dialogs().RunsOf(dialog_ids::kAnnotation).at(0)->problems.empty());
+  EXPECT_EQ(host.Dialogs().RunsOf(dialog_ids::kAnnotation)[0]->caption, "属性値から注記を作成");
   const std::map<std::string, Label> labels = Labels();
   ASSERT_EQ(labels.size(), 7u);
   struct Where {
@@ -172,7 +175,7 @@ TEST_F(AnnotationTest, CancelLeavesTheDocumentAlone) {
   sim::Art& art = Feature(*layer->group, "NAME", "駅");
   host.Select(art);
   SelectionChanged();
-  host.Dialogs().Expect(113, {DialogAction::Cancel()});
+  host.Dialogs().Expect(dialog_ids::kAnnotation, {DialogAction::Cancel()});
   Click(kAnnotate);
   EXPECT_TRUE(Labels().empty());
   EXPECT_TRUE(art.userAttributes & kArtSelected);

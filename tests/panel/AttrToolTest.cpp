@@ -1,57 +1,37 @@
 // kzmap attr, markers and upgrade on map files, as a user runs them: each
 // runs the plug-in's own command and saves the map, which is read back here.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
 #include "panel/PanelFixture.h"
 #include "sim/DocumentFile.h"
 #include "sim/TextCodec.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kztest::CommandResult;
+using kztest::Quote;
 using kztest::ReadRow;
 using kztest::ValueOf;
 using kztest::WriteRow;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-struct ToolRun {
-  int status = -1;
-  std::string out, err;
-};
-
 class AttrToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() / ("kz_attr_tool." + std::string(info->name()) + "." + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     map = (folder / "地図.kzmap").string();
     document = &host.NewDocument();
     layer = &host.AddLayer("地物");
     WriteRow(*layer->group, {{"VAL", 0, 20, 0, ""}});
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   sim::Art& Feature(sim::Art& container, const std::string& value, AIRealPoint at) {
     sim::Art& art = host.AddPath(container, {at, {at.h + 20, at.v}, {at.h + 20, at.v + 10}, {at.h, at.v + 10}}, true);
@@ -62,16 +42,13 @@ class AttrToolTest : public ::testing::Test {
   // The saved map, opened in a host of its own.
   sim::Document& Saved() { return sim::LoadDocumentFile(reader, map); }
 
-  ToolRun Kzmap(const std::string& arguments) {
-    const fs::path out = folder / "out.txt", err = folder / "err.txt";
+  CommandResult Kzmap(const std::string& arguments) {
     // The user's preferences stay out of the way.
-    const std::string line = "HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " +
-                             arguments + " < /dev/null > " + Quote(out.string()) + " 2> " + Quote(err.string());
-    const int status = std::system(line.c_str());
-    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+    return kztest::RunKzmap(arguments, "", "HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME=");
   }
 
-  fs::path folder;
+  kztest::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
   std::string map;
   sim::Host host, reader;
   sim::Document* document = nullptr;
@@ -94,7 +71,7 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
   Feature(*layer->group, "12", {100, 200}).userAttributes |= kArtSelected;
   Save();
 
-  ToolRun run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
+  CommandResult run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "3 objects selected\n");
   Saved();
@@ -158,7 +135,7 @@ TEST_F(AttrToolTest, SetTellsWhenTheValueDoesNotFitItsField) {
   for (const Case& c : {Case{"1234567890123", "999999999", true}, Case{"abc", "0", true}, Case{"-42", "-42", false},
                         Case{"123456789", "123456789", false}}) {
     SCOPED_TRACE(c.given);
-    const ToolRun run = Kzmap("attr " + Quote(map) + " set 乗客数=" + c.given);
+    const CommandResult run = Kzmap("attr " + Quote(map) + " set 乗客数=" + c.given);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string note = std::string("「") + c.given + "」はフィールド「乗客数」（整数 9 桁）に収まらないため、「" + c.stored +
                              "」を設定しました";
@@ -203,7 +180,7 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
   }
   host.Select(member);
   Save();
-  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL" + GetParam().option);
+  const CommandResult run = Kzmap("attr " + Quote(map) + " label VAL" + GetParam().option);
   ASSERT_EQ(run.status, 0) << run.err;
   Saved();
   std::vector<std::string> texts;
@@ -237,7 +214,7 @@ TEST_F(AttrToolTest, LabelsInASublayerAreCountedOnce) {
   sim::Layer& sub = host.AddSublayer(*layer, "下位");
   Feature(*sub.group, "港", {0, 0}).userAttributes |= kArtSelected;
   Save();
-  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL");
+  const CommandResult run = Kzmap("attr " + Quote(map) + " label VAL");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "1 labels placed\n");
 }
@@ -248,7 +225,7 @@ TEST_F(AttrToolTest, SearchCountsTheObjectsItSelected) {
   Feature(group, "50", {0, 0});
   Feature(group, "1", {0, 0});
   Save();
-  const ToolRun run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
+  const CommandResult run = Kzmap("attr " + Quote(map) + " search VAL --min 10");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "1 objects selected\n");
 }
@@ -256,12 +233,12 @@ TEST_F(AttrToolTest, SearchCountsTheObjectsItSelected) {
 TEST_F(AttrToolTest, AtPointWithoutPointsSaysSoAndLeavesTheMap) {
   Feature(*layer->group, "10", {0, 0}).userAttributes |= kArtSelected;
   Save();
-  const std::string before = ReadAll(map);
-  const ToolRun run = Kzmap("attr " + Quote(map) + " label VAL --at point");
+  const std::string before = kztest::ReadFile(map);
+  const CommandResult run = Kzmap("attr " + Quote(map) + " label VAL --at point");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("no selected object in " + map + " is labelled on its point (--at point)"), std::string::npos)
       << run.err;
-  EXPECT_EQ(ReadAll(map), before);
+  EXPECT_EQ(kztest::ReadFile(map), before);
 }
 
 TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
@@ -274,7 +251,7 @@ TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   WriteRow(host.AddPath(*sub.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "大橋"}});
   WriteRow(host.AddPath(*other.group, {{0, 0}, {1, 1}}, false), {{"NAME", 0, 20, 0, "県道"}});
   Save();
-  ToolRun run = Kzmap("attr " + Quote(map) + " list");
+  CommandResult run = Kzmap("attr " + Quote(map) + " list");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string roads =
       "layer\t道路\n1\tpath\tNAME=国道1号\tLANES=4\n2\tpath\tNAME=県道\nlayer\t道路\t橋\n1\tpath\tNAME=大橋\n";
@@ -282,6 +259,68 @@ TEST_F(AttrToolTest, ListPrintsEachObjectsRow) {
   run = Kzmap("attr " + Quote(map) + " list --layer 道路");
   EXPECT_EQ(run.out, roads);
 }
+
+// Rows the plug-in could not have written: what cannot be read is left out
+// of the listing and told, naming the map.
+struct DamagedRow {
+  const char* name;
+  std::function<void(sim::Art&)> damage;
+  const char* listed;  // the object's line, empty when the object is not listed
+  const char* told;    // in the messages, empty when nothing is left out
+};
+
+sim::Value Text(const char16_t* text) { return sim::Value{std::u16string(text)}; }
+sim::Value Number(int32_t number) { return sim::Value{number}; }
+
+sim::Value Entry(std::vector<sim::Value> items) {
+  auto entry = std::make_shared<sim::Array>();
+  entry->items = std::move(items);
+  return sim::Value{entry};
+}
+
+// A row of a good field and then the given entry.
+void RowWithSecond(sim::Art& art, sim::Value second) {
+  WriteRow(art, {{"NAME", 0, 20, 0, "国道"}});
+  std::get<sim::ArrayPtr>(art.dictionary->entries.at("KartzmapField").data)->items.push_back(std::move(second));
+}
+
+constexpr const char* kFieldLeftOut = "1 field(s) that could not be read are not listed";
+
+const DamagedRow kDamagedRows[] = {
+    {"Whole", [](sim::Art& art) { WriteRow(art, {{"NAME", 0, 20, 0, "国道"}, {"LANES", 1, 2, 0, "4"}}); },
+     "1\tpath\tNAME=国道\tLANES=4\n", ""},
+    {"FieldWithoutValue",
+     [](sim::Art& art) { RowWithSecond(art, Entry({Text(u"LANES"), Number(1), Number(2), Number(0)})); },
+     "1\tpath\tNAME=国道\n", kFieldLeftOut},
+    {"TypeAsText",
+     [](sim::Art& art) { RowWithSecond(art, Entry({Text(u"LANES"), Text(u"1"), Number(2), Number(0), Text(u"4")})); },
+     "1\tpath\tNAME=国道\n", kFieldLeftOut},
+    {"EntryNotAnArray", [](sim::Art& art) { RowWithSecond(art, Number(7)); }, "1\tpath\tNAME=国道\n", kFieldLeftOut},
+    {"RowNotAnArray",
+     [](sim::Art& art) {
+       art.dictionary = std::make_shared<sim::Dictionary>();
+       art.dictionary->entries["KartzmapField"] = Text(u"NAME=国道");
+     },
+     "", "1 object(s) whose attributes could not be read are not listed"},
+};
+
+class AttrListDamageTest : public AttrToolTest, public ::testing::WithParamInterface<DamagedRow> {};
+
+TEST_P(AttrListDamageTest, ListsWhatCanBeReadAndTellsTheRest) {
+  GetParam().damage(host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false));
+  Save();
+  const CommandResult run = Kzmap("attr " + Quote(map) + " list");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string("layer\t地物\n") + GetParam().listed);
+  if (*GetParam().told) {
+    EXPECT_NE(run.err.find("kzmap attr list: " + map + ": " + GetParam().told), std::string::npos) << run.err;
+  } else {
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AttrListDamageTest, ::testing::ValuesIn(kDamagedRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Refusal {
   const char* name;
@@ -295,11 +334,11 @@ class AttrToolRefusalTest : public AttrToolTest, public ::testing::WithParamInte
 TEST_P(AttrToolRefusalTest, SaysWhyAndLeavesTheMap) {
   Feature(*layer->group, "10", {0, 0});
   Save();
-  const std::string before = ReadAll(map);
-  const ToolRun run = Kzmap("attr " + Quote(map) + " " + GetParam().arguments);
+  const std::string before = kztest::ReadFile(map);
+  const CommandResult run = Kzmap("attr " + Quote(map) + " " + GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status);
   EXPECT_NE(run.err.find(GetParam().says), std::string::npos) << run.err;
-  EXPECT_EQ(ReadAll(map), before);
+  EXPECT_EQ(kztest::ReadFile(map), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -322,7 +361,7 @@ TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
   art.tags.push_back(
       sim::Tag{"KzMapTag0001", "string", sim::EncodeText(u"名称|C|20|0|東京", kAIShiftJISCharacterEncoding), 0, false});
   Save();
-  ToolRun run = Kzmap("upgrade " + Quote(map));
+  CommandResult run = Kzmap("upgrade " + Quote(map));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("アップグレードが完了しました"), std::string::npos) << run.err;
   run = Kzmap("markers " + Quote(map) + " three");

@@ -7,9 +7,12 @@
 
 #include "host/AINotifierSuite.h"
 #include "panel/PanelFixture.h"
+#include "resources/DialogIds.h"
 
 namespace {
 
+namespace field_ids = dialog_ids::field;
+namespace value_ids = dialog_ids::value;
 using kztest::PanelTest;
 using kztest::ReadRow;
 using kztest::RowField;
@@ -114,7 +117,8 @@ TEST_F(HiddenPanelTest, ShownAgainItShowsTheCurrentSelection) {
   host.ShowPanel(*Panel(), true);
   EXPECT_EQ(ListRows(), second);
   // The new field goes to the layer of the selection now.
-  host.Dialogs().Expect(112, {DialogAction::SetText(1001, "WIDTH"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kFieldDefinition,
+                        {DialogAction::SetText(field_ids::kName, "WIDTH"), DialogAction::OK()});
   Click(kNewField);
   EXPECT_EQ(ReadRow(*other->group),
             (std::vector<RowField>{{"CODE", 0, 20, 0, ""}, {"WIDTH", 0, 48, 0, ""}}));
@@ -129,7 +133,7 @@ TEST_F(HiddenPanelTest, ButtonsCatchUpBeforeTheyAct) {
   ASSERT_EQ(ListRows(), first);
   // The NAME row of the old list: the selected object's layer has no such field.
   Act(DialogAction::DoubleClickRow(kList, 0, 1));
-  EXPECT_TRUE(host.Dialogs().RunsOf(116).empty());
+  EXPECT_TRUE(host.Dialogs().RunsOf(dialog_ids::kAttributeValue).empty());
   EXPECT_EQ(ValueOf(*b, "NAME"), "(none)");
   EXPECT_EQ(ListRows(), second);
   EXPECT_TRUE(AlertTexts().empty());
@@ -140,7 +144,8 @@ TEST_F(HiddenPanelTest, ButtonsCatchUpBeforeTheyAct) {
   SelectionChanged();
   Panel()->shown = true;
   ASSERT_EQ(ListRows(), second);
-  host.Dialogs().Expect(112, {DialogAction::SetText(1001, "AREA"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kFieldDefinition,
+                        {DialogAction::SetText(field_ids::kName, "AREA"), DialogAction::OK()});
   Click(kNewField);
   EXPECT_EQ(ReadRow(*layer->group), (std::vector<RowField>{{"NAME", 0, 20, 0, ""}, {"AREA", 0, 48, 0, ""}}));
   EXPECT_EQ(ReadRow(*other->group), (std::vector<RowField>{{"CODE", 0, 20, 0, ""}}));
@@ -182,17 +187,18 @@ TEST_F(PanelTest, DoubleClickEditsTheValueOnEverySelectedObject) {
   SelectionChanged();
 
   sim::DialogState opened;
-  host.Dialogs().Expect(116, {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
-                              DialogAction::SetText(1130, "3.14159"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kAttributeValue,
+                        {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
+                         DialogAction::SetText(value_ids::kValue, "3.14159"), DialogAction::OK()});
   Act(DialogAction::DoubleClickRow(kList, 0, 1));
-  ASSERT_EQ(host.Dialogs().RunsOf(116).size(), 1u);
-  EXPECT_EQ(host.Dialogs().RunsOf(116)[0]->caption, "属性値の編集");
-  EXPECT_EQ(opened.Control(1131).text, "AREA");
-  EXPECT_EQ(opened.Control(1132).text, "実数");
-  EXPECT_EQ(opened.Control(1133).text, "8");
-  EXPECT_EQ(opened.Control(1134).text, "2");
-  EXPECT_EQ(opened.Control(1130).text, "");  // the objects differ
-  EXPECT_EQ(opened.focus, 1130);
+  ASSERT_EQ(host.Dialogs().RunsOf(dialog_ids::kAttributeValue).size(), 1u);
+  EXPECT_EQ(host.Dialogs().RunsOf(dialog_ids::kAttributeValue)[0]->caption, "属性値の編集");
+  EXPECT_EQ(opened.Control(value_ids::kName).text, "AREA");
+  EXPECT_EQ(opened.Control(value_ids::kType).text, "実数");
+  EXPECT_EQ(opened.Control(value_ids::kTotalDigits).text, "8");
+  EXPECT_EQ(opened.Control(value_ids::kDecimals).text, "2");
+  EXPECT_EQ(opened.Control(value_ids::kValue).text, "");  // the objects differ
+  EXPECT_EQ(opened.focus, value_ids::kValue);
   // Normalised to the field on every selected object, and nowhere else.
   EXPECT_EQ(ValueOf(a, "AREA"), "3.14");
   EXPECT_EQ(ValueOf(b, "AREA"), "3.14");
@@ -201,11 +207,12 @@ TEST_F(PanelTest, DoubleClickEditsTheValueOnEverySelectedObject) {
   EXPECT_EQ(ListRows(), shown);
 
   // Cancel changes nothing; a shared value starts the edit, all selected.
-  host.Dialogs().Expect(116, {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
-                              DialogAction::SetText(1130, "7"), DialogAction::Cancel()});
+  host.Dialogs().Expect(dialog_ids::kAttributeValue,
+                        {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
+                         DialogAction::SetText(value_ids::kValue, "7"), DialogAction::Cancel()});
   Act(DialogAction::DoubleClickRow(kList, 0, 1));
-  EXPECT_EQ(opened.Control(1130).text, "3.14");
-  EXPECT_TRUE(opened.Control(1130).AllTextSelected());
+  EXPECT_EQ(opened.Control(value_ids::kValue).text, "3.14");
+  EXPECT_TRUE(opened.Control(value_ids::kValue).AllTextSelected());
   EXPECT_EQ(ValueOf(a, "AREA"), "3.14");
   // The rounding of the first edit was told, once; the cancel says nothing.
   EXPECT_EQ(AlertTexts(), std::vector<std::string>{"「3.14159」はフィールド「AREA」（実数 8 桁）に収まらないため、「3.14」を設定しました"});
@@ -222,14 +229,15 @@ TEST_F(PanelTest, NewFieldNeedsADocumentAndAddsTheDefinitionToTheLayer) {
   sim::Layer& roads = host.AddLayer("道路");
   SelectionChanged();
   sim::DialogState opened;
-  host.Dialogs().Expect(112, {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
-                              DialogAction::SetText(1001, "WIDTH"), DialogAction::Choose(1002, 1),
-                              DialogAction::SetText(1003, "4"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kFieldDefinition,
+                        {DialogAction::Inspect([&](const sim::DialogState& s) { opened = s; }),
+                         DialogAction::SetText(field_ids::kName, "WIDTH"), DialogAction::Choose(field_ids::kType, 1),
+                         DialogAction::SetText(field_ids::kTotalDigits, "4"), DialogAction::OK()});
   Click(kNewField);
-  EXPECT_EQ(opened.Control(1001).text, "(新規属性)");
-  EXPECT_EQ(opened.Control(1002).SelectedItem(), "文字列");
-  EXPECT_EQ(opened.Control(1003).text, "48");
-  EXPECT_FALSE(opened.Control(1005).visible);  // a new field cannot be deleted
+  EXPECT_EQ(opened.Control(field_ids::kName).text, "(新規属性)");
+  EXPECT_EQ(opened.Control(field_ids::kType).SelectedItem(), "文字列");
+  EXPECT_EQ(opened.Control(field_ids::kTotalDigits).text, "48");
+  EXPECT_FALSE(opened.Control(field_ids::kDelete).visible);  // a new field cannot be deleted
   EXPECT_EQ(ReadRow(*roads.group), (std::vector<RowField>{{"WIDTH", 1, 4, 0, ""}}));
   const std::vector<std::vector<std::string>> shown = {{"WIDTH", ""}};
   EXPECT_EQ(ListRows(), shown);
@@ -245,14 +253,16 @@ TEST_F(PanelTest, DefineEditsOrDeletesTheChosenRow) {
   host.Select(art);
   SelectionChanged();
   Act(DialogAction::SelectRows(kList, {1}));
-  host.Dialogs().Expect(112, {DialogAction::Choose(1002, 1), DialogAction::SetText(1003, "5"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kFieldDefinition,
+                        {DialogAction::Choose(field_ids::kType, 1), DialogAction::SetText(field_ids::kTotalDigits, "5"),
+                         DialogAction::OK()});
   Click(kDefine);
-  EXPECT_TRUE(host.Dialogs().RunsOf(112)[0]->Last().Control(1005).visible);
+  EXPECT_TRUE(host.Dialogs().RunsOf(dialog_ids::kFieldDefinition)[0]->Last().Control(field_ids::kDelete).visible);
   EXPECT_EQ(ReadRow(art)[1], (RowField{"AREA", 1, 5, 0, "12"}));
 
   host.User().yesNoAnswers.push_back(1);
   Act(DialogAction::SelectRows(kList, {0}));
-  host.Dialogs().Expect(112, {DialogAction::Click(1005)});
+  host.Dialogs().Expect(dialog_ids::kFieldDefinition, {DialogAction::Click(field_ids::kDelete)});
   Click(kDefine);
   EXPECT_EQ(ReadRow(art), (std::vector<RowField>{{"AREA", 1, 5, 0, "12"}}));
   const std::vector<std::vector<std::string>> shown = {{"AREA", "12"}};

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/DialogIds.h"
 #include "sim/DialogPlatform.h"
 #include "support/PluginHostEnvironment.h"
 
@@ -49,8 +50,9 @@ class PanelTest : public LoadedPluginTest {
   sim::Art& Feature(sim::Art& container, const std::string& field, const std::string& value,
                     AIRealPoint at = {100, 100});
 
-  static constexpr int32_t kCaption = 1201, kList = 1202, kAnnotate = 1203, kSearch = 1204, kDefine = 1205,
-                           kNewField = 1206;
+  static constexpr int32_t kCaption = dialog_ids::panel::kCaption, kList = dialog_ids::panel::kList,
+                           kAnnotate = dialog_ids::panel::kAnnotate, kSearch = dialog_ids::panel::kSearch,
+                           kDefine = dialog_ids::panel::kDefine, kNewField = dialog_ids::panel::kNewField;
 
   sim::Document* document = nullptr;
   sim::Layer* layer = nullptr;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "host/AIArtSetSuite.h"
+#include "resources/DialogIds.h"
 #include "sim/HostSuites.h"
 
 #include "panel/PanelFixture.h"
@@ -16,8 +17,7 @@ using kztest::PanelTest;
 using kztest::WriteRow;
 using sim::DialogAction;
 
-constexpr int32_t kField = 1075, kTextMode = 1087, kNumberMode = 1090, kText = 1079, kUseLower = 1076, kLower = 1080,
-                  kUseUpper = 1091, kUpper = 1092;
+using namespace dialog_ids::search;
 
 class SearchTest : public PanelTest {
  protected:
@@ -37,7 +37,7 @@ class SearchTest : public PanelTest {
   }
   void Search(std::vector<DialogAction> actions) {
     SelectionChanged();
-    host.Dialogs().Expect(114, std::move(actions));
+    host.Dialogs().Expect(dialog_ids::kSearch, std::move(actions));
     Click(kSearch);
   }
 };
@@ -73,7 +73,7 @@ TEST_F(SearchTest, NumberSearchWithALowerBoundSelectsOnlyVisibleEditableMatches)
   EXPECT_EQ(SelectedValues(), (std::vector<std::string>{"10", "10.5", "1e3", " 12abc"}));
   EXPECT_FALSE(Selected(before));  // the old selection is cleared
   EXPECT_TRUE(AlertTexts().empty());
-  const auto runs = host.Dialogs().RunsOf(114);
+  const auto runs = host.Dialogs().RunsOf(dialog_ids::kSearch);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0]->caption, "属性値で検索");
   EXPECT_EQ(runs[0]->states[0].Control(kField).SelectedItem(), "VAL");
@@ -82,8 +82,8 @@ TEST_F(SearchTest, NumberSearchWithALowerBoundSelectsOnlyVisibleEditableMatches)
 
   // The dialog remembers the search; an upper bound narrows it.
   Search({DialogAction::Check(kUseUpper, true), DialogAction::SetText(kUpper, "1.1e1"), DialogAction::OK()});
-  EXPECT_TRUE(host.Dialogs().RunsOf(114)[1]->states[0].Control(kNumberMode).checked);
-  EXPECT_EQ(host.Dialogs().RunsOf(114)[1]->states[0].Control(kLower).text, "10");
+  EXPECT_TRUE(host.Dialogs().RunsOf(dialog_ids::kSearch)[1]->states[0].Control(kNumberMode).checked);
+  EXPECT_EQ(host.Dialogs().RunsOf(dialog_ids::kSearch)[1]->states[0].Control(kLower).text, "10");
   EXPECT_EQ(SelectedValues(), (std::vector<std::string>{"10", "10.5"}));
 }
 
@@ -150,7 +150,7 @@ TEST_P(RangeCheckTest, RefusesTheRangeAndStaysOpen) {
   actions.push_back(DialogAction::Cancel());
   Search(actions);
 
-  const auto run = host.Dialogs().RunsOf(114).at(0);
+  const auto run = host.Dialogs().RunsOf(dialog_ids::kSearch).at(0);
   EXPECT_TRUE(run->problems.empty());  // still open after OK, so Cancel could end it
   EXPECT_EQ(run->result, 0x53544F50);
   ASSERT_EQ(AlertTexts(), std::vector<std::string>{c.alert});
@@ -212,7 +212,7 @@ TEST_P(FailingSearchTest, BecomesOneErrorAlert) {
   // The panel carries on.
   host.User().alerts.clear();
   Click(kDefine);
-  EXPECT_EQ(host.Dialogs().RunsOf(112).size(), 1u);
+  EXPECT_EQ(host.Dialogs().RunsOf(dialog_ids::kFieldDefinition).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(LayerWalks, FailingSearchTest, ::testing::Values(RefuseLayerArt, ThrowOnLayerArt),

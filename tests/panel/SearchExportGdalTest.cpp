@@ -2,8 +2,6 @@
 // import, search, export the selection and let ogrinfo count it; label the
 // points, export the labels as CSV and find each label where its point was.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,48 +14,36 @@
 #include <sstream>
 
 #include "panel/PanelFixture.h"
+#include "resources/DialogIds.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
+namespace annotation_ids = dialog_ids::annotation;
+namespace coord_ids = dialog_ids::import_coord;
+namespace export_ids = dialog_ids::export_settings;
+namespace search_ids = dialog_ids::search;
 namespace fs = std::filesystem;
 using sim::DialogAction;
 
-struct Output {
-  int status = -1;
-  std::string text;
-};
-
-Output Shell(const std::string& line) {
-  Output output;
-  FILE* pipe = popen((line + " 2>&1").c_str(), "r");
-  if (!pipe) return output;
-  char buffer[4096];
-  size_t read = 0;
-  while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.text.append(buffer, read);
-  const int status = pclose(pipe);
-  output.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return output;
-}
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using kztest::CommandResult;
+using kztest::Quote;
+using kztest::RunMerged;
 
 // The features of a Shapefile as ogrinfo reads them: their IDs and their count.
 void ExpectFeatures(const fs::path& shp, const std::multiset<std::string>& expected) {
-  const Output info = Shell("ogrinfo -ro -al -q " + Quote(shp.string()));
-  ASSERT_EQ(info.status, 0) << info.text;
+  const CommandResult info = RunMerged("ogrinfo -ro -al -q " + Quote(shp.string()));
+  ASSERT_EQ(info.status, 0) << info.out;
   std::multiset<std::string> ids;
-  std::istringstream lines(info.text);
+  std::istringstream lines(info.out);
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("  ID (String) = ", 0) == 0) ids.insert(line.substr(16));
   }
   EXPECT_EQ(ids, expected);
-  const Output count = Shell("ogrinfo -ro -so -al " + Quote(shp.string()));
-  EXPECT_NE(count.text.find("Feature Count: " + std::to_string(expected.size()) + "\n"), std::string::npos)
-      << count.text;
+  const CommandResult count = RunMerged("ogrinfo -ro -so -al " + Quote(shp.string()));
+  EXPECT_NE(count.out.find("Feature Count: " + std::to_string(expected.size()) + "\n"), std::string::npos)
+      << count.out;
 }
 
 // The comma-separated cells of a line without its line end.
@@ -87,12 +73,7 @@ class SearchExportGdalTest : public kztest::PanelTest {
  protected:
   void SetUp() override {
     PanelTest::SetUp();
-    folder = fs::temp_directory_path() / ("kz_panel_gdal." + std::to_string(getpid()) + "." +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   std::string MakeSites() {
     std::ofstream csv(folder / "sites.csv");
@@ -100,40 +81,47 @@ class SearchExportGdalTest : public kztest::PanelTest {
     for (const Site& site : kSites) csv << site.id << "," << site.value << "," << site.x << "," << site.y << "\n";
     csv.close();
     const std::string shp = (folder / "sites.shp").string();
-    const Output made = Shell("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2451 -oo X_POSSIBLE_NAMES=X "
+    const CommandResult made = RunMerged("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2451 -oo X_POSSIBLE_NAMES=X "
                               "-oo Y_POSSIBLE_NAMES=Y " + Quote(shp) + " " + Quote((folder / "sites.csv").string()));
-    EXPECT_EQ(made.status, 0) << made.text;
+    EXPECT_EQ(made.status, 0) << made.out;
     return shp;
   }
 
   void Import(const std::string& shp) {
     host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose({shp}));
-    host.Dialogs().Expect(108, {DialogAction::Click(1130), DialogAction::Choose(1132, 9),
-                                DialogAction::SetText(1114, "25000"), DialogAction::OK()});
+    host.Dialogs().Expect(
+        dialog_ids::kImportCoordSettings,
+        {DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+         DialogAction::SetText(coord_ids::kScale, "25000"), DialogAction::OK()});
     ASSERT_TRUE(host.ChooseFlyoutItem(*Panel(), 1));
     ASSERT_EQ(host.FindLayer("sites") != nullptr, true) << (AlertTexts().empty() ? "" : AlertTexts().front());
   }
 
   // Exports the selection as points through flyout item 5 or 6.
   void ExportSelection(uint32_t item, const fs::path& file, std::vector<DialogAction> more = {}) {
-    std::vector<DialogAction> actions = {DialogAction::ChooseText(1116, "選択されているオブジェクト"),
-                                         DialogAction::Click(1117)};
+    std::vector<DialogAction> actions = {DialogAction::ChooseText(export_ids::kTarget, "選択されているオブジェクト"),
+                                         DialogAction::Click(export_ids::kPoint)};
     actions.insert(actions.end(), more.begin(), more.end());
     actions.push_back(DialogAction::OK());
-    host.Dialogs().Expect(115, actions);
+    host.Dialogs().Expect(dialog_ids::kExportSettings, actions);
     host.User().fileDialogAnswers.push_back(file.string());
     ASSERT_TRUE(host.ChooseFlyoutItem(*Panel(), item));
-    ASSERT_TRUE(host.Dialogs().RunsOf(115).back()->problems.empty()) << host.Dialogs().RunsOf(115).back()->problems[0];
+    ASSERT_TRUE(host.Dialogs().RunsOf(dialog_ids::kExportSettings).back()->problems.empty())
+        << host.Dialogs().RunsOf(dialog_ids::kExportSettings).back()->problems[0];
   }
 
-  fs::path folder;
+  kztest::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
 };
 
 TEST_F(SearchExportGdalTest, ExportedSelectionHoldsExactlyTheMatches) {
   Import(MakeSites());
-  host.Dialogs().Expect(114, {DialogAction::ChooseText(1075, "VAL"), DialogAction::Click(1090),
-                              DialogAction::Check(1076, true), DialogAction::SetText(1080, "10"),
-                              DialogAction::Check(1091, true), DialogAction::SetText(1092, "500"), DialogAction::OK()});
+  host.Dialogs().Expect(
+      dialog_ids::kSearch,
+      {DialogAction::ChooseText(search_ids::kField, "VAL"), DialogAction::Click(search_ids::kNumberMode),
+       DialogAction::Check(search_ids::kUseLower, true), DialogAction::SetText(search_ids::kLower, "10"),
+       DialogAction::Check(search_ids::kUseUpper, true), DialogAction::SetText(search_ids::kUpper, "500"),
+       DialogAction::OK()});
   Click(kSearch);
   ExportSelection(5, folder / "found.shp");
   EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
@@ -165,10 +153,10 @@ std::map<std::string, std::pair<double, double>> SitesByProj(const fs::path& fol
   std::ofstream input(folder / "sites.xy");
   for (const Site& site : kSites) input << site.y << " " << site.x << "\n";  // the system's axis order: X north
   input.close();
-  const Output out = Shell("cs2cs -f %.10f EPSG:2451 EPSG:4612 < " + Quote((folder / "sites.xy").string()));
-  EXPECT_EQ(out.status, 0) << out.text;
+  const CommandResult out = RunMerged("cs2cs -f %.10f EPSG:2451 EPSG:4612 < " + Quote((folder / "sites.xy").string()));
+  EXPECT_EQ(out.status, 0) << out.out;
   std::map<std::string, std::pair<double, double>> expected;
-  std::istringstream lines(out.text);
+  std::istringstream lines(out.out);
   for (const Site& site : kSites) {
     double latitude = 0, longitude = 0, height = 0;
     lines >> latitude >> longitude >> height;
@@ -200,20 +188,24 @@ double ExpectSitesByProj(const fs::path& folder, const fs::path& labels) {
 }
 
 const std::vector<DialogAction> kTextsAsCsv = {
-    DialogAction::Check(1122, false), DialogAction::Check(1125, false), DialogAction::Check(1094, false),
-    DialogAction::Check(1096, true),  DialogAction::Check(1121, true),  DialogAction::Click(1086)};
+    DialogAction::Check(export_ids::kGroups, false),      DialogAction::Check(export_ids::kUnfilledPaths, false),
+    DialogAction::Check(export_ids::kFilledPaths, false), DialogAction::Check(export_ids::kTexts, true),
+    DialogAction::Check(export_ids::kAddTextField, true), DialogAction::Click(export_ids::kComma)};
 
 TEST_F(SearchExportGdalTest, LabelsLieWhereTheirPointsAre) {
   Import(MakeSites());
   for (sim::Art* art : host.ArtOfLayer(*host.FindLayer("sites"))) host.Select(*art);
   SelectionChanged();
-  host.Dialogs().Expect(113, {DialogAction::ChooseText(1075, "ID"), DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kAnnotation,
+                        {DialogAction::ChooseText(annotation_ids::kField, "ID"), DialogAction::OK()});
   Click(kAnnotate);
   // The labels are the selection now: texts, exported as points with their text,
   // first in the frame's own plane system, then as JGD2000 latitude/longitude.
   ExportSelection(6, folder / "labels.csv", kTextsAsCsv);
   std::vector<DialogAction> toDegrees = kTextsAsCsv;
-  toDegrees.insert(toDegrees.end(), {DialogAction::Click(1108), DialogAction::Click(1109), DialogAction::Click(1111)});
+  toDegrees.insert(toDegrees.end(),
+                   {DialogAction::Click(export_ids::kConvert), DialogAction::Click(export_ids::kOutputJgd),
+                    DialogAction::Click(export_ids::kOutputLatLong)});
   ExportSelection(6, folder / "labels-bl.csv", toDegrees);
 
   auto plane = ReadLabels(folder / "labels.csv");
@@ -237,26 +229,25 @@ TEST_F(SearchExportGdalTest, TheToolChainsImportSearchExportAndLabel) {
   const std::string shp = MakeSites();
   const std::string map = Quote((folder / "地図.kzmap").string());
   const auto kzmap = [this](const std::string& arguments) {
-    return Shell("HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " + arguments +
-                 " < /dev/null");
+    return RunMerged("HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " + arguments);
   };
-  Output run = kzmap("import " + map + " " + Quote(shp) + " --to jgd2000:xy9");
-  ASSERT_EQ(run.status, 0) << run.text;
+  CommandResult run = kzmap("import " + map + " " + Quote(shp) + " --to jgd2000:xy9");
+  ASSERT_EQ(run.status, 0) << run.out;
   run = kzmap("attr " + map + " search VAL --min 10 --max 500");
-  ASSERT_EQ(run.status, 0) << run.text;
-  EXPECT_NE(run.text.find("3 objects selected"), std::string::npos) << run.text;
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("3 objects selected"), std::string::npos) << run.out;
   run = kzmap("export " + map + " " + Quote((folder / "found.shp").string()) + " --target selection");
-  ASSERT_EQ(run.status, 0) << run.text;
+  ASSERT_EQ(run.status, 0) << run.out;
   ExpectFeatures(folder / "found.shp", {"A", "B", "F"});
 
   run = kzmap("attr " + map + " search ID --text ''");  // every site
-  ASSERT_EQ(run.status, 0) << run.text;
+  ASSERT_EQ(run.status, 0) << run.out;
   run = kzmap("attr " + map + " label ID");
-  ASSERT_EQ(run.status, 0) << run.text;
-  EXPECT_NE(run.text.find("6 labels placed"), std::string::npos) << run.text;
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("6 labels placed"), std::string::npos) << run.out;
   run = kzmap("export " + map + " " + Quote((folder / "labels.csv").string()) +
               " --target selection --kinds texts --text-field --to jgd2000:bl --encoding utf8");
-  ASSERT_EQ(run.status, 0) << run.text;
+  ASSERT_EQ(run.status, 0) << run.out;
   RecordProperty("worstDegreesErrorMetres", std::to_string(ExpectSitesByProj(folder, folder / "labels.csv")));
 }
 

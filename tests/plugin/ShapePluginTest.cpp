@@ -12,12 +12,14 @@
 #include "host/AILayerSuite.h"
 #include "host/AINotifierSuite.h"
 #include "plugin/Plugin.h"
+#include "resources/DialogIds.h"
 #include "sim/HostSuites.h"
 #include "sim/TextCodec.h"
 #include "support/PluginHostEnvironment.h"
 
 namespace {
 
+namespace about_ids = dialog_ids::about;
 using kztest::LoadedPluginTest;
 
 const char* const kNoDocument = "新規ドキュメントを開いた状態で実行してください";
@@ -180,12 +182,12 @@ TEST_F(ShapePluginTest, AnExistingAboutGroupOfTheSameMakerIsReused) {
 TEST_F(ShapePluginTest, AboutItemShowsTheVersionAndOpensTheWebSite) {
   ASSERT_EQ(loader.Startup(), kNoErr);
   std::string version;
-  host.Dialogs().Expect(107, {sim::DialogAction::Inspect([&](const sim::DialogState& state) {
-                                version = state.Control(1062).text;
-                              }),
-                              sim::DialogAction::Click(1063), sim::DialogAction::OK()});
+  host.Dialogs().Expect(dialog_ids::kAbout, {sim::DialogAction::Inspect([&](const sim::DialogState& state) {
+                                               version = state.Control(about_ids::kVersion).text;
+                                             }),
+                                             sim::DialogAction::Click(about_ids::kWebSite), sim::DialogAction::OK()});
   EXPECT_EQ(loader.MenuGo(Handle(AboutItem())), kNoErr);
-  const auto runs = host.Dialogs().RunsOf(107);
+  const auto runs = host.Dialogs().RunsOf(dialog_ids::kAbout);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0]->caption, "Kartzmap4.5について");
   EXPECT_EQ(runs[0]->owner, host.MainWindow());

@@ -3,21 +3,20 @@
 // with an assertion at exit, now and then).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
+using kztest::Quote;
+using kztest::RunKzmap;
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
 
 constexpr int kRuns = 200;
 // Several at once: the abort came more often on a busy machine.
@@ -41,11 +40,10 @@ TEST(RenderRepeatedly, NeverAborts) {
     workers.emplace_back([&, worker] {
       for (int run = worker; run < kRuns; run += kAtOnce) {
         const std::string picture = folder.Path("p" + std::to_string(worker) + (run % 8 < 4 ? ".svg" : ".pdf"));
-        const std::string line = ShellQuote(KZ_TOOL_FILE) + " render " + ShellQuote(map) + " " +
-                                 ShellQuote(picture) + " > /dev/null 2>&1 < /dev/null";
-        const int status = std::system(line.c_str());
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-          failures[worker].push_back("run " + std::to_string(run) + ": status " + std::to_string(status));
+        const auto result = RunKzmap("render " + Quote(map) + " " + Quote(picture));
+        if (result.status != 0)
+          failures[worker].push_back("run " + std::to_string(run) + ": status " + std::to_string(result.status) +
+                                     " signal " + std::to_string(result.signal) + ": " + result.err);
       }
     });
   }

@@ -11,16 +11,16 @@
 #include <memory>
 #include <string>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
+using kztest::Quote;
 using kztest::RunKzmap;
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
 
 struct Pixel {
   int red, green, blue;
@@ -151,12 +151,12 @@ TEST(Render, PngShowsTheMapAtKnownPixels) {
   ScratchFolder folder;
   const std::string map = WriteTestMap(folder);
   const std::string png = folder.Path("map.png");
-  const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png));
+  const auto run = RunKzmap("render " + Quote(map) + " " + Quote(png));
   ASSERT_EQ(run.status, 0) << run.err;
   ExpectTestMap(Picture(png), 1);
 
   const std::string fine = folder.Path("fine.PNG");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(fine) + " --dpi 144").status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(fine) + " --dpi 144").status, 0);
   ExpectTestMap(Picture(fine), 2);
 }
 
@@ -180,7 +180,7 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   const std::string map = folder.Path("faint.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("faint.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
   const Picture picture(png);
   ASSERT_TRUE(picture.Ok());
   ExpectColor(picture, 50, 150, {255, 128, 128}, "half-strength fill");
@@ -214,7 +214,7 @@ TEST(Render, ProcessAndGreyColoursOnScreen) {
   const std::string map = folder.Path("inks.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("inks.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
   const Picture picture(png);
   ASSERT_TRUE(picture.Ok());
   const auto level = [](double share) { return static_cast<int>(std::lround(255 * share)); };
@@ -231,11 +231,12 @@ TEST(Render, SvgReadByRsvgConvertShowsTheSameMap) {
   ScratchFolder folder;
   const std::string map = WriteTestMap(folder);
   const std::string svg = folder.Path("map.svg");
-  const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(svg));
+  const auto run = RunKzmap("render " + Quote(map) + " " + Quote(svg));
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string png = folder.Path("rsvg.png");
-  const std::string convert = "rsvg-convert --dpi-x 72 --dpi-y 72 -o " + ShellQuote(png) + " " + ShellQuote(svg);
-  ASSERT_EQ(std::system(convert.c_str()), 0) << convert;
+  const std::string convert = "rsvg-convert --dpi-x 72 --dpi-y 72 -o " + Quote(png) + " " + Quote(svg);
+  const auto converted = kztest::RunShell(convert);
+  ASSERT_EQ(converted.status, 0) << convert << "\n" << converted.err;
   ExpectTestMap(Picture(png), 1);
 }
 
@@ -243,7 +244,7 @@ TEST(Render, PdfHasOnePageTheSizeOfTheArtboard) {
   ScratchFolder folder;
   const std::string map = WriteTestMap(folder);
   const std::string pdf = folder.Path("map.pdf");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(pdf)).status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(pdf)).status, 0);
   const std::string bytes = ScratchFolder::Read(pdf);
   EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
   EXPECT_NE(bytes.find("/MediaBox [ 0 0 400 400 ]"), std::string::npos);
@@ -252,7 +253,8 @@ TEST(Render, PdfHasOnePageTheSizeOfTheArtboard) {
 
 // Labels in the Japanese font: dark pixels where the text is, none beside it.
 TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
-  ASSERT_EQ(std::system("fc-list :lang=ja family | grep -q IPAGothic"), 0) << "the IPA Gothic font is missing";
+  ASSERT_EQ(kztest::RunShell("fc-list :lang=ja family | grep -q IPAGothic").status, 0)
+      << "the IPA Gothic font is missing";
   ScratchFolder folder;
   sim::Host host;
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
@@ -266,7 +268,7 @@ TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
   const std::string map = folder.Path("labels.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("labels.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
   const Picture picture(png);
   ASSERT_TRUE(picture.Ok());
   // Three 40-point characters: about 120 points wide, 30 above the baseline.
@@ -281,16 +283,16 @@ TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
 TEST(Render, BadPicturesAndMapsAreErrorsNamingTheFile) {
   ScratchFolder folder;
   const std::string map = WriteTestMap(folder);
-  auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(folder.Path("map.gif")));
+  auto run = RunKzmap("render " + Quote(map) + " " + Quote(folder.Path("map.gif")));
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("map.gif"), std::string::npos) << run.err;
-  run = RunKzmap("render " + ShellQuote(folder.Path("none.kzmap")) + " " + ShellQuote(folder.Path("x.png")));
+  run = RunKzmap("render " + Quote(folder.Path("none.kzmap")) + " " + Quote(folder.Path("x.png")));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("none.kzmap: cannot open"), std::string::npos) << run.err;
-  run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(folder.Path("no/folder/x.pdf")));
+  run = RunKzmap("render " + Quote(map) + " " + Quote(folder.Path("no/folder/x.pdf")));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("x.pdf"), std::string::npos) << run.err;
-  run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(folder.Path("x.png")) + " --dpi 0");
+  run = RunKzmap("render " + Quote(map) + " " + Quote(folder.Path("x.png")) + " --dpi 0");
   EXPECT_EQ(run.status, 2);
 }
 

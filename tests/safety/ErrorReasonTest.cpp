@@ -12,29 +12,31 @@
 #include "safety/SafetyTools.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
+using kztest::RunKzmap;
+using kztest::ScratchFolder;
 
 void PutLittleInt32(std::string& bytes, size_t at, int32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
 }
 
 TEST(DamagedShapefile, AGarbageShapeTypeIsToldAsAnUnreadableRecord) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
-  ASSERT_EQ(Kzmap({"export", map, (folder / "pts.shp").string(), "--kinds", "paths"}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, (folder / "pts.shp").string(), "--kinds", "paths"}).status, 0);
   // Points: a 100-byte header, then 28 bytes a record; the second record's
   // shape type follows its 8-byte header.
-  std::string shp = safety::ReadFile(folder / "pts.shp");
+  std::string shp = kztest::ReadFile(folder / "pts.shp");
   ASSERT_EQ(shp.size(), 100u + 3 * 28u);
   PutLittleInt32(shp, 100 + 28 + 8, -132607116);
-  safety::WriteFile(folder / "pts.shp", shp);
+  kztest::WriteFile(folder / "pts.shp", shp);
   const std::string into = (folder / "into.kzmap").string();
-  const auto run = Kzmap({"import", into, (folder / "pts.shp").string(), "--to", "jgd2000:xy9"});
+  const auto run = RunKzmap({"import", into, (folder / "pts.shp").string(), "--to", "jgd2000:xy9"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.find("-132607116"), std::string::npos) << run.err;
   // The record is named; the index still leads to the records after it.
@@ -48,7 +50,7 @@ TEST(DamagedShapefile, AGarbageShapeTypeIsToldAsAnUnreadableRecord) {
 }
 
 TEST(TooManyFields, IsToldAsTheTablesLimit) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = (folder / "m.kzmap").string();
   {
     sim::Host host;
@@ -69,7 +71,7 @@ TEST(TooManyFields, IsToldAsTheTablesLimit) {
     host.AddPath(*layer.group, {{1, 1}}, false);
     sim::SaveDocumentFile(document, map);
   }
-  const auto run = Kzmap({"export", map, (folder / "wide.shp").string()});
+  const auto run = RunKzmap({"export", map, (folder / "wide.shp").string()});
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("wide.shp: cannot be opened for writing (a dBASE table holds at most 2046 fields)"),
             std::string::npos)
@@ -79,21 +81,21 @@ TEST(TooManyFields, IsToldAsTheTablesLimit) {
 
 TEST(ReadOnlyFolder, IsToldWithTheSystemsReason) {
   if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into any folder; the file size limit tests show the reason";
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   fs::create_directory(folder / "locked");
   fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  const auto run = Kzmap({"export", map, (folder / "locked" / "out.csv").string()});
+  const auto run = RunKzmap({"export", map, (folder / "locked" / "out.csv").string()});
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("Permission denied"), std::string::npos) << run.err;
 }
 
 TEST(MultiFileImport, SaysWhatWasSavedBeforeItFailed) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
-  safety::WriteFile(folder / "a.csv", "緯度,経度,名前\n35.66,139.74,東京\n");
-  safety::WriteFile(folder / "b.shp", "not a shapefile");
-  const auto run = Kzmap({"import", map, (folder / "a.csv").string(), (folder / "b.shp").string()});
+  kztest::WriteFile(folder / "a.csv", "緯度,経度,名前\n35.66,139.74,東京\n");
+  kztest::WriteFile(folder / "b.shp", "not a shapefile");
+  const auto run = RunKzmap({"import", map, (folder / "a.csv").string(), (folder / "b.shp").string()});
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find(map + " was saved with a.csv imported, before the failure; not imported: b.shp"),
             std::string::npos)

@@ -18,14 +18,16 @@
 #include "safety/SafetyTools.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
-using safety::Limits;
-using safety::ReadFile;
+using kztest::ProcessLimits;
+using kztest::ReadFile;
+using kztest::RunKzmap;
+using kztest::ScratchFolder;
 using safety::Snapshot;
 
 // A command that changes the map a little: it selects the first object.
@@ -38,14 +40,14 @@ size_t SelectedCount(const std::string& map) {
 }
 
 TEST(LinkedMap, IsSavedToItsTargetAndStaysALink) {
-  Folder folder;
+  ScratchFolder folder;
   fs::create_directory(folder / "real");
   const std::string target = safety::WriteSmallMap(folder / "real" / "m.kzmap");
-  ASSERT_EQ(Kzmap({"attr", target, "search", "名前", "--text", "無"}).status, 0);
+  ASSERT_EQ(RunKzmap({"attr", target, "search", "名前", "--text", "無"}).status, 0);
   ASSERT_EQ(SelectedCount(target), 0u);
   const fs::path link = folder / "link.kzmap";
   fs::create_symlink(target, link);
-  const auto run = Kzmap(SelectFirst(link.string()));
+  const auto run = RunKzmap(SelectFirst(link.string()));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::read_symlink(link), fs::path(target));
@@ -55,11 +57,11 @@ TEST(LinkedMap, IsSavedToItsTargetAndStaysALink) {
 }
 
 TEST(ReadOnlyMap, IsRefusedAndKept) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   fs::permissions(map, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const auto before = Snapshot(folder.Path());
-  const auto run = Kzmap(SelectFirst(map));
+  const auto run = RunKzmap(SelectFirst(map));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
   EXPECT_EQ(Snapshot(folder.Path()), before);
@@ -67,13 +69,13 @@ TEST(ReadOnlyMap, IsRefusedAndKept) {
 }
 
 TEST(AnotherUsersMap, KeepsItsModeAndOwner) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   ASSERT_EQ(::chmod(map.c_str(), 0640), 0);
   // Only the superuser may give a file away; others keep the mode only.
   const bool root = ::geteuid() == 0;
   if (root) ASSERT_EQ(::chown(map.c_str(), 65534, 65534), 0);
-  const auto run = Kzmap({"attr", map, "search", "名前", "--text", "無"});
+  const auto run = RunKzmap({"attr", map, "search", "名前", "--text", "無"});
   ASSERT_EQ(run.status, 0) << run.err;
   struct stat info {};
   ASSERT_EQ(::stat(map.c_str(), &info), 0);
@@ -85,12 +87,12 @@ TEST(AnotherUsersMap, KeepsItsModeAndOwner) {
 }
 
 TEST(MapOnAFullDisk, KeepsTheOldMap) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const auto before = Snapshot(folder.Path());
-  Limits limits;
+  ProcessLimits limits;
   limits.fileSizeBytes = fs::file_size(map) / 2;  // the saved map is about as big as the old one
-  const auto run = Kzmap(SelectFirst(map), limits);
+  const auto run = RunKzmap(SelectFirst(map), limits);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("was not saved"), std::string::npos) << run.err;
@@ -99,7 +101,7 @@ TEST(MapOnAFullDisk, KeepsTheOldMap) {
 
 // A real full disk: a small tmpfs, where the system allows mounting one.
 TEST(MapOnAFullDisk, KeepsTheOldMapOnATmpfs) {
-  Folder folder;
+  ScratchFolder folder;
   const fs::path mount = folder / "disk";
   fs::create_directory(mount);
   if (::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=256k") != 0)
@@ -119,11 +121,11 @@ TEST(MapOnAFullDisk, KeepsTheOldMapOnATmpfs) {
     std::fclose(filler);
   }
   const auto before = Snapshot(mount);
-  const auto run = Kzmap(SelectFirst(map));
+  const auto run = RunKzmap(SelectFirst(map));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
   EXPECT_EQ(Snapshot(mount), before);
-  const auto render = Kzmap({"render", map, (mount / "p.pdf").string()});
+  const auto render = RunKzmap({"render", map, (mount / "p.pdf").string()});
   EXPECT_EQ(render.status, 1) << render.err;
   EXPECT_EQ(Snapshot(mount), before);
 }
@@ -131,13 +133,13 @@ TEST(MapOnAFullDisk, KeepsTheOldMapOnATmpfs) {
 // Ctrl-C while the map is being written: the command is cancelled, the
 // temporary file removed and the map kept.
 TEST(InterruptDuringTheSave, CancelsCleanly) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 200000);
   const std::string old = ReadFile(map);
   int cancelled = 0;
   for (int attempt = 0; attempt < 3 && cancelled == 0; ++attempt) {
     const std::string out = (folder / "out").string(), err = (folder / "err").string();
-    const pid_t pid = safety::StartKzmap({"attr", map, "search", "名前", "--text", "無"}, out, err);
+    const pid_t pid = kztest::StartKzmap({"attr", map, "search", "名前", "--text", "無"}, out, err);
     // The save has begun once its temporary file is there.
     bool seen = false;
     for (int wait = 0; wait < 6000 && !seen; ++wait) {
@@ -149,7 +151,7 @@ TEST(InterruptDuringTheSave, CancelsCleanly) {
     }
     ASSERT_TRUE(seen) << "the save never began";
     ::kill(pid, SIGINT);
-    const auto run = safety::WaitFor(pid, out, err);
+    const auto run = kztest::WaitFor(pid, out, err);
     EXPECT_EQ(run.signal, 0) << run.err;
     EXPECT_TRUE(safety::Leftovers(folder.Path(), {"m.kzmap", "out", "err"}).empty());
     if (run.status == 0) continue;  // the save was already past its last check
@@ -183,37 +185,37 @@ class ForeignLock {
 };
 
 TEST(SecondWriter, FailsClearlyWhileTheFirstHoldsTheMap) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   ForeignLock lock(map);
   ASSERT_TRUE(lock.locked);
   const auto before = ReadFile(map);
-  Limits limits;
+  ProcessLimits limits;
   limits.environment = {"KZMAP_LOCK_WAIT_MS=300"};
-  const auto run = Kzmap(SelectFirst(map), limits);
+  const auto run = RunKzmap(SelectFirst(map), limits);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find(map + " is being changed by another kzmap, process " + std::to_string(::getpid())),
             std::string::npos)
       << run.err;
   EXPECT_EQ(ReadFile(map), before);
   // Readers read the whole map as it is.
-  EXPECT_EQ(Kzmap({"info", map}, limits).status, 0);
-  EXPECT_EQ(Kzmap({"render", map, (folder / "p.png").string()}, limits).status, 0);
+  EXPECT_EQ(RunKzmap({"info", map}, limits).status, 0);
+  EXPECT_EQ(RunKzmap({"render", map, (folder / "p.png").string()}, limits).status, 0);
 }
 
 TEST(SecondWriter, WaitsForTheFirstToFinish) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
-  ASSERT_EQ(Kzmap({"attr", map, "search", "名前", "--text", "無"}).status, 0);
+  ASSERT_EQ(RunKzmap({"attr", map, "search", "名前", "--text", "無"}).status, 0);
   ForeignLock lock(map);
   ASSERT_TRUE(lock.locked);
   std::thread release([&lock] {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     lock.Release();
   });
-  Limits limits;
+  ProcessLimits limits;
   limits.environment = {"KZMAP_LOCK_WAIT_MS=20000"};
-  const auto run = Kzmap(SelectFirst(map), limits);
+  const auto run = RunKzmap(SelectFirst(map), limits);
   release.join();
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(SelectedCount(map), 1u);
@@ -227,17 +229,17 @@ namespace {
 // Two imports started together: the second waits for the first and both
 // layers are in the map.
 TEST(TwoImportsAtOnce, KeepBothLayers) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   for (const char* name : {"甲.csv", "乙.csv"})
-    safety::WriteFile(folder / name, "緯度,経度,名前\n35.66,139.74,東京\n");
-  Limits limits;
+    kztest::WriteFile(folder / name, "緯度,経度,名前\n35.66,139.74,東京\n");
+  ProcessLimits limits;
   limits.environment = {"KZMAP_LOCK_WAIT_MS=60000"};
   const std::string o1 = (folder / "o1").string(), e1 = (folder / "e1").string();
   const std::string o2 = (folder / "o2").string(), e2 = (folder / "e2").string();
-  const pid_t first = safety::StartKzmap({"import", map, (folder / "甲.csv").string()}, o1, e1, limits);
-  const pid_t second = safety::StartKzmap({"import", map, (folder / "乙.csv").string()}, o2, e2, limits);
-  const auto run1 = safety::WaitFor(first, o1, e1), run2 = safety::WaitFor(second, o2, e2);
+  const pid_t first = kztest::StartKzmap({"import", map, (folder / "甲.csv").string()}, o1, e1, limits);
+  const pid_t second = kztest::StartKzmap({"import", map, (folder / "乙.csv").string()}, o2, e2, limits);
+  const auto run1 = kztest::WaitFor(first, o1, e1), run2 = kztest::WaitFor(second, o2, e2);
   ASSERT_EQ(run1.status, 0) << run1.err;
   ASSERT_EQ(run2.status, 0) << run2.err;
   sim::Host host;

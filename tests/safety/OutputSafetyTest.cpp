@@ -11,14 +11,16 @@
 #include <thread>
 
 #include "safety/SafetyTools.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
-using safety::Limits;
-using safety::ReadFile;
+using kztest::ProcessLimits;
+using kztest::ReadFile;
+using kztest::RunKzmap;
+using kztest::ScratchFolder;
 using safety::Snapshot;
 
 struct SameFileCase {
@@ -31,7 +33,7 @@ struct SameFileCase {
 class OutputIsTheMap : public ::testing::TestWithParam<SameFileCase> {};
 
 TEST_P(OutputIsTheMap, IsRefusedAndTheMapKept) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / GetParam().mapName);
   std::string out = (folder / GetParam().outName).string();
   const bool link = std::string(GetParam().outName).rfind("link", 0) == 0;
@@ -40,7 +42,7 @@ TEST_P(OutputIsTheMap, IsRefusedAndTheMapKept) {
   std::vector<std::string> arguments;
   for (const std::string& word : GetParam().command)
     arguments.push_back(word == "MAP" ? map : word == "OUT" ? out : word);
-  const auto run = Kzmap(arguments);
+  const auto run = RunKzmap(arguments);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_NE(run.err.find("is the map"), std::string::npos) << run.err;
   EXPECT_EQ(Snapshot(folder.Path()), before);
@@ -58,30 +60,30 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FolderAsOutput, IsAUsageErrorWithoutPerLayer) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   fs::create_directory(folder / "out");
-  const auto run = Kzmap({"export", map, (folder / "out").string() + "/"});
+  const auto run = RunKzmap({"export", map, (folder / "out").string() + "/"});
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_NE(run.err.find("is a folder"), std::string::npos) << run.err;
   EXPECT_TRUE(fs::is_empty(folder / "out"));
   // With --per-layer the folder is what is asked for.
-  ASSERT_EQ(Kzmap({"export", map, (folder / "out").string(), "--per-layer"}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, (folder / "out").string(), "--per-layer"}).status, 0);
   EXPECT_TRUE(fs::exists(folder / "out" / "地物.shp"));
 }
 
 // A link planted where a temporary file once had a fixed name must not lead
 // the export to write through it.
 TEST(PlantedLinks, AreNeitherFollowedNorReplaced) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const fs::path victim = folder / "victim.txt";
-  safety::WriteFile(victim, "precious");
+  kztest::WriteFile(victim, "precious");
   for (const char* name : {"out.csv.part", "out.shp.kzpart", "out.shx.kzpart", "out.dbf.kzpart", "out.prj.part",
                            "out.cpg.kzpart"})
     fs::create_symlink(victim, folder / name);
-  ASSERT_EQ(Kzmap({"export", map, (folder / "out.csv").string()}).status, 0);
-  ASSERT_EQ(Kzmap({"export", map, (folder / "out.shp").string()}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, (folder / "out.csv").string()}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, (folder / "out.shp").string()}).status, 0);
   EXPECT_EQ(ReadFile(victim), "precious");
   EXPECT_TRUE(fs::is_symlink(folder / "out.csv.part"));
   EXPECT_TRUE(fs::is_regular_file(folder / "out.shp"));
@@ -93,21 +95,21 @@ TEST(PlantedLinks, AreNeitherFollowedNorReplaced) {
 // Two exports to one name at once: the file is one export or the other,
 // never a mix of the two.
 TEST(TwoWritersOfOneFile, LeaveOneWholeFile) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const std::string out = (folder / "out.csv").string();
   const std::vector<std::string> metres{"export", map, out}, degrees{"export", map, out, "--to", "jgd2000:bl"};
-  ASSERT_EQ(Kzmap(metres).status, 0);
+  ASSERT_EQ(RunKzmap(metres).status, 0);
   const std::string inMetres = ReadFile(out);
-  ASSERT_EQ(Kzmap(degrees).status, 0);
+  ASSERT_EQ(RunKzmap(degrees).status, 0);
   const std::string inDegrees = ReadFile(out);
   ASSERT_NE(inMetres, inDegrees);
   for (int round = 0; round < 4; ++round) {
     const std::string o1 = (folder / "o1").string(), e1 = (folder / "e1").string();
     const std::string o2 = (folder / "o2").string(), e2 = (folder / "e2").string();
-    const pid_t first = safety::StartKzmap(metres, o1, e1), second = safety::StartKzmap(degrees, o2, e2);
-    EXPECT_EQ(safety::WaitFor(first, o1, e1).status, 0);
-    EXPECT_EQ(safety::WaitFor(second, o2, e2).status, 0);
+    const pid_t first = kztest::StartKzmap(metres, o1, e1), second = kztest::StartKzmap(degrees, o2, e2);
+    EXPECT_EQ(kztest::WaitFor(first, o1, e1).status, 0);
+    EXPECT_EQ(kztest::WaitFor(second, o2, e2).status, 0);
     const std::string result = ReadFile(out);
     EXPECT_TRUE(result == inMetres || result == inDegrees) << result;
   }
@@ -117,18 +119,18 @@ TEST(TwoWritersOfOneFile, LeaveOneWholeFile) {
 // The previous export's set, then an export that cannot be completed: every
 // file of the old set keeps its bytes and nothing is left beside it.
 TEST(FullDisk, KeepsThePreviousShapefileSetWhole) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 4000);
   const std::string out = (folder / "out.shp").string();
-  safety::WriteFile(folder / "out.shp", "old shp");
-  safety::WriteFile(folder / "out.shx", "old shx");
-  safety::WriteFile(folder / "out.dbf", "old dbf");
-  safety::WriteFile(folder / "out.prj", "old prj");
-  safety::WriteFile(folder / "out.cpg", "old cpg");
+  kztest::WriteFile(folder / "out.shp", "old shp");
+  kztest::WriteFile(folder / "out.shx", "old shx");
+  kztest::WriteFile(folder / "out.dbf", "old dbf");
+  kztest::WriteFile(folder / "out.prj", "old prj");
+  kztest::WriteFile(folder / "out.cpg", "old cpg");
   const auto before = Snapshot(folder.Path());
-  Limits limits;
+  ProcessLimits limits;
   limits.fileSizeBytes = 16000;  // the .shp needs about 64 kB
-  const auto run = Kzmap({"export", map, out, "--type", "polyline"}, limits);
+  const auto run = RunKzmap({"export", map, out, "--type", "polyline"}, limits);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("out.shp"), std::string::npos) << run.err;
@@ -136,15 +138,15 @@ TEST(FullDisk, KeepsThePreviousShapefileSetWhole) {
 }
 
 TEST(FullDisk, KeepsThePreviousTextFile) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const std::string out = (folder / "out.csv").string();
-  ASSERT_EQ(Kzmap({"export", map, out, "--layer-field"}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, out, "--layer-field"}).status, 0);
   const auto before = Snapshot(folder.Path());
   ASSERT_GT(before.at("out.csv").size(), 100u);
-  Limits limits;
+  ProcessLimits limits;
   limits.fileSizeBytes = 100;
-  const auto run = Kzmap({"export", map, out, "--layer-field", "--encoding", "utf16"}, limits);
+  const auto run = RunKzmap({"export", map, out, "--layer-field", "--encoding", "utf16"}, limits);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
   EXPECT_EQ(Snapshot(folder.Path()), before);
@@ -153,15 +155,15 @@ TEST(FullDisk, KeepsThePreviousTextFile) {
 // A .prj or spatial index left by an earlier export describes other data:
 // it goes in the same step as the set is replaced.
 TEST(StaleCompanions, AreReplacedOrRemovedWithTheSet) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const std::string out = (folder / "out.shp").string();
-  ASSERT_EQ(Kzmap({"export", map, out, "--to", "jgd2000:bl"}).status, 0);
+  ASSERT_EQ(RunKzmap({"export", map, out, "--to", "jgd2000:bl"}).status, 0);
   const std::string degreesPrj = ReadFile(folder / "out.prj");
   ASSERT_NE(degreesPrj.find("GEOGCS"), std::string::npos) << degreesPrj;
-  safety::WriteFile(folder / "out.qix", "index of the old geometry");
-  safety::WriteFile(folder / "out.sbn", "index of the old geometry");
-  ASSERT_EQ(Kzmap({"export", map, out}).status, 0);
+  kztest::WriteFile(folder / "out.qix", "index of the old geometry");
+  kztest::WriteFile(folder / "out.sbn", "index of the old geometry");
+  ASSERT_EQ(RunKzmap({"export", map, out}).status, 0);
   const std::string metresPrj = ReadFile(folder / "out.prj");
   EXPECT_NE(metresPrj.find("PROJCS"), std::string::npos) << metresPrj;
   EXPECT_FALSE(fs::exists(folder / "out.qix"));
@@ -178,15 +180,15 @@ class PictureOnAFullDisk : public ::testing::TestWithParam<PictureCase> {};
 
 // A render that fails leaves the earlier picture as it was and says why.
 TEST_P(PictureOnAFullDisk, FailsAndKeepsTheOldPicture) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   const std::string picture = (folder / GetParam().name).string();
-  ASSERT_EQ(Kzmap({"render", map, picture}).status, 0);
+  ASSERT_EQ(RunKzmap({"render", map, picture}).status, 0);
   const auto before = Snapshot(folder.Path());
   ASSERT_GT(before.at(GetParam().name).size(), static_cast<size_t>(GetParam().limit));
-  Limits limits;
+  ProcessLimits limits;
   limits.fileSizeBytes = GetParam().limit;
-  const auto run = Kzmap({"render", map, picture, "--dpi", "144"}, limits);
+  const auto run = RunKzmap({"render", map, picture, "--dpi", "144"}, limits);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
   EXPECT_EQ(Snapshot(folder.Path()), before);

@@ -6,20 +6,22 @@
 
 #include "formats/PartFile.h"
 #include "safety/SafetyTools.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
+using kztest::ScratchFolder;
 
 void Write(PartFile& file, const std::string& bytes) {
   ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()), bytes.size());
 }
 
 TEST(PartFile, TwoWritersOfOneTargetNeverShareAFile) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string target = (folder / "out.csv").string();
-  safety::WriteFile(target, "old");
+  kztest::WriteFile(target, "old");
   PartFile first, second;
   ASSERT_TRUE(first.Create(target));
   ASSERT_TRUE(second.Create(target));
@@ -27,17 +29,17 @@ TEST(PartFile, TwoWritersOfOneTargetNeverShareAFile) {
   EXPECT_EQ(fs::path(first.TemporaryPath()).parent_path(), folder.Path());
   Write(first, "first");
   Write(second, "second");
-  EXPECT_EQ(safety::ReadFile(target), "old");
+  EXPECT_EQ(kztest::ReadFile(target), "old");
   ASSERT_TRUE(first.Close());
   ASSERT_TRUE(first.PutInPlace());
-  EXPECT_EQ(safety::ReadFile(target), "first");
+  EXPECT_EQ(kztest::ReadFile(target), "first");
   second.Discard();
-  EXPECT_EQ(safety::ReadFile(target), "first");
+  EXPECT_EQ(kztest::ReadFile(target), "first");
   EXPECT_TRUE(safety::Leftovers(folder.Path(), {"out.csv"}).empty());
 }
 
 TEST(PartFile, AnAbandonedFileLeavesNothing) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string target = (folder / "out.csv").string();
   {
     PartFile file;
@@ -48,7 +50,7 @@ TEST(PartFile, AnAbandonedFileLeavesNothing) {
 }
 
 TEST(PartFile, FailuresNameTheFileAndTheReason) {
-  Folder folder;
+  ScratchFolder folder;
   PartFile file;
   EXPECT_FALSE(file.Create((folder / "missing" / "out.csv").string()));
   EXPECT_EQ(file.Problem(), (folder / "missing" / "out.csv").string() + ": No such file or directory");
@@ -57,7 +59,7 @@ TEST(PartFile, FailuresNameTheFileAndTheReason) {
 // The temporary name fits a file name even for the longest target, and is
 // never cut inside a character.
 TEST(PartFile, LongNamesKeepWholeCharacters) {
-  Folder folder;
+  ScratchFolder folder;
   PartFile file;
   std::string stem;
   for (int i = 0; i < 83; ++i) stem += "あ";  // 249 bytes

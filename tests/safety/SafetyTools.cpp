@@ -1,100 +1,20 @@
 #include "safety/SafetyTools.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <thread>
 
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
 
 namespace safety {
 
 namespace fs = std::filesystem;
 
-pid_t StartKzmap(const std::vector<std::string>& arguments, const std::string& outFile, const std::string& errFile,
-                 const Limits& limits) {
-  std::vector<std::string> words{KZ_TOOL_FILE};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> environment = limits.environment;
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  // The child: nothing but async-signal-safe calls and exec.
-  const int in = ::open("/dev/null", O_RDONLY);
-  const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (in < 0 || out < 0 || err < 0) ::_exit(127);
-  ::dup2(in, 0);
-  ::dup2(out, 1);
-  ::dup2(err, 2);
-  for (std::string& assignment : environment) ::putenv(assignment.data());
-  if (limits.fileSizeBytes >= 0) {
-    // A write past the limit fails with EFBIG instead of ending the process.
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{static_cast<rlim_t>(limits.fileSizeBytes), static_cast<rlim_t>(limits.fileSizeBytes)};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ::signal(SIGINT, SIG_DFL);
-  ::execv(argv[0], argv.data());
-  ::_exit(127);
-}
-
-ToolRun WaitFor(pid_t pid, const std::string& outFile, const std::string& errFile) {
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-  }
-  ToolRun run;
-  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-  run.out = ReadFile(outFile);
-  run.err = ReadFile(errFile);
-  return run;
-}
-
-ToolRun Kzmap(const std::vector<std::string>& arguments, const Limits& limits) {
-  Folder scratch;
-  std::string out = (scratch / "out").string(), err = (scratch / "err").string();
-  // A file size limit would cut the messages too: they go through FIFOs
-  // that the test reads while the tool runs.
-  if (limits.fileSizeBytes < 0) return WaitFor(StartKzmap(arguments, out, err, limits), out, err);
-  const std::string outFifo = (scratch / "out.fifo").string(), errFifo = (scratch / "err.fifo").string();
-  ::mkfifo(outFifo.c_str(), 0600);
-  ::mkfifo(errFifo.c_str(), 0600);
-  const pid_t pid = StartKzmap(arguments, outFifo, errFifo, limits);
-  std::string texts[2];
-  std::thread readers[2];
-  const std::string* fifos[] = {&outFifo, &errFifo};
-  for (int i = 0; i < 2; ++i) readers[i] = std::thread([&, i] { texts[i] = ReadFile(*fifos[i]); });
-  for (std::thread& reader : readers) reader.join();
-  ToolRun run = WaitFor(pid, outFifo + ".none", errFifo + ".none");
-  run.out = texts[0];
-  run.err = texts[1];
-  return run;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 std::map<std::string, std::string> Snapshot(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFile(entry.path());
+    if (entry.is_regular_file()) files[entry.path().filename().string()] = kztest::ReadFile(entry.path());
   }
   return files;
 }
@@ -113,17 +33,6 @@ std::vector<std::string> Leftovers(const fs::path& folder, const std::vector<std
     if (!known) left.push_back(name);
   }
   return left;
-}
-
-Folder::Folder() {
-  std::string pattern = (fs::temp_directory_path() / "kzsafety-XXXXXX").string();
-  if (::mkdtemp(pattern.data())) root = pattern;
-}
-
-Folder::~Folder() {
-  std::error_code ignored;
-  fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-  fs::remove_all(root, ignored);
 }
 
 namespace {

@@ -19,11 +19,13 @@
 #include "safety/SafetyTools.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
+using kztest::ScratchFolder;
 
 constexpr int kDefaultSeconds = 10;
 
@@ -41,7 +43,7 @@ struct Outcome {
 
 class Worker {
  public:
-  Worker(const Folder& folder, std::string name) : folder(folder), name(std::move(name)) {}
+  Worker(const ScratchFolder& folder, std::string name) : folder(folder), name(std::move(name)) {}
   // Runs the command made for each round until the time is up.
   template <typename MakeRound>
   void Loop(std::chrono::steady_clock::time_point end, MakeRound makeRound) {
@@ -49,15 +51,15 @@ class Worker {
       std::string label;
       const std::vector<std::string> arguments = makeRound(round, label);
       const std::string out = (folder / (name + ".out")).string(), err = (folder / (name + ".err")).string();
-      const auto run = safety::WaitFor(safety::StartKzmap(arguments, out, err, limits), out, err);
+      const auto run = kztest::WaitFor(kztest::StartKzmap(arguments, out, err, limits), out, err);
       outcomes.push_back({label, run.signal ? -run.signal : run.status, run.out + run.err});
     }
   }
   std::vector<Outcome> outcomes;
-  safety::Limits limits;
+  kztest::ProcessLimits limits;
 
  private:
-  const Folder& folder;
+  const ScratchFolder& folder;
   std::string name;
 };
 
@@ -82,9 +84,9 @@ bool LockedOut(const Outcome& outcome) {
 }
 
 TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
-  const size_t textsBefore = Texts(safety::ReadFile(map));
+  const size_t textsBefore = Texts(kztest::ReadFile(map));
   fs::create_directory(folder / "in");
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(StressSeconds());
 
@@ -94,7 +96,7 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
     importer.Loop(end, [&](int round, std::string& label) {
       label = "点" + std::to_string(round);
       const fs::path file = folder / "in" / (label + ".csv");
-      safety::WriteFile(file, "緯度,経度,名前\n35.66,139.74,東京\n35.68,139.76,丸の内\n");
+      kztest::WriteFile(file, "緯度,経度,名前\n35.66,139.74,東京\n35.68,139.76,丸の内\n");
       return std::vector<std::string>{"import", map, file.string(), "--to", "jgd2000:xy9"};
     });
   });
@@ -167,9 +169,9 @@ TEST(FourCommandsOnOneMap, LoseNothingAndLeaveNothing) {
       expected.push_back("out" + std::to_string(k) + extension);
   }
   EXPECT_EQ(safety::Leftovers(folder.Path(), expected), std::vector<std::string>{});
-  const std::string png = safety::ReadFile(folder / "p.png");
+  const std::string png = kztest::ReadFile(folder / "p.png");
   EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-  const std::string pdf = safety::ReadFile(folder / "p.pdf");
+  const std::string pdf = kztest::ReadFile(folder / "p.pdf");
   EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
 }

@@ -9,12 +9,14 @@
 #include "safety/SafetyTools.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
+using kztest::RunKzmap;
+using kztest::ScratchFolder;
 
 sim::Value Entry(const std::u16string& name, const std::u16string& value) {
   auto entry = std::make_shared<sim::Array>();
@@ -46,7 +48,7 @@ std::string ControlBytes(const std::string& text) {
 }
 
 TEST(TerminalSafety, InfoAndAttrListShowControlCharactersEscaped) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = (folder / "m.kzmap").string();
   {
     sim::Host host;
@@ -57,13 +59,13 @@ TEST(TerminalSafety, InfoAndAttrListShowControlCharactersEscaped) {
     art.dictionary = Row(u"名\u001b[1m", u"a\u0008\u009b31m\u202eb\tc");
     sim::SaveDocumentFile(document, map);
   }
-  const auto info = Kzmap({"info", map});
+  const auto info = RunKzmap({"info", map});
   ASSERT_EQ(info.status, 0) << info.err;
   EXPECT_EQ(ControlBytes(info.out), "") << info.out;
   EXPECT_NE(info.out.find("layer \"\\x1B]0;owned\\x07\\x1B[2J赤\\x1B[31m\""), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("名\\x1B[1m"), std::string::npos) << info.out;
 
-  const auto list = Kzmap({"attr", map, "list"});
+  const auto list = RunKzmap({"attr", map, "list"});
   ASSERT_EQ(list.status, 0) << list.err;
   // Tabs separate the columns; none comes from the map.
   EXPECT_EQ(list.out,
@@ -92,7 +94,7 @@ const LongTitle kLongTitles[] = {
 class LongLayerTitles : public ::testing::TestWithParam<LongTitle> {};
 
 TEST_P(LongLayerTitles, BecomeFileNamesThatFit) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string map = (folder / "m.kzmap").string();
   {
     sim::Host host;
@@ -105,7 +107,7 @@ TEST_P(LongLayerTitles, BecomeFileNamesThatFit) {
     }
     sim::SaveDocumentFile(document, map);
   }
-  const auto run = Kzmap({"export", map, (folder / "out").string(), "--per-layer", "--target", "all"});
+  const auto run = RunKzmap({"export", map, (folder / "out").string(), "--per-layer", "--target", "all"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::exists(folder / "out" / (GetParam().expectedStem + ".shp"))) << run.err;
   for (const auto& entry : fs::directory_iterator(folder / "out"))

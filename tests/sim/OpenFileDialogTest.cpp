@@ -4,8 +4,6 @@
 // caller's module with its hook, and the record of every run.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +12,7 @@
 #include "host/PlatformDialogSuite.h"
 #include "host/PluginModule.h"
 #include "sim/DialogPlatform.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -67,12 +66,9 @@ int32_t Hook(AIWindowRef window, PlatformDialogEvent* event, void* userData) {
 class OpenFileDialogTest : public ::testing::Test {
  protected:
   OpenFileDialogTest() {
-    folder = fs::temp_directory_path() / ("kz-open-" + std::to_string(getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(folder / "sub");
     for (const char* name : {"a.shp", "b.shp", "道路.shp", "sub/c.shp"}) std::ofstream(folder / name) << "x";
   }
-  ~OpenFileDialogTest() override { fs::remove_all(folder); }
 
   std::string P(const char* name) const { return (folder / name).string(); }
 
@@ -116,7 +112,8 @@ class OpenFileDialogTest : public ::testing::Test {
 
   sim::DialogPlatform platform;
   const PlatformDialogSuite* suite = sim::DialogPlatform::Suite();
-  fs::path folder;
+  kztest::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
   std::vector<char> buffer;
   HookLog log;
   int owner = 0;

@@ -13,6 +13,7 @@
 
 namespace {
 
+namespace coord_ids = dialog_ids::import_coord;
 using namespace importtest;
 using importcheck::Point;
 using sim::DialogAction;
@@ -60,7 +61,7 @@ class GeoTextImport : public importcheck::ItemScenario, public ::testing::WithPa
     if (c.iconvTo == nullptr) {
       std::ofstream(path, std::ios::binary | std::ios::app) << c.text;
     } else {
-      const CommandResult made = importtest::Run("iconv -f UTF-8 -t " + std::string(c.iconvTo) + " " + Quote(utf8) + " >> " + Quote(path));
+      const CommandResult made = RunMerged("iconv -f UTF-8 -t " + std::string(c.iconvTo) + " " + Quote(utf8) + " >> " + Quote(path));
       EXPECT_EQ(made.status, 0) << made.out;
     }
     return path;
@@ -177,9 +178,11 @@ TEST_F(GeoTextScenario, PointOnTheWesternBoundIsDrawn) {
   const std::string path = Write("area.csv", "lat,lon\n35.66,139.74\n35.67,139.7399\n35.68,139.75\n");
   AnswerFiles({path}, "UTF-8");
   dialogs.Expect(kFieldsDialog, {DialogAction::OK()});
-  AnswerCoords({DialogAction::Check(1076, true), DialogAction::SetText(1079, "35.7,139.74"),
-                DialogAction::SetText(1080, "35.6,139.8"), DialogAction::Click(1130), DialogAction::Choose(1132, 9),
-                DialogAction::SetText(1114, "5000"), DialogAction::OK()});
+  AnswerCoords({DialogAction::Check(coord_ids::kLimitArea, true),
+                DialogAction::SetText(coord_ids::kNorthWest, "35.7,139.74"),
+                DialogAction::SetText(coord_ids::kSouthEast, "35.6,139.8"),
+                DialogAction::Click(coord_ids::kTargetPlane), DialogAction::Choose(coord_ids::kTargetSystem, 9),
+                DialogAction::SetText(coord_ids::kScale, "5000"), DialogAction::OK()});
   ASSERT_TRUE(ImportItem(kTextItem));
   ExpectCleanDialogs();
   EXPECT_EQ(LayerArt(host, "area").size(), 2u);
@@ -194,7 +197,7 @@ TEST_F(GeoTextScenario, FileWithoutDataLinesSaysSoAndStops) {
   EXPECT_EQ(ErrorTexts(), (std::vector<std::string>{
                               "header.csv には座標値を読めるデータ行がないため、座標範囲がありません（読めない行 1）"}));
   EXPECT_EQ(AlertTexts().size(), 1u);
-  EXPECT_TRUE(dialogs.RunsOf(kCoordDialog).empty());
+  EXPECT_TRUE(dialogs.RunsOf(dialog_ids::kImportCoordSettings).empty());
   EXPECT_EQ(host.FindLayer("header"), nullptr);
 }
 
@@ -204,7 +207,7 @@ TEST_F(GeoTextScenario, CancelInTheFieldSettingsStopsSilently) {
   dialogs.Expect(kFieldsDialog, {DialogAction::Cancel()});
   ASSERT_TRUE(ImportItem(kTextItem));
   EXPECT_TRUE(AlertTexts().empty());
-  EXPECT_TRUE(dialogs.RunsOf(kCoordDialog).empty());
+  EXPECT_TRUE(dialogs.RunsOf(dialog_ids::kImportCoordSettings).empty());
   // A .txt file is split at tabs.
   EXPECT_TRUE(dialogs.RunsOf(kFieldsDialog)[0]->states[0].Control(dialog_ids::text_fields::kTab).checked);
 }

@@ -1,5 +1,5 @@
 // The field settings of a coordinate text file, built from its first lines
-// and worked through dialog 111 by the scripted user.
+// and worked through its field settings dialog by the scripted user.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -56,10 +56,10 @@ std::vector<std::vector<std::string>> ReadEscapedRows(const std::string& path) {
 class TextLossTest : public ::testing::Test {
  protected:
   CommandResult Kzmap(const std::string& arguments) {
-    return importtest::Run("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
+    return RunMerged("env XDG_CONFIG_HOME=" + Quote(folder / "config") + " " + KZ_TOOL_FILE + " " + arguments);
   }
   nlohmann::json Info() {
-    const CommandResult info = importtest::Run("(" + std::string(KZ_TOOL_FILE) + " info " + Quote(map) + " --json 2>/dev/null)");
+    const CommandResult info = kztest::RunKzmap("info " + Quote(map) + " --json");
     EXPECT_EQ(info.status, 0) << info.out;
     return nlohmann::json::parse(info.out);
   }
@@ -86,7 +86,7 @@ class TextLossTest : public ::testing::Test {
 TEST_F(TextLossTest, QuotedLineBreaksReadAsPythonsCsvReadsThem) {
   const std::string script = Write("write.py", kWriter);
   const std::string csv = folder / "quoted.csv";
-  const CommandResult made = importtest::Run("python3 " + Quote(script) + " " + Quote(csv) + " " + Quote(folder / "rows.txt"));
+  const CommandResult made = RunMerged("python3 " + Quote(script) + " " + Quote(csv) + " " + Quote(folder / "rows.txt"));
   ASSERT_EQ(made.status, 0) << made.out;
   const std::vector<std::vector<std::string>> expected = ReadEscapedRows(folder / "rows.txt");
   ASSERT_EQ(expected.size(), 5u);
@@ -143,8 +143,8 @@ TEST_F(TextLossTest, BytesThatAreNotTextInTheEncodingAreCountedOnce) {
   // Shift-JIS text read as UTF-8; Python counts what UTF-8 cannot read.
   const std::string utf8 = Write("source.csv", "lat,lon,name\n35.66,139.74,東京タワー\n35.67,139.75,ＡＢ\n");
   const std::string csv = folder / "sjis.csv";
-  ASSERT_EQ(importtest::Run("iconv -f UTF-8 -t CP932 " + Quote(utf8) + " > " + Quote(csv)).status, 0);
-  const CommandResult counted = importtest::Run(
+  ASSERT_EQ(RunMerged("iconv -f UTF-8 -t CP932 " + Quote(utf8) + " > " + Quote(csv)).status, 0);
+  const CommandResult counted = RunMerged(
       "python3 -c 'import sys; print(open(sys.argv[1], \"rb\").read().decode(\"utf-8\", \"replace\").count(\"\\ufffd\"))' " +
       Quote(csv));
   ASSERT_EQ(counted.status, 0) << counted.out;
@@ -160,7 +160,7 @@ TEST_F(TextLossTest, BytesThatAreNotTextInTheEncodingAreCountedOnce) {
 
   // A U+FFFD that the UTF-8 file holds as text is no loss; a stray byte is.
   const std::string mixed = Write("mixed.csv", "lat,lon,name\n35.66,139.74,\xEF\xBF\xBD\xFF\n");
-  const CommandResult mixedCount = importtest::Run(
+  const CommandResult mixedCount = RunMerged(
       "python3 -c 'import sys; d = open(sys.argv[1], \"rb\").read(); "
       "print(d.decode(\"utf-8\", \"replace\").count(\"\\ufffd\") - d.count(b\"\\xef\\xbf\\xbd\"))' " +
       Quote(mixed));

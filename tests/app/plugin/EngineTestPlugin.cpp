@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "EngineTestIds.h"
 #include "host/AILayerSuite.h"
 #include "host/AIMenuSuite.h"
 #include "host/AIPanelFlyoutMenuSuite.h"
@@ -21,8 +22,8 @@ namespace {
 
 enum Item : uint32_t { kSucceed = 1, kFail, kLong, kAsk, kDialog, kSaveFile, kNote, kInterrupt };
 
-constexpr int32_t kNameDialog = 900;
-constexpr int32_t kNameEdit = 1001;
+using engine_test_ids::kNameDialog;
+using engine_test_ids::kNameEdit;
 
 const DialogControlTemplate kNameControls[] = {
     {kDialogIdStatic, DialogControlKind::Static, "名前", 0, 7, 7, 40, 8},
