@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "app/Command.h"
+#include "app/Translate.h"
 #include "app/MapOutput.h"
 #include "app/Renderer.h"
 #include "sim/DocumentFile.h"
@@ -24,11 +26,12 @@ struct Options {
 int Run(const Options& options) {
   kzmap::ImageFormat format;
   if (!kzmap::ImageFormatOfPath(options.out, format)) {
-    std::fprintf(stderr, "kzmap render: %s: the picture's name must end in .svg, .png or .pdf\n", options.out.c_str());
+    std::fprintf(stderr, kzmap::Tr("kzmap render: %s: the picture's name must end in .svg, .png or .pdf\n"),
+                 options.out.c_str());
     return 2;
   }
   if (kzmap::SameFile(options.map, options.out)) {
-    std::fprintf(stderr, "kzmap render: %s is the map %s itself; choose another picture\n", options.out.c_str(),
+    std::fprintf(stderr, kzmap::Tr("kzmap render: %s is the map %s itself; choose another picture\n"), options.out.c_str(),
                  options.map.c_str());
     return 2;
   }
@@ -39,7 +42,7 @@ int Run(const Options& options) {
     render.dpi = options.dpi;
     if (::isatty(::fileno(stderr))) {
       render.progress = [](size_t done, size_t total) {
-        std::fprintf(stderr, "\rrendering %3d%%", static_cast<int>(100.0 * static_cast<double>(done) / total));
+        std::fprintf(stderr, kzmap::Tr("\rdrawing %3d%%"), static_cast<int>(100.0 * static_cast<double>(done) / total));
         if (done == total) std::fputc('\n', stderr);
       };
     }
@@ -58,10 +61,18 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document")->required();
-  app.add_option("OUT", options->out, "the picture: .svg, .png or .pdf")->required();
-  app.add_option("--dpi", options->dpi, "PNG resolution in pixels per inch")
-      ->check(CLI::Range(1.0, 2400.0))
+  app.add_option("MAP", options->map, kzmap::Tr("the map document"))->required();
+  app.add_option("OUT", options->out, kzmap::Tr("the picture: .svg, .png or .pdf"))->required();
+  app.add_option("--dpi", options->dpi, kzmap::Tr("PNG resolution in pixels per inch, 1 to 2400"))
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            return !text.empty() && *end == '\0' && value >= 1 && value <= 2400
+                       ? std::string()
+                       : kzmap::Format(kzmap::Tr("'%s' is not a number from 1 to 2400"), text.c_str());
+          },
+          ""))
       ->capture_default_str();
   return [options] { return Run(*options); };
 }
@@ -69,8 +80,9 @@ kzmap::CommandRun Define(CLI::App& app) {
 const kzmap::CommandRegistration registration({
     "render",
     "MAP OUT.svg|OUT.png|OUT.pdf [--dpi N]",
-    "draw a map as the host shows it into SVG, PNG or PDF",
+    kzmap::TrLater("draw a map as the host shows it into SVG, PNG or PDF"),
     Define,
+    "kzmap render tokyo.kzmap tokyo.png --dpi 150",
 });
 
 }  // namespace
