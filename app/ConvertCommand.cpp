@@ -168,7 +168,7 @@ const kzmap::CommandRegistration registration({
     kUsage,
     kzmap::TrLater("convert points between Japanese coordinate references"),
     DefineConvert,
-    "echo \"139.7671 35.6812\" | kzmap convert --from EPSG:4301 --to jgd2011:xy9",
+    "kzmap convert --from EPSG:4301 --to jgd2011:xy9 < points.txt",
 });
 
 }  // namespace

@@ -142,8 +142,8 @@ CLI::Validator ExistingFileCheck() {
   return CLI::Validator(
       [](std::string& text) {
         std::error_code error;
-        if (std::filesystem::is_regular_file(text, error)) return std::string();
         if (std::filesystem::is_directory(text, error)) return Format(Tr("%s is a folder, not a file"), text.c_str());
+        if (std::filesystem::exists(text, error)) return std::string();
         return Format(Tr("%s: no such file"), text.c_str());
       },
       "");

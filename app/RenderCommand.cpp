@@ -42,7 +42,8 @@ int Run(const Options& options) {
     render.dpi = options.dpi;
     if (::isatty(::fileno(stderr))) {
       render.progress = [](size_t done, size_t total) {
-        std::fprintf(stderr, kzmap::Tr("\rdrawing %3d%%"), static_cast<int>(100.0 * static_cast<double>(done) / total));
+        std::fprintf(stderr, "\r");
+        std::fprintf(stderr, kzmap::Tr("drawing %3d%%"), static_cast<int>(100.0 * static_cast<double>(done) / total));
         if (done == total) std::fputc('\n', stderr);
       };
     }

@@ -123,7 +123,8 @@ kzmap::CommandRun DefineDump(CLI::App& app) {
   auto options = std::make_shared<Options>();
   app.add_option("FILE.shp", options->path, kzmap::Tr("the Shapefile (its .shx and .dbf lie beside it)"))->required();
   kzmap::AddEncodingOption(app, "--encoding", options->encoding,
-                           kzmap::Tr("the encoding of the attribute table (default: as its .cpg says, else CP932)"));
+                           kzmap::Tr("the encoding of the attribute table, CP932 (Shift_JIS, sjis) or UTF-8 (utf8) (default: as its "
+                                     ".cpg says, else CP932)"));
   return [options] { return RunDump(*options); };
 }
 

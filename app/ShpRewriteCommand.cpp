@@ -42,9 +42,10 @@ kzmap::CommandRun DefineRewrite(CLI::App& app) {
   app.add_option("IN.shp", options->input, Tr("the Shapefile to read"))->required();
   app.add_option("OUT.shp", options->output, Tr("the Shapefile to write"))->required();
   kzmap::AddEncodingOption(app, "--encoding", options->from,
-                           Tr("the encoding of the input's attribute table (default: as its .cpg says, else CP932)"));
+                           Tr("the encoding of the input's attribute table, CP932 (Shift_JIS, sjis) or UTF-8 (utf8) (default: as "
+                              "its .cpg says, else CP932)"));
   kzmap::AddEncodingOption(app, "--output-encoding", options->to,
-                           Tr("the encoding to write the attribute table in (default: the input's)"));
+                           Tr("the encoding to write the attribute table in, CP932 or UTF-8 (default: the input's)"));
   AddOldSpelling(app, "--from", "--encoding");
   AddOldSpelling(app, "--to", "--output-encoding");
   return [options] { return RunRewrite(*options); };
