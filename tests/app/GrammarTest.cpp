@@ -228,4 +228,24 @@ TEST_F(GrammarTest, EveryHelpEndsWithAnExample) {
   }
 }
 
+// The area reaches the import in the order it is written: of five points
+// around a square, only the one inside is drawn. The corners are those of a
+// cs2cs --bbox: west and south first.
+TEST_F(GrammarTest, AreaIsWestSouthEastNorth) {
+  const std::string points = folder + "/stations.csv";
+  std::ofstream(points) << "lat,lon,name\n"
+                           "35.65,139.75,inside\n35.65,139.65,west\n35.65,139.85,east\n"
+                           "35.55,139.75,south\n35.75,139.75,north\n";
+  const std::string made = folder + "/area.kzmap";
+  const auto run = RunKzmap("import " + Quote(made) + " " + Quote(points) +
+                                " --from jgd2000:bl --to jgd2000:xy9 --area 139.7,35.6,139.8,35.7",
+                            "", kEnglish);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto info = RunKzmap("attr " + Quote(made) + " list --layer stations", "", kEnglish);
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("name=inside"), std::string::npos) << info.out;
+  for (const char* outside : {"name=west", "name=east", "name=south", "name=north"})
+    EXPECT_EQ(info.out.find(outside), std::string::npos) << outside << "\n" << info.out;
+}
+
 }  // namespace
