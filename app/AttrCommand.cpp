@@ -13,6 +13,8 @@
 #include "app/Command.h"
 #include "app/TerminalText.h"
 #include "app/CommandEngine.h"
+#include "app/LayerTitle.h"
+#include "app/OptionChecks.h"
 #include "app/StoredRow.h"
 #include "app/Translate.h"
 #include "attributes/PointMark.h"
@@ -47,7 +49,7 @@ struct Options {
 };
 
 int UsageError(const std::string& problem) {
-  std::fprintf(stderr, "kzmap attr: %s (usage: kzmap attr %s)\n", problem.c_str(), kUsage);
+  std::fprintf(stderr, kzmap::Tr("%s: %s (usage: %s %s)\n"), "kzmap attr", problem.c_str(), "kzmap attr", kUsage);
   return 2;
 }
 
@@ -132,9 +134,10 @@ int List(const Options& options) {
   sim::Document& document = *host.CurrentDocument();
   ListCounts counts;
   if (!options.layer.empty()) {
-    sim::Layer* layer = host.FindLayer(options.layer);
+    std::string problem;
+    sim::Layer* layer = kzmap::LayerTitled(host, options.layer, problem);
     if (!layer) {
-      std::fprintf(stderr, "kzmap attr: %s has no layer \"%s\"\n", options.map.c_str(), options.layer.c_str());
+      std::fprintf(stderr, "kzmap attr: %s: %s\n", options.map.c_str(), problem.c_str());
       return 1;
     }
     ListTree(host, *layer, counts);
@@ -164,10 +167,10 @@ void DeselectAll(sim::Host& host) {
 // is selected, so the panel offers that layer's fields.
 bool ShowDocument(sim::Host& host, const Options& options) {
   if (!options.layer.empty()) {
-    sim::Layer* layer = host.FindLayer(options.layer);
+    std::string problem;
+    sim::Layer* layer = kzmap::LayerTitled(host, options.layer, problem);
     if (!layer) {
-      std::fprintf(stderr, "kzmap attr %s: %s has no layer \"%s\"\n", options.action.c_str(), options.map.c_str(),
-                   options.layer.c_str());
+      std::fprintf(stderr, "kzmap attr %s: %s: %s\n", options.action.c_str(), options.map.c_str(), problem.c_str());
       return false;
     }
     DeselectAll(host);
@@ -185,8 +188,11 @@ int32_t FieldRow(const sim::DialogState& window, const std::string& field, std::
     if (!rows[i].empty() && rows[i][0] == field) return static_cast<int32_t>(i);
     if (!rows[i].empty()) names += (names.empty() ? "" : ", ") + rows[i][0];
   }
-  problem = "no field \"" + field + "\" in the layers of the selection (" +
-            (names.empty() ? std::string("they have no fields") : "fields: " + names) + ")";
+  problem = names.empty()
+                ? kzmap::Format(kzmap::Tr("no field \"%s\" in the layers of the selection (they have no fields)"),
+                                field.c_str())
+                : kzmap::Format(kzmap::Tr("no field \"%s\" in the layers of the selection (fields: %s)"),
+                                field.c_str(), names.c_str());
   return -1;
 }
 
@@ -216,7 +222,7 @@ bool RanDialog(sim::Host& host, int32_t templateId) { return !host.Dialogs().Run
 int Search(const Options& options) {
   const bool byText = options.textOption->count() > 0;
   const bool byNumber = options.minOption->count() > 0 || options.maxOption->count() > 0;
-  if (byText == byNumber) return UsageError("search takes either --text or --min/--max");
+  if (byText == byNumber) return UsageError(kzmap::Tr("search takes either --text or --min/--max"));
   kzmap::MapSession session;
   session.name = "attr search";
   session.map = options.map;
@@ -239,10 +245,11 @@ int Search(const Options& options) {
   }
   dialog.push_back(DialogAction::OK());
   session.user.dialogs.push_back({dialog_ids::kSearch, dialog});
+  session.dialogOptions[dialog_ids::kSearch] = kzmap::Tr("FIELD, --text, --min or --max");
   session.before = [&options](sim::Host& host) { return ShowDocument(host, options); };
   session.after = [field](sim::Host& host) {
     if (!RanDialog(host, dialog_ids::kSearch)) return false;
-    std::printf("%zu objects selected\n", CountSelectedWith(host, field));
+    std::printf(kzmap::Tr("%zu objects selected\n"), CountSelectedWith(host, field));
     return true;
   };
   return kzmap::CommandEngine().Run(session);
@@ -250,7 +257,7 @@ int Search(const Options& options) {
 
 int Set(const Options& options) {
   const size_t equals = options.argument.find('=');
-  if (equals == std::string::npos || equals == 0) return UsageError("set takes FIELD=VALUE");
+  if (equals == std::string::npos || equals == 0) return UsageError(kzmap::Tr("set takes FIELD=VALUE"));
   const std::string field = options.argument.substr(0, equals);
   const std::string value = options.argument.substr(equals + 1);
   kzmap::MapSession session;
@@ -263,11 +270,12 @@ int Set(const Options& options) {
   });
   session.user.dialogs.push_back(
       {dialog_ids::kAttributeValue, {DialogAction::SetText(value_ids::kValue, value), DialogAction::OK()}});
+  session.dialogOptions[dialog_ids::kAttributeValue] = kzmap::Tr("FIELD=VALUE");
   session.before = [&options](sim::Host& host) { return ShowDocument(host, options); };
   // With nothing selected the plug-in says so and no value is set.
   session.after = [field](sim::Host& host) {
     if (!RanDialog(host, dialog_ids::kAttributeValue)) return false;
-    std::printf("%s set on %zu objects\n", field.c_str(), CountSelectedWith(host, field));
+    std::printf(kzmap::Tr("%s set on %zu objects\n"), field.c_str(), CountSelectedWith(host, field));
     return true;
   };
   return kzmap::CommandEngine().Run(session);
@@ -306,7 +314,7 @@ void KeepLabelled(sim::Host& host, const std::string& at) {
 }
 
 int Label(const Options& options) {
-  if (options.argument.empty()) return UsageError("label takes FIELD");
+  if (options.argument.empty()) return UsageError(kzmap::Tr("label takes FIELD"));
   kzmap::MapSession session;
   session.name = "attr label";
   session.map = options.map;
@@ -318,14 +326,17 @@ int Label(const Options& options) {
   session.user.dialogs.push_back({dialog_ids::kAnnotation,
                                   {DialogAction::ChooseText(annotation_ids::kField, field),
                                    DialogAction::Check(annotation_ids::kCopyValues, options.copy), DialogAction::OK()}});
+  session.dialogOptions[dialog_ids::kAnnotation] = kzmap::Tr("FIELD or --copy");
   auto texts = std::make_shared<size_t>(0);
   session.before = [&options, texts](sim::Host& host) {
     if (!options.at.empty() && !host.SelectedArt().empty()) {
       KeepLabelled(host, options.at);
       if (host.SelectedArt().empty()) {
-        std::fprintf(stderr, "kzmap attr label: no selected object in %s is labelled %s (--at %s)\n",
-                     options.map.c_str(), options.at == "point" ? "on its point" : "at its centre",
-                     options.at.c_str());
+        std::fprintf(stderr,
+                     options.at == "point"
+                         ? kzmap::Tr("kzmap attr label: no selected object in %s is labelled on its point (--at %s)\n")
+                         : kzmap::Tr("kzmap attr label: no selected object in %s is labelled at its centre (--at %s)\n"),
+                     options.map.c_str(), options.at.c_str());
         return false;
       }
     }
@@ -334,56 +345,69 @@ int Label(const Options& options) {
   };
   session.after = [texts](sim::Host& host) {
     if (!RanDialog(host, dialog_ids::kAnnotation)) return false;
-    std::printf("%zu labels placed\n", CountTexts(host) - *texts);
+    std::printf(kzmap::Tr("%zu labels placed\n"), CountTexts(host) - *texts);
     return true;
   };
   return kzmap::CommandEngine().Run(session);
 }
 
 int Run(const Options& options) {
-  if (options.action != "label" && !options.at.empty()) return UsageError("--at is for label");
-  if (options.action != "label" && options.copy) return UsageError("--copy is for label");
+  if (options.action != "label" && !options.at.empty()) return UsageError(kzmap::Tr("--at is for label"));
+  if (options.action != "label" && options.copy) return UsageError(kzmap::Tr("--copy is for label"));
   if (options.action != "search" && (options.textOption->count() || options.minOption->count() ||
                                      options.maxOption->count())) {
-    return UsageError("--text, --min and --max are for search");
+    return UsageError(kzmap::Tr("--text, --min and --max are for search"));
   }
   if (options.action == "list") {
-    if (!options.argument.empty()) return UsageError("list takes no FIELD");
+    if (!options.argument.empty()) return UsageError(kzmap::Tr("list takes no FIELD"));
     return List(options);
   }
   if (options.action == "search") {
-    if (options.argument.empty()) return UsageError("search takes FIELD");
+    if (options.argument.empty()) return UsageError(kzmap::Tr("search takes FIELD"));
     return Search(options);
   }
-  if (!options.layer.empty()) return UsageError("--layer is for list and search");
+  // set and label work on the selection, which the map keeps from a search.
+  if (!options.layer.empty())
+    return UsageError(kzmap::Tr("--layer is for list and search; set and label work on the objects a search "
+                                "selected"));
   if (options.action == "set") return Set(options);
   return Label(options);
 }
 
 kzmap::CommandRun Define(CLI::App& app) {
+  using kzmap::Tr;
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document")->required();
-  app.add_option("ACTION", options->action, "list, search, set or label")
+  app.add_option("MAP", options->map, Tr("the map document"))->required();
+  app.add_option("ACTION", options->action, Tr("list, search, set or label"))
       ->required()
-      ->check(CLI::IsMember({"list", "search", "set", "label"}));
-  app.add_option("FIELD", options->argument, "the field (FIELD=VALUE for set)");
-  app.add_option("--layer", options->layer, "list: only this layer and its sublayers; search: offer this layer's fields");
-  options->textOption = app.add_option("--text", options->text, "search: values that contain the text");
-  options->minOption = app.add_option("--min", options->min, "search: values of at least this number");
-  options->maxOption = app.add_option("--max", options->max, "search: values of at most this number");
+      ->check(kzmap::OneOf({"list", "search", "set", "label"}));
+  app.add_option("FIELD", options->argument, Tr("the field (FIELD=VALUE for set)"));
+  app.add_option("--layer", options->layer,
+                 Tr("list: only the layer of this title and its sublayers; search: offer this layer's fields"))
+      ->type_name("TITLE");
+  options->textOption = app.add_option("--text", options->text, Tr("search: values that contain the text"));
+  options->minOption = app.add_option("--min", options->min, Tr("search: values of at least this number"));
+  options->maxOption = app.add_option("--max", options->max, Tr("search: values of at most this number"));
   app.add_option("--at", options->at,
-                 "label: only the selected one-point paths (labelled on their point), or only the other objects "
-                 "(labelled at the centre of their bounds)")
-      ->check(CLI::IsMember({"point", "center"}));
-  app.add_flag("--copy", options->copy, "label: copy each object's attributes onto its label");
+                 Tr("label: only the selected one-point paths (labelled on their point), or only the other objects "
+                    "(labelled at the centre of their bounds): point or center"))
+      ->check(kzmap::OneOf({"point", "center"}));
+  app.add_flag("--copy", options->copy, Tr("label: copy each object's attributes onto its label"));
   app.footer(
-      "list prints a line per layer (\"layer\" and the titles from the top layer down), then one per object\n"
-      "of that layer with a row: its number in the layer, its kind and FIELD=VALUE pairs, tab-separated.\n"
-      "search selects the objects whose value matches, as the panel's search does, and saves the selection.\n"
-      "set sets the value on the selected objects; label places a text with the value on each selected object.");
+      Tr("list prints a line per layer (\"layer\" and the titles from the top layer down), then one per object\n"
+         "of that layer with a row: its number in the layer, its kind and FIELD=VALUE pairs, tab-separated.\n"
+         "search selects the objects whose value matches, as the panel's search does, and saves the selection.\n"
+         "set sets the value on the selected objects; label places a text with the value on each selected object."));
   return [options] { return Run(*options); };
 }
 
-const kzmap::CommandRegistration registration({"attr", kUsage, "list, search, set and label attribute values", Define});
+const kzmap::CommandRegistration registration({
+    "attr",
+    kUsage,
+    kzmap::TrLater("list, search, set and label attribute values"),
+    Define,
+    "kzmap attr map.kzmap search 種別 --text 国道 --layer 道路\n"
+    "kzmap attr map.kzmap label 名称 --at center",
+});
 
 }  // namespace

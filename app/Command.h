@@ -10,10 +10,14 @@
 //     app.add_flag("--json", options->json, "print one JSON object");
 //     return [options] { return Run(*options); };
 //   }
-//   const kzmap::CommandRegistration registration({"info", "MAP [--json]", "summarise a map", Define});
+//   const kzmap::CommandRegistration registration(
+//       {"info", "MAP [--json]", kzmap::TrLater("summarise a map"), Define, "kzmap info map.kzm"});
 //
 // Bad usage never reaches the command: the parser prints one line naming the
-// command and the problem, and kzmap exits 2.
+// command and the problem, and kzmap exits 2. Help texts, summaries and
+// problems are written in English and shown through Tr (app/Translate.h);
+// every command's help ends with an example, and with the forms of a
+// reference when it takes one.
 #pragma once
 
 #include <functional>
@@ -34,8 +38,9 @@ using CommandDefine = std::function<CommandRun(CLI::App&)>;
 struct Command {
   std::string name;     // the words on the command line, e.g. "shp dump"
   std::string usage;    // one line: arguments, repeated after a usage error
-  std::string summary;  // one line: what it does
+  std::string summary;  // one line: what it does (English; shown through Tr)
   CommandDefine define;
+  std::string example;  // one or more command lines that end its help
 };
 
 std::vector<Command>& Commands();

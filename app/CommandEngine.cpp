@@ -80,8 +80,20 @@ std::string CodeText(AIErr code) {
   return "'" + text + "'";
 }
 
-std::string DialogName(const sim::DialogRun& run) {
-  return "「" + run.caption + "」 (dialog " + std::to_string(run.templateId) + ")";
+// Whether the plug-in told of an error since the alert numbered `first`.
+bool ErrorAlertIn(sim::Host& host, size_t first) {
+  const auto& alerts = host.User().alerts;
+  for (size_t i = first; i < alerts.size(); ++i)
+    if (alerts[i].kind == sim::AlertRecord::Kind::Error) return true;
+  return false;
+}
+
+std::string DialogName(const sim::DialogRun& run) { return "「" + run.caption + "」"; }
+
+// What the session's options put into a dialog, or nothing.
+std::string OptionsOf(const MapSession& session, int32_t templateId) {
+  const auto found = session.dialogOptions.find(templateId);
+  return found == session.dialogOptions.end() ? std::string() : found->second;
 }
 
 // "not enough memory to open MAP", the doing given as a format with the map.
@@ -174,15 +186,17 @@ int CommandEngine::Run(const MapSession& session) {
       host.User().progressShown = nullptr;
       host.User().cancelRequested = nullptr;
       interrupted = InterruptGuard::Requested();
+      display.Finish(invoked && !interrupted && !host.User().progress.cancelled && !ErrorAlertIn(host, firstAlert) &&
+                     (!menuResult || *menuResult == kNoErr));
     }
     if (invoked) verdict = Judge(session, menuResult, interrupted);
     if (verdict == Verdict::Succeeded && session.after && !session.after(host)) verdict = Verdict::Failed;
   }
 
   if (verdict == Verdict::Succeeded && session.saveMap) verdict = SaveMap(session, *document);
-  if (verdict == Verdict::Failed && session.saveMap) Say("the command failed; " + session.map + " was not saved");
-  if (verdict == Verdict::Cancelled && session.saveMap) Say("cancelled; " + session.map + " was not saved");
-  if (verdict == Verdict::Cancelled && !session.saveMap) Say("cancelled");
+  if (verdict == Verdict::Failed && session.saveMap) Say(Format(Tr("the command failed; %s was not saved"), session.map.c_str()));
+  if (verdict == Verdict::Cancelled && session.saveMap) Say(Format(Tr("cancelled; %s was not saved"), session.map.c_str()));
+  if (verdict == Verdict::Cancelled && !session.saveMap) Say(Tr("cancelled"));
   StopPlugin();
   SavePreferences();
   return verdict == Verdict::Succeeded ? 0 : 1;
@@ -194,16 +208,16 @@ bool CommandEngine::LoadPreferences() {
   if (settings.preferences.empty()) return true;
   const auto report = host.Preferences().Load(settings.preferences);
   if (report.problem.empty()) return true;
-  std::string text = "preferences " + settings.preferences.string() + ": " + report.problem;
-  if (!report.setAside.empty()) text += "; set aside as " + report.setAside.string();
-  Finding("warning", text + "; the defaults are used");
+  std::string text = Format(Tr("preferences %s: %s"), settings.preferences.string().c_str(), report.problem.c_str());
+  if (!report.setAside.empty()) text += Format(Tr("; set aside as %s"), report.setAside.string().c_str());
+  Finding(Tr("warning"), text + Tr("; the defaults are used"));
   return false;
 }
 
 void CommandEngine::SavePreferences() {
   if (settings.preferences.empty()) return;
   const std::string problem = host.Preferences().Save(settings.preferences);
-  if (!problem.empty()) Finding("warning", "preferences not kept: " + problem);
+  if (!problem.empty()) Finding(Tr("warning"), Format(Tr("preferences not kept: %s"), problem.c_str()));
 }
 
 sim::Document* CommandEngine::OpenMap(const MapSession& session) {
@@ -235,7 +249,7 @@ sim::Document* CommandEngine::OpenMap(const MapSession& session) {
 bool CommandEngine::StartPlugin() {
   loader = std::make_unique<sim::PluginLoader>(host.Broker(), host.Plugins());
   if (!loader->Load(settings.pluginFile)) {
-    Say("cannot load the plug-in: " + loader->LoadError());
+    Say(Format(Tr("cannot load the plug-in: %s"), loader->LoadError().c_str()));
     return false;
   }
   const size_t before = host.User().alerts.size();
@@ -243,7 +257,7 @@ bool CommandEngine::StartPlugin() {
   if (started != kNoErr) {
     bool failed = false;
     PrintAlertsFrom(before, failed);
-    Say("the plug-in did not start (" + CodeText(started) + ")");
+    Say(Format(Tr("the plug-in did not start (%s)"), CodeText(started).c_str()));
     return false;
   }
   host.ApplicationStarted();
@@ -257,7 +271,8 @@ void CommandEngine::StopPlugin() {
   const AIErr stopped = loader->Shutdown();
   bool failed = false;
   PrintAlertsFrom(before, failed);
-  if (stopped != kNoErr) Finding("warning", "the plug-in did not shut down cleanly (" + CodeText(stopped) + ")");
+  if (stopped != kNoErr)
+    Finding(Tr("warning"), Format(Tr("the plug-in did not shut down cleanly (%s)"), CodeText(stopped).c_str()));
 }
 
 void CommandEngine::Script(const ScriptedUser& user) {
@@ -274,11 +289,11 @@ bool CommandEngine::Invoke(const PluginCommand& command, std::optional<AIErr>& m
   if (command.kind == PluginCommand::Kind::Flyout) {
     sim::Panel* panel = host.FindPanel(command.panel);
     if (!panel) {
-      Say("the plug-in has no panel \"" + command.panel + "\"");
+      Say(Format(Tr("the plug-in has no panel \"%s\""), command.panel.c_str()));
       return false;
     }
     if (!host.ChooseFlyoutItem(*panel, command.item)) {
-      Say("the panel's menu has no item " + std::to_string(command.item) + " that can be chosen now");
+      Say(Format(Tr("the panel's menu has no item %u that can be chosen now"), static_cast<unsigned>(command.item)));
       return false;
     }
     return true;
@@ -287,17 +302,17 @@ bool CommandEngine::Invoke(const PluginCommand& command, std::optional<AIErr>& m
     if (item->plugin != loader->Ref() || item->name != command.menuItem) continue;
     menuResult = host.ChooseMenuItem(*loader, *item);
     if (menuResult) return true;
-    Say("the menu item \"" + command.menuItem + "\" cannot be chosen now");
+    Say(Format(Tr("the menu item \"%s\" cannot be chosen now"), command.menuItem.c_str()));
     return false;
   }
-  Say("the plug-in has no menu item \"" + command.menuItem + "\"");
+  Say(Format(Tr("the plug-in has no menu item \"%s\""), command.menuItem.c_str()));
   return false;
 }
 
 bool CommandEngine::ActInPanel(const PluginCommand& command) {
   sim::Panel* panel = host.FindPanel(command.panel);
   if (!panel) {
-    Say("the plug-in has no panel \"" + command.panel + "\"");
+    Say(Format(Tr("the plug-in has no panel \"%s\""), command.panel.c_str()));
     return false;
   }
   host.Idle();
@@ -312,7 +327,7 @@ bool CommandEngine::ActInPanel(const PluginCommand& command) {
   for (const sim::DialogAction& action : actions) {
     problem = host.ActInPanel(*panel, action);
     if (!problem.empty()) {
-      Say("in the panel: " + problem);
+      Say(Format(Tr("in the panel: %s"), problem.c_str()));
       return false;
     }
   }
@@ -323,18 +338,32 @@ CommandEngine::Verdict CommandEngine::Judge(const MapSession& session, std::opti
                                             bool interrupted) {
   bool failed = false;
   bool cancelled = interrupted || host.User().progress.cancelled;
+  const bool alerted = host.User().alerts.size() > firstAlert;
   PrintAlertsFrom(firstAlert, failed);
 
+  // The user's options fill in the dialogs; when one is refused the user
+  // hears which options, not how the tool plays the dialog.
   const auto& runs = host.Dialogs().Runs();
+  const bool debug = std::getenv("KZMAP_DEBUG") != nullptr;
   for (size_t i = firstDialog; i < runs.size(); ++i) {
     const sim::DialogRun& run = runs[i];
     if (!run.scripted) {
-      Finding("error", "unexpected dialog " + DialogName(run) + ": no answers were given for it, so it was cancelled");
+      Finding(Tr("error"), Format(Tr("the command opened %s, which the options do not fill in; it was cancelled"),
+                                  DialogName(run).c_str()));
       failed = true;
       continue;
     }
-    for (const std::string& problem : run.problems) {
-      Finding("error", DialogName(run) + ": " + problem);
+    if (!run.problems.empty()) {
+      const std::string options = OptionsOf(session, run.templateId);
+      if (options.empty())
+        Finding(Tr("error"), Format(Tr("%s did not accept the values given"), DialogName(run).c_str()));
+      else if (alerted)
+        Finding(Tr("error"), Format(Tr("%s did not accept %s: correct them as the message above says"),
+                                    DialogName(run).c_str(), options.c_str()));
+      else
+        Finding(Tr("error"), Format(Tr("%s did not accept %s"), DialogName(run).c_str(), options.c_str()));
+      if (debug)
+        for (const std::string& problem : run.problems) Finding("debug", problem);
       failed = true;
     }
     if (run.ended && run.result == kCanceledErr && session.dialogCancelCancels) cancelled = true;
@@ -343,7 +372,9 @@ CommandEngine::Verdict CommandEngine::Judge(const MapSession& session, std::opti
   for (size_t i = firstFileDialog; i < fileDialogs.size(); ++i) {
     const sim::FileDialogRecord& record = fileDialogs[i];
     if (!record.scripted) {
-      Finding("error", "unexpected file dialog 「" + record.title + "」: no file was given for it, so it was cancelled");
+      Finding(Tr("error"),
+              Format(Tr("the command asked for a file (%s), which the options do not give; it was cancelled"),
+                     ("「" + record.title + "」").c_str()));
       failed = true;
     } else if (!record.chosen) {
       cancelled = true;
@@ -351,20 +382,38 @@ CommandEngine::Verdict CommandEngine::Judge(const MapSession& session, std::opti
   }
   if (menuResult && *menuResult == kCanceledErr) cancelled = true;
   if (menuResult && *menuResult != kNoErr && *menuResult != kCanceledErr && !failed) {
-    Finding("error", "the command failed (" + CodeText(*menuResult) + ")");
+    Finding(Tr("error"), Format(Tr("the command failed (%s)"), CodeText(*menuResult).c_str()));
     failed = true;
   }
-
-  // Answers the command never asked for: the options asked for something it did not do.
-  if (const size_t left = host.Dialogs().PendingScripts())
-    Finding("warning", std::to_string(left) + " dialog answer(s) were not used");
-  if (const size_t left = host.User().fileDialogAnswers.size())
-    Finding("warning", std::to_string(left) + " file answer(s) were not used");
-  if (const size_t left = host.User().yesNoAnswers.size())
-    Finding("warning", std::to_string(left) + " yes/no answer(s) were not used");
+  TellUnusedAnswers(session);
 
   if (failed) return Verdict::Failed;
   return cancelled ? Verdict::Cancelled : Verdict::Succeeded;
+}
+
+// What the options asked for that the command never came to: said in the
+// options' terms, so that the user sees what was not done.
+void CommandEngine::TellUnusedAnswers(const MapSession& session) {
+  if (host.Dialogs().PendingScripts() > 0) {
+    std::map<int32_t, size_t> expected;
+    for (const auto& [templateId, actions] : session.user.dialogs) ++expected[templateId];
+    for (const auto& [templateId, count] : expected) {
+      if (host.Dialogs().RunsOf(templateId).size() >= count) continue;
+      const std::string options = OptionsOf(session, templateId);
+      Finding(Tr("warning"), options.empty()
+                                 ? std::string(Tr("some of the options were not used: the command ended before it "
+                                                  "asked for them"))
+                                 : Format(Tr("%s not used: the command ended before it asked for them"),
+                                          options.c_str()));
+    }
+  }
+  const auto& files = host.User().fileDialogAnswers;
+  for (const auto& file : files) {
+    Finding(Tr("warning"), Format(Tr("%s was not written: the command ended before it asked for the file"),
+                                  file ? file->c_str() : "-"));
+  }
+  if (const size_t left = host.User().yesNoAnswers.size())
+    Finding(Tr("warning"), Format(Tr("%zu of the answers the options gave to questions were not needed"), left));
 }
 
 void CommandEngine::PrintAlertsFrom(size_t first, bool& failed) {
@@ -373,17 +422,17 @@ void CommandEngine::PrintAlertsFrom(size_t first, bool& failed) {
     const sim::AlertRecord& alert = alerts[i];
     switch (alert.kind) {
       case sim::AlertRecord::Kind::Error:
-        Finding("error", alert.text);
+        Finding(Tr("error"), alert.text);
         failed = true;
         break;
       case sim::AlertRecord::Kind::Message:
-        Finding("note", alert.text);
+        Finding(Tr("note"), alert.text);
         break;
       case sim::AlertRecord::Kind::YesNo:
         if (alert.scripted) {
-          Finding("note", alert.text + " (answered " + (alert.answer == kAIYesAnswer ? "yes" : "no") + ")");
+          Finding(Tr("note"), alert.text + (alert.answer == kAIYesAnswer ? Tr(" (answered yes)") : Tr(" (answered no)")));
         } else {
-          Finding("error", alert.text + " (no answer was given for this question, so it was answered no)");
+          Finding(Tr("error"), alert.text + Tr(" (the options do not answer this question, so it was answered no)"));
           failed = true;
         }
         break;

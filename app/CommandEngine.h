@@ -53,6 +53,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,10 @@ struct MapSession {
   ScriptedUser user;
   // A dialog that the script ended with Cancel means the command was cancelled.
   bool dialogCancelCancels = true;
+  // For each dialog template filled in from the options, those options in
+  // the user's words ("--from, --to, --scale, --north-up or --area"): what
+  // the tool names when the dialog refuses them or is never shown.
+  std::map<int32_t, std::string> dialogOptions;
   // After the plug-in started, before the command; false fails the run (it says why).
   std::function<bool(sim::Host&)> before;
   // After a successful command, before saving; false fails the run (it says why).
@@ -151,6 +156,7 @@ class CommandEngine {
   bool ActInPanel(const PluginCommand& command);
   Verdict Judge(const MapSession& session, std::optional<AIErr> menuResult, bool interrupted);
   void PrintAlertsFrom(size_t first, bool& failed);
+  void TellUnusedAnswers(const MapSession& session);
   Verdict SaveMap(const MapSession& session, const sim::Document& document);
   void Say(const std::string& line);        // "kzmap NAME: line"
   void Finding(const char* kind, const std::string& text);  // "error: text"

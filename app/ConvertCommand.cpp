@@ -17,6 +17,7 @@
 #include "app/Command.h"
 #include "app/CoordRefText.h"
 #include "app/ToolHost.h"
+#include "app/Translate.h"
 #include "geodesy/CoordConverter.h"
 
 namespace {
@@ -118,14 +119,14 @@ int RunConvert(const Options* options) {
   if (!options->grid.empty()) converter.SetGridFile(ai::FilePath::FromPlatform(options->grid));
   if (!options->correction.empty()) converter.SetCorrectionFile(ai::FilePath::FromPlatform(options->correction));
   if (options->from.datum == kDatumWgs84 || options->to.datum == kDatumWgs84) {
-    std::fprintf(stderr, "kzmap convert: note: %s\n", kzmap::kWgs84Note);
+    std::fprintf(stderr, kzmap::Tr("kzmap convert: note: %s\n"), kzmap::Tr(kzmap::kWgs84Note));
   }
   if (!converter.Configure(AsConverted(options->from), AsConverted(options->to))) {
     const std::string alert = host.LastAlert();
     if (!alert.empty()) {
       std::fprintf(stderr, "kzmap convert: %s\n", alert.c_str());
     } else {
-      std::fprintf(stderr, "kzmap convert: cannot set up the conversion\n");
+      std::fprintf(stderr, "%s", kzmap::Tr("kzmap convert: cannot set up the conversion\n"));
     }
     return 1;
   }
@@ -136,10 +137,11 @@ int RunConvert(const Options* options) {
   // the points before it, so the two still read in order on a terminal.
   static char outputBuffer[1 << 16];
   if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-  const auto problem = [](size_t lineNumber, const char* what) {
+  // format: a translated "kzmap convert: line %zu: ...\n".
+  const auto problem = [](size_t lineNumber, const char* format) {
     std::printf("* *\n");
     std::fflush(stdout);
-    std::fprintf(stderr, "kzmap convert: line %zu: %s\n", lineNumber, what);
+    std::fprintf(stderr, format, lineNumber);
   };
   LineReader reader(stdin);
   std::string line;
@@ -153,11 +155,11 @@ int RunConvert(const Options* options) {
     }
     double x = 0, y = 0, out[4];
     if (!ParsePoint(line, x, y)) {
-      problem(lineNumber, "not two numbers");
+      problem(lineNumber, kzmap::Tr("kzmap convert: line %zu: not two numbers\n"));
       continue;
     }
     if (!ConvertPoint(converter, *options, x, y, out)) {
-      problem(lineNumber, "the point cannot be converted");
+      problem(lineNumber, kzmap::Tr("kzmap convert: line %zu: the point cannot be converted\n"));
       continue;
     }
     for (double& value : out) value += 0.0;  // no "-0.000000000"
@@ -168,40 +170,45 @@ int RunConvert(const Options* options) {
     std::printf("\n");
   }
   if (std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "kzmap convert: cannot write the points: %s\n", std::strerror(errno));
+    std::fprintf(stderr, kzmap::Tr("kzmap convert: cannot write the points: %s\n"), std::strerror(errno));
     return 1;
   }
   if (converter.DistantPoints() > 0) {
     std::fprintf(stderr,
-                 "kzmap convert: note: %zu points lie more than 20 degrees from the central meridian; they are "
-                 "converted exactly, but the map is much distorted there\n",
+                 kzmap::Tr("kzmap convert: note: %zu points lie more than 20 degrees from the central meridian; they "
+                           "are converted exactly, but the map is much distorted there\n"),
                  converter.DistantPoints());
   }
   // What the conversion told the user on the way (a correction left out).
   for (const sim::AlertRecord& alert : host.Host().User().alerts)
     if (alert.kind == sim::AlertRecord::Kind::Message)
-      std::fprintf(stderr, "kzmap convert: note: %s\n", alert.text.c_str());
+      std::fprintf(stderr, kzmap::Tr("kzmap convert: note: %s\n"), alert.text.c_str());
   return 0;
 }
 
 kzmap::CommandRun DefineConvert(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.footer(std::string(kzmap::kCoordRefHelp) +
-             "\nPoints are read from standard input, one per line: easting (or longitude) then northing (or "
-             "latitude).");
-  AddRef(app, "--from", options->from, "the reference of the input points");
-  AddRef(app, "--to", options->to, "the reference to convert them to");
-  app.add_option("--grid", options->grid, "the datum grid file (default: the one beside the plug-in)")
+  using kzmap::Tr;
+  app.footer(Tr("Points are read from standard input, one per line: easting (or longitude) then northing (or "
+                "latitude)."));
+  AddRef(app, "--from", options->from, Tr("the reference of the input points"));
+  AddRef(app, "--to", options->to, Tr("the reference to convert them to"));
+  app.add_option("--grid", options->grid, Tr("the datum grid file (default: the one beside the plug-in)"))
       ->type_name("FILE");
   app.add_option("--correction", options->correction,
-                 "the JGD2000 to JGD2011 correction file (default: touhokutaiheiyouoki2011.par beside the plug-in)")
+                 Tr("the JGD2000 to JGD2011 correction file (default: touhokutaiheiyouoki2011.par beside the "
+                    "plug-in)"))
       ->type_name("FILE");
-  app.add_flag("--verbose", options->verbose, "also print the meridian convergence and the scale factor");
+  app.add_flag("--verbose", options->verbose, Tr("also print the meridian convergence and the scale factor"));
   return [options] { return RunConvert(options.get()); };
 }
 
-const kzmap::CommandRegistration registration({"convert", kUsage,
-                                               "convert points between Japanese coordinate references",
-                                               DefineConvert});
+const kzmap::CommandRegistration registration({
+    "convert",
+    kUsage,
+    kzmap::TrLater("convert points between Japanese coordinate references"),
+    DefineConvert,
+    "kzmap convert --from EPSG:4301 --to jgd2011:xy9 < points.txt",
+});
 
 }  // namespace

@@ -25,10 +25,10 @@ constexpr std::array<std::pair<const char*, GeodeticDatum>, 4> kDatumPrefixes{{
     {"wgs84:", kDatumWgs84},
 }};
 
-constexpr const char* kForms =
+constexpr const char* kForms = TrLater(
     "references are tokyo:, jgd2000:, jgd2011: or wgs84: followed by bl, xy1..xy19 or utm1..utm60, or their EPSG "
     "codes (Tokyo 4301, 30161-30179, 3092-3096; JGD2000 4612, 2443-2461, 3097-3101; JGD2011 6668, 6669-6687, "
-    "6688-6692; WGS 84 4326, 32601-32660)";
+    "6688-6692; WGS 84 4326, 32601-32660)");
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -87,7 +87,7 @@ std::optional<CoordRef> ParseCoordRef(const std::string& text, std::string* prob
   // definition for PROJ.
   for (const auto& [prefix, datum] : kDatumPrefixes) {
     if (Lower(text).rfind(prefix, 0) == 0) {
-      if (problem) *problem = "unknown coordinate reference '" + text + "': " + kForms;
+      if (problem) *problem = Format(Tr("unknown coordinate reference '%s': %s"), text.c_str(), Tr(kForms));
       return std::nullopt;
     }
   }
@@ -97,12 +97,12 @@ std::optional<CoordRef> ParseCoordRef(const std::string& text, std::string* prob
       return found.ref;
     case FileReference::Status::Unsupported:
       if (problem) {
-        *problem = text + " is not a reference this tool draws in: " + kForms;
-        if (!found.name.empty()) *problem += ". " + text + " is \"" + found.name + "\"";
+        *problem = Format(Tr("%s is not a reference this tool draws in: %s"), text.c_str(), Tr(kForms));
+        if (!found.name.empty()) *problem += Format(Tr(". %s is \"%s\""), text.c_str(), found.name.c_str());
       }
       return std::nullopt;
     default:
-      if (problem) *problem = "unknown coordinate reference '" + text + "': " + kForms;
+      if (problem) *problem = Format(Tr("unknown coordinate reference '%s': %s"), text.c_str(), Tr(kForms));
       return std::nullopt;
   }
 }

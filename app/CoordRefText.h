@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/Translate.h"
 #include "geodesy/CoordRef.h"
 
 namespace CLI {
@@ -27,12 +28,12 @@ CLI::Validator CoordRefCheck();
 std::string CoordRefText(const CoordRef& ref);
 
 // The help line that describes the form.
-inline constexpr const char* kCoordRefHelp =
+inline constexpr const char* kCoordRefHelp = TrLater(
     "REF is tokyo:, jgd2000:, jgd2011: or wgs84: followed by bl (decimal degrees), xy1..xy19 (plane rectangular "
     "system) or utm1..utm60 (UTM zone), or the EPSG code of one of them (EPSG:6677), or a .prj file or WKT text that "
-    "names one. WGS 84 is taken as JGD2011 (they agree to about 1 m).";
+    "names one. WGS 84 is taken as JGD2011 (they agree to about 1 m).");
 
 // The note told once when a reference is WGS 84.
-inline constexpr const char* kWgs84Note = "WGS 84 is taken as JGD2011 (they agree to about 1 m)";
+inline constexpr const char* kWgs84Note = TrLater("WGS 84 is taken as JGD2011 (they agree to about 1 m)");
 
 }  // namespace kzmap

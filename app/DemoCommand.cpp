@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/Command.h"
+#include "app/Translate.h"
 #include "host/AINotifierSuite.h"
 #include "host/PluginCallers.h"
 #include "host/SuitePointers.h"
@@ -87,12 +88,15 @@ int RunDemo(const std::string& pluginFile) {
 const kzmap::CommandRegistration registration({
     "demo",
     "[--plugin PATH]",
-    "load the plug-in into the headless host and show what it does",
+    kzmap::TrLater("load the plug-in into the headless host and show what it does"),
     [](CLI::App& app) -> kzmap::CommandRun {
       auto pluginFile = std::make_shared<std::string>(kzmap::PluginFile());
-      app.add_option("--plugin", *pluginFile, "the plug-in library to load")->type_name("PATH")->capture_default_str();
+      app.add_option("--plugin", *pluginFile, kzmap::Tr("the plug-in library to load"))
+          ->type_name("PATH")
+          ->capture_default_str();
       return [pluginFile] { return RunDemo(*pluginFile); };
     },
+    "kzmap demo",
 });
 
 }  // namespace

@@ -17,7 +17,10 @@
 #include "app/Command.h"
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
+#include "app/LayerTitle.h"
 #include "app/MapOutput.h"
+#include "app/OptionChecks.h"
+#include "app/Translate.h"
 #include "export/ExportAlerts.h"
 #include "resources/DialogIds.h"
 
@@ -103,19 +106,20 @@ bool PointsOnly(const std::string& type) { return type == "point" || type == "mu
 // A usage problem the parser could not see: options that contradict each other.
 std::string Contradiction(const Options& options, const std::string& format) {
   const bool text = format != "shp";
-  if (text && options.type != "point") return "coordinate text files hold points only (--type point)";
+  using kzmap::Tr;
+  if (text && options.type != "point") return Tr("coordinate text files hold points only (--type point)");
   const bool points = PointsOnly(options.type);
-  if (!text && options.encoding == "utf16") return "Shapefiles are written in sjis or utf8";
+  if (!text && options.encoding == "utf16") return Tr("Shapefiles are written in CP932 or UTF-8");
   if (options.perLayer && options.target != "visible" && options.target != "all")
-    return "--per-layer needs --target visible or all";
+    return Tr("--per-layer needs --target visible or all");
   const std::set<std::string> kinds = BoxesOf(options.kinds);
   if (!points && (kinds.count("groups") || kinds.count("symbols") || kinds.count("texts")))
-    return "groups, symbols and texts are exported as points only (--kinds unfilled,filled,elements)";
+    return Tr("groups, symbols and texts are exported as points only (--kinds unfilled,filled,elements)");
   if (kinds.count("elements") && !kinds.count("unfilled") && !kinds.count("filled") && !kinds.count("groups"))
-    return "elements exports the paths of groups and compound paths one by one: add unfilled, filled or groups to "
-           "--kinds";
+    return Tr("elements exports the paths of groups and compound paths one by one: add unfilled, filled or groups "
+              "to --kinds");
   if (points && (options.bezier || options.noBezier || options.accuracySet))
-    return "--bezier, --no-bezier and --accuracy flatten polylines and polygons only";
+    return Tr("--bezier, --no-bezier and --accuracy flatten polylines and polygons only");
   return {};
 }
 
@@ -244,7 +248,9 @@ int Run(Options options) {
   std::error_code error;
   const std::filesystem::path out = std::filesystem::absolute(options.out, error);
   if (!options.perLayer && std::filesystem::is_directory(out, error)) {
-    std::fprintf(stderr, "kzmap export: %s is a folder: give the file to write, or --per-layer for one file per layer in it\n",
+    std::fprintf(stderr,
+                 kzmap::Tr("kzmap export: %s is a folder: give the file to write, or --per-layer for one file per "
+                           "layer in it\n"),
                  options.out.c_str());
     return 2;
   }
@@ -252,14 +258,14 @@ int Run(Options options) {
     const std::vector<std::string> written =
         format == "shp" ? kzmap::ShapefileSet(out.string()) : std::vector<std::string>{out.string()};
     if (const std::string map = kzmap::OutputThatIsMap(options.map, written); !map.empty()) {
-      std::fprintf(stderr, "kzmap export: %s is the map %s itself; choose another output\n", map.c_str(),
+      std::fprintf(stderr, kzmap::Tr("kzmap export: %s is the map %s itself; choose another output\n"), map.c_str(),
                    options.map.c_str());
       return 2;
     }
   }
   if (options.perLayer && !std::filesystem::is_directory(out, error) &&
       !std::filesystem::create_directories(out, error)) {
-    std::fprintf(stderr, "kzmap export: %s: cannot make the folder (%s)\n", out.string().c_str(),
+    std::fprintf(stderr, kzmap::Tr("kzmap export: %s: cannot make the folder (%s)\n"), out.string().c_str(),
                  error.message().c_str());
     return 1;
   }
@@ -267,7 +273,7 @@ int Run(Options options) {
   if (!options.perLayer) {
     const std::filesystem::path folder = out.parent_path();
     if (!std::filesystem::is_directory(folder, error)) {
-      std::fprintf(stderr, "kzmap export: %s: the folder %s does not exist\n", out.string().c_str(),
+      std::fprintf(stderr, kzmap::Tr("kzmap export: %s: the folder %s does not exist\n"), out.string().c_str(),
                    folder.string().c_str());
       return 1;
     }
@@ -279,6 +285,8 @@ int Run(Options options) {
   session.saveMap = false;  // an export only reads the map
   session.command = kzmap::PluginCommand::Flyout(format == "shp" ? kShapefileExportItem : kTextExportItem);
   session.user.dialogs.push_back({dialog_ids::kExportSettings, DialogScript(options, format)});
+  session.dialogOptions[dialog_ids::kExportSettings] =
+      kzmap::Tr("--type, --target, --layer, --encoding, --kinds, --accuracy or --to");
   session.user.fileDialogs.push_back(out.string());
   const std::string target = options.target;
   const std::string map = options.map;
@@ -287,13 +295,14 @@ int Run(Options options) {
     *firstAlert = host.User().alerts.size();
     sim::Document& document = *host.CurrentDocument();
     if (target == "selection" && !AnythingSelected(document)) {
-      std::fprintf(stderr, "kzmap export: %s: nothing is selected in the map\n", map.c_str());
+      std::fprintf(stderr, kzmap::Tr("kzmap export: %s: nothing is selected in the map\n"), map.c_str());
       return false;
     }
     if (target.rfind("layer:", 0) != 0) return true;
-    sim::Layer* layer = host.FindLayer(target.substr(6));
+    std::string problem;
+    sim::Layer* layer = kzmap::LayerTitled(host, target.substr(6), problem);
     if (layer == nullptr) {
-      std::fprintf(stderr, "kzmap export: %s: no layer titled '%s'\n", map.c_str(), target.substr(6).c_str());
+      std::fprintf(stderr, "kzmap export: %s: %s\n", map.c_str(), problem.c_str());
       return false;
     }
     document.currentLayer = layer;
@@ -306,48 +315,59 @@ int Run(Options options) {
 }
 
 kzmap::CommandRun Define(CLI::App& app) {
+  using kzmap::Tr;
   auto options = std::make_shared<Options>();
-  app.footer(std::string(kzmap::kCoordRefHelp) +
-             "\nWithout --format the extension of OUT decides: .csv comma-separated, .txt or .tsv tab-separated, "
-             "anything else a Shapefile.");
-  app.add_option("MAP", options->map, "the map document")->required()->check(CLI::ExistingFile);
-  app.add_option("OUT", options->out, "the file to write; with --per-layer the folder")->required();
-  app.add_option("--format", options->format, "shp, csv, or tsv (txt) for tab-separated text")
-      ->check(CLI::IsMember({"shp", "csv", "tsv", "txt"}));
-  app.add_option("--type", options->type, "the geometry written")
-      ->check(CLI::IsMember({"point", "polyline", "polygon", "multipoint"}))
+  app.footer(Tr("Without --format the extension of OUT decides: .csv comma-separated, .txt or .tsv tab-separated, "
+                "anything else a Shapefile."));
+  app.add_option("MAP", options->map, Tr("the map document"))->required()->check(kzmap::ExistingFileCheck());
+  app.add_option("OUT", options->out, Tr("the file to write; with --per-layer the folder"))->required();
+  app.add_option("--format", options->format, Tr("shp, csv, or tsv (txt) for tab-separated text"))
+      ->check(kzmap::OneOf({"shp", "csv", "tsv", "txt"}));
+  app.add_option("--type", options->type, Tr("the geometry written: point, polyline, polygon or multipoint"))
+      ->check(kzmap::OneOf({"point", "polyline", "polygon", "multipoint"}))
       ->capture_default_str();
-  app.add_option("--target", options->target, "visible (every visible layer), all (every layer), selection (the selected objects), current (the "
-                 "map's current layer) or layer:TITLE (the layer of that title)")
-      ->check(CLI::Validator(
-          [](std::string& text) {
-            static const std::set<std::string> names{"visible", "all", "selection", "current"};
-            if (names.count(text) || (text.rfind("layer:", 0) == 0 && text.size() > 6)) return std::string();
-            return "unknown target '" + text + "'";
-          },
-          "TARGET"))
-      ->capture_default_str();
-  app.add_flag("--per-layer", options->perLayer, "one file per layer, in the folder OUT");
+  auto* target =
+      app.add_option("--target", options->target,
+                     Tr("visible (every visible layer), all (every layer), selection (the selected objects), current "
+                        "(the map's current layer) or layer:TITLE (the same as --layer TITLE)"))
+          ->check(CLI::Validator(
+              [](std::string& text) {
+                static const std::set<std::string> names{"visible", "all", "selection", "current"};
+                if (names.count(text) || (text.rfind("layer:", 0) == 0 && text.size() > 6)) return std::string();
+                return kzmap::Format(Tr("unknown target '%s': visible, all, selection, current or layer:TITLE"),
+                                     text.c_str());
+              },
+              ""))
+          ->capture_default_str();
+  app.add_option_function<std::string>(
+         "--layer", [options](const std::string& title) { options->target = "layer:" + title; },
+         Tr("export the layer of this title (and its sublayers)"))
+      ->type_name("TITLE")
+      ->excludes(target);
+  app.add_flag("--per-layer", options->perLayer, Tr("one file per layer, in the folder OUT"));
   auto* to = app.add_option_function<std::string>(
                     "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },
-                    "convert the coordinates to REF (default: the map's own system)")
+                    Tr("convert the coordinates to REF (default: the map's own system)"))
                  ->type_name("REF")
                  ->check(kzmap::CoordRefCheck());
-  app.add_flag("--no-convert", options->noConvert, "write the coordinates in the map's own system (the default)")->excludes(to);
-  app.add_option("--encoding", options->encoding, "sjis, utf8, or utf16 (text files only)")
-      ->check(CLI::IsMember({"sjis", "utf8", "utf16"}))
+  app.add_flag("--no-convert", options->noConvert, Tr("write the coordinates in the map's own system (the default)"))
+      ->excludes(to);
+  app.add_option("--encoding", options->encoding,
+                 Tr("CP932 (Shift_JIS, sjis), UTF-8 (utf8), or UTF-16 (utf16, text files only)"))
+      ->type_name("ENCODING")
+      ->check(kzmap::EncodingCheck({"sjis", "utf8", "utf16"}))
       ->capture_default_str();
   std::vector<std::string> kindNames;
   for (const auto& [name, boxes] : KindNames()) kindNames.push_back(name);
   app.add_option("--kinds", options->kinds,
-                 "objects exported: unfilled, filled (paths: both; a compound path counts as one path), groups, "
-                 "texts, symbols, elements (also compound, compounds: the members of groups and compound paths one "
-                 "by one), or the export dialog's captions; default: filled for polygons, unfilled for polylines, "
-                 "unfilled,filled,groups,symbols for points")
+                 Tr("objects exported: unfilled, filled (paths: both; a compound path counts as one path), groups, "
+                    "texts, symbols, elements (also compound, compounds: the members of groups and compound paths one "
+                    "by one), or the export dialog's captions; default: filled for polygons, unfilled for polylines, "
+                    "unfilled,filled,groups,symbols for points"))
       ->delimiter(',')
-      ->check(CLI::IsMember(kindNames));
-  auto* bezier = app.add_flag("--bezier", options->bezier, "flatten curves into straight pieces (the default)");
-  auto* noBezier = app.add_flag("--no-bezier", options->noBezier, "join the anchors of curves by straight lines")
+      ->check(kzmap::OneOf(kindNames));
+  auto* bezier = app.add_flag("--bezier", options->bezier, Tr("flatten curves into straight pieces (the default)"));
+  auto* noBezier = app.add_flag("--no-bezier", options->noBezier, Tr("join the anchors of curves by straight lines"))
                        ->excludes(bezier);
   app.add_option_function<int>(
          "--accuracy",
@@ -355,23 +375,31 @@ kzmap::CommandRun Define(CLI::App& app) {
            options->accuracy = value;
            options->accuracySet = true;
          },
-         "flattening accuracy, 1 rough to 9 precise (default 5)")
-      ->check(CLI::Range(1, 9))
+         Tr("flattening accuracy, 1 rough to 9 precise (default 5)"))
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return text.size() == 1 && text[0] >= '1' && text[0] <= '9'
+                       ? std::string()
+                       : kzmap::Format(Tr("'%s' is not a whole number from 1 to 9"), text.c_str());
+          },
+          ""))
       ->excludes(noBezier);
-  app.add_flag("--layer-field", options->layerField, "add the column AI_LAYER with each object's layer");
-  app.add_flag("--text-field", options->textField, "add the column AI_TEXT with the text of text objects");
+  app.add_flag("--layer-field", options->layerField, Tr("add the column AI_LAYER with each object's layer"));
+  app.add_flag("--text-field", options->textField, Tr("add the column AI_TEXT with the text of text objects"));
   return [options] { return Run(*options); };
 }
 
 const kzmap::CommandRegistration registration({
     "export",
     "MAP OUT [--format shp|csv|tsv|txt] [--type point|polyline|polygon|multipoint] "
-    "[--target visible|all|selection|current|layer:TITLE] [--per-layer] [--to REF|--no-convert] "
-    "[--encoding sjis|utf8|utf16] [--kinds unfilled,filled,groups,texts,symbols,elements] [--bezier|--no-bezier] "
+    "[--target visible|all|selection|current | --layer TITLE] [--per-layer] [--to REF|--no-convert] "
+    "[--encoding ENCODING] [--kinds unfilled,filled,groups,texts,symbols,elements] [--bezier|--no-bezier] "
     "[--accuracy 1..9] "
     "[--layer-field] [--text-field]",
-    "write a map's art as a Shapefile or a coordinate text file",
+    kzmap::TrLater("write a map's art as a Shapefile or a coordinate text file"),
     Define,
+    "kzmap export map.kzmap roads.shp --type polyline --layer 道路 --to EPSG:6677\n"
+    "kzmap export map.kzmap points.csv --target all --to jgd2011:bl --encoding UTF-8",
 });
 
 }  // namespace

@@ -23,8 +23,10 @@
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
 #include "app/ImportFootprint.h"
+#include "app/OptionChecks.h"
 #include "app/TextColumns.h"
 #include "app/ToolHost.h"
+#include "app/Translate.h"
 #include "geodesy/CoordRef.h"
 #include "georef/CoordMarkers.h"
 #include "georef/DataFrame.h"
@@ -36,8 +38,8 @@ namespace {
 using sim::DialogAction;
 
 constexpr const char* kUsage =
-    "MAP FILE... [--encoding sjis|utf8|utf16] [--from REF] [--to REF] [--scale N] [--north-up|--no-north-up] "
-    "[--area SOUTH,WEST,NORTH,EAST] [--delimiter comma|tab] [--header|--no-header] [--columns SPEC]";
+    "MAP FILE... [--encoding ENCODING] [--from REF] [--to REF] [--scale 25000|1:25000] [--north-up|--no-north-up] "
+    "[--area WEST,SOUTH,EAST,NORTH] [--delimiter comma|tab] [--header|--no-header] [--columns SPEC]";
 namespace coord_ids = dialog_ids::import_coord;
 
 enum class FileKind { Shape, Text, Kml };
@@ -55,7 +57,7 @@ struct Options {
   std::optional<CoordRef> from, to;
   std::optional<std::string> scale;
   std::optional<bool> northUp;
-  std::optional<std::string> area;
+  std::optional<kzmap::Area> area;
   std::optional<char> delimiter;  // ',' or '\t'
   std::optional<bool> header;
   std::vector<kzmap::TextColumn> columns;
@@ -88,23 +90,6 @@ std::vector<Batch> Batches(const std::vector<std::string>& files) {
     }
   }
   return batches;
-}
-
-// Four finite numbers separated by commas.
-std::optional<std::vector<std::string>> SplitArea(const std::string& text) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1) {
-    parts.push_back(text.substr(start, comma - start));
-  }
-  parts.push_back(text.substr(start));
-  if (parts.size() != 4) return std::nullopt;
-  for (const std::string& part : parts) {
-    char* end = nullptr;
-    const double value = std::strtod(part.c_str(), &end);
-    if (part.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
-  }
-  return parts;
 }
 
 // Whether the map already holds a georeference the import will use (its
@@ -157,10 +142,11 @@ std::vector<DialogAction> CoordinateActions(const Options& options, bool newMap)
     if (options.northUp) actions.push_back(DialogAction::Check(coord_ids::kNorthUp, *options.northUp));
   }
   if (options.area) {
-    const std::vector<std::string> parts = *SplitArea(*options.area);  // south, west, north, east
+    // The dialog takes the north-west and the south-east corners, each y first.
+    const kzmap::Area& area = *options.area;
     actions.push_back(DialogAction::Check(coord_ids::kLimitArea, true));
-    actions.push_back(DialogAction::SetText(coord_ids::kNorthWest, parts[2] + "," + parts[1]));
-    actions.push_back(DialogAction::SetText(coord_ids::kSouthEast, parts[0] + "," + parts[3]));
+    actions.push_back(DialogAction::SetText(coord_ids::kNorthWest, area.north + "," + area.west));
+    actions.push_back(DialogAction::SetText(coord_ids::kSouthEast, area.south + "," + area.east));
   }
   actions.push_back(DialogAction::OK());
   return actions;
@@ -238,6 +224,10 @@ int RunBatch(const Options& options, const Batch& batch, bool newMap) {
       break;
   }
   session.user.dialogs.push_back({dialog_ids::kImportCoordSettings, CoordinateActions(options, newMap)});
+  session.dialogOptions[dialog_ids::kImportCoordSettings] =
+      newMap ? kzmap::Tr("--from, --to, --scale, --north-up or --area") : kzmap::Tr("--from or --area");
+  session.dialogOptions[dialog_ids::kTextFieldSettings] = kzmap::Tr("--delimiter, --header or --columns");
+  session.dialogOptions[dialog_ids::kFieldDefinition] = kzmap::Tr("--columns");
   session.user.setUp = [files, encoding](sim::Host& host) {
     host.Dialogs().ExpectOpenFile(sim::OpenFileAnswer::Choose(files, encoding));
   };
@@ -246,9 +236,10 @@ int RunBatch(const Options& options, const Batch& batch, bool newMap) {
     const auto& runs = host.Dialogs().OpenFileRuns();
     if (!runs.empty() && runs.back().confirmed) return true;
     for (const auto& run : runs) {
-      for (const std::string& problem : run.problems) std::fprintf(stderr, "kzmap import: error: %s\n", problem.c_str());
+      for (const std::string& problem : run.problems)
+        std::fprintf(stderr, kzmap::Tr("kzmap import: error: %s\n"), problem.c_str());
     }
-    std::fprintf(stderr, "kzmap import: error: the files were not taken\n");
+    std::fprintf(stderr, "%s", kzmap::Tr("kzmap import: error: the files were not taken\n"));
     return false;
   };
   return kzmap::CommandEngine().Run(session);
@@ -268,10 +259,12 @@ int Run(const Options& options) {
   const std::vector<Batch> batches = Batches(options.files);
   const bool hasText = std::any_of(batches.begin(), batches.end(), [](const Batch& b) { return b.kind == FileKind::Text; });
   if (!hasText && (options.delimiter || options.header || !options.columns.empty())) {
-    std::fprintf(stderr, "kzmap import: note: no coordinate text file is imported; --delimiter, --header and --columns are not used\n");
+    std::fprintf(stderr, "%s",
+                 kzmap::Tr("kzmap import: note: no coordinate text file is imported; --delimiter, --header and "
+                           "--columns are not used\n"));
   }
   if ((options.from && options.from->datum == kDatumWgs84) || (options.to && options.to->datum == kDatumWgs84)) {
-    std::fprintf(stderr, "kzmap import: note: %s\n", kzmap::kWgs84Note);
+    std::fprintf(stderr, kzmap::Tr("kzmap import: note: %s\n"), kzmap::Tr(kzmap::kWgs84Note));
   }
   // Stopped before anything is read when the machine cannot hold it.
   if (const auto available = kzmap::ImportFootprint::Available()) {
@@ -287,7 +280,8 @@ int Run(const Options& options) {
     bool georeferenced = IsGeoreferenced(options.map);
     if (georeferenced && (options.to || options.scale || options.northUp)) {
       std::fprintf(stderr,
-                   "kzmap import: note: %s is already georeferenced; --to, --scale and --north-up are not used\n",
+                   kzmap::Tr("kzmap import: note: %s is already georeferenced; --to, --scale and --north-up are not "
+                             "used\n"),
                    options.map.c_str());
     }
     for (size_t b = 0; b < batches.size(); ++b) {
@@ -297,7 +291,8 @@ int Run(const Options& options) {
       // The files before this batch went in by saves of their own.
       if (b > 0) {
         std::vector<Batch> done(batches.begin(), batches.begin() + static_cast<std::ptrdiff_t>(b));
-        std::fprintf(stderr, "kzmap import: %s was saved with %s imported, before the failure; not imported: %s\n",
+        std::fprintf(stderr,
+                     kzmap::Tr("kzmap import: %s was saved with %s imported, before the failure; not imported: %s\n"),
                      options.map.c_str(), FileNames(done, 0).c_str(), FileNames(batches, b).c_str());
       }
       return status;
@@ -310,29 +305,33 @@ int Run(const Options& options) {
 }
 
 kzmap::CommandRun Define(CLI::App& app) {
+  using kzmap::Tr;
   auto options = std::make_shared<Options>();
-  app.footer(kzmap::kCoordRefHelp);
-  app.add_option("MAP", options->map, "the map document (made when missing)")->required();
+  app.add_option("MAP", options->map, Tr("the map document (made when missing)"))->required();
   app.add_option("FILE", options->files,
-                 "files to import, each into a layer of its own: Shapefiles (.shp), coordinate text files (.csv, "
-                 ".txt, .tsv), KML (.kml)")
+                 Tr("files to import, each into a layer of its own: Shapefiles (.shp), coordinate text files (.csv, "
+                    ".txt, .tsv), KML (.kml)"))
       ->required()
-      ->check(CLI::ExistingFile)
+      ->check(kzmap::ExistingFileCheck())
       ->check(CLI::Validator(
-          [](std::string& file) { return KindOf(file) ? std::string() : "'" + file + "' is not a .shp, .csv, .txt, .tsv or .kml file"; },
-          "FILE"));
+          [](std::string& file) {
+            return KindOf(file) ? std::string()
+                                : kzmap::Format(Tr("'%s' is not a .shp, .csv, .txt, .tsv or .kml file"), file.c_str());
+          },
+          ""));
   app.add_option("--encoding", options->encoding,
-                 "encoding of the attribute text: sjis, utf8, utf16 (text files only) (default: a Shapefile's .cpg, a text file "
-                 "that reads as UTF-8, else sjis)")
-      ->check(CLI::IsMember({"sjis", "utf8", "utf16"}));
+                 Tr("encoding of the attribute text: CP932 (Shift_JIS, sjis), UTF-8 (utf8), UTF-16 (utf16, text "
+                    "files only) (default: a Shapefile's .cpg, a text file that reads as UTF-8, else CP932)"))
+      ->type_name("ENCODING")
+      ->check(kzmap::EncodingCheck({"sjis", "utf8", "utf16"}));
   app.add_option_function<std::string>(
          "--delimiter", [options](const std::string& text) { options->delimiter = text == "comma" ? ',' : '\t'; },
-         "text files: the field delimiter (default: comma for .csv, tab otherwise)")
-      ->check(CLI::IsMember({"comma", "tab"}));
+         Tr("text files: the field delimiter, comma or tab (default: comma for .csv, tab otherwise)"))
+      ->check(kzmap::OneOf({"comma", "tab"}));
   auto* header = app.add_flag_function("--header", [options](int64_t) { options->header = true; },
-                                       "text files: the first line holds the field names (the default)");
+                                       Tr("text files: the first line holds the field names (the default)"));
   auto* noHeader = app.add_flag_function("--no-header", [options](int64_t) { options->header = false; },
-                                         "text files: the first line is data");
+                                         Tr("text files: the first line is data"));
   header->excludes(noHeader);
   app.add_option_function<std::string>(
          "--columns",
@@ -340,46 +339,56 @@ kzmap::CommandRun Define(CLI::App& app) {
            std::string problem;
            options->columns = *kzmap::ParseTextColumns(text, problem);
          },
-         "text files: the columns' types in file order, comma-separated: y (latitude or plane X), x (longitude or "
-         "plane Y), string[:LEN], integer[:LEN], real[:LEN.DEC] (default: y,x, then strings)")
+         Tr("text files: the columns' types in file order, comma-separated: y (latitude or northing), x (longitude "
+            "or easting), string[:LEN], integer[:LEN], real[:LEN.DEC] (default: y,x, then strings)"))
+      ->type_name("SPEC")
       ->check(CLI::Validator(
           [](std::string& text) {
             std::string problem;
             return kzmap::ParseTextColumns(text, problem) ? std::string() : problem;
           },
-          "SPEC"));
+          ""));
   app.add_option_function<std::string>(
          "--from", [options](const std::string& text) { options->from = kzmap::ParseCoordRef(text); },
-         "reference of every file's coordinates (default: each file's own .prj, else jgd2000:bl)")
+         Tr("reference of every file's coordinates (default: each file's own .prj, else jgd2000:bl)"))
       ->type_name("REF")->check(kzmap::CoordRefCheck());
   app.add_option_function<std::string>(
          "--to", [options](const std::string& text) { options->to = kzmap::ParseCoordRef(text); },
-         "reference of a new map (default jgd2000:bl)")
+         Tr("reference of a new map (default jgd2000:bl)"))
       ->type_name("REF")->check(kzmap::CoordRefCheck());
   app.add_option_function<std::string>(
-         "--scale", [options](const std::string& text) { options->scale = text; }, "scale denominator of a new map (default 25000)")
-      ->check(CLI::PositiveNumber);
+         "--scale", [options](const std::string& text) { options->scale = text; },
+         Tr("scale of a new map: 25000, 1:25000 or 1/25000 (default 25000)"))
+      ->type_name("SCALE")
+      ->check(kzmap::ScaleCheck());
   auto* up = app.add_flag_function("--north-up", [options](int64_t) { options->northUp = true; },
-                                   "turn a new map so that true north points up (the default)");
+                                   Tr("turn a new map so that true north points up (the default)"));
   auto* down = app.add_flag_function("--no-north-up", [options](int64_t) { options->northUp = false; },
-                                     "keep grid north up");
+                                     Tr("keep grid north up"));
   up->excludes(down);
   app.add_option_function<std::string>(
-         "--area", [options](const std::string& text) { options->area = text; },
-         "import only what lies in SOUTH,WEST,NORTH,EAST (the files' coordinates)")
-      ->check(CLI::Validator(
-          [](std::string& text) { return SplitArea(text) ? std::string() : "expected SOUTH,WEST,NORTH,EAST"; },
-          "SOUTH,WEST,NORTH,EAST"));
+         "--area", [options](const std::string& text) { options->area = kzmap::ParseArea(text); },
+         Tr("import only what lies in WEST,SOUTH,EAST,NORTH, in the files' coordinates (longitude and latitude in "
+            "degrees, or easting and northing in metres), as cs2cs --bbox"))
+      ->type_name("WEST,SOUTH,EAST,NORTH")
+      ->check(kzmap::AreaCheck());
   return [options] {
     if (options->encoding == "utf16" &&
         std::any_of(options->files.begin(), options->files.end(), [](const std::string& f) { return *KindOf(f) != FileKind::Text; })) {
-      std::fprintf(stderr, "kzmap import: --encoding utf16 is for coordinate text files only\n");
+      std::fprintf(stderr, "%s", kzmap::Tr("kzmap import: --encoding UTF-16 is for coordinate text files only\n"));
       return 2;
     }
     return Run(*options);
   };
 }
 
-const kzmap::CommandRegistration registration({"import", kUsage, "import Shapefiles, coordinate text files and KML into a map", Define});
+const kzmap::CommandRegistration registration({
+    "import",
+    kUsage,
+    kzmap::TrLater("import Shapefiles, coordinate text files and KML into a map"),
+    Define,
+    "kzmap import map.kzmap roads.shp stations.csv --to jgd2011:xy9 --scale 1:25000\n"
+    "kzmap import map.kzmap survey.shp --from EPSG:4612 --encoding CP932 --area 139.7,35.6,139.8,35.7",
+});
 
 }  // namespace

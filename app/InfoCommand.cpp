@@ -4,7 +4,9 @@
 // headless host. --json prints the same as one JSON object for scripts.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -111,6 +113,45 @@ const char* TypeName(AIArtType type) {
   }
 }
 
+// --- Precision ----------------------------------------------------------------
+
+// The artboard keeps single-precision coordinates: a position is held to half
+// the spacing of floats at its size, 2^-24 of it. The largest coordinate of
+// the map's art (or of its artboard) in points, times the scale, gives the
+// error on the ground.
+void Widen(float value, double& largest) { largest = std::max(largest, static_cast<double>(std::fabs(value))); }
+
+void WidenArt(const Art& art, double& largest) {
+  for (const AIPathSegment& segment : art.segments) {
+    Widen(segment.p.h, largest);
+    Widen(segment.p.v, largest);
+  }
+  if (art.type == kTextFrameArt) {
+    Widen(art.text.anchor.h, largest);
+    Widen(art.text.anchor.v, largest);
+  }
+  for (const Art* child : art.children)
+    if (!child->disposed) WidenArt(*child, largest);
+}
+
+// Metres on the ground that a position may be off by, or nothing without a data frame.
+std::optional<double> GroundPrecision(const sim::Document& document, const std::optional<DataFrameParams>& frame) {
+  if (!frame || !(frame->scale > 0)) return std::nullopt;
+  double largest = 0;
+  for (float value : {document.bounds.left, document.bounds.top, document.bounds.right, document.bounds.bottom})
+    Widen(value, largest);
+  for (const Layer* layer : document.layers) WidenArt(*layer->group, largest);
+  constexpr double kMetresPerPoint = 0.0254 / 72;
+  return largest * std::ldexp(1.0, -24) * frame->scale * kMetresPerPoint;
+}
+
+std::string PrecisionText(double metres) {
+  if (metres < 0.001) return kzmap::Tr("positions hold to within a millimetre on the ground");
+  return kzmap::Format(kzmap::Tr("positions hold to about %.1f mm on the ground (the artboard keeps single-precision "
+                                 "coordinates: about 6·10⁻⁸ of the map's extent)"),
+                       metres * 1000);
+}
+
 // --- JSON ---------------------------------------------------------------------
 
 class JsonReport {
@@ -129,6 +170,12 @@ class JsonReport {
     WriteDataFrame(DataFrame());
     out.Key("markers");
     WriteMarkers(Markers());
+    out.Key("precision");
+    if (const auto metres = GroundPrecision(document, DataFrame())) {
+      out.Number(*metres);
+    } else {
+      out.Null();
+    }
     out.EndObject();
     out.Flush();
   }
@@ -307,7 +354,7 @@ class JsonReport {
 // --- Text -------------------------------------------------------------------------
 
 std::string Plural(size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
+  return std::to_string(count) + " " + kzmap::Tr(count == 1 ? one : many);
 }
 
 // Objects of the layer (not of its sublayers) by kind; members of compound
@@ -328,15 +375,16 @@ std::string CountText(const Layer& layer) {
     text += (text.empty() ? "" : ", ") + Plural(counts[type], one, many);
     counts.erase(type);
   };
-  add(kPathArt, "path", "paths");
-  add(kCompoundPathArt, "compound path", "compound paths");
-  add(kGroupArt, "group", "groups");
-  add(kTextFrameArt, "text", "texts");
-  add(kSymbolArt, "symbol", "symbols");
+  using kzmap::TrLater;
+  add(kPathArt, TrLater("path"), TrLater("paths"));
+  add(kCompoundPathArt, TrLater("compound path"), TrLater("compound paths"));
+  add(kGroupArt, TrLater("group"), TrLater("groups"));
+  add(kTextFrameArt, TrLater("text"), TrLater("texts"));
+  add(kSymbolArt, TrLater("symbol"), TrLater("symbols"));
   size_t other = 0;
   for (const auto& [type, count] : counts) other += count;
-  if (other) text += (text.empty() ? "" : ", ") + Plural(other, "other object", "other objects");
-  return text.empty() ? "empty" : text;
+  if (other) text += (text.empty() ? "" : ", ") + Plural(other, TrLater("other object"), TrLater("other objects"));
+  return text.empty() ? std::string(kzmap::Tr("empty")) : text;
 }
 
 std::string FieldText(const ShapeField& field) {
@@ -349,15 +397,15 @@ std::string FieldText(const ShapeField& field) {
 void PrintLayer(Layer& layer, int depth) {
   const std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string flags;
-  if (!layer.visible) flags += "hidden";
-  if (!layer.editable) flags += flags.empty() ? "locked" : ", locked";
-  std::printf("%slayer \"%s\"%s: %s\n", indent.c_str(), kzmap::TerminalSafe(sim::Host::Title(layer)).c_str(),
+  if (!layer.visible) flags += kzmap::Tr("hidden");
+  if (!layer.editable) flags += flags.empty() ? kzmap::Tr("locked") : kzmap::Format(", %s", kzmap::Tr("locked"));
+  std::printf(kzmap::Tr("%slayer \"%s\"%s: %s\n"), indent.c_str(), kzmap::TerminalSafe(sim::Host::Title(layer)).c_str(),
               flags.empty() ? "" : (" (" + flags + ")").c_str(), CountText(layer).c_str());
   const std::vector<ShapeField> fields = Fields(*layer.group);
   if (!fields.empty()) {
     std::string list;
     for (const ShapeField& field : fields) list += (list.empty() ? "" : ", ") + FieldText(field);
-    std::printf("%s  fields: %s\n", indent.c_str(), list.c_str());
+    std::printf(kzmap::Tr("%s  fields: %s\n"), indent.c_str(), list.c_str());
   }
   for (Layer* sublayer : Sublayers(layer)) PrintLayer(*sublayer, depth + 1);
 }
@@ -365,29 +413,37 @@ void PrintLayer(Layer& layer, int depth) {
 void PrintText(const std::string& path, const sim::Document& document) {
   const AIRealRect& b = document.bounds;
   std::printf("%s\n", kzmap::TerminalSafe(path).c_str());
-  std::printf("artboard: [%s, %s, %s, %s], %s × %s pt\n", Shortest(b.left).c_str(), Shortest(b.top).c_str(),
+  std::printf(kzmap::Tr("artboard: [%s, %s, %s, %s], %s × %s pt\n"), Shortest(b.left).c_str(), Shortest(b.top).c_str(),
               Shortest(b.right).c_str(), Shortest(b.bottom).c_str(), Shortest(b.right - b.left).c_str(),
               Shortest(b.top - b.bottom).c_str());
   for (Layer* layer : document.layers) PrintLayer(*layer, 0);
-  if (const auto frame = DataFrame()) {
-    std::printf("data frame: %s, origin X %s Y %s (easting, northing), scale 1:%s, rotation %s°, anchor %s\n",
+  const auto frame = DataFrame();
+  if (frame) {
+    // Easting and northing by name: the Japanese X (northing) and Y
+    // (easting) would read the other way round to GIS users.
+    std::printf(kzmap::Tr("data frame: %s, origin easting %s m, northing %s m, scale 1:%s, rotation %s°, anchor %s\n"),
                 RefText(*frame).c_str(), Shortest(frame->originX).c_str(), Shortest(frame->originY).c_str(),
                 Shortest(frame->scale).c_str(), Shortest(frame->rotation).c_str(),
                 PointText(frame->anchorX, frame->anchorY).c_str());
   } else {
-    std::printf("data frame: none\n");
+    std::printf("%s", kzmap::Tr("data frame: none\n"));
   }
   int kind = 0;
   if (const auto set = Markers()) {
-    std::printf("coordinate markers: %s-point\n", set->kind == MarkerSet::kFourPoint ? "four" : "three");
+    std::printf("%s", set->kind == MarkerSet::kFourPoint ? kzmap::Tr("coordinate markers: four-point\n")
+                                                          : kzmap::Tr("coordinate markers: three-point\n"));
     for (int i = 0; i < set->Count(); ++i)
-      std::printf("  artboard %s  map [%s, %s]\n", PointText(set->anchors[i].x, set->anchors[i].y).c_str(),
-                  Shortest(set->map[i].x).c_str(), Shortest(set->map[i].y).c_str());
+      std::printf(kzmap::Tr("  artboard %s  map easting (or longitude) %s, northing (or latitude) %s\n"),
+                  PointText(set->anchors[i].x, set->anchors[i].y).c_str(), Shortest(set->map[i].x).c_str(),
+                  Shortest(set->map[i].y).c_str());
   } else if (FindMarkerSet(kind)) {
-    std::printf("coordinate markers: %s-point layers, not readable\n", kind == MarkerSet::kFourPoint ? "four" : "three");
+    std::printf("%s", kind == MarkerSet::kFourPoint ? kzmap::Tr("coordinate markers: four-point layers, not readable\n")
+                                                    : kzmap::Tr("coordinate markers: three-point layers, not readable\n"));
   } else {
-    std::printf("coordinate markers: none\n");
+    std::printf("%s", kzmap::Tr("coordinate markers: none\n"));
   }
+  if (const auto metres = GroundPrecision(document, frame))
+    std::printf(kzmap::Tr("precision: %s\n"), PrecisionText(*metres).c_str());
 }
 
 void WriteStdout(void*, const char* data, size_t size) { std::fwrite(data, 1, size, stdout); }
@@ -421,18 +477,20 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document")->required();
+  app.add_option("MAP", options->map, kzmap::Tr("the map document"))->required();
   app.add_flag("--json", options->json,
-               "print one JSON object: artboard, layers (title, visible, locked, fields, art, layers), "
-               "dataFrame, markers (map points as [easting, northing])");
+               kzmap::Tr("print one JSON object: artboard, layers (title, visible, locked, fields, art, layers), "
+                         "dataFrame (originX easting, originY northing), markers (map points as [easting, "
+                         "northing]), precision (metres on the ground, or null without a data frame)"));
   return [options] { return Run(*options); };
 }
 
 const kzmap::CommandRegistration registration({
     "info",
     "MAP [--json]",
-    "summarise a map: artboard, layers, fields, data frame, markers",
+    kzmap::TrLater("summarise a map: artboard, layers, fields, data frame, markers, precision"),
     Define,
+    "kzmap info tokyo.kzmap\nkzmap info tokyo.kzmap --json",
 });
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include "app/Command.h"
 #include "app/CommandEngine.h"
+#include "app/OptionChecks.h"
+#include "app/Translate.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ int Run(const Options& options) {
   // The new layers, by title, for the user to fill.
   session.after = [before](sim::Host& host) {
     for (const sim::Layer* layer : host.CurrentDocument()->AllLayers()) {
-      if (!before->count(layer)) std::printf("added layer \"%s\"\n", sim::Host::Title(*layer).c_str());
+      if (!before->count(layer)) std::printf(kzmap::Tr("added layer \"%s\"\n"), sim::Host::Title(*layer).c_str());
     }
     return true;
   };
@@ -47,18 +49,25 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document")->required();
-  app.add_option("KIND", options->kind, "four or three marker layers")
+  using kzmap::Tr;
+  app.add_option("MAP", options->map, Tr("the map document"))->required();
+  app.add_option("KIND", options->kind, Tr("four or three marker layers"))
       ->required()
-      ->check(CLI::IsMember({"four", "three"}));
+      ->check(kzmap::OneOf({"four", "three"}));
   app.footer(
-      "The new marker layers are empty. Put one point text in each, anchored on a point of known map\n"
-      "coordinates, its text the northing and the easting joined by \"&\" (-5000.0&-35000.0, metres), or the\n"
-      "latitude and the longitude (35.5&139.75, or D/M/S as 35/30/0.0&139/45/0.0). Four markers must mark a\n"
-      "rectangle (lower left, upper left, upper right, lower right); three may lie anywhere not in a line.");
+      Tr("The new marker layers are empty. Put one point text in each, anchored on a point of known map\n"
+         "coordinates, its text the northing and the easting joined by \"&\" (-5000.0&-35000.0, metres), or the\n"
+         "latitude and the longitude (35.5&139.75, or D/M/S as 35/30/0.0&139/45/0.0). Four markers must mark a\n"
+         "rectangle (lower left, upper left, upper right, lower right); three may lie anywhere not in a line."));
   return [options] { return Run(*options); };
 }
 
-const kzmap::CommandRegistration registration({"markers", "MAP four|three", "add coordinate marker layers", Define});
+const kzmap::CommandRegistration registration({
+    "markers",
+    "MAP four|three",
+    kzmap::TrLater("add coordinate marker layers"),
+    Define,
+    "kzmap markers scan.kzmap four",
+});
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/ArtboardSize.h"
 #include "app/Command.h"
+#include "app/Translate.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 
@@ -26,7 +27,7 @@ struct Options {
 int Run(const Options& options) {
   auto size = kzmap::ParseArtboardSize(options.artboard);
   if (!size) {
-    std::fprintf(stderr, "kzmap new: unknown artboard size '%s' (a4, a3, a2, a1, WxH in points or WxHmm)\n",
+    std::fprintf(stderr, kzmap::Tr("kzmap new: unknown artboard size '%s' (a4, a3, a2, a1, WxH in points or WxHmm)\n"),
                  options.artboard.c_str());
     return 2;
   }
@@ -34,7 +35,7 @@ int Run(const Options& options) {
   if (options.landscape && size->width < size->height) std::swap(size->width, size->height);
   std::error_code error;
   if (!options.force && std::filesystem::exists(options.map, error)) {
-    std::fprintf(stderr, "kzmap new: %s: the file exists (--force replaces it)\n", options.map.c_str());
+    std::fprintf(stderr, kzmap::Tr("kzmap new: %s: the file exists (--force replaces it)\n"), options.map.c_str());
     return 1;
   }
   sim::Host host;
@@ -53,20 +54,22 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document to write")->required();
+  using kzmap::Tr;
+  app.add_option("MAP", options->map, Tr("the map document to write"))->required();
   app.add_option("--artboard", options->artboard,
-                 "a4, a3, a2, a1, or WIDTHxHEIGHT in points (\"800x600\") or millimetres (\"420x297mm\")")
+                 Tr("a4, a3, a2, a1, or WIDTHxHEIGHT in points (\"800x600\") or millimetres (\"420x297mm\")"))
       ->capture_default_str();
-  app.add_flag("--landscape", options->landscape, "the longer side across");
-  app.add_flag("--force", options->force, "replace MAP when it exists");
+  app.add_flag("--landscape", options->landscape, Tr("the longer side across"));
+  app.add_flag("--force", options->force, Tr("replace MAP when it exists"));
   return [options] { return Run(*options); };
 }
 
 const kzmap::CommandRegistration registration({
     "new",
     "MAP [--artboard a4|a3|a2|a1|WxH] [--landscape] [--force]",
-    "write an empty map document with one layer",
+    kzmap::TrLater("write an empty map document with one layer"),
     Define,
+    "kzmap new tokyo.kzmap --artboard a3 --landscape",
 });
 
 }  // namespace

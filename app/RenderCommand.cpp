@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/Command.h"
+#include "app/Translate.h"
 #include "app/MapOutput.h"
 #include "app/Renderer.h"
 #include "app/RendererStyle.h"
@@ -59,11 +61,12 @@ void TellWhatWasLeftOut(const kzmap::Renderer& renderer, const Options& options)
 int Run(const Options& options) {
   kzmap::ImageFormat format;
   if (!kzmap::ImageFormatOfPath(options.out, format)) {
-    std::fprintf(stderr, "kzmap render: %s: the picture's name must end in .svg, .png or .pdf\n", options.out.c_str());
+    std::fprintf(stderr, kzmap::Tr("kzmap render: %s: the picture's name must end in .svg, .png or .pdf\n"),
+                 options.out.c_str());
     return 2;
   }
   if (kzmap::SameFile(options.map, options.out)) {
-    std::fprintf(stderr, "kzmap render: %s is the map %s itself; choose another picture\n", options.out.c_str(),
+    std::fprintf(stderr, kzmap::Tr("kzmap render: %s is the map %s itself; choose another picture\n"), options.out.c_str(),
                  options.map.c_str());
     return 2;
   }
@@ -86,7 +89,8 @@ int Run(const Options& options) {
     render.style = style ? &*style : nullptr;
     if (::isatty(::fileno(stderr))) {
       render.progress = [](size_t done, size_t total) {
-        std::fprintf(stderr, "\rrendering %3d%%", static_cast<int>(100.0 * static_cast<double>(done) / total));
+        std::fprintf(stderr, "\r");
+        std::fprintf(stderr, kzmap::Tr("drawing %3d%%"), static_cast<int>(100.0 * static_cast<double>(done) / total));
         if (done == total) std::fputc('\n', stderr);
       };
     }
@@ -107,27 +111,36 @@ int Run(const Options& options) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("MAP", options->map, "the map document")->required();
-  app.add_option("OUT", options->out, "the picture: .svg, .png or .pdf")->required();
-  app.add_option("--dpi", options->dpi, "PNG resolution in pixels per inch")
-      ->check(CLI::Range(1.0, 2400.0))
+  app.add_option("MAP", options->map, kzmap::Tr("the map document"))->required();
+  app.add_option("OUT", options->out, kzmap::Tr("the picture: .svg, .png or .pdf"))->required();
+  app.add_option("--dpi", options->dpi, kzmap::Tr("PNG resolution in pixels per inch, 1 to 2400"))
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            return !text.empty() && *end == '\0' && value >= 1 && value <= 2400
+                       ? std::string()
+                       : kzmap::Format(kzmap::Tr("'%s' is not a number from 1 to 2400"), text.c_str());
+          },
+          ""))
       ->capture_default_str();
-  app.add_flag("--georef", options->georef, "also draw the data frame record and the coordinate markers");
+  app.add_flag("--georef", options->georef, kzmap::Tr("also draw the data frame record and the coordinate markers"));
   app.add_option("--extent", options->extent,
-                 "artboard: the picture is the artboard; art: it grows to show all the drawn art")
+                 kzmap::Tr("artboard: the picture is the artboard; art: it grows to show all the drawn art"))
       ->check(CLI::IsMember({"artboard", "art"}))
       ->capture_default_str();
   app.add_option("--style", options->style,
-                 "a JSON style file that repaints layers: {\"layers\": {\"TITLE\": {\"fill\": \"#d8ecc8\", "
-                 "\"stroke\": \"#3c8c3c\", \"stroke-width\": 0.8, \"opacity\": 1}}}");
+                 kzmap::Tr("a JSON style file that repaints layers: {\"layers\": {\"TITLE\": {\"fill\": \"#d8ecc8\", "
+                           "\"stroke\": \"#3c8c3c\", \"stroke-width\": 0.8, \"opacity\": 1}}}"));
   return [options] { return Run(*options); };
 }
 
 const kzmap::CommandRegistration registration({
     "render",
     "MAP OUT.svg|OUT.png|OUT.pdf [--dpi N] [--georef] [--extent artboard|art] [--style STYLE.json]",
-    "draw a map as the host shows it into SVG, PNG or PDF",
+    kzmap::TrLater("draw a map as the host shows it into SVG, PNG or PDF"),
     Define,
+    "kzmap render tokyo.kzmap tokyo.png --dpi 150",
 });
 
 }  // namespace

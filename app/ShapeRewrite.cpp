@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ShpCommon.h"
+#include "app/Translate.h"
 #include "formats/CShapeFileReader.h"
 #include "formats/CShapeFileWriter.h"
 #include "formats/ShapeField.h"
@@ -60,25 +61,25 @@ class Rewrite {
     to = request.to != 0 ? request.to : from;
     fileType = FlatType(reader.GetShapeType());
     if (fileType == kUnsupported)
-      return Fail(request.input, "shape type " + std::to_string(reader.GetShapeType()) +
-                                     " cannot be written: nothing was written");
+      return Fail(request.input,
+                  Format(Tr("shape type %d cannot be written: nothing was written"), reader.GetShapeType()));
     MeasureTexts();
-    if (!Begin()) return Fail(request.output, "cannot write the Shapefile");
+    if (!Begin()) return Fail(request.output, Tr("cannot write the Shapefile"));
     bool ok = true;
     for (uint32_t i = 1; ok && i <= reader.GetRecordCount(); ++i) ok = CopyRecord(i);
     if (writer.GetRecordCount() == 0 && reader.GetRecordCount() > 0)
-      return Fail(request.input, "no record could be written: nothing was written");  // the writer drops its files
+      return Fail(request.input, Tr("no record could be written: nothing was written"));  // the writer drops its files
     const int32_t written = writer.GetRecordCount();
     if (!ok) return 1;  // the writer drops its files: an earlier output stays as it was
-    if (!writer.Finish()) return Fail(request.output, "cannot complete the Shapefile (disk full?); nothing was replaced");
-    std::fprintf(stderr, "%s: %d records written, %d skipped\n", name, written, skipped);
+    if (!writer.Finish()) return Fail(request.output, Tr("cannot complete the Shapefile (disk full?); nothing was replaced"));
+    std::fprintf(stderr, Tr("%s: %d records written, %d skipped\n"), name, written, skipped);
     Warn();
     return 0;
   }
 
  private:
   int Fail(const std::string& path, const std::string& why) {
-    std::fprintf(stderr, "%s: %s: %s\n", name, path.c_str(), why.c_str());
+    std::fprintf(stderr, Tr("%s: %s: %s\n"), name, path.c_str(), why.c_str());
     return 1;
   }
 
@@ -132,25 +133,25 @@ class Rewrite {
   // False when the input cannot be read or the output cannot be written.
   bool CopyRecord(uint32_t index) {
     ShapeRecordHeader header;
-    if (reader.IsAtEnd() || !reader.ReadRecordHeader(header)) return RecordFails("read", index);
+    if (reader.IsAtEnd() || !reader.ReadRecordHeader(header)) return RecordFails(false, index);
     const int32_t type = FlatType(header.shapeType);
     if (type != kShapeNull && type != fileType) {
       ++skipped;
-      return reader.SkipRecord() || RecordFails("read", index);
+      return reader.SkipRecord() || RecordFails(false, index);
     }
     double x = 0, y = 0;
     bool read = false;
     if (type == kShapeNull) read = reader.SkipRecord();
     else if (type == kShapePoint) read = reader.ReadPoint(x, y);
     else read = reader.ReadPoly(poly);
-    if (!read) return RecordFails("read", index);
+    if (!read) return RecordFails(false, index);
     SetValues();
     bool written = false;
     if (type == kShapeNull) written = writer.WriteNull();
     if (type == kShapePoint) written = writer.WritePoint(x, y);
     if (type == kShapePolyLine) written = writer.WritePolyLine(poly.parts);
     if (type == kShapePolygon) written = writer.WritePolygon(poly.parts);
-    return written || RecordFails("written (disk full?); nothing was replaced", index);
+    return written || RecordFails(true, index);
   }
 
   void SetValues() {
@@ -163,32 +164,35 @@ class Rewrite {
     }
   }
 
-  bool RecordFails(const char* what, uint32_t index) {
-    std::fprintf(stderr, "%s: %s: record %u cannot be %s\n", name, request.input.c_str(), index, what);
+  bool RecordFails(bool writing, uint32_t index) {
+    std::fprintf(stderr,
+                 writing ? Tr("%s: %s: record %u cannot be written (disk full?); nothing was replaced\n")
+                         : Tr("%s: %s: record %u cannot be read\n"),
+                 name, request.input.c_str(), index);
     return false;
   }
 
   // Once per file: what the format could not hold, by column.
   void Warn() {
     if (skipped > 0)
-      std::fprintf(stderr, "%s: warning: %d records of another shape type than the file's were left out\n", name,
+      std::fprintf(stderr, Tr("%s: warning: %d records of another shape type than the file's were left out\n"), name,
                    skipped);
     for (int32_t i = 0; i < writer.GetColumnCount(); ++i) {
       const std::string column = ai::UnicodeString(writer.GetColumnName(i), static_cast<AICharacterEncoding>(to)).as_UTF8();
       const std::string given =
           ai::UnicodeString(std::string(descriptors[i].Name()), static_cast<AICharacterEncoding>(from)).as_UTF8();
       if (column != given)
-        std::fprintf(stderr, "%s: warning: column %s is named %s in the output (names hold 10 bytes, and are unique)\n",
+        std::fprintf(stderr, Tr("%s: warning: column %s is named %s in the output (names hold 10 bytes, and are unique)\n"),
                      name, given.c_str(), column.c_str());
       if (writer.GetOverflowCount(i) > 0)
-        std::fprintf(stderr, "%s: warning: column %s: %d numbers do not fit the column and were written as asterisks\n",
+        std::fprintf(stderr, Tr("%s: warning: column %s: %d numbers do not fit the column and were written as asterisks\n"),
                      name, column.c_str(), writer.GetOverflowCount(i));
       if (writer.GetCutCount(i) > 0)
-        std::fprintf(stderr, "%s: warning: column %s: %d texts are longer than the column and were cut\n", name,
+        std::fprintf(stderr, Tr("%s: warning: column %s: %d texts are longer than the column and were cut\n"), name,
                      column.c_str(), writer.GetCutCount(i));
     }
     if (writer.GetUnmappedCount() > 0)
-      std::fprintf(stderr, "%s: warning: %d characters have no Shift-JIS form and were written as \"?\"\n", name,
+      std::fprintf(stderr, Tr("%s: warning: %d characters have no Shift-JIS form and were written as \"?\"\n"), name,
                    writer.GetUnmappedCount());
   }
 

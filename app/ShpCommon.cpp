@@ -3,13 +3,16 @@
 #include <CLI/CLI.hpp>
 
 #include "formats/CShapeFileReader.h"
+#include "app/OptionChecks.h"
+#include "app/Translate.h"
 #include "formats/PartFile.h"
 
 namespace kzmap {
 
 std::optional<int32_t> EncodingCodeOf(const std::string& name) {
-  if (name == "sjis") return 17;
-  if (name == "utf8") return 1;
+  const std::optional<std::string> shortName = EncodingName(name);
+  if (shortName == "sjis") return 17;
+  if (shortName == "utf8") return 1;
   return std::nullopt;
 }
 
@@ -17,7 +20,8 @@ CLI::Option* AddEncodingOption(CLI::App& app, const std::string& name, int32_t& 
   return app
       .add_option_function<std::string>(
           name, [&code](const std::string& text) { code = *EncodingCodeOf(text); }, what)
-      ->check(CLI::IsMember({"sjis", "utf8"}));
+      ->type_name("ENCODING")
+      ->check(EncodingCheck({"sjis", "utf8"}));
 }
 
 std::string WhyNotOpened(const CShapeFileReader& reader, const std::string& shpPath) {
@@ -30,20 +34,21 @@ std::string WhyNotOpened(const CShapeFileReader& reader, const std::string& shpP
   };
   switch (reader.GetOpenProblem()) {
     case Problem::kNoExtension:
-      return "the path has no extension";
+      return Tr("the path has no extension");
     case Problem::kMainMissing:
     case Problem::kIndexMissing:
     case Problem::kTableMissing:
       return reader.GetUnopenedPath() + ": " + SystemReason(reader.GetOpenError());
     case Problem::kIndexTruncated:
-      return "the index " + beside(".shx") + " is cut short: it holds " + std::to_string(reader.GetRecordCount()) +
-             " of its " + std::to_string(reader.GetIndexedRecordCount()) + " records (damaged file)";
+      return Format(Tr("the index %s is cut short: it holds %u of its %u records (damaged file)"),
+                    beside(".shx").c_str(), static_cast<unsigned>(reader.GetRecordCount()),
+                    static_cast<unsigned>(reader.GetIndexedRecordCount()));
     case Problem::kIndexHeader:
-      return beside(".shx") + " is not a Shapefile index, or its header is damaged";
+      return Format(Tr("%s is not a Shapefile index, or its header is damaged"), beside(".shx").c_str());
     case Problem::kTableHeader:
-      return beside(".dbf") + " is not a dBASE table, or its header is damaged";
+      return Format(Tr("%s is not a dBASE table, or its header is damaged"), beside(".dbf").c_str());
     default:
-      return "not a Shapefile, or its headers are damaged";
+      return Tr("not a Shapefile, or its headers are damaged");
   }
 }
 

@@ -15,10 +15,10 @@ class Option;
 
 namespace kzmap {
 
-// "sjis" is 17, "utf8" is 1.
+// "sjis" is 17, "utf8" is 1, for every name EncodingName takes.
 std::optional<int32_t> EncodingCodeOf(const std::string& name);
 
-// An option NAME taking "sjis" or "utf8" into `code`.
+// An option NAME taking Shift-JIS or UTF-8 (by any of their names) into `code`.
 CLI::Option* AddEncodingOption(CLI::App& app, const std::string& name, int32_t& code, const std::string& what);
 
 // Why the reader could not open the triple at shpPath, naming the file.

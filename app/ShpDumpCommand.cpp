@@ -9,6 +9,7 @@
 #include "app/Command.h"
 #include "app/ShpCommon.h"
 #include "app/ToolHost.h"
+#include "app/Translate.h"
 #include "formats/CShapeFileReader.h"
 #include "formats/ShapeField.h"
 
@@ -111,7 +112,8 @@ int RunDump(const Options& options) {
   uint32_t failedRecord = 0;
   if (!dumper.PrintRecords(failedRecord)) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s: record %u cannot be read (damaged file)\n", kName, path.c_str(), failedRecord);
+    std::fprintf(stderr, kzmap::Tr("%s: %s: record %u cannot be read (damaged file)\n"), kName, path.c_str(),
+                 failedRecord);
     return 1;
   }
   return 0;
@@ -119,13 +121,19 @@ int RunDump(const Options& options) {
 
 kzmap::CommandRun DefineDump(CLI::App& app) {
   auto options = std::make_shared<Options>();
-  app.add_option("FILE.shp", options->path, "the Shapefile (its .shx and .dbf lie beside it)")->required();
+  app.add_option("FILE.shp", options->path, kzmap::Tr("the Shapefile (its .shx and .dbf lie beside it)"))->required();
   kzmap::AddEncodingOption(app, "--encoding", options->encoding,
-                           "the encoding of the attribute table (default: as its .cpg says, else sjis)");
+                           kzmap::Tr("the encoding of the attribute table, CP932 (Shift_JIS, sjis) or UTF-8 (utf8) (default: as its "
+                                     ".cpg says, else CP932)"));
   return [options] { return RunDump(*options); };
 }
 
-const kzmap::CommandRegistration registration({"shp dump", "FILE.shp [--encoding sjis|utf8]",
-                                               "print a Shapefile's records and attributes", DefineDump});
+const kzmap::CommandRegistration registration({
+    "shp dump",
+    "FILE.shp [--encoding ENCODING]",
+    kzmap::TrLater("print a Shapefile's records and attributes"),
+    DefineDump,
+    "kzmap shp dump roads.shp --encoding CP932",
+});
 
 }  // namespace

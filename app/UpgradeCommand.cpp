@@ -8,6 +8,7 @@
 
 #include "app/Command.h"
 #include "app/CommandEngine.h"
+#include "app/Translate.h"
 
 namespace {
 
@@ -23,11 +24,17 @@ int Run(const std::string& map) {
 
 kzmap::CommandRun Define(CLI::App& app) {
   auto map = std::make_shared<std::string>();
-  app.add_option("MAP", *map, "the map document")->required();
-  app.footer("The older tags stay on the objects; running it again adds nothing.");
+  app.add_option("MAP", *map, kzmap::Tr("the map document"))->required();
+  app.footer(kzmap::Tr("The older tags stay on the objects; running it again adds nothing."));
   return [map] { return Run(*map); };
 }
 
-const kzmap::CommandRegistration registration({"upgrade", "MAP", "convert attributes of the older format", Define});
+const kzmap::CommandRegistration registration({
+    "upgrade",
+    "MAP",
+    kzmap::TrLater("convert attributes of the older format"),
+    Define,
+    "kzmap upgrade old.kzmap",
+});
 
 }  // namespace

@@ -120,7 +120,7 @@ const std::vector<Case>& Cases() {
       {"question answered yes", Flyout(kAsk), [](User& u, auto&) { u.answers = {true}; }, 0,
        {"note: 続けますか？ (answered yes)"}, "はい"},
       {"question nobody answered", Flyout(kAsk), nullptr, 1,
-       {"error: 続けますか？ (no answer was given for this question, so it was answered no)"}, ""},
+       {"error: 続けますか？ (the options do not answer this question, so it was answered no)"}, ""},
       {"dialog answered", Flyout(kDialog),
        [](User& u, auto&) {
          u.dialogs.push_back({kNameDialog, {DialogAction::SetText(kNameEdit, "道路"), DialogAction::OK()}});
@@ -130,25 +130,28 @@ const std::vector<Case>& Cases() {
        [](User& u, auto&) { u.dialogs.push_back({kNameDialog, {DialogAction::Cancel()}}); }, 1,
        {"kzmap test: cancelled;"}, ""},
       {"dialog nobody expected", Flyout(kDialog), nullptr, 1,
-       {"error: unexpected dialog 「レイヤー名」 (dialog 900): no answers were given for it"}, ""},
+       {"error: the command opened 「レイヤー名」, which the options do not fill in; it was cancelled"}, ""},
       {"dialog script that cannot be played", Flyout(kDialog),
        [](User& u, auto&) {
          u.dialogs.push_back({kNameDialog, {DialogAction::SetText(4242, "x"), DialogAction::OK()}});
        },
        1,
-       {"error: 「レイヤー名」 (dialog 900): "}, ""},
+       {"error: 「レイヤー名」 did not accept the values given"}, ""},
       {"file chosen", Flyout(kSaveFile), [](User& u, auto& f) { u.fileDialogs = {f + "/out.txt"}; }, 0, {}, ""},
       {"file dialog cancelled", Flyout(kSaveFile), [](User& u, auto&) { u.fileDialogs = {std::nullopt}; }, 1,
        {"kzmap test: cancelled;"}, ""},
       {"file dialog nobody expected", Flyout(kSaveFile), nullptr, 1,
-       {"error: unexpected file dialog 「保存先」: no file was given for it"}, ""},
+       {"error: the command asked for a file (「保存先」), which the options do not give; it was cancelled"}, ""},
       {"message alert", Flyout(kNote), nullptr, 0, {"note: お知らせです"}, "お知らせ済み"},
       {"answers left over", Flyout(kSucceed),
        [](User& u, auto&) {
          u.answers = {true};
          u.dialogs.push_back({kNameDialog, {DialogAction::OK()}});
        },
-       0, {"warning: 1 yes/no answer(s) were not used", "warning: 1 dialog answer(s) were not used"}, "試験済み"},
+       0,
+       {"warning: 1 of the answers the options gave to questions were not needed",
+        "warning: some of the options were not used: the command ended before it asked for them"},
+       "試験済み"},
       {"menu item", PluginCommand::Menu("KzEngineTest Add"), nullptr, 0, {}, "メニュー"},
       {"menu item that fails", PluginCommand::Menu("KzEngineTest Fail"), nullptr, 1,
        {"error: the command failed ('FAIL')"}, ""},
@@ -173,6 +176,9 @@ TEST_F(CommandEngineTest, ExitStatusMessagesAndSavingFollowTheCommand) {
     std::string printed;
     EXPECT_EQ(Run(session, printed), row.status) << printed;
     for (const std::string& line : row.printed) EXPECT_NE(printed.find(line), std::string::npos) << line << "\n" << printed;
+    // The user hears of options, never of how the tool plays the dialogs.
+    for (const char* machinery : {"(dialog ", "answer(s)", "script"})
+      EXPECT_EQ(printed.find(machinery), std::string::npos) << machinery << "\n" << printed;
     if (row.status != 0) {
       EXPECT_EQ(ReadAll(map), before) << "a failed or cancelled command must leave MAP as it was";
     } else {
@@ -181,6 +187,32 @@ TEST_F(CommandEngineTest, ExitStatusMessagesAndSavingFollowTheCommand) {
         EXPECT_TRUE(HasLayer(map, row.layer)) << printed;
       }
     }
+  }
+}
+
+// A refused or unused dialog is told by the options that fill it in.
+TEST_F(CommandEngineTest, DialogProblemsNameTheOptions) {
+  struct Row {
+    const char* what;
+    PluginCommand command;
+    std::vector<DialogAction> actions;
+    const char* printed;
+  };
+  const Row rows[] = {
+      {"refused", Flyout(kDialog), {DialogAction::SetText(4242, "x"), DialogAction::OK()},
+       "error: 「レイヤー名」 did not accept --title\n"},
+      {"never shown", Flyout(kSucceed), {DialogAction::OK()},
+       "warning: --title not used: the command ended before it asked for them\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    MapSession session = Session(row.command);
+    session.user.dialogs.push_back({900, row.actions});
+    session.dialogOptions[900] = "--title";
+    std::string printed;
+    Run(session, printed);
+    EXPECT_NE(printed.find(row.printed), std::string::npos) << printed;
   }
 }
 

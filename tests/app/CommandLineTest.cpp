@@ -37,8 +37,8 @@ TEST(CommandLine, EachCommandHasHelpWithItsOptions) {
   const HelpCase cases[] = {
       {"convert", {"--from", "--to", "--grid", "--verbose"}},
       {"grid build", {"IN.par", "OUT.dat"}},
-      {"shp dump", {"FILE.shp", "--encoding", "sjis", "utf8"}},
-      {"shp rewrite", {"IN.shp", "OUT.shp", "--from", "--to"}},
+      {"shp dump", {"FILE.shp", "--encoding", "CP932", "UTF-8"}},
+      {"shp rewrite", {"IN.shp", "OUT.shp", "--encoding", "--output-encoding"}},
       {"demo", {"--plugin"}},
   };
   for (const HelpCase& row : cases) {
@@ -73,7 +73,8 @@ TEST(CommandLine, BadUsageIsOneLineAndExitTwo) {
       {"shp dump", "kzmap shp dump: ", "FILE.shp"},
       {"shp dump a.shp --encoding latin1", "kzmap shp dump: ", "latin1"},
       {"shp dump a.shp b.shp", "kzmap shp dump: ", "b.shp"},
-      {"shp rewrite a.shp b.shp --to ascii", "kzmap shp rewrite: ", "ascii"},
+      {"shp rewrite a.shp b.shp --output-encoding ascii", "kzmap shp rewrite: ", "ascii"},
+      {"shp rewrite a.shp b.shp --to utf8", "kzmap shp rewrite: ", "write --output-encoding instead of --to"},
       {"demo --plugin", "kzmap demo: ", "--plugin"},
   };
   for (const BadCase& row : cases) {

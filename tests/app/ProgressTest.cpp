@@ -146,4 +146,56 @@ TEST(ProgressDisplay, TerminalGetsOneBarRedrawnInPlace) {
             "\r\033[K[##############################] 100% 読み込んでいます\n");
 }
 
+// Each phase is shown from 0 % and, once done, at 100 % with its counter at
+// its end: the plug-in reports before each object, so its last report of a
+// phase is one short. A cancelled phase stays where it stopped.
+struct PhaseCase {
+  const char* what;
+  bool terminal;
+  bool completed;
+  const char* expected;
+};
+
+TEST(ProgressDisplay, EachPhaseRunsFromZeroToItsFullCount) {
+  const PhaseCase cases[] = {
+      {"log, completed", false, true,
+       "道路 [ 0 / 4 ]: 0%\n道路 [ 1 / 4 ]: 25%\n道路 [ 2 / 4 ]: 50%\n道路 [ 3 / 4 ]: 75%\n道路 [ 4 / 4 ]: 100%\n"
+       "鉄道 [ 1 / 3 ]: 0%\n鉄道 [ 2 / 3 ]: 50%\n鉄道 [ 3 / 3 ]: 100%\n"},
+      {"log, cancelled in the second phase", false, false,
+       "道路 [ 0 / 4 ]: 0%\n道路 [ 1 / 4 ]: 25%\n道路 [ 2 / 4 ]: 50%\n道路 [ 3 / 4 ]: 75%\n道路 [ 4 / 4 ]: 100%\n"
+       "鉄道 [ 1 / 3 ]: 0%\n鉄道 [ 2 / 3 ]: 50%\n"},
+      {"terminal, completed", true, true,
+       "\r\033[K[                              ]   0% 道路 [ 0 / 4 ]"
+       "\r\033[K[#######                       ]  25% 道路 [ 1 / 4 ]"
+       "\r\033[K[###############               ]  50% 道路 [ 2 / 4 ]"
+       "\r\033[K[######################        ]  75% 道路 [ 3 / 4 ]"
+       "\r\033[K[##############################] 100% 道路 [ 4 / 4 ]\n"
+       "\r\033[K[                              ]   0% 鉄道 [ 1 / 3 ]"
+       "\r\033[K[###############               ]  50% 鉄道 [ 2 / 3 ]"
+       "\r\033[K[##############################] 100% 鉄道 [ 3 / 3 ]\n"},
+  };
+  for (const PhaseCase& row : cases) {
+    SCOPED_TRACE(row.what);
+    const std::string shown = Written(row.terminal, [&row](kzmap::ProgressDisplay& display) {
+      sim::ProgressState progress;
+      // Four roads counted from 0, as an export counts them.
+      progress.maximum = 4;
+      for (int32_t i = 0; i < 4; ++i) {
+        progress.current = i;
+        progress.texts.push_back("道路 [ " + std::to_string(i) + " / 4 ]");
+        display.Show(progress);
+      }
+      // Three railways whose first report comes after the first one.
+      progress.maximum = 3;
+      for (int32_t i = 1; i < 3; ++i) {
+        progress.current = i;
+        progress.texts.push_back("鉄道 [ " + std::to_string(i) + " / 3 ]");
+        display.Show(progress);
+      }
+      display.Finish(row.completed);
+    });
+    EXPECT_EQ(shown, row.expected);
+  }
+}
+
 }  // namespace

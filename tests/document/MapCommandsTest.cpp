@@ -175,9 +175,9 @@ TEST(InfoCommand, TextSummaryNamesLayersCountsFieldsAndGeoreference) {
                            "layer \"市町村\" (locked): 1 path, 1 compound path, 1 group, 1 text",
                            "  fields: 名前 文字列(20), 人口 整数(10), 面積 実数(10.2)",
                            "  layer \"下書き\" (hidden): empty",
-                           "data frame: jgd2000:xy9, origin X -5000.123456 Y -35000.5 (easting, northing), scale 1:25000, "
+                           "data frame: jgd2000:xy9, origin easting -5000.123456 m, northing -35000.5 m, scale 1:25000, "
                            "rotation 0.123456°, anchor [297.5, 421.25]",
-                           "coordinate markers: four-point", "  artboard [500, 700]  map [-34000, -4000.5]"}) {
+                           "coordinate markers: four-point", "  artboard [500, 700]  map easting (or longitude) -34000, northing (or latitude) -4000.5"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
   }
 }

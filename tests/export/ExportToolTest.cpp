@@ -262,18 +262,18 @@ struct UsageCase {
 TEST_F(ExportToolTest, UsageErrors) {
   const UsageCase cases[] = {
       {"out.csv --type polygon", "coordinate text files hold points only"},
-      {"out.shp --encoding utf16", "Shapefiles are written in sjis or utf8"},
+      {"out.shp --encoding utf16", "Shapefiles are written in CP932 or UTF-8"},
       {"out.shp --accuracy 10", "--accuracy"},
       {"out.shp --to nowhere", "unknown coordinate reference 'nowhere'"},
-      {"out.shp --to jgd2000:bl --no-convert", "excludes"},
+      {"out.shp --to jgd2000:bl --no-convert", "cannot be used with"},
       {"out.shp --target current --per-layer", "--per-layer needs --target visible or all"},
       {"out.shp --kinds paths,lines", "lines"},
       {"out.shp --type polyline --kinds paths,texts", "points only"},
       {"out.shp --type polygon --kinds filled,シンボル", "points only"},
       {"out.shp --kinds compounds", "add unfilled, filled or groups"},
       {"out.shp --kinds elements", "add unfilled, filled or groups"},
-      {"out.shp --type polyline --no-bezier --accuracy 3", "excludes"},
-      {"out.shp --type polyline --bezier --no-bezier", "excludes"},
+      {"out.shp --type polyline --no-bezier --accuracy 3", "cannot be used with"},
+      {"out.shp --type polyline --bezier --no-bezier", "cannot be used with"},
       {"out.shp --accuracy 3", "polylines and polygons only"},
       {"out.shp --bezier", "polylines and polygons only"},
   };
@@ -284,7 +284,7 @@ TEST_F(ExportToolTest, UsageErrors) {
   }
   const auto missing = Kzmap(Quote(Scratch("x.shp").string()) + " --target layer:無い");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("no layer titled '無い'"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("no layer is titled \"無い\""), std::string::npos) << missing.err;
   const auto help = RunCommand(Quote(KZ_TOOL_FILE) + " export --help");
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--format", "--type", "--target", "--per-layer", "--to", "--no-convert", "--encoding",

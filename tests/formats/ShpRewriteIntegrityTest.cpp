@@ -79,7 +79,7 @@ TEST_F(ShpRewriteIntegrityTest, EveryValueGdalReadsComesBack) {
 
   // To UTF-8 (the input's encoding comes from its .cpg) and back to Shift-JIS.
   const std::string utf8 = folder.PathText("census8.shp");
-  auto run = RunCommand(kTool + " shp rewrite " + Quote(census) + " " + Quote(utf8) + " --to utf8");
+  auto run = RunCommand(kTool + " shp rewrite " + Quote(census) + " " + Quote(utf8) + " --output-encoding utf8");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(GdalFeatures(utf8), expected);
   // The two Japanese names no longer fit once they take 15 bytes: the user is told.
@@ -89,7 +89,7 @@ TEST_F(ShpRewriteIntegrityTest, EveryValueGdalReadsComesBack) {
   EXPECT_EQ(ScratchFolder::Read(folder.Path("census8.cpg")), "UTF-8");
 
   const std::string back = folder.PathText("back.shp");
-  run = RunCommand(kTool + " shp rewrite " + Quote(utf8) + " " + Quote(back) + " --to sjis");
+  run = RunCommand(kTool + " shp rewrite " + Quote(utf8) + " " + Quote(back) + " --output-encoding sjis");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(GdalFeatures(back), expected);
   // And without re-encoding, byte for byte what GDAL wrote, in every row.
@@ -104,7 +104,7 @@ TEST_F(ShpRewriteIntegrityTest, EveryValueGdalReadsComesBack) {
 TEST_F(ShpRewriteIntegrityTest, DumpFollowsTheCodePageFile) {
   const std::string census = MakeCensus();
   const std::string utf8 = folder.PathText("census8.shp");
-  ASSERT_EQ(RunCommand(kTool + " shp rewrite " + Quote(census) + " " + Quote(utf8) + " --to utf8").status, 0);
+  ASSERT_EQ(RunCommand(kTool + " shp rewrite " + Quote(census) + " " + Quote(utf8) + " --output-encoding utf8").status, 0);
   for (const std::string& path : {census, utf8}) {
     const auto dump = RunCommand(kTool + " shp dump " + Quote(path));
     ASSERT_EQ(dump.status, 0) << dump.err;
@@ -121,7 +121,7 @@ TEST_F(ShpRewriteIntegrityTest, UnmappableCharactersAreCounted) {
                 .status,
             0);
   const auto run = RunCommand(kTool + " shp rewrite " + Quote(input) + " " + Quote(folder.PathText("sjis.shp")) +
-                              " --to sjis");
+                              " --output-encoding sjis");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("warning: 2 characters have no Shift-JIS form"), std::string::npos) << run.err;
   const auto values = GdalFeatures(folder.PathText("sjis.shp"));

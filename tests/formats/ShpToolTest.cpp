@@ -107,7 +107,7 @@ TEST_F(ShpToolTest, RewriteReencodesBothWays) {
   const std::string sjis = WriteSample("farm.shp", 17);
   const std::string utf8 = folder.PathText("farm8.shp");
   const std::string back = folder.PathText("back.shp");
-  auto run = RunCommand(kTool + " shp rewrite " + Quote(sjis) + " " + Quote(utf8) + " --from sjis --to utf8");
+  auto run = RunCommand(kTool + " shp rewrite " + Quote(sjis) + " " + Quote(utf8) + " --encoding sjis --output-encoding utf8");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "kzmap shp rewrite: 2 records written, 0 skipped\n");
   const auto dump = RunCommand(kTool + " shp dump " + Quote(utf8) + " --encoding utf8");
@@ -115,7 +115,7 @@ TEST_F(ShpToolTest, RewriteReencodesBothWays) {
   EXPECT_NE(dump.out.find("value 名称=田んぼ\n"), std::string::npos) << dump.out;
   const auto gdal = RunCommand("ogrinfo -ro -al -oo ENCODING=UTF-8 " + Quote(utf8));
   EXPECT_NE(gdal.out.find("名称 (String) = 田んぼ"), std::string::npos) << gdal.out;
-  run = RunCommand(kTool + " shp rewrite " + Quote(utf8) + " " + Quote(back) + " --from utf8 --to sjis");
+  run = RunCommand(kTool + " shp rewrite " + Quote(utf8) + " " + Quote(back) + " --encoding utf8 --output-encoding sjis");
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* extension : {".shp", ".shx", ".dbf"}) {
     SCOPED_TRACE(extension);
