@@ -499,4 +499,16 @@ bool ParseLength(std::string_view text, double& userUnits, double fontSize) {
   return true;
 }
 
+bool ParseLengthOrPercent(std::string_view text, double& userUnits, double percentBase, double fontSize) {
+  std::string_view rest = Trim(text);
+  double value = 0;
+  if (TakeNumber(rest, value) && rest == "%") {
+    const double result = value / 100 * percentBase;
+    if (!std::isfinite(result)) return false;
+    userUnits = result;
+    return true;
+  }
+  return ParseLength(text, userUnits, fontSize);
+}
+
 }  // namespace sim::svg

@@ -143,6 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
                       LengthCase{"1e999", 16, false, 0}, LengthCase{"10pt5", 16, false, 0},
                       LengthCase{"1e308in", 16, false, 0}, LengthCase{"--1", 16, false, 0}));
 
+TEST(ParseLengthOrPercent, TakesPercentagesOfTheBase) {
+  double got = 0;
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent("50%", got, 300));
+  EXPECT_EQ(got, 150);
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent(" 12.5% ", got, 80));
+  EXPECT_EQ(got, 10);
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent("1in", got, 300));
+  EXPECT_EQ(got, 96);
+  got = -7;
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("50 %", got, 300));
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("%", got, 300));
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("1e308%", got, 1e300));
+  EXPECT_EQ(got, -7);
+}
+
 // ---------------------------------------------------------------------------
 // Element styles
 
