@@ -75,5 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (sim::svg::ParseColor(text, red, green, blue)) Check(Unit(red) && Unit(green) && Unit(blue));
   double length = 0;
   if (sim::svg::ParseLength(text, length, 16)) Check(std::isfinite(length));
+  if (sim::svg::ParseLengthOrPercent(text, length, 1e300)) Check(std::isfinite(length));
   return 0;
 }

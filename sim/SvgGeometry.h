@@ -28,15 +28,19 @@ struct Piece {
   bool straight = false;
 };
 
+// A closed subpath implies a straight line from its last end back to start
+// when the two differ. A moveto with nothing after it is a subpath without
+// pieces.
 struct Subpath {
   Point start;
   std::vector<Piece> pieces;
   bool closed = false;
 };
 
-// Path data ("d") to subpaths. On bad data, parsing stops there, what was read
-// before is kept (as SVG renderers do), and problem says what and where;
-// returns false then.
+// Path data ("d") to subpaths, replacing what out held. On bad data, parsing
+// stops there, what was read before is kept (as SVG renderers do), and
+// problem says what and where; returns false then. Quadratics become their
+// exact cubics, arcs cubics of at most a quarter turn each.
 bool ParsePathData(std::string_view data, std::vector<Subpath>& out, std::string& problem);
 
 // A transform list ("translate(10 0) rotate(45 5 5)") to one matrix; false

@@ -331,6 +331,10 @@ bool Apply(std::string_view nameText, std::string_view valueText, Style& style) 
     style.textAnchor = lower;
   } else if (name == "font-family") {
     if (value.empty()) return false;
+    // One quoted name is that name; a list stays as written.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front() &&
+        value.substr(1, value.size() - 2).find(value.front()) == std::string_view::npos)
+      value = value.substr(1, value.size() - 2);
     style.fontFamily = std::string(value);
   }
   return true;
@@ -493,6 +497,18 @@ bool ParseLength(std::string_view text, double& userUnits, double fontSize) {
   if (!std::isfinite(result)) return false;
   userUnits = result;
   return true;
+}
+
+bool ParseLengthOrPercent(std::string_view text, double& userUnits, double percentBase, double fontSize) {
+  std::string_view rest = Trim(text);
+  double value = 0;
+  if (TakeNumber(rest, value) && rest == "%") {
+    const double result = value / 100 * percentBase;
+    if (!std::isfinite(result)) return false;
+    userUnits = result;
+    return true;
+  }
+  return ParseLength(text, userUnits, fontSize);
 }
 
 }  // namespace sim::svg

@@ -52,4 +52,8 @@ bool ParseColor(std::string_view text, double& red, double& green, double& blue)
 // resolved: false) in user units (px); false on bad text.
 bool ParseLength(std::string_view text, double& userUnits, double fontSize = 16);
 
+// The same, with a percentage taken of percentBase (the viewport's width,
+// height or normalised diagonal, as the attribute wants).
+bool ParseLengthOrPercent(std::string_view text, double& userUnits, double percentBase, double fontSize = 16);
+
 }  // namespace sim::svg

@@ -143,6 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
                       LengthCase{"1e999", 16, false, 0}, LengthCase{"10pt5", 16, false, 0},
                       LengthCase{"1e308in", 16, false, 0}, LengthCase{"--1", 16, false, 0}));
 
+TEST(ParseLengthOrPercent, TakesPercentagesOfTheBase) {
+  double got = 0;
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent("50%", got, 300));
+  EXPECT_EQ(got, 150);
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent(" 12.5% ", got, 80));
+  EXPECT_EQ(got, 10);
+  ASSERT_TRUE(sim::svg::ParseLengthOrPercent("1in", got, 300));
+  EXPECT_EQ(got, 96);
+  got = -7;
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("50 %", got, 300));
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("%", got, 300));
+  EXPECT_FALSE(sim::svg::ParseLengthOrPercent("1e308%", got, 1e300));
+  EXPECT_EQ(got, -7);
+}
+
 // ---------------------------------------------------------------------------
 // Element styles
 
@@ -291,6 +306,15 @@ TEST(ElementStyle, DashArrays) {
                         {"5 10%", std::nullopt},
                         {"", std::nullopt}};
   for (const Case& c : cases) EXPECT_EQ(sim::svg::ElementStyle({{"stroke-dasharray", c.text}}).dashArray, c.expected) << c.text;
+}
+
+TEST(ElementStyle, FontFamilies) {
+  const std::pair<const char*, const char*> cases[] = {{"IPAGothic", "IPAGothic"},
+                                                       {"'IPA Gothic'", "IPA Gothic"},
+                                                       {"\"Noto Sans CJK JP\"", "Noto Sans CJK JP"},
+                                                       {"'A', 'B'", "'A', 'B'"},
+                                                       {"sans-serif", "sans-serif"}};
+  for (const auto& [text, expected] : cases) EXPECT_EQ(sim::svg::ElementStyle({{"font-family", text}}).fontFamily, expected);
 }
 
 TEST(ElementStyle, InheritKeywordUnsetsThePresentationAttribute) {
