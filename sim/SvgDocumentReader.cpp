@@ -759,6 +759,11 @@ class Reader {
       return true;
     }
     art = head.value("type", "") == "compound" ? head : json{{"type", "compound"}};
+    // A path combined with others in Inkscape keeps its row on the compound.
+    if (head.value("type", "") == "path") {
+      for (const char* key : {"dictionary", "tags", "selected"})
+        if (head.contains(key)) art[key] = head[key];
+    }
     const bool keepMembers = members.size() == paths.size();
     // The shown style is the topmost member's, as written.
     const json shown = keepMembers && members[0].is_object() && members[0].contains("style") ? members[0]["style"]

@@ -298,6 +298,16 @@ TEST_F(EditedMap, DuplicateKeepsTheRowAndBothAreRead) {
   }
 }
 
+TEST_F(EditedMap, PathCombinedWithAnotherKeepsItsRowOnTheCompound) {
+  Replace("d=\"M 10 -10 L 20 -10\"", "d=\"M 10 -10 L 20 -10 M 0 0 L 5 5\"");
+  const auto back = Read(svg);
+  const sim::Art& combined = Road(*back);
+  ASSERT_EQ(combined.type, kCompoundPathArt);
+  ASSERT_EQ(combined.children.size(), 2u);
+  ASSERT_TRUE(combined.dictionary);
+  EXPECT_TRUE(combined.dictionary->entries.count("KartzmapField"));
+}
+
 TEST_F(EditedMap, TransformOnTheLayerMovesItsArt) {
   Replace("inkscape:label=\"roads\"", "inkscape:label=\"renamed\" transform=\"translate(5,-3)\"");
   const auto back = Read(svg);
