@@ -373,8 +373,8 @@ kzmap::CommandRun Define(CLI::App& app) {
   options->minOption = app.add_option("--min", options->min, "search: values of at least this number");
   options->maxOption = app.add_option("--max", options->max, "search: values of at most this number");
   app.add_option("--at", options->at,
-                 "label: only the selected one-point paths (labelled on their point), or only the other objects "
-                 "(labelled at the centre of their bounds)")
+                 "label: only the selected points (one-point paths and imported point marks, labelled beside "
+                 "them), or only the other objects (labelled centred on their bounds)")
       ->check(CLI::IsMember({"point", "center"}));
   app.add_flag("--copy", options->copy, "label: copy each object's attributes onto its label");
   app.footer(

@@ -182,6 +182,28 @@ AIPathStyle Filled(AIColor fill) {
   return style;
 }
 
+// A stray object far away would make the picture too large to draw: the
+// run fails naming the way back, and no picture is left.
+TEST(RenderExtent, ArtTooFarForAPngIsRefused) {
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 400, 400, 0});
+  sim::Layer& layer = host.AddLayer("stray");
+  sim::Art& far = host.AddPath(*layer.group, {{100, 100}, {100000, 100}}, false);
+  far.style.strokePaint = true;
+  far.style.stroke.width = 1;
+  const std::string map = folder.Path("stray.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("stray.png");
+  const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --extent art");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("larger than a PNG can be drawn (32767 on a side); lower --dpi or leave out --extent art"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(png));
+  EXPECT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+}
+
 // A 400 × 400 artboard with one square inside (100..200), two wholly off it
 // (500..520 × −100..−80 and −60..−40 × 0..20), one across its right edge
 // (380..420 × 0..40); a hidden layer and a hidden object far off, and a data
