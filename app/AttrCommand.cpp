@@ -389,8 +389,8 @@ kzmap::CommandRun Define(CLI::App& app) {
   options->minOption = app.add_option("--min", options->min, Tr("search: values of at least this number"));
   options->maxOption = app.add_option("--max", options->max, Tr("search: values of at most this number"));
   app.add_option("--at", options->at,
-                 Tr("label: only the selected one-point paths (labelled on their point), or only the other objects "
-                    "(labelled at the centre of their bounds): point or center"))
+                 Tr("label: only the selected points (one-point paths and imported point marks, labelled beside "
+                    "them), or only the other objects (labelled centred on their bounds): point or center"))
       ->check(kzmap::OneOf({"point", "center"}));
   app.add_flag("--copy", options->copy, Tr("label: copy each object's attributes onto its label"));
   app.footer(

@@ -282,7 +282,8 @@ void Renderer::RenderToFile(const std::string& path, ImageFormat format) {
       if (pixelsWide > kMaxPixels || pixelsHigh > kMaxPixels)
         throw RenderError(path + ": " + std::to_string(static_cast<long long>(pixelsWide)) + " × " +
                           std::to_string(static_cast<long long>(pixelsHigh)) +
-                          " pixels is larger than a PNG can be drawn (32767 on a side); lower --dpi");
+                          " pixels is larger than a PNG can be drawn (32767 on a side); lower --dpi" +
+                          (options.extent == RenderExtent::Art ? " or leave out --extent art" : ""));
       surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(pixelsWide),
                                                static_cast<int>(pixelsHigh)));
       break;

@@ -460,9 +460,15 @@ TEST_F(ImportOutcomeTest, PointsThatCannotBeConvertedAreCountedNotDrawn) {
   std::vector<std::string> ids;
   for (const sim::Art* art : Art("far")) ids.push_back(StoredRow(*art)->front().value);
   EXPECT_EQ(ids, (std::vector<std::string>{"3", "1"}));
-  // The stray point also stretched the area beyond the pole: no markers there.
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"座標を変換できない点が 1 個あったため、描画していません",
-                                                    "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません"}));
+  // The stray point also stretched the area beyond the pole: no markers
+  // there, and the map's centre so far north that the points drawn lie off
+  // the artboard, which is told.
+  const std::vector<std::string> alerts = AlertTexts();
+  ASSERT_EQ(alerts.size(), 3u);
+  EXPECT_EQ(alerts[0], "座標を変換できない点が 1 個あったため、描画していません");
+  EXPECT_EQ(alerts[1].rfind("次のファイルのデータの一部がアートボードの外に描かれました（縮尺 1:25000）", 0), 0u) << alerts[1];
+  EXPECT_NE(alerts[1].find("：\nfar.shp"), std::string::npos) << alerts[1];
+  EXPECT_EQ(alerts[2], "読み込む範囲の四隅の座標を変換できないため、座標マーカーを置いていません");
   EXPECT_EQ(CurrentLayerTitle(), "far");
 }
 

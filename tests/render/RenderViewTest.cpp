@@ -182,6 +182,57 @@ AIPathStyle Filled(AIColor fill) {
   return style;
 }
 
+// A stray object far away would make the picture too large to draw: the
+// run fails naming the way back, and no picture is left.
+TEST(RenderExtent, ArtTooFarForAPngIsRefused) {
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 400, 400, 0});
+  sim::Layer& layer = host.AddLayer("stray");
+  sim::Art& far = host.AddPath(*layer.group, {{100, 100}, {100000, 100}}, false);
+  far.style.strokePaint = true;
+  far.style.stroke.width = 1;
+  const std::string map = folder.Path("stray.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("stray.png");
+  const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --extent art");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("larger than a PNG can be drawn (32767 on a side); lower --dpi or leave out --extent art"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(png));
+  EXPECT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+}
+
+// Segments with handles are curves, those without are lines. A closed path
+// from (100, 100) to (300, 100) whose handles stand at height 300 bulges to
+// 100 + 3/4 × 200 = 250 at its middle (a cubic Bézier at t = 1/2).
+TEST(RenderCurves, HandlesMakeCurvesAndCornersLines) {
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 400, 400, 0});
+  sim::Layer& layer = host.AddLayer("curves");
+  std::vector<AIPathSegment> arch = {{{100, 100}, {100, 100}, {100, 300}, false},
+                                     {{300, 100}, {300, 300}, {300, 100}, false}};
+  host.AddCurvedPath(*layer.group, arch, true).style = Filled(AIColor::Three(0, 0, 0));
+  const std::string map = folder.Path("curves.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("curves.png");
+  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  cairo_surface_t* picture = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(cairo_surface_status(picture), CAIRO_STATUS_SUCCESS);
+  const auto at = [&](int h, int v) {
+    uint32_t argb = 0;
+    std::memcpy(&argb, cairo_image_surface_get_data(picture) + (400 - v) * cairo_image_surface_get_stride(picture) + 4 * h,
+                4);
+    return argb & 0xFFFFFF;
+  };
+  EXPECT_EQ(at(200, 240), 0x000000u) << "inside the arch, below its top at 250";
+  EXPECT_EQ(at(200, 260), 0xFFFFFFu) << "above the arch";
+  EXPECT_EQ(at(200, 95), 0xFFFFFFu) << "below the straight closing side";
+  cairo_surface_destroy(picture);
+}
+
 // A 400 × 400 artboard with one square inside (100..200), two wholly off it
 // (500..520 × −100..−80 and −60..−40 × 0..20), one across its right edge
 // (380..420 × 0..40); a hidden layer and a hidden object far off, and a data
