@@ -370,6 +370,37 @@ TEST(DocumentFile, KeysThatAreNotUtf8Survive) {
   kztest::ExpectSameDocument(document, loaded);
 }
 
+// Paths are packed by what their segments are: anchors only when every
+// segment is a straight corner, else a kind per segment. Each shape comes
+// back as it was, bit for bit.
+struct PathShape {
+  const char* name;
+  std::vector<AIPathSegment> segments;
+};
+
+class PackedPath : public ::testing::TestWithParam<PathShape> {};
+
+TEST_P(PackedPath, ComesBackAsItWas) {
+  sim::Host host;
+  sim::Document& document = host.NewDocument();
+  sim::Layer& layer = host.AddLayer("L");
+  host.AddCurvedPath(*layer.group, GetParam().segments, true);
+  sim::Document loaded;
+  sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "paths.kzmap");
+  kztest::ExpectSameDocument(document, loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, PackedPath,
+    ::testing::Values(
+        PathShape{"StraightCorners", {Curve(1, 2, 1, 2, 1, 2, true), Curve(3, 4, 3, 4, 3, 4, true)}},
+        PathShape{"StraightButOneSmooth", {Curve(1, 2, 1, 2, 1, 2, true), Curve(3, 4, 3, 4, 3, 4, false)}},
+        PathShape{"OneCurve", {Curve(1, 2, 1, 2, 1, 2, true), Curve(3, 4, 2, 4, 5, 4, true)}},
+        PathShape{"SmoothCurve", {Curve(3, 4, 2, 4, 5, 4, false)}},
+        PathShape{"NegativeZeroHandle", {Curve(0, 0, -0.0f, 0, 0, 0, true)}},
+        PathShape{"NoSegments", {}}),
+    [](const ::testing::TestParamInfo<PathShape>& info) { return std::string(info.param.name); });
+
 // Repeated strings and styles are written once: a thousand points with the
 // same style and field names cost little more than their coordinates and
 // values each.
@@ -502,6 +533,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostilePacked{"SegmentsBeyondTheFile",
                       Packed(Varint(1) + "\x01" + Varint(1 << 11) + kStyle + Varint(30000)),
                       "/layers/0/art/0/segments", "cannot fit"},
+        HostilePacked{"ArtBeyondTheFile", Packed(Varint(2)), "/layers/0/art", "2 art objects cannot fit"},
         HostilePacked{"HugePath", Packed(Varint(1) + "\x01" + Varint(1 << 11) + kStyle + Varint(32001)),
                       "/layers/0/art/0/segments", "at most 32000"},
         HostilePacked{"UnknownArtTag", Packed(Varint(1) + "\x09"), "/layers/0/art/0", "unknown art type 9"},
