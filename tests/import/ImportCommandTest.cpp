@@ -71,7 +71,7 @@ TEST_F(ImportCommandTest, ImportsIntoANewMapAndThenIntoItsDataFrame) {
 
 TEST_F(ImportCommandTest, AreaAndEncodingOptionsReachTheDialogs) {
   const CommandResult run = Kzmap("import " + Quote(map) + " " + Quote(folder / "駅.shp") +
-                                  " --encoding sjis --from jgd2000:bl --area 35.68,139.75,35.69,139.78");
+                                  " --encoding sjis --from jgd2000:bl --area 139.75,35.68,139.78,35.69");
   ASSERT_EQ(run.status, 0) << run.out;
   const nlohmann::json info = Info();
   ASSERT_NE(Layer(info, "駅"), nullptr);
