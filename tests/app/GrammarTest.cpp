@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "ToolProcess.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 
 namespace {
 
-using apptest::FreshFolder;
-using apptest::Quote;
-using apptest::RunKzmap;
+using kztest::FreshFolder;
+using kztest::Quote;
+using kztest::RunKzmap;
 
 // The locale is set for each run; ja_JP.UTF-8 need not be generated on the machine.
 constexpr const char* kEnglish = "LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C.UTF-8";

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/ImportFootprint.h"
-#include "document/ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "ToolProcess.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
-using apptest::FreshFolder;
-using apptest::Quote;
-using apptest::RunKzmap;
+using kztest::FreshFolder;
+using kztest::Quote;
+using kztest::RunKzmap;
 
 constexpr const char* kEnglish = "LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C.UTF-8";
 

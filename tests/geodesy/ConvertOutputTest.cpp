@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "ToolRun.h"
+#include "OutputLines.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ std::string Read(const std::string& path) {
 
 class ConvertOutput : public testing::Test {
  protected:
-  void SetUp() override { folder = geodesytest::TempFolder("convert-output"); }
+  void SetUp() override { folder = kztest::FreshFolder("convert-output"); }
   void TearDown() override { std::filesystem::remove_all(folder); }
   std::string folder;
 };

@@ -81,7 +81,7 @@ TEST_P(ImportWhere, EachCauseIsToldNamingTheFile) {
     arguments += " " + Quote(shp);
   }
   const std::string map = folder / "map.kzmap";
-  const auto run = importtest::Run(Quote(KZ_TOOL_FILE) + " import " + Quote(map) + arguments + " " + cause.options);
+  const auto run = kztest::RunMerged(Quote(KZ_TOOL_FILE) + " import " + Quote(map) + arguments + " " + cause.options);
   EXPECT_NE(run.status, 0) << run.out;
   for (const std::string& words : cause.told) EXPECT_NE(run.out.find(words), std::string::npos) << words << "\n" << run.out;
   EXPECT_EQ(run.out.find("読み込む範囲の中心の座標を変換できない"), std::string::npos) << run.out;
@@ -103,7 +103,7 @@ TEST(ImportOffArtboard, TellsTheFilesAndTheScaleThatFits) {
   const std::string small = folder / "small.shp";
   MakeShapefile(small, FeatureCollection({PointFeature(-24000, -110000, R"({"name": "s"})")}), "-a_srs EPSG:2448");
   const auto import = [&](const std::string& map, const std::string& scale) {
-    return importtest::Run(Quote(KZ_TOOL_FILE) + " new " + Quote(map) + " --artboard a4 > /dev/null && " + Quote(KZ_TOOL_FILE) +
+    return kztest::RunMerged(Quote(KZ_TOOL_FILE) + " new " + Quote(map) + " --artboard a4 > /dev/null && " + Quote(KZ_TOOL_FILE) +
                " import " + Quote(map) + " " + Quote(small) + " " + Quote(wide) + " --to jgd2000:xy6 --no-north-up" +
                " --scale " + scale);
   };

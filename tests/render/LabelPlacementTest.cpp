@@ -15,8 +15,8 @@
 #include <sstream>
 #include <string>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 #include "sim/TextCodec.h"
@@ -25,7 +25,7 @@ namespace {
 
 using kztest::RunKzmap;
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
+using kztest::Quote;
 
 // Plane rectangular system VI (EPSG:2448), metres: a park, a road and a
 // temple around (-20000, -110000).
@@ -66,7 +66,7 @@ std::map<std::string, Centre> BoxCentres(const std::string& geojson) {
       "  print(f['properties']['name'], (min(xs)+max(xs))/2, (min(ys)+max(ys))/2)\n"
       "xs=[q[0] for q in al]; ys=[q[1] for q in al]\n"
       "print('*', (min(xs)+max(xs))/2, (min(ys)+max(ys))/2)\n";
-  std::istringstream lines(Output("python3 -c " + ShellQuote(script) + " " + ShellQuote(geojson)));
+  std::istringstream lines(Output("python3 -c " + Quote(script) + " " + Quote(geojson)));
   std::map<std::string, Centre> centres;
   std::string name;
   Centre centre{};
@@ -112,19 +112,19 @@ TEST(LabelPlacement, ImportedFeaturesAreLabelledCentredOrBesideTheirMark) {
   for (const char* type : {"Polygon", "LineString", "Point"}) {
     const std::string one = folder.Path(std::string(type) + ".shp");
     const std::string command = "ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2448 -lco ENCODING=UTF-8 -where " +
-                                ShellQuote("OGR_GEOMETRY='" + std::string(type) + "'") + " " + ShellQuote(one) + " " +
-                                ShellQuote(geojson);
+                                Quote("OGR_GEOMETRY='" + std::string(type) + "'") + " " + Quote(one) + " " +
+                                Quote(geojson);
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   const std::map<std::string, Centre> centres = BoxCentres(geojson);
   ASSERT_EQ(centres.size(), 4u) << "python3 read the features";
 
   const std::string map = folder.Path("labels.kzmap");
-  const std::string quoted = ShellQuote(map);
+  const std::string quoted = Quote(map);
   for (const std::string& step :
        {"new " + quoted + " --artboard a4",
-        "import " + quoted + " " + ShellQuote(folder.Path("Polygon.shp")) + " " +
-            ShellQuote(folder.Path("LineString.shp")) + " " + ShellQuote(folder.Path("Point.shp")) +
+        "import " + quoted + " " + Quote(folder.Path("Polygon.shp")) + " " +
+            Quote(folder.Path("LineString.shp")) + " " + Quote(folder.Path("Point.shp")) +
             " --to jgd2000:xy6 --scale 10000 --no-north-up",
         "attr " + quoted + " search name --text ''", "attr " + quoted + " label name"}) {
     const auto run = RunKzmap(step);
@@ -170,7 +170,7 @@ TEST(LabelPlacement, ImportedFeaturesAreLabelledCentredOrBesideTheirMark) {
   // Drawn, the park's name sits in the middle of the park: the ink's box is
   // centred on the park's centre to within half a point.
   const std::string png = folder.Path("labels.png");
-  const auto run = RunKzmap("render " + quoted + " " + ShellQuote(png) + " --dpi 288");
+  const auto run = RunKzmap("render " + quoted + " " + Quote(png) + " --dpi 288");
   ASSERT_EQ(run.status, 0) << run.err;
   const double scale = 4;  // pixels per point
   const double parkHalfWidth = 400 * perMetre, parkHalfHeight = 250 * perMetre;

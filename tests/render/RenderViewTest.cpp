@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "georef/GeorefLayers.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
@@ -25,7 +25,7 @@ namespace {
 
 using kztest::RunKzmap;
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
+using kztest::Quote;
 
 struct Glyph {
   double x, y;
@@ -69,15 +69,15 @@ class DemoMap : public ::testing::Test {
     folder = new ScratchFolder;
     ::setenv("XDG_CONFIG_HOME", folder->Path("config").c_str(), 1);
     const std::string sample = folder->Path("sample");
-    const std::string data = "bash " + ShellQuote(std::string(KZ_SOURCE_DIR) + "/scripts/sample-data.sh") + " " +
-                             ShellQuote(sample) + " > /dev/null";
+    const std::string data = "bash " + Quote(std::string(KZ_SOURCE_DIR) + "/scripts/sample-data.sh") + " " +
+                             Quote(sample) + " > /dev/null";
     ASSERT_EQ(std::system(data.c_str()), 0) << data;
     map = folder->Path("kyoto.kzmap");
-    const std::string quoted = ShellQuote(map);
+    const std::string quoted = Quote(map);
     for (const std::string& step :
          {"new " + quoted + " --artboard a3",
-          "import " + quoted + " " + ShellQuote(sample + "/区域.shp") + " " + ShellQuote(sample + "/道路.shp") + " " +
-              ShellQuote(sample + "/寺社.shp") + " --to jgd2000:xy6 --scale 25000",
+          "import " + quoted + " " + Quote(sample + "/区域.shp") + " " + Quote(sample + "/道路.shp") + " " +
+              Quote(sample + "/寺社.shp") + " --to jgd2000:xy6 --scale 25000",
           "attr " + quoted + " search 名称 --text ''", "attr " + quoted + " label 名称"}) {
       const auto run = RunKzmap(step);
       ASSERT_EQ(run.status, 0) << step << "\n" << run.err;
@@ -90,7 +90,7 @@ class DemoMap : public ::testing::Test {
 
   static pugi::xml_document Render(const std::string& name, const std::string& options, std::string* err = nullptr) {
     const std::string svg = folder->Path(name);
-    const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(svg) + options);
+    const auto run = RunKzmap("render " + Quote(map) + " " + Quote(svg) + options);
     EXPECT_EQ(run.status, 0) << run.err;
     if (err) *err = run.err;
     pugi::xml_document document;
@@ -195,13 +195,13 @@ TEST(RenderExtent, ArtTooFarForAPngIsRefused) {
   const std::string map = folder.Path("stray.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("stray.png");
-  const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --extent art");
+  const auto run = RunKzmap("render " + Quote(map) + " " + Quote(png) + " --extent art");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("larger than a PNG can be drawn (32767 on a side); lower --dpi or leave out --extent art"),
             std::string::npos)
       << run.err;
   EXPECT_FALSE(std::filesystem::exists(png));
-  EXPECT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  EXPECT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
 }
 
 // Segments with handles are curves, those without are lines. A closed path
@@ -218,7 +218,7 @@ TEST(RenderCurves, HandlesMakeCurvesAndCornersLines) {
   const std::string map = folder.Path("curves.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("curves.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png)).status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
   cairo_surface_t* picture = cairo_image_surface_create_from_png(png.c_str());
   ASSERT_EQ(cairo_surface_status(picture), CAIRO_STATUS_SUCCESS);
   const auto at = [&](int h, int v) {
@@ -262,7 +262,7 @@ TEST(RenderExtent, ArtOffTheArtboardIsToldAndShownOnRequest) {
   ScratchFolder folder;
   const std::string map = WriteSpreadMap(folder);
   const std::string svg = folder.Path("p.svg");
-  auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(svg));
+  auto run = RunKzmap("render " + Quote(map) + " " + Quote(svg));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("kzmap render: 2 objects lie outside the artboard; use --extent art to see them"),
             std::string::npos)
@@ -274,10 +274,10 @@ TEST(RenderExtent, ArtOffTheArtboardIsToldAndShownOnRequest) {
   EXPECT_STREQ(document.child("svg").attribute("height").value(), "400pt");
 
   // Hidden art stays out of the picture; the record's text counts once drawn.
-  run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(svg) + " --georef");
+  run = RunKzmap("render " + Quote(map) + " " + Quote(svg) + " --georef");
   EXPECT_NE(run.err.find("3 objects lie outside the artboard"), std::string::npos) << run.err;
 
-  run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(svg) + " --extent art");
+  run = RunKzmap("render " + Quote(map) + " " + Quote(svg) + " --extent art");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.find("outside"), std::string::npos) << run.err;
   ASSERT_TRUE(document.load_file(svg.c_str()));
@@ -286,7 +286,7 @@ TEST(RenderExtent, ArtOffTheArtboardIsToldAndShownOnRequest) {
   EXPECT_STREQ(document.child("svg").attribute("height").value(), "500pt");
 
   const std::string png = folder.Path("p.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --extent art").status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png) + " --extent art").status, 0);
   cairo_surface_t* picture = cairo_image_surface_create_from_png(png.c_str());
   ASSERT_EQ(cairo_surface_status(picture), CAIRO_STATUS_SUCCESS);
   const auto at = [&](int x, int y) {
@@ -359,7 +359,7 @@ TEST(RenderStyle, LayersTakeTheStylesPaints) {
   ScratchFolder folder;
   const std::string map = WriteStyledMap(folder);
   const std::string png = folder.Path("plain.png");
-  ASSERT_EQ(RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --dpi 144").status, 0);
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png) + " --dpi 144").status, 0);
   // Without a style: 10 % black (0.9 × 255 = 229.5) and the light green line.
   ExpectPixel(png, 100, 300, {230, 230, 230}, "default fill");
   ExpectPixel(png, 500, 300, {230, 230, 230}, "default fill of another layer");
@@ -371,7 +371,7 @@ TEST(RenderStyle, LayersTakeTheStylesPaints) {
       "河川": {"stroke": "#0000ff"}}})");
   const std::string styled = folder.Path("styled.png");
   const auto run =
-      RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(styled) + " --dpi 144 --style " + ShellQuote(style));
+      RunKzmap("render " + Quote(map) + " " + Quote(styled) + " --dpi 144 --style " + Quote(style));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("the style names layer \"河川\", which the map does not have"), std::string::npos) << run.err;
   // Pixels are two per point, y down from the top (200 points).
@@ -406,7 +406,7 @@ TEST(RenderStyle, BadStyleFilesAreUsageErrorsNamingTheFile) {
   for (const Case& c : cases) {
     const std::string style = folder.Write("bad.json", c.json);
     const std::string png = folder.Path("bad.png");
-    const auto run = RunKzmap("render " + ShellQuote(map) + " " + ShellQuote(png) + " --style " + ShellQuote(style));
+    const auto run = RunKzmap("render " + Quote(map) + " " + Quote(png) + " --style " + Quote(style));
     EXPECT_EQ(run.status, 2) << c.json;
     EXPECT_NE(run.err.find("bad.json"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(c.told), std::string::npos) << c.json << "\n" << run.err;

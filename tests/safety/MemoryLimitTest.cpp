@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "safety/SafetyTools.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
+using Folder = kztest::ScratchFolder;
+kztest::CommandResult Kzmap(const std::vector<std::string>& arguments, const kztest::ProcessLimits& limits = {}) {
+  return kztest::RunKzmap(arguments, limits);
+}
 
 std::string Points(int count) {
   std::string text = "緯度,経度,名前\n";
@@ -22,8 +26,8 @@ std::string Points(int count) {
   return text;
 }
 
-safety::Limits Available(const std::string& bytes) {
-  safety::Limits limits;
+kztest::ProcessLimits Available(const std::string& bytes) {
+  kztest::ProcessLimits limits;
   limits.environment = {"KZMAP_MEMORY_AVAILABLE=" + bytes};
   return limits;
 }
@@ -31,7 +35,7 @@ safety::Limits Available(const std::string& bytes) {
 TEST(MemoryLimit, AnImportTooBigForTheMachineStopsBeforeTheMapIsMade) {
   Folder folder;
   const fs::path csv = folder / "点.csv";
-  safety::WriteFile(csv, Points(5000));
+  kztest::WriteFile(csv, Points(5000));
   const std::string map = (folder / "new.kzmap").string();
   const auto run = Kzmap({"import", map, csv.string()}, Available("20000000"));
   EXPECT_EQ(run.status, 1) << run.err;
@@ -45,7 +49,7 @@ TEST(MemoryLimit, AnImportTooBigForTheMachineStopsBeforeTheMapIsMade) {
 TEST(MemoryLimit, AnImportThatFitsGoesAhead) {
   Folder folder;
   const fs::path csv = folder / "点.csv";
-  safety::WriteFile(csv, Points(50));
+  kztest::WriteFile(csv, Points(50));
   const std::string map = (folder / "new.kzmap").string();
   const auto run = Kzmap({"import", map, csv.string()}, Available("1000000000"));
   EXPECT_EQ(run.status, 0) << run.err;
@@ -58,8 +62,8 @@ TEST(MemoryLimit, TheOpenMapCountsAndIsLeftAsItWas) {
   Folder folder;
   const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 200000);
   const fs::path csv = folder / "点.csv";
-  safety::WriteFile(csv, Points(10));
-  const std::string before = safety::ReadFile(map);
+  kztest::WriteFile(csv, Points(10));
+  const std::string before = kztest::ReadFile(map);
   const auto mapBytes = fs::file_size(map);
   ASSERT_GT(mapBytes, 1u << 20);
   // Enough for the tool and the file alone, and the map twice over, but
@@ -68,7 +72,7 @@ TEST(MemoryLimit, TheOpenMapCountsAndIsLeftAsItWas) {
   const auto run = Kzmap({"import", map, csv.string()}, Available(available));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("the open map takes about"), std::string::npos) << run.err;
-  EXPECT_EQ(safety::ReadFile(map), before);
+  EXPECT_EQ(kztest::ReadFile(map), before);
 }
 
 struct OpenCase {
@@ -84,7 +88,7 @@ class OpeningTooBig : public testing::TestWithParam<OpenCase> {};
 TEST_P(OpeningTooBig, StopsWithTheSizes) {
   Folder folder;
   const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 2000);
-  const std::string before = safety::ReadFile(map);
+  const std::string before = kztest::ReadFile(map);
   std::vector<std::string> line{GetParam().arguments.front(), map};
   for (size_t i = 1; i < GetParam().arguments.size(); ++i) {
     const std::string& word = GetParam().arguments[i];
@@ -95,7 +99,7 @@ TEST_P(OpeningTooBig, StopsWithTheSizes) {
   EXPECT_EQ(run.signal, 0);
   EXPECT_NE(run.err.find(std::string(GetParam().says) + ": opening " + map + " ("), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("but only 1 MB are available"), std::string::npos) << run.err;
-  EXPECT_EQ(safety::ReadFile(map), before);
+  EXPECT_EQ(kztest::ReadFile(map), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, OpeningTooBig,

@@ -15,12 +15,16 @@
 #include <vector>
 
 #include "safety/SafetyTools.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using safety::Folder;
-using safety::Kzmap;
+using Folder = kztest::ScratchFolder;
+kztest::CommandResult Kzmap(const std::vector<std::string>& arguments, const kztest::ProcessLimits& limits = {}) {
+  return kztest::RunKzmap(arguments, limits);
+}
 
 struct FileState {
   std::string bytes;
@@ -32,7 +36,7 @@ FileState StateOf(const fs::path& path) {
   FileState state;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return state;
-  state.bytes = safety::ReadFile(path);
+  state.bytes = kztest::ReadFile(path);
   state.inode = info.st_ino;
   state.seconds = info.st_mtim.tv_sec;
   state.nanoseconds = info.st_mtim.tv_nsec;
@@ -115,7 +119,7 @@ TEST_P(ReadOnlyCommand, RunsWhileAWriterHoldsTheMap) {
   const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
   WriterLock lock(map);
   ASSERT_TRUE(lock.locked);
-  safety::Limits limits;
+  kztest::ProcessLimits limits;
   limits.environment = {"KZMAP_LOCK_WAIT_MS=0"};
   const auto run = Kzmap(Line(map, folder / "out"), limits);
   EXPECT_EQ(run.status, 0) << run.err;

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
+using kztest::Quote;
 using nlohmann::json;
 
 struct Output {
@@ -54,8 +54,8 @@ class InkscapeRoundTrip : public ::testing::Test {
       ASSERT_EQ(Shell(std::string("command -v ") + tool).status, 0) << tool << " is missing (scripts/deps.sh)";
     // Inkscape keeps its settings and caches in the scratch folder.
     const std::string home = folder.Path("home");
-    environment = "HOME=" + ShellQuote(home) + " XDG_CONFIG_HOME=" + ShellQuote(home + "/config") +
-                  " XDG_CACHE_HOME=" + ShellQuote(home + "/cache") + " XDG_DATA_HOME=" + ShellQuote(home + "/data") +
+    environment = "HOME=" + Quote(home) + " XDG_CONFIG_HOME=" + Quote(home + "/config") +
+                  " XDG_CACHE_HOME=" + Quote(home + "/cache") + " XDG_DATA_HOME=" + Quote(home + "/data") +
                   " KZMAP_LOCK_WAIT_MS=0 ";
     // Tokyo, within a few kilometres: JGD2011 latitude and longitude.
     Source("pts", "POINT",
@@ -73,12 +73,12 @@ class InkscapeRoundTrip : public ::testing::Test {
            "WKT,name,pop,area\n\"LINESTRING (139.70 35.69,139.72 35.68,139.767 35.681)\",中央線,1,0.5\n",
            "WKT,String,Integer,Real");
     map = folder.Path("map.kzmap");
-    const auto import = Kzmap("import " + ShellQuote(map) + " " + ShellQuote(folder.Path("pts.shp")) + " " +
-                              ShellQuote(folder.Path("poly.shp")) + " " + ShellQuote(folder.Path("line.shp")) +
+    const auto import = Kzmap("import " + Quote(map) + " " + Quote(folder.Path("pts.shp")) + " " +
+                              Quote(folder.Path("poly.shp")) + " " + Quote(folder.Path("line.shp")) +
                               " --to jgd2011:xy9 --scale 25000");
     ASSERT_EQ(import.status, 0) << import.out;
     svg = folder.Path("map.svg");
-    const auto written = Kzmap("svg " + ShellQuote(map) + " " + ShellQuote(svg));
+    const auto written = Kzmap("svg " + Quote(map) + " " + Quote(svg));
     ASSERT_EQ(written.status, 0) << written.out;
   }
 
@@ -86,21 +86,21 @@ class InkscapeRoundTrip : public ::testing::Test {
     std::ofstream(folder.Path(name + ".csv")) << csv;
     std::ofstream(folder.Path(name + ".csvt")) << csvt;
     const auto made = Shell("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:6668 -nlt " + type + " -lco ENCODING=UTF-8 " +
-                            ShellQuote(folder.Path(name + ".shp")) + " " + ShellQuote(folder.Path(name + ".csv")) +
+                            Quote(folder.Path(name + ".shp")) + " " + Quote(folder.Path(name + ".csv")) +
                             " -oo GEOM_POSSIBLE_NAMES=WKT -oo KEEP_GEOM_COLUMNS=NO");
     ASSERT_EQ(made.status, 0) << made.out;
   }
 
   Output Kzmap(const std::string& arguments) {
-    return Shell(environment + ShellQuote(KZ_TOOL_FILE) + " " + arguments + " </dev/null");
+    return Shell(environment + Quote(KZ_TOOL_FILE) + " " + arguments + " </dev/null");
   }
 
   // Inkscape opens the SVG, runs the actions and writes its own SVG.
   std::string Inkscape(const std::string& actions, const std::string& name) {
     const std::string out = folder.Path(name);
     const auto run = Shell(environment + "inkscape --actions=" +
-                           ShellQuote(actions + "export-filename:" + out + ";export-plain-svg:false;export-do") + " " +
-                           ShellQuote(svg));
+                           Quote(actions + "export-filename:" + out + ";export-plain-svg:false;export-do") + " " +
+                           Quote(svg));
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(std::ifstream(out).good()) << run.out;
     return out;
@@ -109,7 +109,7 @@ class InkscapeRoundTrip : public ::testing::Test {
   // The layer of the map exported in JGD2011 latitude and longitude, as GDAL reads it.
   json Export(const std::string& theMap, const std::string& layer, const std::string& type) {
     const std::string shp = folder.Path(theMap + "-" + layer + ".shp");
-    const auto exported = Kzmap("export " + ShellQuote(folder.Path(theMap)) + " " + ShellQuote(shp) +
+    const auto exported = Kzmap("export " + Quote(folder.Path(theMap)) + " " + Quote(shp) +
                                 " --type " + type + " --target layer:" + layer + " --to jgd2011:bl");
     EXPECT_EQ(exported.status, 0) << exported.out;
     return GeoJson(shp);
@@ -117,8 +117,8 @@ class InkscapeRoundTrip : public ::testing::Test {
 
   json GeoJson(const std::string& shp) {
     const std::string out = shp + ".geojson";
-    const auto converted = Shell("ogr2ogr -f GeoJSON -lco COORDINATE_PRECISION=12 " + ShellQuote(out) + " " +
-                                 ShellQuote(shp));
+    const auto converted = Shell("ogr2ogr -f GeoJSON -lco COORDINATE_PRECISION=12 " + Quote(out) + " " +
+                                 Quote(shp));
     EXPECT_EQ(converted.status, 0) << converted.out;
     return json::parse(ScratchFolder::Read(out), nullptr, false);
   }
@@ -211,10 +211,10 @@ std::string IdOf(const std::string& svg, const std::string& text) {
 TEST_F(InkscapeRoundTrip, UntouchedMapComesBackExactlyAndExportsTheSources) {
   const std::string saved = Inkscape("", "inkscape.svg");
   const std::string back = folder.Path("back.kzmap");
-  const auto read = Kzmap("svg --read " + ShellQuote(saved) + " " + ShellQuote(back));
+  const auto read = Kzmap("svg --read " + Quote(saved) + " " + Quote(back));
   ASSERT_EQ(read.status, 0) << read.out;
   EXPECT_EQ(read.out, "");  // nothing to tell
-  EXPECT_EQ(Kzmap("info --json " + ShellQuote(back)).out, Kzmap("info --json " + ShellQuote(map)).out);
+  EXPECT_EQ(Kzmap("info --json " + Quote(back)).out, Kzmap("info --json " + Quote(map)).out);
   ExpectSameFeatures(SourceFeatures("pts"), Export("back.kzmap", "pts", "point"));
   ExpectSameFeatures(SourceFeatures("poly"), Export("back.kzmap", "poly", "polygon"));
   ExpectSameFeatures(SourceFeatures("line"), Export("back.kzmap", "line", "polyline"));
@@ -230,7 +230,7 @@ TEST_F(InkscapeRoundTrip, EditsByInkscapesActionsReachTheGround) {
                    ";delete;select-clear;select-by-id:" + palace + ";object-to-path;duplicate;select-clear;" +
                    "select-by-id:" + chuo + ";object-set-property:stroke,#00ff00;transform-rotate:90;select-clear;",
                "edited.svg");
-  const auto read = Kzmap("svg --read " + ShellQuote(saved) + " " + ShellQuote(folder.Path("edited.kzmap")));
+  const auto read = Kzmap("svg --read " + Quote(saved) + " " + Quote(folder.Path("edited.kzmap")));
   ASSERT_EQ(read.status, 0) << read.out;
 
   const json source = SourceFeatures("pts");
@@ -289,7 +289,7 @@ TEST_F(InkscapeRoundTrip, MovedToAnotherLayerAndRenamed) {
   const size_t inside = text.find('>', lineLayer) + 1;
   text.insert(inside, element);
   std::ofstream(folder.Path("moved.svg")) << text;
-  ASSERT_EQ(Kzmap("svg --read " + ShellQuote(folder.Path("moved.svg")) + " " + ShellQuote(folder.Path("moved.kzmap")))
+  ASSERT_EQ(Kzmap("svg --read " + Quote(folder.Path("moved.svg")) + " " + Quote(folder.Path("moved.kzmap")))
                 .status,
             0);
   // Points of the layer: the line's own and the tower's, with its row.
@@ -303,11 +303,11 @@ TEST_F(InkscapeRoundTrip, MovedToAnotherLayerAndRenamed) {
 TEST_F(InkscapeRoundTrip, BadSvgLeavesTheMapAsItWas) {
   const std::string before = ScratchFolder::Read(map);
   std::ofstream(folder.Path("bad.svg")) << "<html/>";
-  const auto read = Kzmap("svg --read " + ShellQuote(folder.Path("bad.svg")) + " " + ShellQuote(map));
+  const auto read = Kzmap("svg --read " + Quote(folder.Path("bad.svg")) + " " + Quote(map));
   EXPECT_EQ(read.status, 1);
   EXPECT_NE(read.out.find("not an SVG drawing"), std::string::npos) << read.out;
   EXPECT_EQ(ScratchFolder::Read(map), before);
-  EXPECT_EQ(Kzmap("svg " + ShellQuote(map) + " " + ShellQuote(map)).status, 2);
+  EXPECT_EQ(Kzmap("svg " + Quote(map) + " " + Quote(map)).status, 2);
   EXPECT_EQ(ScratchFolder::Read(map), before);
 }
 
@@ -322,10 +322,10 @@ TEST_F(InkscapeRoundTrip, WithoutGeoreferenceTheMapHasNoneAndSaysSo) {
     }
   }
   std::ofstream(folder.Path("plain.svg")) << text;
-  const auto read = Kzmap("svg --read " + ShellQuote(folder.Path("plain.svg")) + " " + ShellQuote(folder.Path("plain.kzmap")));
+  const auto read = Kzmap("svg --read " + Quote(folder.Path("plain.svg")) + " " + Quote(folder.Path("plain.kzmap")));
   ASSERT_EQ(read.status, 0) << read.out;
   EXPECT_NE(read.out.find("the map has no georeference"), std::string::npos) << read.out;
-  const json info = json::parse(Kzmap("info --json " + ShellQuote(folder.Path("plain.kzmap"))).out, nullptr, false);
+  const json info = json::parse(Kzmap("info --json " + Quote(folder.Path("plain.kzmap"))).out, nullptr, false);
   EXPECT_TRUE(info["dataFrame"].is_null());
   EXPECT_TRUE(info["markers"].is_null());
 }

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "sim/SvgGeometry.h"
 
 namespace {
 
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
+using kztest::Quote;
 using sim::svg::Matrix;
 using sim::svg::Piece;
 using sim::svg::Point;
@@ -466,7 +466,7 @@ TEST(AgainstRsvg, CurvesArcsAndTransformsMatchItsCubics) {
   svg += "</svg>\n";
   ScratchFolder folder;
   const std::string in = folder.Write("in.svg", svg), out = folder.Path("out.svg");
-  ASSERT_EQ(RunCommand("rsvg-convert -f svg -o " + ShellQuote(out) + " " + ShellQuote(in)), "");
+  ASSERT_EQ(RunCommand("rsvg-convert -f svg -o " + Quote(out) + " " + Quote(in)), "");
   const auto drawn = PathElements(ScratchFolder::Read(out));
   ASSERT_EQ(drawn.size(), std::size(paths));
   double worst = 0;
@@ -528,8 +528,8 @@ TEST(AgainstInkscape, ShapesAndMovedPathsMatchItsPathData) {
   for (size_t i = 0; i < std::size(moved); ++i) select += (i ? "," : "") + std::string("m") + std::to_string(i);
   const std::string actions = "select-all;object-to-path;select-clear;select-by-id:" + select +
                               ";transform-translate:7,-3;export-filename:" + out + ";export-plain-svg;export-do";
-  ASSERT_EQ(RunCommand("HOME=" + ShellQuote(folder.Path("home")) + " inkscape " + ShellQuote("--actions=" + actions) + " " +
-                ShellQuote(in) + " > /dev/null 2>&1"),
+  ASSERT_EQ(RunCommand("HOME=" + Quote(folder.Path("home")) + " inkscape " + Quote("--actions=" + actions) + " " +
+                Quote(in) + " > /dev/null 2>&1"),
             "");
   std::map<std::string, std::string> theirs;
   for (const auto& [id, data] : PathElements(ScratchFolder::Read(out))) theirs[id] = data;

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "document/KzmapRun.h"
-#include "document/ScratchFolder.h"
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
 #include "sim/SvgStyle.h"
 
 namespace {
 
 using kztest::ScratchFolder;
-using kztest::ShellQuote;
+using kztest::Quote;
 using sim::svg::Paint;
 using sim::svg::Style;
 using Attributes = std::vector<std::pair<std::string, std::string>>;
@@ -485,7 +485,7 @@ TEST(AgainstRsvg, ComputedStylesMatchWhatItDrawsWith) {
   svg += "</svg>\n";
   ScratchFolder folder;
   const std::string in = folder.Write("in.svg", svg), out = folder.Path("out.svg");
-  ASSERT_EQ(std::system(("rsvg-convert -f svg -o " + ShellQuote(out) + " " + ShellQuote(in)).c_str()), 0);
+  ASSERT_EQ(std::system(("rsvg-convert -f svg -o " + Quote(out) + " " + Quote(in)).c_str()), 0);
   const std::string drawn = ScratchFolder::Read(out);
   static const std::regex path(R"(<path\b[^>]*\bstyle="([^"]*)\")");
   std::vector<std::string> styles;
