@@ -41,6 +41,15 @@ std::vector<std::string> ImportScenario::AlertTexts() {
   return texts;
 }
 
+std::vector<std::string> ImportScenario::AlertTextsBesidesArtboardAdvice() {
+  static const std::string advice = "次のファイルのデータの一部がアートボードの外に描かれました";
+  std::vector<std::string> texts;
+  for (const auto& alert : host.User().alerts) {
+    if (alert.text.rfind(advice, 0) != 0) texts.push_back(alert.text);
+  }
+  return texts;
+}
+
 std::vector<std::string> ImportScenario::ErrorTexts() {
   std::vector<std::string> texts;
   for (const auto& alert : host.User().alerts) {

@@ -31,6 +31,9 @@ class ImportScenario : public ::testing::Test {
   bool Import();
 
   std::vector<std::string> AlertTexts();
+  // The alerts without the advice that drawn data reaches beyond the artboard:
+  // scenarios that check what was read draw small test areas at any scale.
+  std::vector<std::string> AlertTextsBesidesArtboardAdvice();
   std::vector<std::string> ErrorTexts();
   std::string CurrentLayerTitle();
   // Nothing unexpected happened in the dialogs.

@@ -93,7 +93,7 @@ class PositionCrossCheck : public ImportScenario {
     AnswerCoords(std::move(dialog));
     ASSERT_TRUE(Import());
     ExpectCleanDialogs();
-    ASSERT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+    ASSERT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
 
     // The extent and its centre, from the coordinates written.
     std::vector<Point> all = data.line;

@@ -66,7 +66,7 @@ TEST_F(ShapeRecordsTest, MultiPointOfEveryKindLiesWhereTheSamePointsDo) {
   const std::string z = FromWkt("z", {"MULTIPOINT Z ((139.70 35.60 5),(139.71 35.61 6),(139.72 35.62 7))"}, "-nlt MULTIPOINT25D");
   const std::string m = FromWkt("m", {"MULTIPOINT M ((139.70 35.60 1),(139.71 35.61 2),(139.72 35.62 3))"}, "-nlt MULTIPOINTM");
   ImportAll({single, plain, z, m});
-  EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  EXPECT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
   // Topmost first: the single points in reverse file order.
   std::vector<AIRealPoint> expected = LayerAnchors(Art("single"));
   std::reverse(expected.begin(), expected.end());
@@ -105,7 +105,7 @@ TEST_F(ShapeRecordsTest, ZAndMLinesAndPolygonsLieWhereTheirPlainTwinsDo) {
                                       "(139.71 35.605 2,139.72 35.605 2,139.72 35.61 2,139.71 35.605 2))"},
                                      "-nlt POLYGONM");
   ImportAll({lines2d, linesZ, linesM, rings2d, ringsZ, ringsM});
-  EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  EXPECT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
   for (const auto& [twin, layers] : {std::pair<const char*, std::vector<const char*>>{"l2", {"lz", "lm"}},
                                      std::pair<const char*, std::vector<const char*>>{"p2", {"pz", "pm"}}}) {
     // GDAL may write a ring of the twins the other way round: the anchors as a set.
@@ -152,7 +152,7 @@ TEST_F(ShapeRecordsTest, EveryRecordTheIndexListsIsReadOrNamed) {
   std::vector<std::string> ids;
   for (const sim::Art* art : Art("damaged")) ids.insert(ids.begin(), Id(*art));
   EXPECT_EQ(ids, (std::vector<std::string>{"1", "3", "5"}));
-  EXPECT_EQ(AlertTexts(), (std::vector<std::string>{"次のファイルの次のレコードは読めないため、読み込んでいません（レコード番号）：\n" +
+  EXPECT_EQ(AlertTextsBesidesArtboardAdvice(), (std::vector<std::string>{"次のファイルの次のレコードは読めないため、読み込んでいません（レコード番号）：\n" +
                                                     shp + ": 2, 4（計 2 件）"}));
 }
 

@@ -298,7 +298,7 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
   close(kept, kept + 1);
   ASSERT_EQ(kept + 1, path.segments.size()) << "every anchor is a point of the ring";
 
-  const std::vector<std::string> alerts = AlertTexts();
+  const std::vector<std::string> alerts = AlertTextsBesidesArtboardAdvice();
   ASSERT_EQ(alerts.size(), 1u);
   const std::string heading = "次のファイルの次のレコードは、頂点が多く一つのパスに収まらないため、輪郭を間引いて描画しました（レコード番号）：\n" +
                               folder.PathText("star.shp") + ": 2（計 1 件）\n  間引いた頂点 ";

@@ -51,7 +51,7 @@ TEST_F(KmlImport, GdalFileImportsCompletely) {
   const std::vector<importcheck::OgrFeature> features = importcheck::OgrFeatures(kml);
   ASSERT_EQ(features.size(), 4u);
   ImportPlane9(kml);
-  ASSERT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  ASSERT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
 
   // The document has no name: the import layer keeps the file's; each
   // GDAL layer is a folder, and a sublayer.
@@ -209,7 +209,7 @@ TEST_F(KmlImport, GoogleEarthFileImportsWithFoldersAndStyles) {
   const std::vector<importcheck::OgrFeature> features = importcheck::OgrFeatures(kml);
   ASSERT_EQ(features.size(), 3u);
   ImportPlane9(kml);
-  ASSERT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  ASSERT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
 
   // The document's name titles the import layer; folders nest.
   EXPECT_EQ(CurrentLayerTitle(), "散歩の記録");

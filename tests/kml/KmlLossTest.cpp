@@ -49,7 +49,7 @@ TEST_F(KmlLoss, TracksAreDrawnAsTheLinesGdalReads) {
   const std::vector<importcheck::OgrFeature> features = importcheck::OgrFeatures(kml);
   ASSERT_EQ(features.size(), 2u);
   ImportPlane9(kml);
-  EXPECT_TRUE(AlertTexts().empty()) << AlertTexts().front();
+  EXPECT_TRUE(AlertTextsBesidesArtboardAdvice().empty()) << AlertTextsBesidesArtboardAdvice().front();
   const std::vector<sim::Art*> art = Drawn("GPS");
   ASSERT_EQ(art.size(), 2u);
   std::vector<AIRealPoint> drawn;

@@ -349,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"NotANumber", "search VAL --min ten", 1, "検索する数値範囲には数値を入力してください"},
         Refusal{"TextAndRange", "search VAL --text a --min 1", 2, "either --text or --min/--max"},
         Refusal{"SetWithoutValue", "set VAL", 2, "set takes FIELD=VALUE"},
-        Refusal{"UnknownLayer", "search VAL --text a --layer 無い", 1, "has no layer \"無い\""},
+        Refusal{"UnknownLayer", "search VAL --text a --layer 無い", 1, "no layer is titled \"無い\""},
         Refusal{"AtOutsideLabel", "list --at point", 2, "--at is for label"},
         Refusal{"CopyOutsideLabel", "set VAL=1 --copy", 2, "--copy is for label"},
         Refusal{"LayerWithSet", "set VAL=1 --layer 地物", 2, "--layer is for list and search"},

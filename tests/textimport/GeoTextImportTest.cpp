@@ -85,7 +85,7 @@ TEST_P(GeoTextImport, ValuesAsOgrinfoReadsThemAndPositionsAsProj) {
     expectedAlerts.push_back(std::string("data.") + c.extension + " の " + std::to_string(c.badLines) +
                              " 行は座標値が数値でないため、読み込んでいません");
   }
-  EXPECT_EQ(AlertTexts(), expectedAlerts);
+  EXPECT_EQ(AlertTextsBesidesArtboardAdvice(), expectedAlerts);
   EXPECT_EQ(CurrentLayerTitle(), "data");
 
   // Every line whose coordinates are numbers, in file order.
