@@ -91,6 +91,27 @@ void Document::Dispose(Art* art) {
   }
 }
 
+Layer* Document::NewLayer() {
+  layerStore.push_back(std::make_unique<Layer>());
+  Layer* layer = layerStore.back().get();
+  owned.insert(layer);
+  layer->group = MakeArt(kGroupArt);
+  layer->group->ownerLayer = layer;
+  return layer;
+}
+
+Layer* Document::AppendLayer(Layer* parent) {
+  Layer* layer = NewLayer();
+  layer->parent = parent;
+  if (parent) {
+    layer->group->parent = parent->group;
+    parent->group->children.push_back(layer->group);
+  } else {
+    layers.push_back(layer);
+  }
+  return layer;
+}
+
 AIErr Document::InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLayer) {
   if (!newLayer) return kBadParameterErr;
   *newLayer = nullptr;
@@ -99,12 +120,7 @@ AIErr Document::InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLay
   if (relative && !reference) return kBadParameterErr;
   if (order < kPlaceAbove || order > kPlaceBelowAll) return kBadParameterErr;
 
-  layerStore.push_back(std::make_unique<Layer>());
-  Layer* layer = layerStore.back().get();
-  owned.insert(layer);
-  layer->group = MakeArt(kGroupArt);
-  layer->group->ownerLayer = layer;
-
+  Layer* layer = NewLayer();
   if (order == kPlaceAboveAll) {
     layers.insert(layers.begin(), layer);
   } else if (order == kPlaceBelowAll) {

@@ -116,6 +116,11 @@ struct Document {
 
   // New layer placed by the paint order relative to reference.
   AIErr InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLayer);
+  // New empty layer below every other of parent's sublayers (or of the
+  // top-level layers), as a file lists them from the top down.
+  Layer* AppendLayer(Layer* parent);
+  // A new layer with its group, not yet placed.
+  Layer* NewLayer();
   void DeleteLayer(Layer* layer);
   std::vector<Layer*> Sublayers(const Layer* layer) const;
   // The list (top-level, or the parent's sublayers) that holds the layer.

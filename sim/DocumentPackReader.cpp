@@ -376,18 +376,7 @@ class PackReader {
       Fail("more layers than the file's header says it holds");
     ++seen.layers;
     ++seen.art;
-    document.layerStore.push_back(std::make_unique<Layer>());
-    Layer* layer = document.layerStore.back().get();
-    document.owned.insert(layer);
-    layer->group = document.MakeArt(kGroupArt);
-    layer->group->ownerLayer = layer;
-    layer->parent = parent;
-    if (parent) {
-      layer->group->parent = parent->group;
-      parent->group->children.push_back(layer->group);
-    } else {
-      document.layers.push_back(layer);
-    }
+    Layer* layer = document.AppendLayer(parent);
     layer->title = Text();
     const uint8_t flags = Byte();
     if (flags > 3) Fail("unknown layer flags");

@@ -414,18 +414,7 @@ class Reader {
     CheckDepth(depth, where);
     Members m(*this, value, where);
     if (parent) m.Find("type");  // "layer", already seen
-    document.layerStore.push_back(std::make_unique<Layer>());
-    Layer* layer = document.layerStore.back().get();
-    document.owned.insert(layer);
-    layer->group = document.MakeArt(kGroupArt);
-    layer->group->ownerLayer = layer;
-    layer->parent = parent;
-    if (parent) {
-      layer->group->parent = parent->group;
-      parent->group->children.push_back(layer->group);
-    } else {
-      document.layers.push_back(layer);
-    }
+    Layer* layer = document.AppendLayer(parent);
     if (const json* title = m.Find("title")) layer->title = Text(*title, where.Member("title"));
     if (const json* visible = m.Find("visible")) layer->visible = Bool(*visible, where.Member("visible"));
     if (const json* locked = m.Find("locked")) layer->editable = !Bool(*locked, where.Member("locked"));
