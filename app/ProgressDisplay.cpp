@@ -49,8 +49,21 @@ void ProgressDisplay::Show(const sim::ProgressState& progress) {
   // A new text, or a count that starts again (the next file of a batch
   // whose name differs in its digits only), is a new phase.
   const bool restarted = progress.maximum > 0 && lastPercent >= 0 && progress.current < lastCurrent;
-  const bool newPhase = words != lastWords || restarted || (lastPercent < 0 && lastText.empty() && !drawn);
+  const bool newPhase =
+      words != lastWords || restarted || staleStart || (lastPercent < 0 && lastText.empty() && !drawn);
   if ((words != lastWords && !lastWords.empty()) || restarted) Complete();
+  // The plug-in names the next file of a batch before it sets the count
+  // back: until the count moves, the value is the last phase's end.
+  if (words != lastWords && !lastWords.empty() && progress.maximum > 0 && progress.current >= progress.maximum &&
+      lastPercent >= 100) {
+    lastWords = words;
+    lastText = text;
+    lastPercent = -1;
+    lastCurrent = progress.current;
+    staleStart = true;
+    return;
+  }
+  staleStart = false;
   lastCurrent = progress.current;
   if (newPhase) base = progress.maximum > 0 ? std::clamp(progress.current, 0, progress.maximum) : 0;
   int percent = -1;
@@ -79,7 +92,8 @@ void ProgressDisplay::Show(const sim::ProgressState& progress) {
 
 // The phase shown done: 100 % and its full count.
 void ProgressDisplay::Complete() {
-  if (lastPercent < 0 || lastPercent >= 100) return;
+  if ((lastPercent < 0 && !staleStart) || lastPercent >= 100) return;
+  staleStart = false;
   Print(WithCount(lastText, -1), 100);
   lastPercent = 100;
   // On a terminal the finished phase keeps its line.
@@ -117,6 +131,7 @@ void ProgressDisplay::Finish(bool completed) {
   lastPercent = -1;
   base = 0;
   lastCurrent = 0;
+  staleStart = false;
 }
 
 }  // namespace kzmap

@@ -37,6 +37,7 @@ class ProgressDisplay {
   int lastPercent = -1;   // as last shown
   int32_t base = 0;       // where the phase's count started
   int32_t lastCurrent = 0;
+  bool staleStart = false;  // a new phase's text came with the last phase's final value
 };
 
 }  // namespace kzmap

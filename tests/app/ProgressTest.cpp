@@ -198,4 +198,28 @@ TEST(ProgressDisplay, EachPhaseRunsFromZeroToItsFullCount) {
   }
 }
 
+// A batch names its next file while the count still stands at the last
+// file's end: the new file starts at 0 %, not at a stale 100 %, and a file
+// only ever seen at its end is still shown done.
+TEST(ProgressDisplay, NextFileOfABatchStartsAtZero) {
+  const std::string shown = Written(false, [](kzmap::ProgressDisplay& display) {
+    sim::ProgressState progress;
+    const auto report = [&](const char* text, int32_t maximum, int32_t current) {
+      progress.texts.push_back(text);
+      progress.maximum = maximum;
+      progress.current = current;
+      display.Show(progress);
+    };
+    for (int32_t i = 0; i <= 3; ++i) report("区域", 3, i);
+    report("道路", 3, 3);
+    for (int32_t i = 0; i <= 4; ++i) report("道路", 4, i);
+    report("鉄道", 4, 4);
+    display.Finish(true);
+  });
+  EXPECT_EQ(shown,
+            "区域: 0%\n区域: 33%\n区域: 66%\n区域: 100%\n"
+            "道路: 0%\n道路: 25%\n道路: 50%\n道路: 75%\n道路: 100%\n"
+            "鉄道: 100%\n");
+}
+
 }  // namespace
