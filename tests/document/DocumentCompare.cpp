@@ -190,4 +190,14 @@ void ExpectSameDocument(const sim::Document& expected, const sim::Document& actu
   }
 }
 
+sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16string& value, int32_t width) {
+  auto field = std::make_shared<sim::Array>();
+  field->items = {sim::Value{name}, sim::Value{type}, sim::Value{width}, sim::Value{int32_t{0}}, sim::Value{value}};
+  auto row = std::make_shared<sim::Array>();
+  row->items = {sim::Value{field}};
+  auto dictionary = std::make_shared<sim::Dictionary>();
+  dictionary->entries["KartzmapField"] = sim::Value{row};
+  return dictionary;
+}
+
 }  // namespace kztest

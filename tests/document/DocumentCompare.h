@@ -1,5 +1,6 @@
 // Property-by-property comparison of two stand-in documents, written apart
-// from the document file code so that it checks it.
+// from the document file code so that it checks it, and the pieces the
+// tests build documents from.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "sim/Document.h"
+#include "sim/Values.h"
 
 namespace kztest {
 
@@ -18,5 +20,13 @@ bool SameBits(T a, T b) {
 }
 
 void ExpectSameDocument(const sim::Document& expected, const sim::Document& actual);
+
+// An attribute row as the system stores it: an array of five-entry arrays,
+// here of one field.
+sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16string& value, int32_t width = 10);
+
+inline AIPathSegment Curve(float x, float y, float inX, float inY, float outX, float outY, bool corner) {
+  return AIPathSegment{{x, y}, {inX, inY}, {outX, outY}, corner};
+}
 
 }  // namespace kztest

@@ -22,18 +22,10 @@ namespace {
 sim::Value Integer(int32_t v) { return sim::Value{v}; }
 sim::Value Text(const std::u16string& v) { return sim::Value{v}; }
 
-sim::DictPtr FieldRow(const std::u16string& name, const std::u16string& value) {
-  auto field = std::make_shared<sim::Array>();
-  field->items = {Text(name), Integer(0), Integer(20), Integer(0), Text(value)};
-  auto row = std::make_shared<sim::Array>();
-  row->items = {sim::Value{field}};
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
-  return dictionary;
-}
+using kztest::Curve;
 
-AIPathSegment Curve(float x, float y, float inX, float inY, float outX, float outY, bool corner) {
-  return AIPathSegment{{x, y}, {inX, inY}, {outX, outY}, corner};
+sim::DictPtr FieldRow(const std::u16string& name, const std::u16string& value) {
+  return kztest::FieldRow(name, 0, value, 20);
 }
 
 // Everything the SVG must carry: layers hidden, locked and nested, the

@@ -178,7 +178,7 @@ TEST(ElementStyle, ReadsWhatInkscapeWrites) {
         "fill:#ff8000;fill-opacity:0.5;stroke:#000000;stroke-width:0.264583;stroke-linecap:round;"
         "stroke-linejoin:bevel;stroke-miterlimit:4;stroke-dasharray:4, 2;stroke-dashoffset:1.5;"
         "stroke-opacity:1;opacity:0.75;font-size:8.46666px;font-family:IPAGothic;text-anchor:middle;"
-        "fill-rule:evenodd;display:inline;visibility:hidden;-inkscape-font-specification:'IPAGothic, Normal'"}});
+        "fill-rule:evenodd;display:inline;visibility:hidden;font-feature-settings:'liga' 1, 'kern' 0"}});
   ASSERT_TRUE(s.fill && s.stroke);
   EXPECT_EQ(s.fill->red, 1);
   EXPECT_NEAR(s.fill->green, 128 / 255.0, 1e-12);
