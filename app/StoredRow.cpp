@@ -9,22 +9,16 @@ namespace {
 
 const sim::Value* RowEntry(const sim::Art& art) {
   if (!art.dictionary) return nullptr;
-  const auto found = art.dictionary->entries.find(kFieldDictionaryKey);
-  return found == art.dictionary->entries.end() ? nullptr : &found->second;
+  return art.dictionary->Find(kFieldDictionaryKey);
 }
 
 // One field as the plug-in reads it: every part present and of its type.
 std::optional<StoredField> FieldOf(const sim::Value& item) {
-  const auto* entry = std::get_if<sim::ArrayPtr>(&item.data);
-  if (!entry || !*entry || (*entry)->items.size() < 5) return std::nullopt;
-  const auto& parts = (*entry)->items;
-  const auto* name = std::get_if<std::u16string>(&parts[0].data);
-  const auto* type = std::get_if<int32_t>(&parts[1].data);
-  const auto* digits = std::get_if<int32_t>(&parts[2].data);
-  const auto* decimals = std::get_if<int32_t>(&parts[3].data);
-  const auto* value = std::get_if<std::u16string>(&parts[4].data);
-  if (!name || !type || !digits || !decimals || !value) return std::nullopt;
-  return StoredField{sim::Utf16ToUtf8(*name), *type, *digits, *decimals, sim::Utf16ToUtf8(*value)};
+  const sim::Array* parts = item.IsArray() ? item.AsArray() : nullptr;
+  if (!parts || parts->size() < 5) return std::nullopt;
+  const sim::Array& p = *parts;
+  if (!p[0].IsString() || !p[1].IsInt() || !p[2].IsInt() || !p[3].IsInt() || !p[4].IsString()) return std::nullopt;
+  return StoredField{sim::Utf16ToUtf8(p[0].String()), p[1].Int(), p[2].Int(), p[3].Int(), sim::Utf16ToUtf8(p[4].String())};
 }
 
 }  // namespace
@@ -32,10 +26,10 @@ std::optional<StoredField> FieldOf(const sim::Value& item) {
 std::optional<StoredRow> StoredRow::Of(const sim::Art& art) {
   const sim::Value* entry = RowEntry(art);
   if (!entry) return std::nullopt;
-  const auto* array = std::get_if<sim::ArrayPtr>(&entry->data);
-  if (!array || !*array) return std::nullopt;
+  const sim::Array* array = entry->IsArray() ? entry->AsArray() : nullptr;
+  if (!array) return std::nullopt;
   StoredRow row;
-  for (const sim::Value& item : (*array)->items) {
+  for (const sim::Value& item : *array) {
     if (auto field = FieldOf(item)) {
       row.fields.push_back(std::move(*field));
     } else {
@@ -48,8 +42,7 @@ std::optional<StoredRow> StoredRow::Of(const sim::Art& art) {
 bool StoredRow::Unreadable(const sim::Art& art) {
   const sim::Value* entry = RowEntry(art);
   if (!entry) return false;
-  const auto* array = std::get_if<sim::ArrayPtr>(&entry->data);
-  return !array || !*array;
+  return !entry->IsArray() || !entry->AsArray();
 }
 
 bool StoredRow::Has(const std::string& name) const {

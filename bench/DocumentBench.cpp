@@ -41,16 +41,16 @@ std::string Scratch(const std::string& name) {
 }
 
 sim::DictPtr AttributeRow(int id) {
-  auto row = std::make_shared<sim::Array>();
+  auto row = sim::NewArray();
   for (auto [name, type, value] : {std::tuple{u"名前", 0, u"区画" + std::u16string(1, u'0' + id % 10)},
                                    {u"番号", 1, std::u16string(1, u'0' + id % 10)}, {u"面積", 2, std::u16string(u"706.50")}}) {
-    auto field = std::make_shared<sim::Array>();
-    field->items = {sim::Value{std::u16string(name)}, sim::Value{int32_t(type)}, sim::Value{int32_t(10)},
+    auto field = sim::NewArray();
+    *field = {sim::Value{std::u16string(name)}, sim::Value{int32_t(type)}, sim::Value{int32_t(10)},
                     sim::Value{int32_t(type == 2 ? 2 : 0)}, sim::Value{std::u16string(value)}};
-    row->items.push_back(sim::Value{field});
+    row->push_back(sim::Value{field});
   }
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("KartzmapField", sim::Value{row});
   return dictionary;
 }
 

@@ -178,7 +178,7 @@ AIErr GetDictionary(AIArtHandle handle, AIDictionaryRef* dictionary) {
   SIM_REQUIRE(dictionary, kBadParameterErr);
   *dictionary = nullptr;
   SIM_ART(art, handle);
-  if (!art->dictionary) art->dictionary = std::make_shared<Dictionary>();
+  if (!art->dictionary) art->dictionary = NewDictionary();
   *dictionary = HandleTo<AIDictionaryRef>(H()->Refs().dictionaries.Add(art->dictionary));
   return kNoErr;
 }

@@ -8,8 +8,8 @@ namespace {
 
 using namespace support;
 
-std::shared_ptr<Dictionary> DictOf(AIDictionaryRef ref) { return H() ? H()->Refs().dictionaries.Find(ref) : nullptr; }
-std::shared_ptr<Array> ArrayOf(AIArrayRef ref) { return H() ? H()->Refs().arrays.Find(ref) : nullptr; }
+DictPtr DictOf(AIDictionaryRef ref) { return H() ? H()->Refs().dictionaries.Find(ref) : nullptr; }
+ArrayPtr ArrayOf(AIArrayRef ref) { return H() ? H()->Refs().arrays.Find(ref) : nullptr; }
 std::shared_ptr<EntryBox> EntryOf(AIEntryRef ref) { return H() ? H()->Refs().entries.Find(ref) : nullptr; }
 const std::string* KeyName(AIDictKey key) { return reinterpret_cast<const std::string*>(key); }
 
@@ -21,48 +21,47 @@ AIEntryRef Hand(Value value) {
   return HandleTo<AIEntryRef>(H()->Refs().entries.Add(std::make_shared<EntryBox>(EntryBox{std::move(value)})));
 }
 
-// Typed reads and writes of a value slot, shared by arrays and dictionaries.
-template <typename T>
-AIErr Read(const Value& slot, T* out) {
+// Typed reads of a value slot, shared by arrays, dictionaries and entries.
+AIErr ReadInteger(const Value& slot, int32_t* out) {
   SIM_REQUIRE(out, kBadParameterErr);
-  const T* value = std::get_if<T>(&slot.data);
-  SIM_REQUIRE(value, kWrongEntryTypeErr);
-  *out = *value;
+  SIM_REQUIRE(slot.IsInt(), kWrongEntryTypeErr);
+  *out = slot.Int();
   return kNoErr;
 }
 
 AIErr ReadReal(const Value& slot, AIReal* out) {
-  double value = 0;
-  if (const AIErr error = Read(slot, &value)) return error;
-  *out = static_cast<AIReal>(value);
+  SIM_REQUIRE(out, kBadParameterErr);
+  SIM_REQUIRE(slot.IsReal(), kWrongEntryTypeErr);
+  *out = static_cast<AIReal>(slot.Real());
   return kNoErr;
 }
 
 AIErr ReadBoolean(const Value& slot, AIBoolean* out) {
-  bool value = false;
-  if (const AIErr error = Read(slot, &value)) return error;
-  *out = value;
+  SIM_REQUIRE(out, kBadParameterErr);
+  SIM_REQUIRE(slot.IsBool(), kWrongEntryTypeErr);
+  *out = slot.Bool();
   return kNoErr;
 }
 
 AIErr ReadString(const Value& slot, AIUnicodeStringRef* out) {
-  std::u16string value;
-  if (const AIErr error = Read(slot, &value)) return error;
-  *out = NewString(value);
+  SIM_REQUIRE(out, kBadParameterErr);
+  SIM_REQUIRE(slot.IsString(), kWrongEntryTypeErr);
+  *out = NewString(std::u16string(slot.String()));
   return kNoErr;
 }
 
+// A null array or dictionary is handed out as it was before: a handle to nothing.
 AIErr ReadArray(const Value& slot, AIArrayRef* out) {
-  ArrayPtr value;
-  if (const AIErr error = Read(slot, &value)) return error;
-  *out = Hand(value);
+  SIM_REQUIRE(out, kBadParameterErr);
+  SIM_REQUIRE(slot.IsArray(), kWrongEntryTypeErr);
+  *out = Hand(slot.SharedArray());
   return kNoErr;
 }
 
 AIErr ReadDict(const Value& slot, AIDictionaryRef* out) {
-  DictPtr value;
-  if (const AIErr error = Read(slot, &value)) return error;
-  *out = Hand(value);
+  SIM_REQUIRE(out, kBadParameterErr);
+  SIM_REQUIRE(slot.IsDictionary(), kWrongEntryTypeErr);
+  *out = Hand(slot.SharedDictionary());
   return kNoErr;
 }
 
@@ -110,7 +109,7 @@ AIErr GetKeyString(AIDictKey key, const char** name) {
 AIErr CreateDictionary(AIDictionaryRef* dictionary) {
   SIM_REQUIRE(dictionary, kBadParameterErr);
   SIM_REQUIRE(H(), kCantHappenErr);
-  *dictionary = Hand(std::make_shared<Dictionary>());
+  *dictionary = Hand(NewDictionary());
   return kNoErr;
 }
 
@@ -134,7 +133,7 @@ AIErr DictSize(AIDictionaryRef ref, int32_t* count) {
   SIM_REQUIRE(count, kBadParameterErr);
   auto dictionary = DictOf(ref);
   SIM_REQUIRE(dictionary, kBadParameterErr);
-  *count = static_cast<int32_t>(dictionary->entries.size());
+  *count = static_cast<int32_t>(dictionary->size());
   return kNoErr;
 }
 
@@ -142,7 +141,7 @@ AIErr IsKnown(AIDictionaryRef ref, AIDictKey key, AIBoolean* known) {
   SIM_REQUIRE(key && known, kBadParameterErr);
   auto dictionary = DictOf(ref);
   SIM_REQUIRE(dictionary, kBadParameterErr);
-  *known = dictionary->entries.count(*KeyName(key)) != 0;
+  *known = dictionary->Has(*KeyName(key));
   return kNoErr;
 }
 
@@ -150,7 +149,7 @@ AIErr DictDeleteEntry(AIDictionaryRef ref, AIDictKey key) {
   SIM_REQUIRE(key, kBadParameterErr);
   auto dictionary = DictOf(ref);
   SIM_REQUIRE(dictionary, kBadParameterErr);
-  return dictionary->entries.erase(*KeyName(key)) ? kNoErr : kNoSuchKeyErr;
+  return dictionary->Erase(*KeyName(key)) ? kNoErr : kNoSuchKeyErr;
 }
 
 // The slot under the key, or an error.
@@ -158,9 +157,9 @@ AIErr Slot(AIDictionaryRef ref, AIDictKey key, Value** slot) {
   SIM_REQUIRE(key, kBadParameterErr);
   auto dictionary = DictOf(ref);
   SIM_REQUIRE(dictionary, kBadParameterErr);
-  auto found = dictionary->entries.find(*KeyName(key));
-  SIM_REQUIRE(found != dictionary->entries.end(), kNoSuchKeyErr);
-  *slot = &found->second;
+  Value* found = dictionary->Find(*KeyName(key));
+  SIM_REQUIRE(found, kNoSuchKeyErr);
+  *slot = found;
   return kNoErr;
 }
 
@@ -168,7 +167,7 @@ AIErr Store(AIDictionaryRef ref, AIDictKey key, Value value) {
   SIM_REQUIRE(key, kBadParameterErr);
   auto dictionary = DictOf(ref);
   SIM_REQUIRE(dictionary, kBadParameterErr);
-  dictionary->entries[*KeyName(key)] = std::move(value);
+  dictionary->Set(*KeyName(key), std::move(value));
   return kNoErr;
 }
 
@@ -203,7 +202,7 @@ AIErr DictGet(AIDictionaryRef ref, AIDictKey key, Out* out) {
 }
 
 AIErr DictGetInteger(AIDictionaryRef ref, AIDictKey key, int32_t* value) {
-  return DictGet<int32_t, Read<int32_t>>(ref, key, value);
+  return DictGet<int32_t, ReadInteger>(ref, key, value);
 }
 AIErr DictSetInteger(AIDictionaryRef ref, AIDictKey key, int32_t value) { return Store(ref, key, Value{value}); }
 AIErr DictGetBoolean(AIDictionaryRef ref, AIDictKey key, AIBoolean* value) {
@@ -250,7 +249,7 @@ const AIDictionarySuite dictionarySuite = {
 AIErr CreateArray(AIArrayRef* array) {
   SIM_REQUIRE(array, kBadParameterErr);
   SIM_REQUIRE(H(), kCantHappenErr);
-  *array = Hand(std::make_shared<Array>());
+  *array = Hand(NewArray());
   return kNoErr;
 }
 
@@ -269,15 +268,15 @@ AIErr Count(AIArrayRef ref, int32_t* count) {
   SIM_REQUIRE(count, kBadParameterErr);
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  *count = static_cast<int32_t>(array->items.size());
+  *count = static_cast<int32_t>(array->size());
   return kNoErr;
 }
 
 AIErr Item(AIArrayRef ref, int32_t index, Value** slot) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < array->items.size(), kIndexOutOfRangeErr);
-  *slot = &array->items[static_cast<size_t>(index)];
+  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < array->size(), kIndexOutOfRangeErr);
+  *slot = &(*array)[static_cast<size_t>(index)];
   return kNoErr;
 }
 
@@ -285,26 +284,15 @@ AIErr ArrayDeleteEntry(AIArrayRef ref, int32_t index) {
   Value* slot = nullptr;
   if (const AIErr error = Item(ref, index, &slot)) return error;
   auto array = ArrayOf(ref);
-  array->items.erase(array->items.begin() + index);
+  array->erase(array->begin() + index);
   return kNoErr;
 }
 
-// Attribute rows are arrays of a few entries, built one entry at a time and
-// kept by the million: a small array grows to fit exactly, so that it holds
-// no spare slots; a larger one grows by half its size.
-void MakeRoomForOne(std::vector<Value>& items) {
-  constexpr size_t kExactGrowthLimit = 16;
-  if (items.size() < items.capacity()) return;
-  const size_t more = items.size() < kExactGrowthLimit ? 1 : items.size() / 2;
-  items.reserve(items.size() + more);
-}
-
 AIErr InsertInto(Array& array, int32_t index, AIEntryRef entry) {
-  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) <= array.items.size(), kIndexOutOfRangeErr);
+  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) <= array.size(), kIndexOutOfRangeErr);
   Value value;
   if (const AIErr error = ValueOfEntry(entry, &array, &value)) return error;
-  MakeRoomForOne(array.items);
-  array.items.insert(array.items.begin() + index, std::move(value));
+  array.insert(array.begin() + index, std::move(value));
   return kNoErr;
 }
 
@@ -317,7 +305,7 @@ AIErr InsertEntry(AIArrayRef ref, int32_t index, AIEntryRef entry) {
 AIErr AppendEntry(AIArrayRef ref, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  return InsertInto(*array, static_cast<int32_t>(array->items.size()), entry);
+  return InsertInto(*array, static_cast<int32_t>(array->size()), entry);
 }
 
 AIErr ArrayGetEntry(AIArrayRef ref, int32_t index, AIEntryRef* entry) {
@@ -357,7 +345,7 @@ AIErr ArrayGet(AIArrayRef ref, int32_t index, Out* out) {
   return Reader(*slot, out);
 }
 
-AIErr GetInteger(AIArrayRef ref, int32_t index, int32_t* value) { return ArrayGet<int32_t, Read<int32_t>>(ref, index, value); }
+AIErr GetInteger(AIArrayRef ref, int32_t index, int32_t* value) { return ArrayGet<int32_t, ReadInteger>(ref, index, value); }
 AIErr SetInteger(AIArrayRef ref, int32_t index, int32_t value) { return Replace(ref, index, Value{value}); }
 AIErr GetBoolean(AIArrayRef ref, int32_t index, AIBoolean* value) {
   return ArrayGet<AIBoolean, ReadBoolean>(ref, index, value);
@@ -434,7 +422,7 @@ AIErr EntryGet(AIEntryRef ref, Out* out) {
   return Reader(box->value, out);
 }
 
-AIErr ToInteger(AIEntryRef ref, int32_t* value) { return EntryGet<int32_t, Read<int32_t>>(ref, value); }
+AIErr ToInteger(AIEntryRef ref, int32_t* value) { return EntryGet<int32_t, ReadInteger>(ref, value); }
 AIErr ToBoolean(AIEntryRef ref, AIBoolean* value) { return EntryGet<AIBoolean, ReadBoolean>(ref, value); }
 AIErr ToReal(AIEntryRef ref, AIReal* value) { return EntryGet<AIReal, ReadReal>(ref, value); }
 AIErr ToUnicodeString(AIEntryRef ref, AIUnicodeStringRef* value) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "sim/DocumentFile.h"
@@ -174,8 +175,12 @@ class PackReader {
     return result;
   }
 
+  static constexpr size_t kNotInTable = SIZE_MAX;
+
+  // The table entry a string refers to; or the string itself in fresh, added
+  // to the table when the writer asked for that.
   template <typename Result>
-  Result String(std::vector<Result>& table, bool text) {
+  size_t StringEntry(std::vector<Result>& table, bool text, Result& fresh) {
     const uint64_t reference = Varint();
     if (reference >= kPackedFirstTableEntry) {
       const uint64_t index = reference - kPackedFirstTableEntry;
@@ -183,19 +188,39 @@ class PackReader {
         Fail("refers to string " + std::to_string(index) + " but only " + std::to_string(table.size()) +
              " were written before");
       Units(table[index].size());
-      return table[index];
+      return static_cast<size_t>(index);
     }
     const bool remember = reference == kPackedRemember;
-    Result result = StoredString<Result>(remember, text);
-    if (remember) {
-      if (table.size() >= kMaxRememberedStrings) Fail("more strings remembered than allowed");
-      table.push_back(result);
-    }
-    return result;
+    fresh = StoredString<Result>(remember, text);
+    if (!remember) return kNotInTable;
+    if (table.size() >= kMaxRememberedStrings) Fail("more strings remembered than allowed");
+    table.push_back(std::move(fresh));
+    return table.size() - 1;
+  }
+
+  template <typename Result>
+  Result String(std::vector<Result>& table, bool text) {
+    Result fresh;
+    const size_t index = StringEntry(table, text, fresh);
+    return index == kNotInTable ? fresh : table[index];
+  }
+
+  // A string made into a value or key once per table entry, so that every
+  // use of the entry shares it.
+  template <typename Made, typename Result>
+  Made SharedString(std::vector<Result>& table, std::vector<std::optional<Made>>& made, bool text) {
+    Result fresh;
+    const size_t index = StringEntry(table, text, fresh);
+    if (index == kNotInTable) return Made(fresh);
+    if (made.size() <= index) made.resize(index + 1);
+    if (!made[index]) made[index].emplace(table[index]);
+    return *made[index];
   }
 
   std::u16string Text() { return String(texts, true); }
   std::string Bytes() { return String(byteStrings, false); }
+  Value TextValue() { return SharedString<Value>(texts, textValues, true); }
+  Key KeyBytes() { return SharedString<Key>(byteStrings, keys, false); }
 
   AIColor Color() {
     AIColor color;
@@ -271,18 +296,18 @@ class PackReader {
       case PackedValue::boolFalse: return Value{false};
       case PackedValue::boolTrue: return Value{true};
       case PackedValue::real: return Value{Double()};
-      case PackedValue::string: return Value{Text()};
+      case PackedValue::string: return TextValue();
       case PackedValue::nullArray: return Value{ArrayPtr()};
       case PackedValue::nullDictionary: return Value{DictPtr()};
       case PackedValue::array: {
         const Step step(*this, "array");
-        auto array = std::make_shared<Array>();
+        ArrayPtr array = NewArray();
         const uint64_t count = Count(declared.values - seen.values, 1, "values");
         seen.values += count;
-        array->items.reserve(count);
+        array->reserve(count);
         for (uint64_t i = 0; i < count; ++i) {
           const Step item(*this, i);
-          array->items.push_back(ReadValue(depth + 1));
+          array->push_back(ReadValue(depth + 1));
         }
         return Value{array};
       }
@@ -296,18 +321,15 @@ class PackReader {
 
   DictPtr ReadDictionary(size_t depth) {
     CheckDepth(depth);
-    auto dictionary = std::make_shared<Dictionary>();
+    DictPtr dictionary = NewDictionary();
     const uint64_t count = Count(declared.values - seen.values, 2, "dictionary entries");
     seen.values += count;
-    auto& entries = dictionary->entries;
+    dictionary->Reserve(count);
     for (uint64_t i = 0; i < count; ++i) {
-      std::string key = Bytes();
-      const Step step(*this, key);
-      // Nothing is added to this dictionary while the value is read, so the hint stays good.
-      const auto hint = entries.lower_bound(key);
-      if (hint != entries.end() && hint->first == key) Fail("the key is there twice");
-      Value value = ReadValue(depth + 1);
-      entries.emplace_hint(hint, std::move(key), std::move(value));
+      const Key key = KeyBytes();
+      const Step step(*this, key.View());
+      if (dictionary->Has(key)) Fail("the key is there twice");
+      dictionary->Add(key, ReadValue(depth + 1));
     }
     return dictionary;
   }
@@ -498,6 +520,8 @@ class PackReader {
   std::vector<TrailItem> trail;
   std::vector<std::u16string> texts;
   std::vector<std::string> byteStrings;
+  std::vector<std::optional<Value>> textValues;  // by table entry, made on first use
+  std::vector<std::optional<Key>> keys;
   std::vector<AIPathStyle> styles;
 };
 

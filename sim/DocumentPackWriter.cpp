@@ -106,20 +106,20 @@ class PackWriter {
 
   void CountValue(const Value& value, PackedCounts& counts, size_t depth) const {
     if (depth > kMaxDocumentDepth) TooDeep();
-    if (const auto* text = std::get_if<std::u16string>(&value.data)) counts.textUnits += text->size();
-    if (const auto* array = std::get_if<ArrayPtr>(&value.data); array && *array) {
-      counts.values += (*array)->items.size();
-      for (const Value& item : (*array)->items) CountValue(item, counts, depth + 1);
+    if (value.IsString()) counts.textUnits += value.String().size();
+    if (const Array* array = value.IsArray() ? value.AsArray() : nullptr) {
+      counts.values += array->size();
+      for (const Value& item : *array) CountValue(item, counts, depth + 1);
     }
-    if (const auto* dictionary = std::get_if<DictPtr>(&value.data); dictionary && *dictionary)
-      CountDictionary(**dictionary, counts, depth + 1);
+    if (const Dictionary* dictionary = value.IsDictionary() ? value.AsDictionary() : nullptr)
+      CountDictionary(*dictionary, counts, depth + 1);
   }
 
   void CountDictionary(const Dictionary& dictionary, PackedCounts& counts, size_t depth) const {
     if (depth > kMaxDocumentDepth) TooDeep();
-    counts.values += dictionary.entries.size();
-    for (const auto& [key, value] : dictionary.entries) {
-      counts.textUnits += key.size();
+    counts.values += dictionary.size();
+    for (const auto& [key, value] : dictionary) {
+      counts.textUnits += key.View().size();
       CountValue(value, counts, depth + 1);
     }
   }
@@ -167,7 +167,7 @@ class PackWriter {
     Remembered(texts, scratch, units.size() * 2);
   }
 
-  void Bytes(const std::string& bytes) {
+  void Bytes(std::string_view bytes) {
     scratch = EncodedLength(bytes.size(), false);
     scratch += bytes;
     Remembered(byteStrings, scratch, bytes.size());
@@ -228,28 +228,28 @@ class PackWriter {
 
   void WriteValue(const Value& value, size_t depth) {
     if (depth > kMaxDocumentDepth) TooDeep();
-    switch (value.data.index()) {
-      case 1:
+    switch (value.Type()) {
+      case kIntegerEntryType:
         Byte(static_cast<uint8_t>(PackedValue::integer));
-        return Signed(std::get<int32_t>(value.data));
-      case 2:
-        return Byte(static_cast<uint8_t>(std::get<bool>(value.data) ? PackedValue::boolTrue : PackedValue::boolFalse));
-      case 3:
+        return Signed(value.Int());
+      case kBooleanEntryType:
+        return Byte(static_cast<uint8_t>(value.Bool() ? PackedValue::boolTrue : PackedValue::boolFalse));
+      case kRealEntryType:
         Byte(static_cast<uint8_t>(PackedValue::real));
-        return Double(std::get<double>(value.data));
-      case 4:
+        return Double(value.Real());
+      case kUnicodeStringEntryType:
         Byte(static_cast<uint8_t>(PackedValue::string));
-        return Text(std::get<std::u16string>(value.data));
-      case 5: {
-        const ArrayPtr& array = std::get<ArrayPtr>(value.data);
+        return Text(value.String());
+      case kArrayEntryType: {
+        const Array* array = value.AsArray();
         if (!array) return Byte(static_cast<uint8_t>(PackedValue::nullArray));
         Byte(static_cast<uint8_t>(PackedValue::array));
-        Varint(array->items.size());
-        for (const Value& item : array->items) WriteValue(item, depth + 1);
+        Varint(array->size());
+        for (const Value& item : *array) WriteValue(item, depth + 1);
         return;
       }
-      case 6: {
-        const DictPtr& dictionary = std::get<DictPtr>(value.data);
+      case kDictionaryEntryType: {
+        const Dictionary* dictionary = value.AsDictionary();
         if (!dictionary) return Byte(static_cast<uint8_t>(PackedValue::nullDictionary));
         Byte(static_cast<uint8_t>(PackedValue::dictionary));
         return WriteDictionary(*dictionary, depth);
@@ -261,9 +261,9 @@ class PackWriter {
 
   void WriteDictionary(const Dictionary& dictionary, size_t depth) {
     if (depth > kMaxDocumentDepth) TooDeep();
-    Varint(dictionary.entries.size());
-    for (const auto& [key, value] : dictionary.entries) {
-      Bytes(key);
+    Varint(dictionary.size());
+    for (const auto& [key, value] : dictionary) {
+      Bytes(key.View());
       WriteValue(value, depth + 1);
     }
   }

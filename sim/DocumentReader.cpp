@@ -319,17 +319,17 @@ class Reader {
     Members m(*this, value, where);
     Value result;
     if (const json* integer = m.Find("integer")) {
-      result.data = Int32(*integer, where.Member("integer"));
+      result = Value{Int32(*integer, where.Member("integer"))};
     } else if (const json* boolean = m.Find("boolean")) {
-      result.data = Bool(*boolean, where.Member("boolean"));
+      result = Value{Bool(*boolean, where.Member("boolean"))};
     } else if (const json* real = m.Find("real")) {
-      result.data = Double(*real, where.Member("real"));
+      result = Value{Double(*real, where.Member("real"))};
     } else if (const json* text = m.Find("string")) {
-      result.data = Text(*text, where.Member("string"));
+      result = Value{Text(*text, where.Member("string"))};
     } else if (const json* array = m.Find("array")) {
-      result.data = ReadArray(*array, where.Member("array"), depth);
+      result = Value{ReadArray(*array, where.Member("array"), depth)};
     } else if (const json* dictionary = m.Find("dictionary")) {
-      result.data = ReadDictionary(*dictionary, where.Member("dictionary"), depth);
+      result = Value{ReadDictionary(*dictionary, where.Member("dictionary"), depth)};
     } else {
       Fail(where, "expected a value: null or one of integer, boolean, real, string, array, dictionary");
     }
@@ -340,18 +340,18 @@ class Reader {
   ArrayPtr ReadArray(const json& value, const Where& where, size_t depth) {
     if (value.is_null()) return nullptr;
     Expect(value, json::value_t::array, where, "an array of values");
-    auto array = std::make_shared<Array>();
-    array->items.reserve(value.size());
-    for (size_t i = 0; i < value.size(); ++i) array->items.push_back(ReadValue(value[i], where.Item(i), depth + 1));
+    ArrayPtr array = NewArray();
+    array->reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) array->push_back(ReadValue(value[i], where.Item(i), depth + 1));
     return array;
   }
 
   DictPtr ReadDictionary(const json& value, const Where& where, size_t depth) {
     if (value.is_null()) return nullptr;
     Expect(value, json::value_t::object, where, "a dictionary object");
-    auto dictionary = std::make_shared<Dictionary>();
-    for (const auto& [key, item] : value.items())
-      dictionary->entries.emplace(key, ReadValue(item, where.Member(key), depth + 1));
+    DictPtr dictionary = NewDictionary();
+    dictionary->Reserve(value.size());
+    for (const auto& [key, item] : value.items()) dictionary->Add(key, ReadValue(item, where.Member(key), depth + 1));
     return dictionary;
   }
 

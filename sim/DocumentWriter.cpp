@@ -209,25 +209,24 @@ class Writer {
 
   void WriteValue(const Value& value, size_t depth) {
     if (depth > kMaxDocumentDepth) TooDeep();
-    if (value.data.index() == 0) return out.Null();
-    const bool container = std::holds_alternative<ArrayPtr>(value.data) || std::holds_alternative<DictPtr>(value.data);
-    out.BeginObject(!container);
-    if (const auto* integer = std::get_if<int32_t>(&value.data)) {
-      out.Member("integer", *integer);
-    } else if (const auto* boolean = std::get_if<bool>(&value.data)) {
+    if (value.IsNone()) return out.Null();
+    out.BeginObject(!value.IsArray() && !value.IsDictionary());
+    if (value.IsInt()) {
+      out.Member("integer", value.Int());
+    } else if (value.IsBool()) {
       out.Key("boolean");
-      out.Bool(*boolean);
-    } else if (const auto* real = std::get_if<double>(&value.data)) {
-      out.Member("real", *real);
-    } else if (const auto* text = std::get_if<std::u16string>(&value.data)) {
+      out.Bool(value.Bool());
+    } else if (value.IsReal()) {
+      out.Member("real", value.Real());
+    } else if (value.IsString()) {
       out.Key("string");
-      WriteText(*text);
-    } else if (const auto* array = std::get_if<ArrayPtr>(&value.data)) {
+      WriteText(value.String());
+    } else if (value.IsArray()) {
       out.Key("array");
-      WriteArray(array->get(), depth);
-    } else if (const auto* dictionary = std::get_if<DictPtr>(&value.data)) {
+      WriteArray(value.AsArray(), depth);
+    } else if (value.IsDictionary()) {
       out.Key("dictionary");
-      WriteDictionary(dictionary->get(), depth);
+      WriteDictionary(value.AsDictionary(), depth);
     }
     out.EndObject();
   }
@@ -235,15 +234,15 @@ class Writer {
   void WriteArray(const Array* array, size_t depth) {
     if (!array) return out.Null();
     out.BeginArray();
-    for (const Value& item : array->items) WriteValue(item, depth + 1);
+    for (const Value& item : *array) WriteValue(item, depth + 1);
     out.EndArray();
   }
 
   void WriteDictionary(const Dictionary* dictionary, size_t depth) {
     if (!dictionary) return out.Null();
     out.BeginObject();
-    for (const auto& [key, value] : dictionary->entries) {
-      if (!IsValidUtf8(key)) throw DocumentFileError(file, {}, "a dictionary key is not UTF-8 text");
+    for (const auto& [key, value] : *dictionary) {
+      if (!IsValidUtf8(key.View())) throw DocumentFileError(file, {}, "a dictionary key is not UTF-8 text");
       out.Key(key);
       WriteValue(value, depth + 1);
     }

@@ -49,8 +49,8 @@ struct PaintData {
 };
 
 struct References {
-  RefTable<Dictionary> dictionaries;
-  RefTable<Array> arrays;
+  RefTable<Dictionary, DictPtr> dictionaries;
+  RefTable<Array, ArrayPtr> arrays;
   RefTable<EntryBox> entries;
   RefTable<ArtSetData> artSets;
   RefTable<TextRangeData> textRanges;

@@ -10,20 +10,20 @@
 
 namespace sim {
 
-template <typename T>
+template <typename T, typename Holder = std::shared_ptr<T>>
 class RefTable {
  public:
   // One more reference to the object; returns its handle address.
-  T* Add(std::shared_ptr<T> object) {
+  T* Add(Holder object) {
     T* raw = object.get();
     auto& slot = refs[raw];
     if (!slot.first) slot.first = std::move(object);
     ++slot.second;
     return raw;
   }
-  std::shared_ptr<T> Find(const void* raw) const {
+  Holder Find(const void* raw) const {
     auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
-    return found == refs.end() ? nullptr : found->second.first;
+    return found == refs.end() ? Holder() : found->second.first;
   }
   bool AddRef(const void* raw) {
     auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
@@ -41,7 +41,7 @@ class RefTable {
   size_t Outstanding() const { return refs.size(); }
 
  private:
-  std::unordered_map<T*, std::pair<std::shared_ptr<T>, int>> refs;
+  std::unordered_map<T*, std::pair<Holder, int>> refs;
 };
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 
 #include "sim/DocumentFile.h"
 #include "sim/DocumentFormat.h"

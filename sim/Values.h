@@ -1,37 +1,226 @@
 // Dictionary values of the stand-in document: typed entries, arrays and
 // dictionaries. Arrays and dictionaries are shared by reference, as the host
 // shares them; Clone makes independent copies.
+//
+// A map holds a row of values for each of a million objects, so a value is
+// 16 bytes: short text lies inside it, longer text in one shared block that
+// copies of the value point to; an array keeps a few values inside itself;
+// dictionary keys are interned.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
-#include <variant>
-#include <vector>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "host/AIEntrySuite.h"
+#include "sim/SmallList.h"
 
 namespace sim {
 
-struct Array;
-struct Dictionary;
-using ArrayPtr = std::shared_ptr<Array>;
-using DictPtr = std::shared_ptr<Dictionary>;
+class Array;
+class Dictionary;
 
-struct Value {
-  std::variant<std::monostate, int32_t, bool, double, std::u16string, ArrayPtr, DictPtr> data;
+// A counted reference to an array or a dictionary; the count lives in the
+// object, which is deleted when the last reference goes.
+template <typename T>
+class Ref {
+ public:
+  Ref() noexcept = default;
+  Ref(std::nullptr_t) noexcept {}
+  explicit Ref(T* object) noexcept : object(object) {
+    if (object) ++object->refs;
+  }
+  Ref(const Ref& other) noexcept : Ref(other.object) {}
+  Ref(Ref&& other) noexcept : object(std::exchange(other.object, nullptr)) {}
+  Ref& operator=(Ref other) noexcept {
+    std::swap(object, other.object);
+    return *this;
+  }
+  ~Ref() {
+    if (object && --object->refs == 0) delete object;
+  }
 
-  AIEntryType Type() const;
+  T* get() const noexcept { return object; }
+  T& operator*() const noexcept { return *object; }
+  T* operator->() const noexcept { return object; }
+  explicit operator bool() const noexcept { return object != nullptr; }
+  friend bool operator==(const Ref& a, const Ref& b) noexcept { return a.object == b.object; }
+  friend bool operator==(const Ref& a, std::nullptr_t) noexcept { return a.object == nullptr; }
+
+ private:
+  T* object = nullptr;
 };
 
-struct Array {
-  std::vector<Value> items;
+using ArrayPtr = Ref<Array>;
+using DictPtr = Ref<Dictionary>;
+
+// A dictionary key: any bytes, one shared copy per distinct key in the process.
+class Key {
+ public:
+  Key() : Key(std::string_view()) {}
+  Key(std::string_view text);
+  Key(const std::string& text) : Key(std::string_view(text)) {}
+  Key(const char* text) : Key(std::string_view(text)) {}
+  Key(const Key& other) noexcept;
+  Key(Key&& other) noexcept : block(std::exchange(other.block, nullptr)) {}
+  Key& operator=(Key other) noexcept {
+    std::swap(block, other.block);
+    return *this;
+  }
+  ~Key();
+
+  std::string_view View() const noexcept;
+  operator std::string_view() const noexcept { return View(); }
+  friend bool operator==(const Key& a, const Key& b) noexcept { return a.block == b.block; }
+
+  struct Block;
+
+ private:
+  Block* block;
 };
 
-struct Dictionary {
-  std::map<std::string, Value> entries;  // ordered by key, so output is stable
+class Value {
+ public:
+  Value() noexcept { bits.none = {Kind::none}; }
+  Value(int32_t number) noexcept { bits.integer = {Kind::integer, number}; }
+  // Only a bool: a pointer or a number must not become one unasked.
+  template <typename B, std::enable_if_t<std::is_same_v<B, bool>, int> = 0>
+  Value(B flag) noexcept {
+    bits.boolean = {Kind::boolean, flag};
+  }
+  Value(double number) noexcept { bits.real = {Kind::real, number}; }
+  Value(std::u16string_view text);
+  Value(const std::u16string& text) : Value(std::u16string_view(text)) {}
+  Value(const char16_t* text) : Value(std::u16string_view(text)) {}
+  Value(ArrayPtr array) noexcept;
+  Value(DictPtr dictionary) noexcept;
+  Value(const Value& other) noexcept : bits(other.bits) { Retain(); }
+  Value(Value&& other) noexcept : bits(other.bits) { other.bits.none = {Kind::none}; }
+  Value& operator=(Value other) noexcept {
+    std::swap(bits, other.bits);
+    return *this;
+  }
+  ~Value() { Release(); }
+
+  AIEntryType Type() const noexcept;
+  bool IsNone() const noexcept { return KindOf() == Kind::none; }
+  bool IsInt() const noexcept { return KindOf() == Kind::integer; }
+  bool IsBool() const noexcept { return KindOf() == Kind::boolean; }
+  bool IsReal() const noexcept { return KindOf() == Kind::real; }
+  bool IsString() const noexcept { return KindOf() == Kind::shortText || KindOf() == Kind::longText; }
+  bool IsArray() const noexcept { return KindOf() == Kind::array; }
+  bool IsDictionary() const noexcept { return KindOf() == Kind::dictionary; }
+
+  // Each throws std::logic_error when the value is of another type.
+  int32_t Int() const;
+  bool Bool() const;
+  double Real() const;
+  std::u16string_view String() const;  // valid while this value is alive and unchanged
+  Array* AsArray() const;              // null for a null array
+  Dictionary* AsDictionary() const;    // null for a null dictionary
+  ArrayPtr SharedArray() const;
+  DictPtr SharedDictionary() const;
+
+  // Whether two string values share one block of text (copies of a long
+  // string do); for tests of sharing.
+  bool SharesTextWith(const Value& other) const noexcept;
+
+  // Code units of text that fit inside a value.
+  static constexpr size_t kInlineUnits = 7;
+
+ private:
+  enum class Kind : uint8_t { none, integer, boolean, real, shortText, longText, array, dictionary };
+  struct TextBlock;
+
+  // Every form starts with its kind, so the kind reads through any of them.
+  union Bits {
+    struct {
+      Kind kind;
+    } none;
+    struct {
+      Kind kind;
+      int32_t number;
+    } integer;
+    struct {
+      Kind kind;
+      bool flag;
+    } boolean;
+    struct {
+      Kind kind;
+      double number;
+    } real;
+    struct {
+      Kind kind;
+      uint8_t length;
+      char16_t units[kInlineUnits];
+    } shortText;
+    struct {
+      Kind kind;
+      TextBlock* block;
+    } longText;
+    struct {
+      Kind kind;
+      Array* array;
+    } array;
+    struct {
+      Kind kind;
+      Dictionary* dictionary;
+    } dictionary;
+  } bits;
+
+  Kind KindOf() const noexcept { return bits.none.kind; }
+  void Retain() noexcept;
+  void Release() noexcept;
+  [[noreturn]] void Mismatch(const char* wanted) const;
 };
+
+static_assert(sizeof(Value) == 16);
+
+class Array : public SmallList<Value, 5> {
+  friend class Ref<Array>;
+  friend class Value;
+
+ public:
+  using SmallList::operator=;
+};
+
+struct DictionaryEntry {
+  Key key;
+  Value value;
+};
+
+// Entries kept in the order of their keys' bytes, so output is stable.
+class Dictionary : private SmallList<DictionaryEntry, 1> {
+  friend class Ref<Dictionary>;
+  friend class Value;
+  using List = SmallList<DictionaryEntry, 1>;
+
+ public:
+  using List::begin;
+  using List::empty;
+  using List::end;
+  using List::size;
+
+  Value* Find(std::string_view key);
+  const Value* Find(std::string_view key) const;
+  bool Has(std::string_view key) const { return Find(key) != nullptr; }
+  // The value under the key, added as none when the key is new.
+  Value& operator[](const Key& key);
+  // Adds or replaces.
+  void Set(const Key& key, Value value) { (*this)[key] = std::move(value); }
+  // Adds a key known not to be there yet, quickly when keys come in order.
+  void Add(const Key& key, Value value);
+  bool Erase(std::string_view key);
+  void Reserve(size_t count) { List::reserve(count); }
+
+ private:
+  const DictionaryEntry* LowerBound(std::string_view key) const;
+};
+
+ArrayPtr NewArray();
+DictPtr NewDictionary();
 
 // Deep copies.
 Value CloneValue(const Value& value);

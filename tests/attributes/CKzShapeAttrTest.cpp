@@ -23,9 +23,8 @@ class CKzShapeAttrTest : public kztest::AttributeHost {
   // The row as stored: the array under the key, each field an array of five entries.
   const sim::Array* Stored(sim::Art& art) {
     if (!art.dictionary) return nullptr;
-    auto found = art.dictionary->entries.find("KartzmapField");
-    if (found == art.dictionary->entries.end()) return nullptr;
-    return std::get<sim::ArrayPtr>(found->second.data).get();
+    const sim::Value* found = art.dictionary->Find("KartzmapField");
+    return found ? found->AsArray() : nullptr;
   }
 
   void Write(sim::Art& art, const std::vector<ShapeField>& fields) {
@@ -50,14 +49,14 @@ TEST_F(CKzShapeAttrTest, ObjectWithoutAttributesGetsARowAfterCreateEmpty) {
 
   const sim::Array* stored = Stored(*path);
   ASSERT_NE(stored, nullptr);
-  ASSERT_EQ(stored->items.size(), 1u);
-  const auto& entry = std::get<sim::ArrayPtr>(stored->items[0].data)->items;
+  ASSERT_EQ(stored->size(), 1u);
+  const sim::Array& entry = *(*stored)[0].AsArray();
   ASSERT_EQ(entry.size(), 5u);
-  EXPECT_EQ(std::get<std::u16string>(entry[0].data), u"名称");
-  EXPECT_EQ(std::get<int32_t>(entry[1].data), 0);
-  EXPECT_EQ(std::get<int32_t>(entry[2].data), 20);
-  EXPECT_EQ(std::get<int32_t>(entry[3].data), 0);
-  EXPECT_EQ(std::get<std::u16string>(entry[4].data), u"国道");
+  EXPECT_EQ(entry[0].String(), u"名称");
+  EXPECT_EQ(entry[1].Int(), 0);
+  EXPECT_EQ(entry[2].Int(), 20);
+  EXPECT_EQ(entry[3].Int(), 0);
+  EXPECT_EQ(entry[4].String(), u"国道");
 }
 
 TEST_F(CKzShapeAttrTest, AppendOfTheSameFieldAddsNothingWhateverItsValue) {
@@ -121,7 +120,7 @@ TEST_F(CKzShapeAttrTest, RemoveAndReplaceAll) {
   EXPECT_EQ(record.Count(), 1);
   ASSERT_EQ(record.ReplaceAll({}), kNoErr);
   ASSERT_NE(Stored(*path), nullptr);
-  EXPECT_TRUE(Stored(*path)->items.empty());  // a row with no fields
+  EXPECT_TRUE(Stored(*path)->empty());  // a row with no fields
   CKzShapeAttr again;
   again.Load(H(*path));
   EXPECT_TRUE(again.IsLoaded());

@@ -27,36 +27,29 @@ void ExpectSameValue(const sim::Value& a, const sim::Value& b, const std::string
 void ExpectSameDictionary(const sim::Dictionary* a, const sim::Dictionary* b, const std::string& where) {
   ASSERT_EQ(a == nullptr, b == nullptr) << where;
   if (!a) return;
-  ASSERT_EQ(a->entries.size(), b->entries.size()) << where;
-  for (const auto& [key, value] : a->entries) {
-    const auto found = b->entries.find(key);
-    ASSERT_NE(found, b->entries.end()) << where << " key " << key;
-    ExpectSameValue(value, found->second, where + "/" + key);
+  ASSERT_EQ(a->size(), b->size()) << where;
+  for (const auto& [key, value] : *a) {
+    const sim::Value* found = b->Find(key);
+    ASSERT_NE(found, nullptr) << where << " key " << key.View();
+    ExpectSameValue(value, *found, where + "/" + std::string(key.View()));
   }
 }
 
 void ExpectSameValue(const sim::Value& a, const sim::Value& b, const std::string& where) {
-  ASSERT_EQ(a.data.index(), b.data.index()) << where;
-  if (const auto* x = std::get_if<int32_t>(&a.data)) {
-    EXPECT_EQ(*x, std::get<int32_t>(b.data)) << where;
+  ASSERT_EQ(a.Type(), b.Type()) << where;
+  if (a.IsInt()) EXPECT_EQ(a.Int(), b.Int()) << where;
+  if (a.IsBool()) EXPECT_EQ(a.Bool(), b.Bool()) << where;
+  if (a.IsReal()) EXPECT_TRUE(SameBits(a.Real(), b.Real())) << where;
+  if (a.IsString()) EXPECT_TRUE(a.String() == b.String()) << where;
+  if (a.IsArray()) {
+    const sim::Array* x = a.AsArray();
+    const sim::Array* y = b.AsArray();
+    ASSERT_EQ(x == nullptr, y == nullptr) << where;
+    if (!x) return;
+    ASSERT_EQ(x->size(), y->size()) << where;
+    for (size_t i = 0; i < y->size(); ++i) ExpectSameValue((*x)[i], (*y)[i], where + "/" + std::to_string(i));
   }
-  if (const auto* x = std::get_if<bool>(&a.data)) {
-    EXPECT_EQ(*x, std::get<bool>(b.data)) << where;
-  }
-  if (const auto* x = std::get_if<double>(&a.data)) {
-    EXPECT_TRUE(SameBits(*x, std::get<double>(b.data))) << where;
-  }
-  if (const auto* x = std::get_if<std::u16string>(&a.data)) {
-    EXPECT_TRUE(*x == std::get<std::u16string>(b.data)) << where;
-  }
-  if (const auto* x = std::get_if<sim::ArrayPtr>(&a.data)) {
-    const auto& y = std::get<sim::ArrayPtr>(b.data);
-    ASSERT_EQ(*x == nullptr, y == nullptr) << where;
-    if (!*x) return;
-    ASSERT_EQ((*x)->items.size(), y->items.size()) << where;
-    for (size_t i = 0; i < y->items.size(); ++i) ExpectSameValue((*x)->items[i], y->items[i], where + "/" + std::to_string(i));
-  }
-  if (const auto* x = std::get_if<sim::DictPtr>(&a.data)) ExpectSameDictionary(x->get(), std::get<sim::DictPtr>(b.data).get(), where);
+  if (a.IsDictionary()) ExpectSameDictionary(a.AsDictionary(), b.AsDictionary(), where);
 }
 
 void ExpectSameStyle(const AIPathStyle& a, const AIPathStyle& b, const std::string& where) {
@@ -191,12 +184,12 @@ void ExpectSameDocument(const sim::Document& expected, const sim::Document& actu
 }
 
 sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16string& value, int32_t width) {
-  auto field = std::make_shared<sim::Array>();
-  field->items = {sim::Value{name}, sim::Value{type}, sim::Value{width}, sim::Value{int32_t{0}}, sim::Value{value}};
-  auto row = std::make_shared<sim::Array>();
-  row->items = {sim::Value{field}};
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
+  auto field = sim::NewArray();
+  *field = {sim::Value{name}, sim::Value{type}, sim::Value{width}, sim::Value{int32_t{0}}, sim::Value{value}};
+  auto row = sim::NewArray();
+  *row = {sim::Value{field}};
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("KartzmapField", sim::Value{row});
   return dictionary;
 }
 

@@ -109,17 +109,17 @@ void BuildEveryKindOfArt(sim::Host& host) {
   // Disposed art is gone from the file.
   document.Dispose(&host.AddPath(*second.group, {{1, 1}, {2, 2}}, false));
 
-  auto nested = std::make_shared<sim::Dictionary>();
-  nested->entries["inner"] = sim::Value{true};
-  nested->entries["null"] = sim::Value{};
-  auto list = std::make_shared<sim::Array>();
-  list->items = {Real(0.1), Real(-0.0), Real(std::numeric_limits<double>::quiet_NaN()),
+  auto nested = sim::NewDictionary();
+  nested->Set("inner", sim::Value{true});
+  nested->Set("null", sim::Value{});
+  auto list = sim::NewArray();
+  *list = {Real(0.1), Real(-0.0), Real(std::numeric_limits<double>::quiet_NaN()),
                  Real(-std::numeric_limits<double>::infinity()), Real(1.7976931348623157e308),
                  Integer(INT32_MIN), sim::Value{nested}, sim::Value{sim::ArrayPtr{}}};
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["list"] = sim::Value{list};
-  dictionary->entries["日本語キー"] = Text(u"値");
-  dictionary->entries[""] = sim::Value{false};
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("list", sim::Value{list});
+  dictionary->Set("日本語キー", Text(u"値"));
+  dictionary->Set("", sim::Value{false});
   group.dictionary = dictionary;
 
   group.tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
@@ -355,8 +355,8 @@ TEST(DocumentFile, KeysThatAreNotUtf8Survive) {
   sim::Host host;
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
-  layer.group->dictionary = std::make_shared<sim::Dictionary>();
-  layer.group->dictionary->entries[std::string("\xff\x00k", 3)] = sim::Value{1};
+  layer.group->dictionary = sim::NewDictionary();
+  layer.group->dictionary->Set(std::string("\xff\x00k", 3), sim::Value{1});
   EXPECT_THROW(sim::DocumentToJson(document), sim::DocumentFileError);
   sim::Document loaded;
   sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "keys.kzmap");
@@ -595,11 +595,11 @@ TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
   // Dictionaries nested deeper than a file may hold.
-  layer.group->dictionary = std::make_shared<sim::Dictionary>();
+  layer.group->dictionary = sim::NewDictionary();
   sim::Dictionary* inner = layer.group->dictionary.get();
   for (int depth = 0; depth < 300; ++depth) {
-    auto next = std::make_shared<sim::Dictionary>();
-    inner->entries["d"] = sim::Value{next};
+    auto next = sim::NewDictionary();
+    inner->Set("d", sim::Value{next});
     inner = next.get();
   }
   EXPECT_THROW(sim::SaveDocumentFile(document, path), sim::DocumentFileError);

@@ -64,17 +64,17 @@ TEST(NewMap, RefusesBadSizesAndExistingFiles) {
 
 // One attribute row: name, type, total digits, decimals, value.
 sim::Value Field(const char16_t* name, int32_t type, int32_t digits, int32_t decimals, const char16_t* value) {
-  auto entry = std::make_shared<sim::Array>();
-  entry->items = {sim::Value{std::u16string(name)}, sim::Value{type}, sim::Value{digits}, sim::Value{decimals},
+  auto entry = sim::NewArray();
+  *entry = {sim::Value{std::u16string(name)}, sim::Value{type}, sim::Value{digits}, sim::Value{decimals},
                   sim::Value{std::u16string(value)}};
   return sim::Value{entry};
 }
 
 sim::DictPtr Row(std::vector<sim::Value> fields) {
-  auto row = std::make_shared<sim::Array>();
-  row->items = std::move(fields);
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
+  auto row = sim::NewArray();
+  for (sim::Value& field : fields) row->push_back(std::move(field));
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("KartzmapField", sim::Value{row});
   return dictionary;
 }
 

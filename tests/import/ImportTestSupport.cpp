@@ -100,19 +100,17 @@ std::vector<std::map<std::string, OgrField>> OgrRows(const std::string& shp) {
 
 std::optional<std::vector<StoredField>> StoredRow(const sim::Art& art) {
   if (!art.dictionary) return std::nullopt;
-  const auto found = art.dictionary->entries.find("KartzmapField");
-  if (found == art.dictionary->entries.end()) return std::nullopt;
-  const auto* array = std::get_if<sim::ArrayPtr>(&found->second.data);
-  if (!array || !*array) return std::nullopt;
+  const sim::Value* found = art.dictionary->Find("KartzmapField");
+  if (!found || !found->IsArray() || !found->AsArray()) return std::nullopt;
   std::vector<StoredField> row;
-  for (const sim::Value& entry : (*array)->items) {
-    const auto& items = std::get<sim::ArrayPtr>(entry.data)->items;
+  for (const sim::Value& entry : *found->AsArray()) {
+    const sim::Array& items = *entry.AsArray();
     StoredField field;
-    field.name = sim::Utf16ToUtf8(std::get<std::u16string>(items.at(0).data));
-    field.type = std::get<int32_t>(items.at(1).data);
-    field.totalDigits = std::get<int32_t>(items.at(2).data);
-    field.decimals = std::get<int32_t>(items.at(3).data);
-    field.value = sim::Utf16ToUtf8(std::get<std::u16string>(items.at(4).data));
+    field.name = sim::Utf16ToUtf8(items.at(0).String());
+    field.type = items.at(1).Int();
+    field.totalDigits = items.at(2).Int();
+    field.decimals = items.at(3).Int();
+    field.value = sim::Utf16ToUtf8(items.at(4).String());
     row.push_back(field);
   }
   return row;

@@ -273,15 +273,15 @@ sim::Value Text(const char16_t* text) { return sim::Value{std::u16string(text)};
 sim::Value Number(int32_t number) { return sim::Value{number}; }
 
 sim::Value Entry(std::vector<sim::Value> items) {
-  auto entry = std::make_shared<sim::Array>();
-  entry->items = std::move(items);
+  auto entry = sim::NewArray();
+  for (sim::Value& item : items) entry->push_back(std::move(item));
   return sim::Value{entry};
 }
 
 // A row of a good field and then the given entry.
 void RowWithSecond(sim::Art& art, sim::Value second) {
   WriteRow(art, {{"NAME", 0, 20, 0, "国道"}});
-  std::get<sim::ArrayPtr>(art.dictionary->entries.at("KartzmapField").data)->items.push_back(std::move(second));
+  art.dictionary->Find("KartzmapField")->AsArray()->push_back(std::move(second));
 }
 
 constexpr const char* kFieldLeftOut = "1 field(s) that could not be read are not listed";
@@ -298,8 +298,8 @@ const DamagedRow kDamagedRows[] = {
     {"EntryNotAnArray", [](sim::Art& art) { RowWithSecond(art, Number(7)); }, "1\tpath\tNAME=国道\n", kFieldLeftOut},
     {"RowNotAnArray",
      [](sim::Art& art) {
-       art.dictionary = std::make_shared<sim::Dictionary>();
-       art.dictionary->entries["KartzmapField"] = Text(u"NAME=国道");
+       art.dictionary = sim::NewDictionary();
+       art.dictionary->Set("KartzmapField", Text(u"NAME=国道"));
      },
      "", "1 object(s) whose attributes could not be read are not listed"},
 };

@@ -9,42 +9,38 @@ namespace {
 
 constexpr const char* kRowKey = "KartzmapField";
 
-template <typename T>
-const T* Item(const sim::Array& array, size_t index) {
-  return index < array.items.size() ? std::get_if<T>(&array.items[index].data) : nullptr;
-}
+const sim::Value* Item(const sim::Array& array, size_t index) { return index < array.size() ? &array[index] : nullptr; }
 
 }  // namespace
 
 void WriteRow(sim::Art& art, const std::vector<RowField>& fields) {
-  auto row = std::make_shared<sim::Array>();
+  auto row = sim::NewArray();
   for (const RowField& field : fields) {
-    auto entry = std::make_shared<sim::Array>();
-    entry->items = {sim::Value{sim::Utf8ToUtf16(field.name)}, sim::Value{field.type}, sim::Value{field.totalDigits},
+    auto entry = sim::NewArray();
+    *entry = {sim::Value{sim::Utf8ToUtf16(field.name)}, sim::Value{field.type}, sim::Value{field.totalDigits},
                     sim::Value{field.decimals}, sim::Value{sim::Utf8ToUtf16(field.value)}};
-    row->items.push_back(sim::Value{entry});
+    row->push_back(sim::Value{entry});
   }
-  if (!art.dictionary) art.dictionary = std::make_shared<sim::Dictionary>();
-  art.dictionary->entries[kRowKey] = sim::Value{row};
+  if (!art.dictionary) art.dictionary = sim::NewDictionary();
+  art.dictionary->Set(kRowKey, sim::Value{row});
 }
 
-bool HasRow(const sim::Art& art) { return art.dictionary && art.dictionary->entries.count(kRowKey) != 0; }
+bool HasRow(const sim::Art& art) { return art.dictionary && art.dictionary->Has(kRowKey); }
 
 std::vector<RowField> ReadRow(const sim::Art& art) {
   std::vector<RowField> fields;
   if (!HasRow(art)) return fields;
-  const auto* row = std::get_if<sim::ArrayPtr>(&art.dictionary->entries.at(kRowKey).data);
-  if (!row) return fields;
-  for (const sim::Value& item : (*row)->items) {
-    const auto* entry = std::get_if<sim::ArrayPtr>(&item.data);
-    if (!entry) continue;
-    const sim::Array& e = **entry;
+  const sim::Value* row = art.dictionary->Find(kRowKey);
+  if (!row->IsArray() || !row->AsArray()) return fields;
+  for (const sim::Value& item : *row->AsArray()) {
+    if (!item.IsArray() || !item.AsArray()) continue;
+    const sim::Array& e = *item.AsArray();
     RowField field;
-    if (auto* name = Item<std::u16string>(e, 0)) field.name = sim::Utf16ToUtf8(*name);
-    if (auto* type = Item<int32_t>(e, 1)) field.type = *type;
-    if (auto* total = Item<int32_t>(e, 2)) field.totalDigits = *total;
-    if (auto* decimals = Item<int32_t>(e, 3)) field.decimals = *decimals;
-    if (auto* value = Item<std::u16string>(e, 4)) field.value = sim::Utf16ToUtf8(*value);
+    if (auto* name = Item(e, 0); name && name->IsString()) field.name = sim::Utf16ToUtf8(name->String());
+    if (auto* type = Item(e, 1); type && type->IsInt()) field.type = type->Int();
+    if (auto* total = Item(e, 2); total && total->IsInt()) field.totalDigits = total->Int();
+    if (auto* decimals = Item(e, 3); decimals && decimals->IsInt()) field.decimals = decimals->Int();
+    if (auto* value = Item(e, 4); value && value->IsString()) field.value = sim::Utf16ToUtf8(value->String());
     fields.push_back(field);
   }
   return fields;

@@ -58,16 +58,16 @@ TEST(TooManyFields, IsToldAsTheTablesLimit) {
     sim::Layer& frame = host.AddLayer("Kartzmap DataFrame");
     host.AddPointText(*frame.group, {0, 0}, "G=JGD|P=XY9|X=100.000000|Y=200.000000|S=3600|R=0.000000");
     sim::Layer& layer = host.AddLayer("広い表");
-    auto row = std::make_shared<sim::Array>();
+    auto row = sim::NewArray();
     for (int i = 0; i < 2047; ++i) {
-      auto entry = std::make_shared<sim::Array>();
+      auto entry = sim::NewArray();
       const std::string name = "F" + std::to_string(i);
-      entry->items = {sim::Value{std::u16string(name.begin(), name.end())}, sim::Value{int32_t{0}},
+      *entry = {sim::Value{std::u16string(name.begin(), name.end())}, sim::Value{int32_t{0}},
                       sim::Value{int32_t{1}}, sim::Value{int32_t{0}}, sim::Value{std::u16string()}};
-      row->items.push_back(sim::Value{entry});
+      row->push_back(sim::Value{entry});
     }
-    layer.group->dictionary = std::make_shared<sim::Dictionary>();
-    layer.group->dictionary->entries["KartzmapField"] = sim::Value{row};
+    layer.group->dictionary = sim::NewDictionary();
+    layer.group->dictionary->Set("KartzmapField", sim::Value{row});
     host.AddPath(*layer.group, {{1, 1}}, false);
     sim::SaveDocumentFile(document, map);
   }

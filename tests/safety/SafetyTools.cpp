@@ -38,17 +38,17 @@ std::vector<std::string> Leftovers(const fs::path& folder, const std::vector<std
 namespace {
 
 sim::Value FieldEntry(const char16_t* name, int32_t type, int32_t digits, const std::u16string& value) {
-  auto entry = std::make_shared<sim::Array>();
-  entry->items = {sim::Value{std::u16string(name)}, sim::Value{type}, sim::Value{digits}, sim::Value{int32_t{0}},
+  auto entry = sim::NewArray();
+  *entry = {sim::Value{std::u16string(name)}, sim::Value{type}, sim::Value{digits}, sim::Value{int32_t{0}},
                   sim::Value{value}};
   return sim::Value{entry};
 }
 
 sim::DictPtr Row(const std::u16string& name, const std::u16string& value) {
-  auto row = std::make_shared<sim::Array>();
-  row->items = {FieldEntry(u"名前", 0, 20, name), FieldEntry(u"値", 0, 20, value)};
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
+  auto row = sim::NewArray();
+  *row = {FieldEntry(u"名前", 0, 20, name), FieldEntry(u"値", 0, 20, value)};
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("KartzmapField", sim::Value{row});
   return dictionary;
 }
 

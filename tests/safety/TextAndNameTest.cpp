@@ -19,17 +19,17 @@ using kztest::RunKzmap;
 using kztest::ScratchFolder;
 
 sim::Value Entry(const std::u16string& name, const std::u16string& value) {
-  auto entry = std::make_shared<sim::Array>();
-  entry->items = {sim::Value{name}, sim::Value{int32_t{0}}, sim::Value{int32_t{40}}, sim::Value{int32_t{0}},
+  auto entry = sim::NewArray();
+  *entry = {sim::Value{name}, sim::Value{int32_t{0}}, sim::Value{int32_t{40}}, sim::Value{int32_t{0}},
                   sim::Value{value}};
   return sim::Value{entry};
 }
 
 sim::DictPtr Row(const std::u16string& name, const std::u16string& value) {
-  auto row = std::make_shared<sim::Array>();
-  row->items = {Entry(name, value)};
-  auto dictionary = std::make_shared<sim::Dictionary>();
-  dictionary->entries["KartzmapField"] = sim::Value{row};
+  auto row = sim::NewArray();
+  *row = {Entry(name, value)};
+  auto dictionary = sim::NewDictionary();
+  dictionary->Set("KartzmapField", sim::Value{row});
   return dictionary;
 }
 

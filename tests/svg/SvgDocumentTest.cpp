@@ -286,7 +286,7 @@ TEST_F(EditedMap, DuplicateKeepsTheRowAndBothAreRead) {
   for (size_t i = 0; i < 2; ++i) {
     const sim::Art& road = Road(*back, i);
     ASSERT_TRUE(road.dictionary);
-    EXPECT_TRUE(road.dictionary->entries.count("KartzmapField"));
+    EXPECT_TRUE(road.dictionary->Has("KartzmapField"));
   }
 }
 
@@ -297,7 +297,7 @@ TEST_F(EditedMap, PathCombinedWithAnotherKeepsItsRowOnTheCompound) {
   ASSERT_EQ(combined.type, kCompoundPathArt);
   ASSERT_EQ(combined.children.size(), 2u);
   ASSERT_TRUE(combined.dictionary);
-  EXPECT_TRUE(combined.dictionary->entries.count("KartzmapField"));
+  EXPECT_TRUE(combined.dictionary->Has("KartzmapField"));
 }
 
 TEST_F(EditedMap, TransformOnTheLayerMovesItsArt) {
@@ -311,7 +311,7 @@ TEST_F(EditedMap, TransformOnTheLayerMovesItsArt) {
 TEST_F(EditedMap, BrokenProjectDataLeavesAPathWithoutRowAndIsTold) {
   Replace("kz:art=\"{", "kz:art=\"{broken");
   const auto back = Read(svg);
-  EXPECT_FALSE(Road(*back).dictionary && Road(*back).dictionary->entries.count("KartzmapField"));
+  EXPECT_FALSE(Road(*back).dictionary && Road(*back).dictionary->Has("KartzmapField"));
   EXPECT_EQ(back->report.NotReadText(), "1 object's unreadable Kartzmap data");
 }
 
