@@ -5,7 +5,8 @@
 // A map holds a row of values for each of a million objects, so a value is
 // 16 bytes: short text lies inside it, longer text in one shared block that
 // copies of the value point to; an array keeps a few values inside itself;
-// dictionary keys are interned.
+// dictionary keys are interned. Reference counts are plain integers: the
+// stand-in host runs the plug-in on one thread.
 #pragma once
 
 #include <cstdint>
