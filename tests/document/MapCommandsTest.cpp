@@ -98,8 +98,8 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
   towns.editable = false;
   towns.group->dictionary = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
   sim::Art& area = host.AddPath(*towns.group, {{0.1f, 100.3f}, {200, 100.3f}, {200, 300}}, true);
-  area.style.fillPaint = true;
-  area.style.fill.color = AIColor::Four(0, 0, 0, 0.25f);
+  area.Style().fillPaint = true;
+  area.Style().fill.color = AIColor::Four(0, 0, 0, 0.25f);
   area.dictionary = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
                          Field(u"面積", 2, 10, 2, u"2194.07")});
   sim::Art& islands = host.AddCompoundPath(*towns.group);

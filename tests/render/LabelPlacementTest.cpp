@@ -156,7 +156,7 @@ TEST(LabelPlacement, ImportedFeaturesAreLabelledCentredOrBesideTheirMark) {
   std::map<std::string, const sim::Art*> labels;
   for (const sim::Layer* layer : document.layers)
     document.Walk(layer->group, [&](sim::Art* art) {
-      if (art->type == kTextFrameArt) labels[sim::Utf16ToUtf8(art->text.contents)] = art;
+      if (art->type == kTextFrameArt) labels[sim::Utf16ToUtf8(art->Extras().text.contents)] = art;
     });
   for (const Expected& e : expected) {
     ASSERT_EQ(labels.count(e.name), 1u) << e.name;

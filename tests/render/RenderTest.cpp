@@ -97,22 +97,22 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   hiddenArt.userAttributes = kArtHidden;
   sim::Layer& bottom = host.AddLayer("bottom");
   sim::Art& square = host.AddPath(*bottom.group, Square(100, 100, 200), true);
-  square.style = Filled(AIColor::Four(0, 1, 1, 0));
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(0, 0, 1);
-  square.style.stroke.width = 10;
+  square.Style() = Filled(AIColor::Four(0, 1, 1, 0));
+  square.Style().strokePaint = true;
+  square.Style().stroke.color = AIColor::Three(0, 0, 1);
+  square.Style().stroke.width = 10;
 
   sim::Art& winding = host.AddCompoundPath(*bottom.group);
   host.AddPath(winding, Square(20, 20, 60), true);
   host.AddPath(winding, Square(40, 40, 20, false), true);
-  for (sim::Art* member : winding.children) member->style = Filled(AIColor::Three(0, 0, 0));
+  for (sim::Art* member : winding.children) member->Style() = Filled(AIColor::Three(0, 0, 0));
 
   sim::Art& evenOdd = host.AddCompoundPath(*bottom.group);
   host.AddPath(evenOdd, Square(320, 20, 60), true);
   host.AddPath(evenOdd, Square(340, 40, 20), true);
   for (sim::Art* member : evenOdd.children) {
-    member->style = Filled(AIColor::Three(0, 0, 0));
-    member->style.evenOdd = true;
+    member->Style() = Filled(AIColor::Three(0, 0, 0));
+    member->Style().evenOdd = true;
   }
 
   sim::Art& faint = host.AddPath(*bottom.group, {{20, 320}, {20, 360}, {60, 360}, {60, 320}}, true);
@@ -168,10 +168,10 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   sim::Document& document = host.NewDocument({0, 200, 200, 0});
   sim::Layer& layer = host.AddLayer("L");
   sim::Art& square = host.AddPath(*layer.group, Square(20, 20, 60), true);
-  square.style = Filled(AIColor::Three(1, 0, 0));
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(0, 0, 1);
-  square.style.stroke.width = 20;
+  square.Style() = Filled(AIColor::Three(1, 0, 0));
+  square.Style().strokePaint = true;
+  square.Style().stroke.color = AIColor::Three(0, 0, 1);
+  square.Style().stroke.width = 20;
   square.opacity = 0.5f;
   sim::Art& group = host.AddGroup(*layer.group);
   group.opacity = 0.5f;

@@ -125,9 +125,9 @@ TEST_F(DemoMap, GeorefLayersAreDrawnOnlyWithGeoref) {
       if (art->type != kTextFrameArt) return;
       if (IsGeoref(*layer)) {
         georefTexts.push_back(art);
-        records += Inked(art->text.contents);
+        records += Inked(art->Extras().text.contents);
       } else {
-        labels += Inked(art->text.contents);
+        labels += Inked(art->Extras().text.contents);
       }
     });
   }
@@ -136,10 +136,10 @@ TEST_F(DemoMap, GeorefLayersAreDrawnOnlyWithGeoref) {
   EXPECT_EQ(without.size(), labels) << "the labels and nothing else";
   EXPECT_EQ(with.size(), labels + records) << "the labels, the data frame record and the markers";
   for (const sim::Art* text : georefTexts) {
-    const double baseline = top - text->text.anchor.v;
+    const double baseline = top - text->Extras().text.anchor.v;
     // A label may share the baseline (a point at the area's corner).
-    EXPECT_GE(GlyphsOnBaseline(with, baseline) - GlyphsOnBaseline(without, baseline), Inked(text->text.contents))
-        << sim::Utf16ToUtf8(text->text.contents);
+    EXPECT_GE(GlyphsOnBaseline(with, baseline) - GlyphsOnBaseline(without, baseline), Inked(text->Extras().text.contents))
+        << sim::Utf16ToUtf8(text->Extras().text.contents);
   }
   // The record's text starts at the artboard's centre.
   EXPECT_NEAR(georefTexts.front()->text.anchor.h, 841.89 / 2, 0.01);
@@ -314,16 +314,16 @@ std::string WriteStyledMap(const ScratchFolder& folder) {
   sim::Document& document = host.NewDocument({0, 200, 300, 0});
   sim::Layer& areas = host.AddLayer("区域");
   sim::Art& area = host.AddPath(*areas.group, Square(20, 20, 60), true);
-  area.style = Filled(AIColor::Four(0, 0, 0, 0.1f));
-  area.style.strokePaint = true;
-  area.style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  area.style.stroke.width = 0.5f;
+  area.Style() = Filled(AIColor::Four(0, 0, 0, 0.1f));
+  area.Style().strokePaint = true;
+  area.Style().stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+  area.Style().stroke.width = 0.5f;
   host.AddPointText(*areas.group, {30, 150}, "■■");
   sim::Layer& roads = host.AddLayer("道路");
   sim::Art& road = host.AddPath(*roads.group, {{120, 50}, {180, 50}}, false);
-  road.style.strokePaint = true;
-  road.style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  road.style.stroke.width = 0.5f;
+  road.Style().strokePaint = true;
+  road.Style().stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+  road.Style().stroke.width = 0.5f;
   sim::Layer& other = host.AddLayer("other");
   host.AddPath(*other.group, Square(220, 20, 60), true).style = Filled(AIColor::Four(0, 0, 0, 0.1f));
   const std::string path = folder.Path("styled.kzmap");
