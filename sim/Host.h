@@ -95,6 +95,11 @@ class Host {
   Art& AddCompoundPath(Art& container);
   Art& AddPath(Art& container, const std::vector<AIRealPoint>& anchors, bool closed);
   Art& AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bool closed);
+  // Changes the style of art in the current document, as the path style suite does.
+  template <typename Edit>
+  void EditStyle(Art* art, Edit edit) {
+    currentDocument->EditStyle(art, edit);
+  }
   Art& AddPointText(Art& container, AIRealPoint anchor, const std::string& text);
   Art& AddSymbol(Art& container, AIRealRect bounds, std::string name = {});
   void Select(Art& art, bool selected = true);

@@ -358,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
   sim::Art& art = host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);
-  art.Extras().tags.push_back(
+  art.EditExtras().tags.push_back(
       sim::Tag{"KzMapTag0001", "string", sim::EncodeText(u"名称|C|20|0|東京", kAIShiftJISCharacterEncoding), 0, false});
   Save();
   CommandResult run = Kzmap("upgrade " + Quote(map));

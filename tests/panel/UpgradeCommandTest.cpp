@@ -18,7 +18,7 @@ class UpgradeTest : public PanelTest {
  protected:
   // A string tag as the older version wrote it: 8-bit Shift-JIS text.
   static void Tag(sim::Art& art, const std::string& name, const std::string& utf8) {
-    art.Extras().tags.push_back(
+    art.EditExtras().tags.push_back(
         sim::Tag{name, "string", sim::EncodeText(sim::Utf8ToUtf16(utf8), kAIShiftJISCharacterEncoding), 0, false});
   }
   sim::Art& Object() { return host.AddPath(*layer->group, {{0, 0}, {10, 10}}, false); }

@@ -98,9 +98,11 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   sim::Layer& bottom = host.AddLayer("bottom");
   sim::Art& square = host.AddPath(*bottom.group, Square(100, 100, 200), true);
   square.Style() = Filled(AIColor::Four(0, 1, 1, 0));
-  square.Style().strokePaint = true;
-  square.Style().stroke.color = AIColor::Three(0, 0, 1);
-  square.Style().stroke.width = 10;
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(0, 0, 1);
+    style.stroke.width = 10;
+  });
 
   sim::Art& winding = host.AddCompoundPath(*bottom.group);
   host.AddPath(winding, Square(20, 20, 60), true);
@@ -112,7 +114,9 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   host.AddPath(evenOdd, Square(340, 40, 20), true);
   for (sim::Art* member : evenOdd.children) {
     member->Style() = Filled(AIColor::Three(0, 0, 0));
-    member->Style().evenOdd = true;
+    host.EditStyle(member, [&](AIPathStyle& style) {
+      style.evenOdd = true;
+    });
   }
 
   sim::Art& faint = host.AddPath(*bottom.group, {{20, 320}, {20, 360}, {60, 360}, {60, 320}}, true);
@@ -169,9 +173,11 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   sim::Layer& layer = host.AddLayer("L");
   sim::Art& square = host.AddPath(*layer.group, Square(20, 20, 60), true);
   square.Style() = Filled(AIColor::Three(1, 0, 0));
-  square.Style().strokePaint = true;
-  square.Style().stroke.color = AIColor::Three(0, 0, 1);
-  square.Style().stroke.width = 20;
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(0, 0, 1);
+    style.stroke.width = 20;
+  });
   square.opacity = 0.5f;
   sim::Art& group = host.AddGroup(*layer.group);
   group.opacity = 0.5f;

@@ -315,15 +315,19 @@ std::string WriteStyledMap(const ScratchFolder& folder) {
   sim::Layer& areas = host.AddLayer("区域");
   sim::Art& area = host.AddPath(*areas.group, Square(20, 20, 60), true);
   area.Style() = Filled(AIColor::Four(0, 0, 0, 0.1f));
-  area.Style().strokePaint = true;
-  area.Style().stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  area.Style().stroke.width = 0.5f;
+  host.EditStyle(&area, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+    style.stroke.width = 0.5f;
+  });
   host.AddPointText(*areas.group, {30, 150}, "■■");
   sim::Layer& roads = host.AddLayer("道路");
   sim::Art& road = host.AddPath(*roads.group, {{120, 50}, {180, 50}}, false);
-  road.Style().strokePaint = true;
-  road.Style().stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  road.Style().stroke.width = 0.5f;
+  host.EditStyle(&road, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+    style.stroke.width = 0.5f;
+  });
   sim::Layer& other = host.AddLayer("other");
   host.AddPath(*other.group, Square(220, 20, 60), true).style = Filled(AIColor::Four(0, 0, 0, 0.1f));
   const std::string path = folder.Path("styled.kzmap");
