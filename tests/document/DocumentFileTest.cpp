@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -425,6 +426,18 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   // eight bytes, and a row of about twenty bytes.
   EXPECT_LT(size, static_cast<size_t>(kPoints) * 70) << size;
   EXPECT_GT(size, static_cast<size_t>(kPoints) * 32) << size;
+
+  // Loaded, the marks share one style again and keep their anchors alone.
+  sim::Document loaded;
+  sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "points.kzmap");
+  std::set<const AIPathStyle*> styles;
+  size_t straight = 0;
+  for (const sim::Art* mark : loaded.layers.at(0)->group->children) {
+    styles.insert(mark->StylePointer());
+    straight += mark->segments.Straight() ? 1 : 0;
+  }
+  EXPECT_EQ(styles.size(), 1u);
+  EXPECT_EQ(straight, static_cast<size_t>(kPoints));
 }
 
 // Variable-length numbers of the packed file.

@@ -190,7 +190,7 @@ TEST_F(LongPathTest, APartOf32000PointsIsOnePath) {
   EXPECT_EQ(art[0]->type, kPathArt);
   EXPECT_EQ(art[0]->segments.size(), 32000u);
   EXPECT_FALSE(art[0]->closed);
-  EXPECT_FALSE(art[0]->style.fillPaint);
+  EXPECT_FALSE(art[0]->Style().fillPaint);
 }
 
 TEST_F(LongPathTest, OnePointMoreMakesASecondPathThatContinuesFromTheFirst) {

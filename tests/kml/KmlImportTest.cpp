@@ -248,9 +248,9 @@ TEST_F(KmlImport, GoogleEarthFileImportsWithFoldersAndStyles) {
   ASSERT_EQ(road.size(), 1u);
   EXPECT_EQ(importcheck::Value(*StoredRow(*road[0]), "Name"), "参道");
   EXPECT_FALSE(road[0]->closed);
-  EXPECT_FALSE(road[0]->style.fillPaint);
-  EXPECT_FALSE(road[0]->style.strokePaint);
-  EXPECT_EQ(road[0]->style.stroke.color.c.rgb.red, 1);
+  EXPECT_FALSE(road[0]->Style().fillPaint);
+  EXPECT_FALSE(road[0]->Style().strokePaint);
+  EXPECT_EQ(road[0]->Style().stroke.color.c.rgb.red, 1);
   EXPECT_EQ(road[0]->opacity, 1);
   // Tuples on separate lines stay separate vertices.
   ASSERT_EQ(road[0]->segments.size(), 3u);

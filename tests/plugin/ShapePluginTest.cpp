@@ -128,7 +128,7 @@ TEST_F(ShapePluginTest, StartupBuildsMenuItemsPanelFlyoutAndNotifiers) {
     EXPECT_EQ(item.id, kFlyoutMenu[i].id);
     EXPECT_EQ(item.separator, kFlyoutMenu[i].text == nullptr) << item.id;
     if (kFlyoutMenu[i].text) {
-      EXPECT_EQ(Utf8(item.Extras().text), kFlyoutMenu[i].text);
+      EXPECT_EQ(Utf8(item.text), kFlyoutMenu[i].text);
     }
   }
 

@@ -160,7 +160,7 @@ TEST(LabelPlacement, ImportedFeaturesAreLabelledCentredOrBesideTheirMark) {
     });
   for (const Expected& e : expected) {
     ASSERT_EQ(labels.count(e.name), 1u) << e.name;
-    const sim::TextData& text = labels.at(e.name)->text;
+    const sim::TextData& text = labels.at(e.name)->Extras().text;
     // The artboard keeps single precision.
     EXPECT_NEAR(text.anchor.h, e.anchor.x, 0.01) << e.name;
     EXPECT_NEAR(text.anchor.v, e.anchor.y, 0.01) << e.name;

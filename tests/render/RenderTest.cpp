@@ -89,15 +89,15 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
   sim::Layer& hiddenLayer = host.AddLayer("hidden");
   hiddenLayer.visible = false;
-  host.AddPath(*hiddenLayer.group, Square(0, 0, 400), true).style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(host.AddPath(*hiddenLayer.group, Square(0, 0, 400), true), Filled(AIColor::Four(0, 0, 0, 1)));
   sim::Layer& top = host.AddLayer("top");
-  host.AddPath(*top.group, Square(250, 250, 100), true).style = Filled(AIColor::Three(0, 1, 0));
+  host.SetStyle(host.AddPath(*top.group, Square(250, 250, 100), true), Filled(AIColor::Three(0, 1, 0)));
   sim::Art& hiddenArt = host.AddPath(*top.group, Square(0, 0, 400), true);
-  hiddenArt.style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(hiddenArt, Filled(AIColor::Four(0, 0, 0, 1)));
   hiddenArt.userAttributes = kArtHidden;
   sim::Layer& bottom = host.AddLayer("bottom");
   sim::Art& square = host.AddPath(*bottom.group, Square(100, 100, 200), true);
-  square.Style() = Filled(AIColor::Four(0, 1, 1, 0));
+  host.SetStyle(square, Filled(AIColor::Four(0, 1, 1, 0)));
   host.EditStyle(&square, [&](AIPathStyle& style) {
     style.strokePaint = true;
     style.stroke.color = AIColor::Three(0, 0, 1);
@@ -107,20 +107,20 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   sim::Art& winding = host.AddCompoundPath(*bottom.group);
   host.AddPath(winding, Square(20, 20, 60), true);
   host.AddPath(winding, Square(40, 40, 20, false), true);
-  for (sim::Art* member : winding.children) member->Style() = Filled(AIColor::Three(0, 0, 0));
+  for (sim::Art* member : winding.children) host.SetStyle(*member, Filled(AIColor::Three(0, 0, 0)));
 
   sim::Art& evenOdd = host.AddCompoundPath(*bottom.group);
   host.AddPath(evenOdd, Square(320, 20, 60), true);
   host.AddPath(evenOdd, Square(340, 40, 20), true);
   for (sim::Art* member : evenOdd.children) {
-    member->Style() = Filled(AIColor::Three(0, 0, 0));
+    host.SetStyle(*member, Filled(AIColor::Three(0, 0, 0)));
     host.EditStyle(member, [&](AIPathStyle& style) {
       style.evenOdd = true;
     });
   }
 
   sim::Art& faint = host.AddPath(*bottom.group, {{20, 320}, {20, 360}, {60, 360}, {60, 320}}, true);
-  faint.style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(faint, Filled(AIColor::Four(0, 0, 0, 1)));
   faint.opacity = 0.5f;
 
   const std::string path = folder.Path("test.kzmap");
@@ -172,7 +172,7 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   sim::Document& document = host.NewDocument({0, 200, 200, 0});
   sim::Layer& layer = host.AddLayer("L");
   sim::Art& square = host.AddPath(*layer.group, Square(20, 20, 60), true);
-  square.Style() = Filled(AIColor::Three(1, 0, 0));
+  host.SetStyle(square, Filled(AIColor::Three(1, 0, 0)));
   host.EditStyle(&square, [&](AIPathStyle& style) {
     style.strokePaint = true;
     style.stroke.color = AIColor::Three(0, 0, 1);
@@ -181,8 +181,8 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   square.opacity = 0.5f;
   sim::Art& group = host.AddGroup(*layer.group);
   group.opacity = 0.5f;
-  host.AddPath(group, Square(120, 120, 60), true).style = Filled(AIColor::Three(0, 0, 1));
-  host.AddPath(group, Square(100, 100, 60), true).style = Filled(AIColor::Three(1, 0, 0));
+  host.SetStyle(host.AddPath(group, Square(120, 120, 60), true), Filled(AIColor::Three(0, 0, 1)));
+  host.SetStyle(host.AddPath(group, Square(100, 100, 60), true), Filled(AIColor::Three(1, 0, 0)));
   const std::string map = folder.Path("faint.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("faint.png");
@@ -210,13 +210,13 @@ TEST(Render, ProcessAndGreyColoursOnScreen) {
   sim::Layer& layer = host.AddLayer("L");
   for (size_t i = 0; i < std::size(inks); ++i) {
     const Ink& ink = inks[i];
-    host.AddPath(*layer.group, Square(100.0f * i, 0, 100), true).style =
-        Filled(AIColor::Four(ink.c, ink.m, ink.y, ink.k));
+    host.SetStyle(host.AddPath(*layer.group, Square(100.0f * i, 0, 100), true),
+        Filled(AIColor::Four(ink.c, ink.m, ink.y, ink.k)));
   }
   AIColor gray;
   gray.kind = kGrayColor;
   gray.c.g.gray = 0.25f;
-  host.AddPath(*layer.group, Square(400, 0, 100), true).style = Filled(gray);
+  host.SetStyle(host.AddPath(*layer.group, Square(400, 0, 100), true), Filled(gray));
   const std::string map = folder.Path("inks.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("inks.png");
@@ -266,11 +266,11 @@ TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
   sim::Layer& layer = host.AddLayer("labels");
   sim::Art& left = host.AddPointText(*layer.group, {40, 300}, "東京都");
-  left.text.fontSize = 40;
+  left.EditExtras().text.fontSize = 40;
   sim::Art& right = host.AddPointText(*layer.group, {360, 100}, "渋谷区");
-  right.text.fontSize = 40;
-  right.text.justificationAssigned = true;
-  right.text.justification = 1;
+  right.EditExtras().text.fontSize = 40;
+  right.EditExtras().text.justificationAssigned = true;
+  right.EditExtras().text.justification = 1;
   const std::string map = folder.Path("labels.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("labels.png");
