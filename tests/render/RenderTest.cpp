@@ -197,6 +197,47 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   ExpectColor(picture, 130, 70, {128, 128, 255}, "group: blue over red shows blue only");
 }
 
+// Closed outlines are stroked all round, the side back to the first anchor
+// included, whether the path keeps anchors alone or whole segments (a
+// handle one ulp off its anchor); an open one leaves that side out.
+TEST(Render, ClosedOutlinesAreStrokedAllRound) {
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 200, 200, 0});
+  sim::Layer& layer = host.AddLayer("L");
+  AIPathStyle stroked;
+  stroked.strokePaint = true;
+  stroked.stroke.color = AIColor::Three(0, 0, 0);
+  stroked.stroke.width = 4;
+  // Clockwise from the bottom left; the last side runs along the bottom.
+  host.SetStyle(host.AddPath(*layer.group, Square(20, 20, 60), true), stroked);
+  std::vector<AIPathSegment> whole;
+  for (const AIRealPoint& p : Square(120, 20, 60)) whole.push_back(AIPathSegment{p, p, p, true});
+  whole[1].in.h = std::nextafter(whole[1].p.h, 0.0f);
+  host.SetStyle(host.AddCurvedPath(*layer.group, whole, true), stroked);
+  host.SetStyle(host.AddPath(*layer.group, Square(20, 120, 60), false), stroked);
+  const std::string map = folder.Path("outlines.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("outlines.png");
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
+  const Picture picture(png);
+  ASSERT_TRUE(picture.Ok());
+  // Pixel rows run down from the artboard's top (y 200).
+  const auto inked = [&](double x, double y) {
+    const int column = static_cast<int>(x), row = static_cast<int>(200 - y);
+    return picture.DarkPixels(column - 1, row - 1, column + 2, row + 2) > 0;
+  };
+  for (const double left : {20.0, 120.0}) {
+    EXPECT_TRUE(inked(left, 50)) << left << ": left side";
+    EXPECT_TRUE(inked(left + 30, 80)) << left << ": top side";
+    EXPECT_TRUE(inked(left + 60, 50)) << left << ": right side";
+    EXPECT_TRUE(inked(left + 30, 20)) << left << ": closing side";
+    EXPECT_FALSE(inked(left + 30, 50)) << left << ": inside";
+  }
+  EXPECT_TRUE(inked(20, 150)) << "open path: first side";
+  EXPECT_FALSE(inked(50, 120)) << "open path: no closing side";
+}
+
 // Process colours on screen: R = (1 − C)(1 − K), G = (1 − M)(1 − K),
 // B = (1 − Y)(1 − K), each ink its own channel; grey is an amount of ink.
 TEST(Render, ProcessAndGreyColoursOnScreen) {
