@@ -88,12 +88,7 @@ std::vector<Art*> Contents(const Art& container) {
   return result;
 }
 
-std::vector<Layer*> Sublayers(const Layer& layer) {
-  std::vector<Layer*> result;
-  for (Art* child : layer.group->children)
-    if (!child->disposed && child->ownerLayer) result.push_back(child->ownerLayer);
-  return result;
-}
+const std::vector<Layer*>& Sublayers(const Layer& layer) { return layer.sublayers; }
 
 // The path style the host reports (a compound path's is its topmost path's).
 AIPathStyle StyleOf(Art& art) {
@@ -127,8 +122,8 @@ void WidenArt(const Art& art, double& largest) {
     Widen(segment.p.v, largest);
   }
   if (art.type == kTextFrameArt) {
-    Widen(art.text.anchor.h, largest);
-    Widen(art.text.anchor.v, largest);
+    Widen(art.Extras().text.anchor.h, largest);
+    Widen(art.Extras().text.anchor.v, largest);
   }
   for (const Art* child : art.children)
     if (!child->disposed) WidenArt(*child, largest);
@@ -286,13 +281,13 @@ class JsonReport {
       case kTextFrameArt:
         out.Member("contents", sim::Host::Text(art));
         out.Key("position");
-        Numbers({art.text.anchor.h, art.text.anchor.v});
-        WritePaint("fill", art.text.fillAssigned, art.text.fill);
+        Numbers({art.Extras().text.anchor.h, art.Extras().text.anchor.v});
+        WritePaint("fill", art.Extras().text.fillAssigned, art.Extras().text.fill);
         break;
       case kSymbolArt:
-        out.Member("name", art.symbolName);
+        out.Member("name", art.Extras().symbolName);
         out.Key("bounds");
-        Numbers({art.symbolBounds.left, art.symbolBounds.top, art.symbolBounds.right, art.symbolBounds.bottom});
+        Numbers({art.Extras().symbolBounds.left, art.Extras().symbolBounds.top, art.Extras().symbolBounds.right, art.Extras().symbolBounds.bottom});
         break;
       case kGroupArt:
         out.Key("art");

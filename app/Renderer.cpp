@@ -38,8 +38,8 @@ bool IsPainted(const sim::Art& art) { return art.type == kPathArt || art.type ==
 
 // The style the host reports: a compound path reads as its topmost path.
 const AIPathStyle& StyleOf(const sim::Art& art) {
-  if (art.type == kCompoundPathArt && !art.children.empty()) return art.children.front()->style;
-  return art.style;
+  if (art.type == kCompoundPathArt && !art.children.empty()) return art.children.front()->Style();
+  return art.Style();
 }
 
 void SetSource(cairo_t* cr, const Rgb& rgb, double alpha = 1) {
@@ -225,7 +225,7 @@ Renderer::Box Renderer::BoundsOf(const sim::Art& art) {
       if (art.segments.size() < 2) break;
       for (const AIPathSegment& s : art.segments)
         for (const AIRealPoint& p : {s.p, s.in, s.out}) box.Add(p.h, p.v);
-      const AIPathStyle& style = art.style;
+      const AIPathStyle& style = art.Style();
       const double half = style.strokePaint && std::isfinite(style.stroke.width) && style.stroke.width > 0
                               ? static_cast<double>(style.stroke.width) / 2
                               : 0;
@@ -241,15 +241,15 @@ Renderer::Box Renderer::BoundsOf(const sim::Art& art) {
       break;
     case kTextFrameArt: {
       double l = 0, t = 0, r = 0, b = 0;
-      if (!texts.Extent(art.text, l, t, r, b)) break;
+      if (!texts.Extent(art.Extras().text, l, t, r, b)) break;
       // The extent is y down; the artboard is y up.
-      box.Add(art.text.anchor.h + l, art.text.anchor.v - t);
-      box.Add(art.text.anchor.h + r, art.text.anchor.v - b);
+      box.Add(art.Extras().text.anchor.h + l, art.Extras().text.anchor.v - t);
+      box.Add(art.Extras().text.anchor.h + r, art.Extras().text.anchor.v - b);
       break;
     }
     case kSymbolArt:
-      box.Add(art.symbolBounds.left, art.symbolBounds.bottom);
-      box.Add(art.symbolBounds.right, art.symbolBounds.top);
+      box.Add(art.Extras().symbolBounds.left, art.Extras().symbolBounds.bottom);
+      box.Add(art.Extras().symbolBounds.right, art.Extras().symbolBounds.top);
       break;
     default:
       break;
@@ -409,17 +409,28 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
 }
 
 bool Renderer::AddSegments(cairo_t* cr, const sim::Art& path) {
-  const std::vector<AIPathSegment>& segments = path.segments;
+  const sim::PathSegments& segments = path.segments;
   if (segments.size() < 2) return true;
-  for (const AIPathSegment& s : segments) {
+  if (segments.Straight()) {
+    // Anchors alone: every piece is a line.
+    for (size_t i = 0; i < segments.size(); ++i) {
+      const AIRealPoint p = segments.Anchor(i);
+      if (!std::isfinite(p.h) || !std::isfinite(p.v)) return false;
+    }
+    cairo_move_to(cr, X(segments.Anchor(0).h), Y(segments.Anchor(0).v));
+    for (size_t i = 1; i < segments.size(); ++i) cairo_line_to(cr, X(segments.Anchor(i).h), Y(segments.Anchor(i).v));
+    if (path.closed) cairo_close_path(cr);
+    return true;
+  }
+  for (const AIPathSegment s : segments) {
     for (AIReal value : {s.p.h, s.p.v, s.in.h, s.in.v, s.out.h, s.out.v})
       if (!std::isfinite(value)) return false;
   }
   cairo_move_to(cr, X(segments[0].p.h), Y(segments[0].p.v));
   const size_t curves = path.closed ? segments.size() : segments.size() - 1;
   for (size_t i = 0; i < curves; ++i) {
-    const AIPathSegment& from = segments[i];
-    const AIPathSegment& to = segments[(i + 1) % segments.size()];
+    const AIPathSegment from = segments[i];
+    const AIPathSegment to = segments[(i + 1) % segments.size()];
     // A segment without handles is a straight line: drawn as one, it is
     // smaller in SVG and PDF and quicker to fill and stroke.
     if (from.out.h == from.p.h && from.out.v == from.p.v && to.in.h == to.p.h && to.in.v == to.p.v) {
@@ -485,7 +496,7 @@ void Renderer::DrawPath(cairo_t* cr, const sim::Art& art, const AIPathStyle& sty
 }
 
 void Renderer::DrawText(cairo_t* cr, const sim::Art& art) {
-  const sim::TextData& text = art.text;
+  const sim::TextData& text = art.Extras().text;
   if (!std::isfinite(text.anchor.h) || !std::isfinite(text.anchor.v)) return;
   // Text without a fill of its own is black, as new text is.
   Rgb color;
@@ -501,7 +512,7 @@ void Renderer::DrawText(cairo_t* cr, const sim::Art& art) {
 // Without the symbol's definition the instance shows as the dashed outline
 // of its bounds.
 void Renderer::DrawSymbol(cairo_t* cr, const sim::Art& art) {
-  const AIRealRect& r = art.symbolBounds;
+  const AIRealRect& r = art.Extras().symbolBounds;
   for (AIReal value : {r.left, r.top, r.right, r.bottom})
     if (!std::isfinite(value)) return;
   cairo_save(cr);

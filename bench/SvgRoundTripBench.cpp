@@ -61,14 +61,16 @@ std::string MapFile(int segments) {
       }
     }
     sim::Art& path = host.AddCurvedPath(*layer->group, std::move(outline), true);
-    path.style.fillPaint = true;
-    path.style.fill.color = AIColor::Four(0.1f * (p % 10), 0.2f, 0.3f, 0);
-    path.style.strokePaint = true;
-    path.style.stroke.color = AIColor::Four(0, 0, 0, 1);
-    path.style.stroke.width = 0.5f;
+    host.EditStyle(&path, [&](AIPathStyle& style) {
+      style.fillPaint = true;
+      style.fill.color = AIColor::Four(0.1f * (p % 10), 0.2f, 0.3f, 0);
+      style.strokePaint = true;
+      style.stroke.color = AIColor::Four(0, 0, 0, 1);
+      style.stroke.width = 0.5f;
+    });
     path.dictionary = AttributeRow(p);
     sim::Art& label = host.AddPointText(*layer->group, {static_cast<AIReal>(cx), static_cast<AIReal>(cy)}, "区画" + std::to_string(p));
-    label.text.fontSize = 9;
+    label.EditExtras().text.fontSize = 9;
   }
   sim::SaveDocumentFile(document, path);
   sim::SvgDocumentWriter(document, path + ".svg").Save(path + ".svg");

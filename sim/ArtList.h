@@ -1,12 +1,14 @@
 // The children of a container, topmost first. Imports place thousands of
 // objects on top of a layer one by one and loading appends them at the
 // bottom, so the list keeps room at both ends: either end takes an object
-// at once, and the objects stay contiguous for walking and indexing.
+// at once, and the objects stay contiguous for walking and indexing. Most
+// art holds no children, so an empty list is one null pointer.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 namespace sim {
@@ -21,43 +23,61 @@ class ArtList {
   using reverse_iterator = std::reverse_iterator<iterator>;
   using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
-  iterator begin() { return slots.data() + head; }
-  iterator end() { return slots.data() + slots.size(); }
-  const_iterator begin() const { return slots.data() + head; }
-  const_iterator end() const { return slots.data() + slots.size(); }
+  ArtList() = default;
+  ArtList(const ArtList& other) : held(other.held ? std::make_unique<Held>(*other.held) : nullptr) {}
+  ArtList& operator=(const ArtList& other) {
+    held = other.held ? std::make_unique<Held>(*other.held) : nullptr;
+    return *this;
+  }
+  ArtList(ArtList&&) noexcept = default;
+  ArtList& operator=(ArtList&&) noexcept = default;
+
+  iterator begin() { return held ? held->slots.data() + held->head : nullptr; }
+  iterator end() { return held ? held->slots.data() + held->slots.size() : nullptr; }
+  const_iterator begin() const { return held ? held->slots.data() + held->head : nullptr; }
+  const_iterator end() const { return held ? held->slots.data() + held->slots.size() : nullptr; }
   reverse_iterator rbegin() { return reverse_iterator(end()); }
   reverse_iterator rend() { return reverse_iterator(begin()); }
   const_reverse_iterator rbegin() const { return const_reverse_iterator(end()); }
   const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
 
-  size_t size() const { return slots.size() - head; }
+  size_t size() const { return held ? held->slots.size() - held->head : 0; }
   bool empty() const { return size() == 0; }
-  Art*& operator[](size_t index) { return slots[head + index]; }
-  Art* operator[](size_t index) const { return slots[head + index]; }
-  Art*& front() { return slots[head]; }
-  Art* front() const { return slots[head]; }
-  Art*& back() { return slots.back(); }
-  Art* back() const { return slots.back(); }
+  Art*& operator[](size_t index) { return held->slots[held->head + index]; }
+  Art* operator[](size_t index) const { return held->slots[held->head + index]; }
+  Art*& front() { return held->slots[held->head]; }
+  Art* front() const { return held->slots[held->head]; }
+  Art*& back() { return held->slots.back(); }
+  Art* back() const { return held->slots.back(); }
 
   // Puts art before pos (pos == begin(): on top); returns where it went.
   iterator insert(const_iterator pos, Art* art) {
     const auto index = static_cast<size_t>(pos - begin());
+    if (!held) held = std::make_unique<Held>();
+    std::vector<Art*>& slots = held->slots;
     if (index > 0) {
-      slots.insert(slots.begin() + static_cast<std::ptrdiff_t>(head + index), art);
+      slots.insert(slots.begin() + static_cast<std::ptrdiff_t>(held->head + index), art);
       return begin() + index;
     }
-    if (head == 0) MakeRoomInFront();
-    slots[--head] = art;
+    if (held->head == 0) MakeRoomInFront();
+    held->slots[--held->head] = art;
     return begin();
   }
-  void push_back(Art* art) { slots.push_back(art); }
+  void push_back(Art* art) {
+    if (!held) held = std::make_unique<Held>();
+    held->slots.push_back(art);
+  }
   iterator erase(const_iterator pos) {
     const auto index = static_cast<size_t>(pos - begin());
+    std::vector<Art*>& slots = held->slots;
     if (index == 0) {
-      slots[head++] = nullptr;
-      if (empty()) Clear();
+      slots[held->head++] = nullptr;
     } else {
-      slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(head + index));
+      slots.erase(slots.begin() + static_cast<std::ptrdiff_t>(held->head + index));
+    }
+    if (empty()) {
+      held.reset();
+      return nullptr;
     }
     return begin() + index;
   }
@@ -69,16 +89,15 @@ class ArtList {
     const size_t room = std::max<size_t>(size(), 4);
     std::vector<Art*> grown(room + size(), nullptr);
     std::copy(begin(), end(), grown.begin() + static_cast<std::ptrdiff_t>(room));
-    slots.swap(grown);
-    head = room;
-  }
-  void Clear() {
-    slots.clear();
-    head = 0;
+    held->slots.swap(grown);
+    held->head = room;
   }
 
-  std::vector<Art*> slots;  // [0, head) is room
-  size_t head = 0;
+  struct Held {
+    std::vector<Art*> slots;  // [0, head) is room
+    size_t head = 0;
+  };
+  std::unique_ptr<Held> held;  // null while empty
 };
 
 }  // namespace sim

@@ -31,10 +31,10 @@ void Bounds(const Art* art, AIRealRect& bounds, bool& valid) {
       return;
     }
     case kTextFrameArt:
-      UniteBounds(bounds, valid, TextBounds(art->text));
+      UniteBounds(bounds, valid, TextBounds(art->Extras().text));
       return;
     case kSymbolArt:
-      UniteBounds(bounds, valid, art->symbolBounds);
+      UniteBounds(bounds, valid, art->Extras().symbolBounds);
       return;
     default:
       for (const Art* child : art->children) Bounds(child, bounds, valid);
@@ -191,11 +191,11 @@ AIErr HasDictionary(AIArtHandle handle, AIBoolean* hasDictionary) {
 }
 
 bool HasFill(const Art* art) {
-  if (art->type == kPathArt) return art->style.fillPaint;
+  if (art->type == kPathArt) return art->Style().fillPaint;
   if (art->type == kCompoundPathArt) {
-    return art->style.fillPaint || std::any_of(art->children.begin(), art->children.end(), HasFill);
+    return art->Style().fillPaint || std::any_of(art->children.begin(), art->children.end(), HasFill);
   }
-  if (art->type == kTextFrameArt) return art->text.fillAssigned;
+  if (art->type == kTextFrameArt) return art->Extras().text.fillAssigned;
   return false;
 }
 

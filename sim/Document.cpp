@@ -17,9 +17,19 @@ bool AcceptsChild(const Art* container, const Art* child) {
 size_t Art::IndexInParent() {
   const ArtList& siblings = parent->children;
   if (siblingHint >= siblings.size() || siblings[siblingHint] != this) {
-    siblingHint = static_cast<size_t>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+    siblingHint = static_cast<uint32_t>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
   }
   return siblingHint;
+}
+
+ArtExtras& Art::EditExtras() {
+  if (!extras) extras = std::make_unique<ArtExtras>();
+  return *extras;
+}
+
+const ArtExtras& Art::NoExtras() {
+  static const ArtExtras none;
+  return none;
 }
 
 Art* Document::MakeArt(AIArtType type) {
@@ -68,7 +78,7 @@ AIErr Document::Place(Art* art, AIPaintOrder order, Art* prep) {
   }
   parent->children.insert(parent->children.begin() + static_cast<std::ptrdiff_t>(index), art);
   art->parent = parent;
-  art->siblingHint = index;
+  art->siblingHint = static_cast<uint32_t>(index);
   return kNoErr;
 }
 
@@ -106,6 +116,7 @@ Layer* Document::AppendLayer(Layer* parent) {
   if (parent) {
     layer->group->parent = parent->group;
     parent->group->children.push_back(layer->group);
+    parent->sublayers.push_back(layer);
   } else {
     layers.push_back(layer);
   }
@@ -128,9 +139,15 @@ AIErr Document::InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLay
   } else if (order == kPlaceInsideOnTop || order == kPlaceInsideOnBottom) {
     layer->parent = reference;
     Place(layer->group, order, reference->group);
+    auto& sublayers = reference->sublayers;
+    sublayers.insert(order == kPlaceInsideOnTop ? sublayers.begin() : sublayers.end(), layer);
   } else if (reference->parent) {
     layer->parent = reference->parent;
     Place(layer->group, order, reference->group);
+    auto& sublayers = reference->parent->sublayers;
+    auto at = std::find(sublayers.begin(), sublayers.end(), reference);
+    if (order == kPlaceBelow) ++at;
+    sublayers.insert(at, layer);
   } else {
     auto at = std::find(layers.begin(), layers.end(), reference);
     if (order == kPlaceBelow) ++at;
@@ -143,6 +160,8 @@ AIErr Document::InsertLayer(Layer* reference, AIPaintOrder order, Layer** newLay
 
 void Document::DeleteLayer(Layer* layer) {
   if (layer->parent) {
+    auto& sublayers = layer->parent->sublayers;
+    sublayers.erase(std::remove(sublayers.begin(), sublayers.end(), layer), sublayers.end());
     Dispose(layer->group);
   } else {
     layers.erase(std::remove(layers.begin(), layers.end(), layer), layers.end());
@@ -152,25 +171,15 @@ void Document::DeleteLayer(Layer* layer) {
   if (currentLayer && currentLayer->deleted) currentLayer = layers.empty() ? nullptr : layers.front();
 }
 
-std::vector<Layer*> Document::Sublayers(const Layer* layer) const {
-  std::vector<Layer*> result;
-  for (Art* child : layer->group->children) {
-    if (child->ownerLayer) result.push_back(child->ownerLayer);
-  }
-  return result;
-}
-
-std::vector<Layer*> Document::SiblingLayers(const Layer* layer) const {
-  return layer->parent ? Sublayers(layer->parent) : layers;
-}
-
 std::vector<Layer*> Document::AllLayers() const {
   std::vector<Layer*> result;
-  std::function<void(Layer*)> add = [&](Layer* layer) {
+  std::vector<Layer*> pending(layers.rbegin(), layers.rend());
+  while (!pending.empty()) {
+    Layer* layer = pending.back();
+    pending.pop_back();
     result.push_back(layer);
-    for (Layer* sublayer : Sublayers(layer)) add(sublayer);
-  };
-  for (Layer* layer : layers) add(layer);
+    pending.insert(pending.end(), layer->sublayers.rbegin(), layer->sublayers.rend());
+  }
   return result;
 }
 

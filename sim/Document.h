@@ -17,6 +17,8 @@
 #include "host/HostTypes.h"
 #include "sim/ArtArena.h"
 #include "sim/ArtList.h"
+#include "sim/PathSegments.h"
+#include "sim/StylePool.h"
 #include "sim/Values.h"
 
 namespace sim {
@@ -44,36 +46,56 @@ struct TextData {
 
 struct Layer;
 
-struct Art {
-  AIArtType type = kUnknownArt;
-  Art* parent = nullptr;
-  ArtList children;  // topmost first
-  size_t siblingHint = 0;       // where the art last stood among its siblings (checked before use)
-  Layer* ownerLayer = nullptr;  // set on a layer's group only
-  bool disposed = false;
-  int32_t userAttributes = 0;   // kArtSelected, kArtLocked, kArtHidden
-  bool skipped = false;         // the host's own art that plug-ins leave alone
-
-  // Paths (and the clip flag of compound paths).
-  std::vector<AIPathSegment> segments;
-  bool closed = false;
-  bool guide = false;
-  bool clip = false;
-  AIPathStyle style;
-  AIReal opacity = 1;
-
+// What few objects have: kept out of line, made on first use.
+struct ArtExtras {
   TextData text;            // text frames
   std::string symbolName;   // symbol instances
   AIRealRect symbolBounds;  // symbol instances: the placed symbol's bounds
-
-  DictPtr dictionary;  // made on first use
   std::vector<Tag> tags;
+};
+
+// Fields ordered by size, so that a million of them waste nothing on padding.
+struct Art {
+ private:
+  const AIPathStyle* style = nullptr;  // kept by the document's StylePool
+  std::unique_ptr<ArtExtras> extras;
+
+ public:
+  Art* parent = nullptr;
+  ArtList children;             // topmost first
+  Layer* ownerLayer = nullptr;  // set on a layer's group only
+  PathSegments segments;        // paths
+  DictPtr dictionary;           // made on first use
+  AIArtType type = kUnknownArt;
+  int32_t userAttributes = 0;   // kArtSelected, kArtLocked, kArtHidden
+  AIReal opacity = 1;
+  uint32_t siblingHint = 0;     // where the art last stood among its siblings (checked before use)
+  bool disposed = false;
+  bool skipped = false;         // the host's own art that plug-ins leave alone
+  bool closed = false;          // paths
+  bool guide = false;           // paths
+  bool clip = false;            // paths and compound paths
 
   bool IsContainer() const { return type == kGroupArt || type == kCompoundPathArt; }
   bool IsLayerGroup() const { return ownerLayer != nullptr; }
   // Where the art stands among its parent's children (it must have a
   // parent); walking siblings in order finds each at once.
   size_t IndexInParent();
+
+  // Paint of paths and compound paths; a document keeps each distinct
+  // style once (Document::SetStyle).
+  const AIPathStyle& Style() const { return style ? *style : StylePool::Default(); }
+  const AIPathStyle* StylePointer() const { return style; }
+  void ShareStyle(const AIPathStyle* kept) { style = kept; }
+
+  // Text, symbol and tags: empty ones when the art has none.
+  const ArtExtras& Extras() const { return extras ? *extras : NoExtras(); }
+  // Makes them on first use.
+  ArtExtras& EditExtras();
+  bool HasExtras() const { return extras != nullptr; }
+
+ private:
+  static const ArtExtras& NoExtras();
 };
 
 struct Layer {
@@ -83,6 +105,7 @@ struct Layer {
   AIThreeColorStyle color{0.31f, 0.5f, 1.0f};  // selection colour shown for the layer's art
   Art* group = nullptr;    // root of the layer's art tree
   Layer* parent = nullptr; // null for top-level layers
+  std::vector<Layer*> sublayers;  // topmost first, in the order of their groups among the group's art
   bool deleted = false;
 };
 
@@ -97,6 +120,7 @@ struct Document {
   bool closed = false;
 
   Arena<Art> artStore;
+  StylePool styles;
   std::vector<std::unique_ptr<Layer>> layerStore;
   std::unordered_set<const void*> owned;  // every layer made here
 
@@ -106,6 +130,15 @@ struct Document {
 
   // New detached art of the type.
   Art* MakeArt(AIArtType type);
+  // Gives art the style, shared with every other art of the same style.
+  void SetStyle(Art* art, const AIPathStyle& style) { art->ShareStyle(styles.Intern(style)); }
+  // Changes art's style through edit, leaving any art that shared it alone.
+  template <typename Edit>
+  void EditStyle(Art* art, Edit edit) {
+    AIPathStyle style = art->Style();
+    edit(style);
+    SetStyle(art, style);
+  }
   // Inserts detached art by the paint order relative to prep; kNoErr or a
   // host code. The AboveAll/BelowAll orders use the current layer's group.
   AIErr Place(Art* art, AIPaintOrder order, Art* prep);
@@ -122,9 +155,11 @@ struct Document {
   // A new layer with its group, not yet placed.
   Layer* NewLayer();
   void DeleteLayer(Layer* layer);
-  std::vector<Layer*> Sublayers(const Layer* layer) const;
+  const std::vector<Layer*>& Sublayers(const Layer* layer) const { return layer->sublayers; }
   // The list (top-level, or the parent's sublayers) that holds the layer.
-  std::vector<Layer*> SiblingLayers(const Layer* layer) const;
+  const std::vector<Layer*>& SiblingLayers(const Layer* layer) const {
+    return layer->parent ? layer->parent->sublayers : layers;
+  }
   // Every layer, sublayers after their parent, topmost first.
   std::vector<Layer*> AllLayers() const;
   Layer* LayerOfArt(const Art* art) const;

@@ -265,7 +265,8 @@ class PackReader {
     return style;
   }
 
-  AIPathStyle Style() {
+  // Kept once in the document, so that art sharing a style in the file shares it in memory.
+  const AIPathStyle* Style() {
     const Step step(*this, "style");
     const uint64_t reference = Varint();
     if (reference >= kPackedFirstTableEntry) {
@@ -275,7 +276,7 @@ class PackReader {
              " were written before");
       return styles[index];
     }
-    const AIPathStyle style = StoredStyle();
+    const AIPathStyle* style = document.styles.Intern(StoredStyle());
     if (reference == kPackedRemember) {
       if (styles.size() >= kMaxRememberedStyles) Fail("more styles remembered than allowed");
       styles.push_back(style);
@@ -365,7 +366,7 @@ class PackReader {
         const uint8_t boolean = Byte();
         if (boolean > 1) Fail("expected true or false");
         tag.boolean = boolean;
-        art.tags.push_back(std::move(tag));
+        art.EditExtras().tags.push_back(std::move(tag));
       }
     }
   }
@@ -422,13 +423,14 @@ class PackReader {
     if (count > in.Remaining() / (straight ? 8 : 9)) Fail(std::to_string(count) + " segments cannot fit in the bytes left");
     if (count > declared.segments - seen.segments) Fail("more segments than the file's header says it holds");
     seen.segments += count;
-    art.segments.resize(count);
+    if (straight) {
+      std::vector<AIRealPoint> anchors(count);
+      for (AIRealPoint& anchor : anchors) anchor = Point();
+      return art.segments.AssignCorners(anchors.data(), anchors.size());
+    }
+    std::vector<AIPathSegment> segments(count);
     for (uint64_t i = 0; i < count; ++i) {
-      AIPathSegment& s = art.segments[i];
-      if (straight) {
-        s.p = s.in = s.out = Point();
-        continue;
-      }
+      AIPathSegment& s = segments[i];
       const uint8_t kind = Byte();
       if (kind > static_cast<uint8_t>(PackedSegment::curveSmooth)) {
         const Step item(*this, i);
@@ -444,6 +446,7 @@ class PackReader {
         s.in = s.out = s.p;
       }
     }
+    art.segments.Assign(segments.data(), segments.size());
   }
 
   void ReadArt(Art& container, size_t depth, bool pathsOnly) {
@@ -476,19 +479,19 @@ class PackReader {
       case PackedArt::path:
         ReadCommon(*art, flags, kCommonFlags | kPackedClosed | kPackedStraightCorners);
         art->closed = flags & kPackedClosed;
-        art->style = Style();
+        art->ShareStyle(Style());
         return ReadSegments(*art, flags & kPackedStraightCorners);
       case PackedArt::compound:
         ReadCommon(*art, flags, kCommonFlags);
-        art->style = Style();
+        art->ShareStyle(Style());
         return ReadChildren(*art, depth, true);
       case PackedArt::text:
         ReadCommon(*art, flags, kCommonFlags | kPackedTextFill | kPackedJustification);
-        return ReadTextFrame(art->text, flags);
+        return ReadTextFrame(art->EditExtras().text, flags);
       case PackedArt::symbol:
         ReadCommon(*art, flags, kCommonFlags);
-        art->symbolName = Bytes();
-        art->symbolBounds = Rect();
+        art->EditExtras().symbolName = Bytes();
+        art->EditExtras().symbolBounds = Rect();
         return;
       default:
         ReadCommon(*art, flags, kCommonFlags);
@@ -522,7 +525,7 @@ class PackReader {
   std::vector<std::string> byteStrings;
   std::vector<std::optional<Value>> textValues;  // by table entry, made on first use
   std::vector<std::optional<Key>> keys;
-  std::vector<AIPathStyle> styles;
+  std::vector<const AIPathStyle*> styles;
 };
 
 }  // namespace

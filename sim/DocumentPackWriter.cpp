@@ -95,8 +95,8 @@ class PackWriter {
         counts.textUnits += art->ownerLayer->title.size();
       }
       counts.segments += art->segments.size();
-      counts.textUnits += art->text.contents.size() + art->symbolName.size();
-      for (const Tag& tag : art->tags) counts.textUnits += tag.name.size() + tag.type.size() + tag.text.size();
+      counts.textUnits += art->Extras().text.contents.size() + art->Extras().symbolName.size();
+      for (const Tag& tag : art->Extras().tags) counts.textUnits += tag.name.size() + tag.type.size() + tag.text.size();
       if (art->dictionary) CountDictionary(*art->dictionary, counts, 1);
       for (const Art* child : art->children)
         if (!child->disposed) pending.push_back(child);
@@ -279,7 +279,7 @@ class PackWriter {
     if (art.clip) flags |= kPackedClip;
     if (art.opacity != 1) flags |= kPackedOpacity;
     if (art.dictionary) flags |= kPackedDictionary;
-    if (!art.tags.empty()) flags |= kPackedTags;
+    if (!art.Extras().tags.empty()) flags |= kPackedTags;
     return flags;
   }
 
@@ -289,8 +289,8 @@ class PackWriter {
     if (flags & kPackedOpacity) Float(art.opacity);
     if (flags & kPackedDictionary) WriteDictionary(*art.dictionary, 1);
     if (flags & kPackedTags) {
-      Varint(art.tags.size());
-      for (const Tag& tag : art.tags) {
+      Varint(art.Extras().tags.size());
+      for (const Tag& tag : art.Extras().tags) {
         Bytes(tag.name);
         Bytes(tag.type);
         Bytes(tag.text);
@@ -321,13 +321,13 @@ class PackWriter {
   // Bit for bit: -0 and NaN handles stay what they are.
   static bool SameBits(AIRealPoint a, AIRealPoint b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-  void WriteSegments(const std::vector<AIPathSegment>& segments, bool straight) {
+  void WriteSegments(const PathSegments& segments) {
     Varint(segments.size());
-    for (const AIPathSegment& s : segments) {
-      if (straight) {
-        Point(s.p);
-        continue;
-      }
+    if (segments.Straight()) {
+      for (size_t i = 0; i < segments.size(); ++i) Point(segments.Anchor(i));
+      return;
+    }
+    for (const AIPathSegment s : segments) {
       const bool line = SameBits(s.in, s.p) && SameBits(s.out, s.p);
       Byte(static_cast<uint8_t>(line ? (s.corner ? PackedSegment::straightCorner : PackedSegment::straightSmooth)
                                       : (s.corner ? PackedSegment::curveCorner : PackedSegment::curveSmooth)));
@@ -353,30 +353,28 @@ class PackWriter {
       case kPathArt: {
         Byte(static_cast<uint8_t>(PackedArt::path));
         if (art.closed) flags |= kPackedClosed;
-        const bool straight = std::all_of(art.segments.begin(), art.segments.end(), [](const AIPathSegment& s) {
-          return s.corner && SameBits(s.in, s.p) && SameBits(s.out, s.p);
-        });
-        if (straight) flags |= kPackedStraightCorners;
+        // Anchors alone when every segment is a straight corner.
+        if (art.segments.Straight()) flags |= kPackedStraightCorners;
         WriteCommon(art, flags);
-        Style(art.style);
-        return WriteSegments(art.segments, straight);
+        Style(art.Style());
+        return WriteSegments(art.segments);
       }
       case kCompoundPathArt:
         Byte(static_cast<uint8_t>(PackedArt::compound));
         WriteCommon(art, flags);
-        Style(art.style);
+        Style(art.Style());
         return WriteChildren(art, depth);
       case kTextFrameArt:
         Byte(static_cast<uint8_t>(PackedArt::text));
-        if (art.text.fillAssigned) flags |= kPackedTextFill;
-        if (art.text.justificationAssigned) flags |= kPackedJustification;
+        if (art.Extras().text.fillAssigned) flags |= kPackedTextFill;
+        if (art.Extras().text.justificationAssigned) flags |= kPackedJustification;
         WriteCommon(art, flags);
-        return WriteTextFrame(art.text);
+        return WriteTextFrame(art.Extras().text);
       case kSymbolArt:
         Byte(static_cast<uint8_t>(PackedArt::symbol));
         WriteCommon(art, flags);
-        Bytes(art.symbolName);
-        return Rect(art.symbolBounds);
+        Bytes(art.Extras().symbolName);
+        return Rect(art.Extras().symbolBounds);
       default:
         Byte(static_cast<uint8_t>(PackedArt::other));
         Signed(art.type);

@@ -394,7 +394,10 @@ class Reader {
     if (const json* item = m.Find("dictionary")) {
       art.dictionary = ReadDictionary(*item, where.Member("dictionary"), 1);
     }
-    if (const json* item = m.Find("tags")) art.tags = Tags(*item, where.Member("tags"));
+    if (const json* item = m.Find("tags")) {
+      std::vector<Tag> tags = Tags(*item, where.Member("tags"));
+      if (!tags.empty()) art.EditExtras().tags = std::move(tags);
+    }
   }
 
   Art* Adopt(Art* container, AIArtType type) {
@@ -456,19 +459,19 @@ class Reader {
     switch (type) {
       case kPathArt:
         if (const json* closed = m.Find("closed")) art->closed = Bool(*closed, where.Member("closed"));
-        if (const json* style = m.Find("style")) art->style = Style(*style, where.Member("style"));
+        if (const json* style = m.Find("style")) document.SetStyle(art, Style(*style, where.Member("style")));
         if (const json* segments = m.Find("segments")) art->segments = Segments(*segments, where.Member("segments"));
         break;
       case kCompoundPathArt:
-        if (const json* style = m.Find("style")) art->style = Style(*style, where.Member("style"));
+        if (const json* style = m.Find("style")) document.SetStyle(art, Style(*style, where.Member("style")));
         ReadChildren(m.Find("members"), where.Member("members"), *art, depth, true);
         break;
       case kTextFrameArt:
-        ReadTextFrame(m, art->text);
+        ReadTextFrame(m, art->EditExtras().text);
         break;
       case kSymbolArt:
-        if (const json* symbol = m.Find("name")) art->symbolName = Bytes(*symbol, where.Member("name"));
-        if (const json* bounds = m.Find("bounds")) art->symbolBounds = Rect(*bounds, where.Member("bounds"));
+        if (const json* symbol = m.Find("name")) art->EditExtras().symbolName = Bytes(*symbol, where.Member("name"));
+        if (const json* bounds = m.Find("bounds")) art->EditExtras().symbolBounds = Rect(*bounds, where.Member("bounds"));
         break;
       default:
         ReadChildren(m.Find("art"), where.Member("art"), *art, depth, false);

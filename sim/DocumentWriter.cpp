@@ -191,9 +191,9 @@ class Writer {
     out.EndObject();
   }
 
-  void WriteSegments(const std::vector<AIPathSegment>& segments) {
+  void WriteSegments(const PathSegments& segments) {
     out.BeginArray(true);
-    for (const AIPathSegment& s : segments) {
+    for (const AIPathSegment s : segments) {
       out.BeginArray(true);
       out.Number(s.p.h);
       out.Number(s.p.v);
@@ -294,9 +294,9 @@ class Writer {
       out.Key("dictionary");
       WriteDictionary(art.dictionary.get(), 1);
     }
-    if (!art.tags.empty()) {
+    if (!art.Extras().tags.empty()) {
       out.Key("tags");
-      WriteTags(art.tags);
+      WriteTags(art.Extras().tags);
     }
   }
 
@@ -345,24 +345,24 @@ class Writer {
         out.Key("closed");
         out.Bool(art.closed);
         out.Key("style");
-        WriteStyle(art.style);
+        WriteStyle(art.Style());
         if (shallow) break;
         out.Key("segments");
         WriteSegments(art.segments);
         break;
       case kCompoundPathArt:
         out.Key("style");
-        WriteStyle(art.style);
+        WriteStyle(art.Style());
         WriteChildren("members", art, depth);
         break;
       case kTextFrameArt:
-        WriteTextFrame(art.text);
+        WriteTextFrame(art.Extras().text);
         break;
       case kSymbolArt:
         out.Key("name");
-        WriteBytes(art.symbolName);
+        WriteBytes(art.Extras().symbolName);
         out.Key("bounds");
-        WriteRect(art.symbolBounds);
+        WriteRect(art.Extras().symbolBounds);
         break;
       default:
         WriteChildren("art", art, depth);

@@ -159,15 +159,15 @@ Art& Host::AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bo
 
 Art& Host::AddPointText(Art& container, AIRealPoint anchor, const std::string& text) {
   Art* art = currentDocument->MakeArt(kTextFrameArt);
-  art->text.anchor = anchor;
-  art->text.contents = Utf8ToUtf16(text);
+  art->EditExtras().text.anchor = anchor;
+  art->EditExtras().text.contents = Utf8ToUtf16(text);
   return Adopt(*currentDocument, art, container);
 }
 
 Art& Host::AddSymbol(Art& container, AIRealRect bounds, std::string name) {
   Art* art = currentDocument->MakeArt(kSymbolArt);
-  art->symbolBounds = bounds;
-  art->symbolName = std::move(name);
+  art->EditExtras().symbolBounds = bounds;
+  art->EditExtras().symbolName = std::move(name);
   return Adopt(*currentDocument, art, container);
 }
 
@@ -187,7 +187,7 @@ Layer* Host::FindLayer(const std::string& title) {
 
 std::string Host::Title(const Layer& layer) { return Utf16ToUtf8(layer.title); }
 
-std::string Host::Text(const Art& art) { return Utf16ToUtf8(art.text.contents); }
+std::string Host::Text(const Art& art) { return Utf16ToUtf8(art.Extras().text.contents); }
 
 std::vector<Art*> Host::ArtOfLayer(const Layer& layer) const {
   std::vector<Art*> result;

@@ -95,6 +95,13 @@ class Host {
   Art& AddCompoundPath(Art& container);
   Art& AddPath(Art& container, const std::vector<AIRealPoint>& anchors, bool closed);
   Art& AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bool closed);
+  // Gives art in the current document the style, as the path style suite does.
+  void SetStyle(Art& art, const AIPathStyle& style) { currentDocument->SetStyle(&art, style); }
+  // Changes the style of art in the current document, as the path style suite does.
+  template <typename Edit>
+  void EditStyle(Art* art, Edit edit) {
+    currentDocument->EditStyle(art, edit);
+  }
   Art& AddPointText(Art& container, AIRealPoint anchor, const std::string& text);
   Art& AddSymbol(Art& container, AIRealRect bounds, std::string name = {});
   void Select(Art& art, bool selected = true);

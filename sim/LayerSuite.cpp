@@ -40,7 +40,7 @@ AIErr Beside(AILayerHandle handle, AILayerHandle* out, int offset) {
   SIM_REQUIRE(out, kBadParameterErr);
   *out = nullptr;
   SIM_LAYER(layer, handle);
-  const std::vector<Layer*> siblings = Doc()->SiblingLayers(layer);
+  const std::vector<Layer*>& siblings = Doc()->SiblingLayers(layer);
   const auto at = std::find(siblings.begin(), siblings.end(), layer) - siblings.begin() + offset;
   if (at >= 0 && at < static_cast<std::ptrdiff_t>(siblings.size())) *out = HandleOf(siblings[static_cast<size_t>(at)]);
   return kNoErr;
@@ -53,7 +53,7 @@ AIErr GetLayerFirstChild(AILayerHandle handle, AILayerHandle* child) {
   SIM_REQUIRE(child, kBadParameterErr);
   *child = nullptr;
   SIM_LAYER(layer, handle);
-  const std::vector<Layer*> sublayers = Doc()->Sublayers(layer);
+  const std::vector<Layer*>& sublayers = Doc()->Sublayers(layer);
   if (!sublayers.empty()) *child = HandleOf(sublayers.front());
   return kNoErr;
 }

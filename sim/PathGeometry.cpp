@@ -98,13 +98,13 @@ bool IsStraight(const AIRealBezier& b) {
   return same(b.p0, b.p1) && same(b.p2, b.p3);
 }
 
-AIRealBezier SegmentCurve(const std::vector<AIPathSegment>& segments, size_t n) {
+AIRealBezier SegmentCurve(const PathSegments& segments, size_t n) {
   const AIPathSegment& from = segments[n];
   const AIPathSegment& to = segments[(n + 1) % segments.size()];
   return {from.p, from.out, to.in, to.p};
 }
 
-size_t CurveCount(const std::vector<AIPathSegment>& segments, bool closed) {
+size_t CurveCount(const PathSegments& segments, bool closed) {
   if (segments.size() < 2) return 0;
   return closed ? segments.size() : segments.size() - 1;
 }
@@ -121,7 +121,7 @@ void UniteBounds(AIRealRect& bounds, bool& valid, const AIRealRect& other) {
   bounds.top = std::max(bounds.top, other.top);
 }
 
-bool OutlineBounds(const std::vector<AIPathSegment>& segments, bool closed, AIRealRect* bounds) {
+bool OutlineBounds(const PathSegments& segments, bool closed, AIRealRect* bounds) {
   if (segments.empty()) return false;
   const AIRealPoint first = segments.front().p;
   AIRealRect result{first.h, first.v, first.h, first.v};
@@ -132,7 +132,7 @@ bool OutlineBounds(const std::vector<AIPathSegment>& segments, bool closed, AIRe
   return true;
 }
 
-double SignedArea(const std::vector<AIPathSegment>& segments) {
+double SignedArea(const PathSegments& segments) {
   if (segments.size() < 2) return 0;
   // Green's theorem: the integral of x dy around the outline. For a cubic it
   // is a polynomial of degree five in t, so three-point Gauss-Legendre is exact.
@@ -151,7 +151,7 @@ double SignedArea(const std::vector<AIPathSegment>& segments) {
   return -counterClockwise;
 }
 
-double OutlineLength(const std::vector<AIPathSegment>& segments, bool closed, double flatness) {
+double OutlineLength(const PathSegments& segments, bool closed, double flatness) {
   double length = 0;
   const size_t curves = CurveCount(segments, closed);
   for (size_t n = 0; n < curves; ++n) {

@@ -6,6 +6,7 @@
 
 #include "host/AIPathSuite.h"
 #include "host/AIRealBezierSuite.h"
+#include "sim/PathSegments.h"
 
 namespace sim {
 
@@ -18,17 +19,17 @@ bool IsStraight(const AIRealBezier& bezier);
 
 // The curve from anchor n to the next one (for the last anchor of a closed
 // outline, back to the first). n must be a valid anchor number.
-AIRealBezier SegmentCurve(const std::vector<AIPathSegment>& segments, size_t n);
+AIRealBezier SegmentCurve(const PathSegments& segments, size_t n);
 // Number of curves of the outline: one less than the anchors when open, as
 // many when closed (a single anchor gives none).
-size_t CurveCount(const std::vector<AIPathSegment>& segments, bool closed);
+size_t CurveCount(const PathSegments& segments, bool closed);
 
 // Bounds of the outline; false for an outline without anchors.
-bool OutlineBounds(const std::vector<AIPathSegment>& segments, bool closed, AIRealRect* bounds);
+bool OutlineBounds(const PathSegments& segments, bool closed, AIRealRect* bounds);
 // Area enclosed by the outline taken as closed: positive when it runs
 // clockwise on the page (y up), negative when counter-clockwise.
-double SignedArea(const std::vector<AIPathSegment>& segments);
-double OutlineLength(const std::vector<AIPathSegment>& segments, bool closed, double flatness);
+double SignedArea(const PathSegments& segments);
+double OutlineLength(const PathSegments& segments, bool closed, double flatness);
 
 // Grows bounds to hold other; valid says whether bounds holds anything yet.
 void UniteBounds(AIRealRect& bounds, bool& valid, const AIRealRect& other);

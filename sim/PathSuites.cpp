@@ -29,7 +29,7 @@ AIErr SetPathSegmentCount(AIArtHandle handle, int16_t count) {
   SIM_PATH(art, handle);
   SIM_REQUIRE(count >= 0 && count <= kMaxPathSegments, kBadParameterErr);
   const AIPathSegment filler = art->segments.empty() ? AIPathSegment{} : art->segments.back();
-  art->segments.resize(static_cast<size_t>(count), filler);
+  art->segments.Resize(static_cast<size_t>(count), filler);
   PostDocumentChanged();
   return kNoErr;
 }
@@ -48,9 +48,7 @@ AIErr SetPathSegments(AIArtHandle handle, int16_t first, int16_t count, const AI
   SIM_PATH(art, handle);
   SIM_REQUIRE(first >= 0 && count >= 0 && first + count <= kMaxPathSegments, kBadParameterErr);
   SIM_REQUIRE(static_cast<size_t>(first) <= art->segments.size(), kIndexOutOfRangeErr);
-  const size_t end = static_cast<size_t>(first) + static_cast<size_t>(count);
-  if (art->segments.size() < end) art->segments.resize(end);
-  std::copy_n(segments, count, art->segments.begin() + first);
+  art->segments.Set(static_cast<size_t>(first), segments, static_cast<size_t>(count));
   PostDocumentChanged();
   return kNoErr;
 }
@@ -145,7 +143,7 @@ AIErr GetPathStyle(AIArtHandle handle, AIPathStyle* style) {
   SIM_ART(art, handle);
   SIM_REQUIRE(art->type == kPathArt || art->type == kCompoundPathArt, kBadParameterErr);
   const Art* source = art->type == kCompoundPathArt && !art->children.empty() ? art->children.front() : art;
-  *style = source->style;
+  *style = source->Style();
   return kNoErr;
 }
 
@@ -153,8 +151,10 @@ AIErr SetPathStyle(AIArtHandle handle, const AIPathStyle* style) {
   SIM_REQUIRE(style, kBadParameterErr);
   SIM_ART(art, handle);
   SIM_REQUIRE(art->type == kPathArt || art->type == kCompoundPathArt, kBadParameterErr);
-  art->style = *style;
-  for (Art* child : art->children) child->style = *style;
+  // One kept style for the art and its paths; art that shared the old one keeps it.
+  const AIPathStyle* kept = Doc()->styles.Intern(*style);
+  art->ShareStyle(kept);
+  for (Art* child : art->children) child->ShareStyle(kept);
   PostArtPropertiesChanged();
   return kNoErr;
 }
@@ -189,8 +189,10 @@ AIErr NewShape(std::vector<AIPathSegment> segments, AIArtHandle* newArt) {
   Art* art = doc->MakeArt(kPathArt);
   art->segments = std::move(segments);
   art->closed = true;
-  art->style.strokePaint = true;
-  art->style.stroke.color = AIColor::Four(0, 0, 0, 1);
+  doc->EditStyle(art, [](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0, 0, 0, 1);
+  });
   if (const AIErr error = doc->Place(art, kPlaceAboveAll, nullptr)) {
     art->disposed = true;
     return error;

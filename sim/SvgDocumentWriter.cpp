@@ -298,7 +298,7 @@ class Writer {
   // be read as a segment of its own: when it is curved, or when the last
   // point lies on the first.
   static void Subpath(std::string& d, std::string& types, const Art& path) {
-    const std::vector<AIPathSegment>& s = path.segments;
+    const PathSegments& s = path.segments;
     if (s.empty()) return;
     if (!d.empty()) d += ' ';
     d += "M ";
@@ -314,14 +314,14 @@ class Writer {
 
   void WritePath(const Art& art) {
     std::string d, types;
-    const AIPathStyle* shown = &art.style;
+    const AIPathStyle* shown = &art.Style();
     std::vector<const Art*> members;
     if (art.type == kPathArt) {
       Subpath(d, types, art);
     } else {
       for (const Art* member : art.children) {
         if (member->disposed || member->type != kPathArt) continue;
-        if (members.empty()) shown = &member->style;  // the host shows the topmost path's style
+        if (members.empty()) shown = &member->Style();  // the host shows the topmost path's style
         members.push_back(member);
         Subpath(d, types, *member);
       }
@@ -352,7 +352,7 @@ class Writer {
 
   void WriteText(const Art& art) {
     static constexpr const char* kAnchors[] = {"start", "end", "middle"};
-    const TextData& text = art.text;
+    const TextData& text = art.Extras().text;
     out << "<text";
     Common(art);
     out.Attribute("xml:space", "preserve");
@@ -372,7 +372,7 @@ class Writer {
   }
 
   void WriteSymbol(const Art& art) {
-    const AIRealRect& b = art.symbolBounds;
+    const AIRealRect& b = art.Extras().symbolBounds;
     out << "<rect";
     Common(art);
     out.Attribute("x", SvgNumber(b.left));

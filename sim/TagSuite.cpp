@@ -12,39 +12,38 @@ namespace {
 
 using namespace support;
 
-Tag* FindTag(Art* art, const char* name) {
-  auto found = std::find_if(art->tags.begin(), art->tags.end(), [name](const Tag& tag) { return tag.name == name; });
-  return found == art->tags.end() ? nullptr : &*found;
+const Tag* FindTag(const Art* art, const char* name) {
+  const std::vector<Tag>& tags = art->Extras().tags;
+  auto found = std::find_if(tags.begin(), tags.end(), [name](const Tag& tag) { return tag.name == name; });
+  return found == tags.end() ? nullptr : &*found;
 }
 
 // The tag of the name, made (and typed) on first use.
 Tag& Touch(Art* art, const char* name, const char* type) {
-  Tag* tag = FindTag(art, name);
-  if (!tag) {
-    art->tags.push_back(Tag{name, type, {}, 0, false});
-    tag = &art->tags.back();
-  }
-  tag->type = type;
-  return *tag;
+  std::vector<Tag>& tags = art->EditExtras().tags;
+  auto found = std::find_if(tags.begin(), tags.end(), [name](const Tag& tag) { return tag.name == name; });
+  Tag& tag = found != tags.end() ? *found : tags.emplace_back(Tag{name, type, {}, 0, false});
+  tag.type = type;
+  return tag;
 }
 
 AIErr CountTags(AIArtHandle handle, int32_t* count) {
   SIM_REQUIRE(count, kBadParameterErr);
   SIM_ART(art, handle);
-  *count = static_cast<int32_t>(art->tags.size());
+  *count = static_cast<int32_t>(art->Extras().tags.size());
   return kNoErr;
 }
 
 AIErr GetNthTagName(AIArtHandle handle, int32_t index, const char** name) {
   SIM_REQUIRE(name, kBadParameterErr);
   SIM_ART(art, handle);
-  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < art->tags.size(), kIndexOutOfRangeErr);
-  *name = art->tags[static_cast<size_t>(index)].name.c_str();
+  SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < art->Extras().tags.size(), kIndexOutOfRangeErr);
+  *name = art->Extras().tags[static_cast<size_t>(index)].name.c_str();
   return kNoErr;
 }
 
 // The named tag of the type; type null accepts any.
-AIErr Lookup(AIArtHandle handle, const char* name, const char* type, Tag** tag) {
+AIErr Lookup(AIArtHandle handle, const char* name, const char* type, const Tag** tag) {
   SIM_REQUIRE(name, kBadParameterErr);
   SIM_ART(art, handle);
   *tag = FindTag(art, name);
@@ -55,7 +54,7 @@ AIErr Lookup(AIArtHandle handle, const char* name, const char* type, Tag** tag) 
 
 AIErr GetTagType(AIArtHandle art, const char* name, const char** type) {
   SIM_REQUIRE(type, kBadParameterErr);
-  Tag* tag = nullptr;
+  const Tag* tag = nullptr;
   if (const AIErr error = Lookup(art, name, nullptr, &tag)) return error;
   *type = tag->type.c_str();
   return kNoErr;
@@ -63,7 +62,7 @@ AIErr GetTagType(AIArtHandle art, const char* name, const char** type) {
 
 AIErr GetTagString(AIArtHandle art, const char* name, const char** value) {
   SIM_REQUIRE(value, kBadParameterErr);
-  Tag* tag = nullptr;
+  const Tag* tag = nullptr;
   if (const AIErr error = Lookup(art, name, kTagString, &tag)) return error;
   *value = tag->text.c_str();
   return kNoErr;
@@ -79,7 +78,7 @@ AIErr SetTagString(AIArtHandle handle, const char* name, const char* value) {
 
 AIErr GetTagReal(AIArtHandle art, const char* name, AIReal* value) {
   SIM_REQUIRE(value, kBadParameterErr);
-  Tag* tag = nullptr;
+  const Tag* tag = nullptr;
   if (const AIErr error = Lookup(art, name, kTagReal, &tag)) return error;
   *value = static_cast<AIReal>(tag->real);
   return kNoErr;
@@ -95,7 +94,7 @@ AIErr SetTagReal(AIArtHandle handle, const char* name, AIReal value) {
 
 AIErr GetTagBoolean(AIArtHandle art, const char* name, AIBoolean* value) {
   SIM_REQUIRE(value, kBadParameterErr);
-  Tag* tag = nullptr;
+  const Tag* tag = nullptr;
   if (const AIErr error = Lookup(art, name, kTagBoolean, &tag)) return error;
   *value = tag->boolean;
   return kNoErr;
@@ -112,10 +111,9 @@ AIErr SetTagBoolean(AIArtHandle handle, const char* name, AIBoolean value) {
 AIErr DeleteTag(AIArtHandle handle, const char* name) {
   SIM_REQUIRE(name, kBadParameterErr);
   SIM_ART(art, handle);
-  const auto before = art->tags.size();
-  art->tags.erase(std::remove_if(art->tags.begin(), art->tags.end(), [name](const Tag& tag) { return tag.name == name; }),
-                  art->tags.end());
-  if (art->tags.size() == before) return kNoSuchKeyErr;
+  if (!FindTag(art, name)) return kNoSuchKeyErr;
+  std::vector<Tag>& tags = art->EditExtras().tags;
+  tags.erase(std::remove_if(tags.begin(), tags.end(), [name](const Tag& tag) { return tag.name == name; }), tags.end());
   PostDocumentChanged();
   return kNoErr;
 }

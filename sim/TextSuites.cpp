@@ -26,8 +26,8 @@ AIErr NewPointText(AIPaintOrder paintOrder, AIArtHandle prep, AITextOrientation 
   Art* reference = prep ? ArtOf(prep) : nullptr;
   SIM_REQUIRE(!prep || reference, kBadArtErr);
   Art* art = doc->MakeArt(kTextFrameArt);
-  art->text.anchor = anchor;
-  art->text.orientation = orientation;
+  art->EditExtras().text.anchor = anchor;
+  art->EditExtras().text.orientation = orientation;
   if (const AIErr error = doc->Place(art, paintOrder, reference)) {
     art->disposed = true;
     return error;
@@ -44,15 +44,15 @@ AIErr NewPointText(AIPaintOrder paintOrder, AIArtHandle prep, AITextOrientation 
 AIErr GetType(AIArtHandle handle, AITextFrameType* type) {
   SIM_REQUIRE(type, kBadParameterErr);
   SIM_TEXT(art, handle);
-  *type = art->text.frameType;
+  *type = art->Extras().text.frameType;
   return kNoErr;
 }
 
 AIErr GetPointTextAnchor(AIArtHandle handle, AIRealPoint* anchor) {
   SIM_REQUIRE(anchor, kBadParameterErr);
   SIM_TEXT(art, handle);
-  SIM_REQUIRE(art->text.frameType == kPointTextType, kBadParameterErr);
-  *anchor = art->text.anchor;
+  SIM_REQUIRE(art->Extras().text.frameType == kPointTextType, kBadParameterErr);
+  *anchor = art->Extras().text.anchor;
   return kNoErr;
 }
 
@@ -89,14 +89,14 @@ AIErr RangeRelease(ATETextRangeRef range) {
 AIErr GetSize(ATETextRangeRef range, int32_t* size) {
   SIM_REQUIRE(size, kBadParameterErr);
   SIM_RANGE(art, range);
-  *size = static_cast<int32_t>(art->text.contents.size());
+  *size = static_cast<int32_t>(art->Extras().text.contents.size());
   return kNoErr;
 }
 
 AIErr GetContentsAsUnicode(ATETextRangeRef range, uint16_t* text, int32_t maxLength, int32_t* length) {
   SIM_REQUIRE(length && maxLength >= 0 && (text || maxLength == 0), kBadParameterErr);
   SIM_RANGE(art, range);
-  const auto& contents = art->text.contents;
+  const auto& contents = art->Extras().text.contents;
   const size_t n = std::min(contents.size(), static_cast<size_t>(maxLength));
   std::copy_n(contents.begin(), n, text);
   *length = static_cast<int32_t>(n);
@@ -107,7 +107,7 @@ AIErr GetContentsAsChar(ATETextRangeRef range, char* text, int32_t maxLength, in
   SIM_REQUIRE(length && maxLength >= 0 && (text || maxLength == 0), kBadParameterErr);
   SIM_RANGE(art, range);
   // Whole characters only: encode the longest prefix that fits.
-  const auto& contents = art->text.contents;
+  const auto& contents = art->Extras().text.contents;
   std::string bytes;
   for (size_t i = 0; i < contents.size();) {
     const size_t units = (contents[i] >= 0xD800 && contents[i] < 0xDC00 && i + 1 < contents.size()) ? 2 : 1;
@@ -124,7 +124,7 @@ AIErr GetContentsAsChar(ATETextRangeRef range, char* text, int32_t maxLength, in
 AIErr SetContentsAsUnicode(ATETextRangeRef range, const uint16_t* text, int32_t length) {
   SIM_REQUIRE(length >= 0 && (text || length == 0), kBadParameterErr);
   SIM_RANGE(art, range);
-  art->text.contents.assign(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(length));
+  art->EditExtras().text.contents.assign(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(length));
   PostDocumentChanged();
   return kNoErr;
 }
@@ -132,7 +132,7 @@ AIErr SetContentsAsUnicode(ATETextRangeRef range, const uint16_t* text, int32_t 
 AIErr GetUniqueCharFeatures(ATETextRangeRef range, ATECharFeaturesRef* features) {
   SIM_REQUIRE(features, kBadParameterErr);
   SIM_RANGE(art, range);
-  auto data = std::make_shared<CharFeaturesData>(CharFeaturesData{art->text.fillAssigned, art->text.fill});
+  auto data = std::make_shared<CharFeaturesData>(CharFeaturesData{art->Extras().text.fillAssigned, art->Extras().text.fill});
   *features = HandleTo<ATECharFeaturesRef>(H()->Refs().charFeatures.Add(data));
   return kNoErr;
 }
@@ -142,8 +142,8 @@ AIErr SetLocalCharFeatures(ATETextRangeRef range, ATECharFeaturesRef features) {
   auto data = H()->Refs().charFeatures.Find(features);
   SIM_REQUIRE(data, kBadParameterErr);
   if (data->fillAssigned) {
-    art->text.fillAssigned = true;
-    art->text.fill = data->fill;
+    art->EditExtras().text.fillAssigned = true;
+    art->EditExtras().text.fill = data->fill;
   }
   PostArtPropertiesChanged();
   return kNoErr;
@@ -153,7 +153,7 @@ AIErr GetUniqueParaFeatures(ATETextRangeRef range, ATEParaFeaturesRef* features)
   SIM_REQUIRE(features, kBadParameterErr);
   SIM_RANGE(art, range);
   auto data =
-      std::make_shared<ParaFeaturesData>(ParaFeaturesData{art->text.justificationAssigned, art->text.justification});
+      std::make_shared<ParaFeaturesData>(ParaFeaturesData{art->Extras().text.justificationAssigned, art->Extras().text.justification});
   *features = HandleTo<ATEParaFeaturesRef>(H()->Refs().paraFeatures.Add(data));
   return kNoErr;
 }
@@ -163,8 +163,8 @@ AIErr SetLocalParaFeatures(ATETextRangeRef range, ATEParaFeaturesRef features) {
   auto data = H()->Refs().paraFeatures.Find(features);
   SIM_REQUIRE(data, kBadParameterErr);
   if (data->justificationAssigned) {
-    art->text.justificationAssigned = true;
-    art->text.justification = data->justification;
+    art->EditExtras().text.justificationAssigned = true;
+    art->EditExtras().text.justification = data->justification;
   }
   PostArtPropertiesChanged();
   return kNoErr;

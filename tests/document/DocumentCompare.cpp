@@ -76,13 +76,13 @@ void ExpectSameCommon(const Art& a, const Art& b, const std::string& where) {
   EXPECT_EQ(a.clip, b.clip) << where;
   EXPECT_BITS(a.opacity, b.opacity);
   ExpectSameDictionary(a.dictionary.get(), b.dictionary.get(), where + " dictionary");
-  ASSERT_EQ(a.tags.size(), b.tags.size()) << where;
-  for (size_t i = 0; i < a.tags.size(); ++i) {
-    EXPECT_EQ(a.tags[i].name, b.tags[i].name) << where;
-    EXPECT_EQ(a.tags[i].type, b.tags[i].type) << where;
-    EXPECT_EQ(a.tags[i].text, b.tags[i].text) << where;
-    EXPECT_TRUE(SameBits(a.tags[i].real, b.tags[i].real)) << where;
-    EXPECT_EQ(a.tags[i].boolean, b.tags[i].boolean) << where;
+  ASSERT_EQ(a.Extras().tags.size(), b.Extras().tags.size()) << where;
+  for (size_t i = 0; i < a.Extras().tags.size(); ++i) {
+    EXPECT_EQ(a.Extras().tags[i].name, b.Extras().tags[i].name) << where;
+    EXPECT_EQ(a.Extras().tags[i].type, b.Extras().tags[i].type) << where;
+    EXPECT_EQ(a.Extras().tags[i].text, b.Extras().tags[i].text) << where;
+    EXPECT_TRUE(SameBits(a.Extras().tags[i].real, b.Extras().tags[i].real)) << where;
+    EXPECT_EQ(a.Extras().tags[i].boolean, b.Extras().tags[i].boolean) << where;
   }
 }
 
@@ -100,7 +100,7 @@ void ExpectSameArt(const Art& a, const Art& b, const std::string& where) {
   ASSERT_EQ(a.IsLayerGroup(), b.IsLayerGroup()) << where;
   if (a.IsLayerGroup()) return ExpectSameLayer(*a.ownerLayer, *b.ownerLayer, where);
   ExpectSameCommon(a, b, where);
-  if (a.type == kPathArt || a.type == kCompoundPathArt) ExpectSameStyle(a.style, b.style, where + " style");
+  if (a.type == kPathArt || a.type == kCompoundPathArt) ExpectSameStyle(a.Style(), b.Style(), where + " style");
   if (a.type == kPathArt) {
     EXPECT_EQ(a.closed, b.closed) << where;
     ASSERT_EQ(a.segments.size(), b.segments.size()) << where;
@@ -114,7 +114,7 @@ void ExpectSameArt(const Art& a, const Art& b, const std::string& where) {
     }
   }
   if (a.type == kTextFrameArt) {
-    const sim::TextData &s = a.text, &t = b.text;
+    const sim::TextData &s = a.Extras().text, &t = b.Extras().text;
     EXPECT_BITS(s.anchor.h, t.anchor.h);
     EXPECT_BITS(s.anchor.v, t.anchor.v);
     EXPECT_EQ(s.orientation, t.orientation) << where;
@@ -129,8 +129,8 @@ void ExpectSameArt(const Art& a, const Art& b, const std::string& where) {
     }
   }
   if (a.type == kSymbolArt) {
-    EXPECT_EQ(a.symbolName, b.symbolName) << where;
-    const AIRealRect &r = a.symbolBounds, &q = b.symbolBounds;
+    EXPECT_EQ(a.Extras().symbolName, b.Extras().symbolName) << where;
+    const AIRealRect &r = a.Extras().symbolBounds, &q = b.Extras().symbolBounds;
     for (auto [x, y] : {std::pair{r.left, q.left}, {r.top, q.top}, {r.right, q.right}, {r.bottom, q.bottom}}) {
       EXPECT_BITS(x, y);
     }

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,22 +47,24 @@ void BuildEveryKindOfArt(sim::Host& host) {
   document.currentLayer = &hidden;
 
   sim::Art& square = host.AddPath(*map.group, {{0, 0}, {0, 100}, {100, 100}, {100, 0}}, true);
-  square.style.fillPaint = true;
-  square.style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
-  square.style.fill.overprint = true;
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(1, 0.5f, 0);
-  square.style.stroke.overprint = true;
-  square.style.stroke.width = 0.35f;
-  square.style.stroke.dash.length = 3;
-  square.style.stroke.dash.array[0] = 4;
-  square.style.stroke.dash.array[1] = 2.5f;
-  square.style.stroke.dash.array[2] = 1e-7f;
-  square.style.stroke.dash.offset = 1;
-  square.style.stroke.cap = 1;
-  square.style.stroke.join = 2;
-  square.style.stroke.miterLimit = 10;
-  square.style.evenOdd = true;
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
+    style.fill.overprint = true;
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(1, 0.5f, 0);
+    style.stroke.overprint = true;
+    style.stroke.width = 0.35f;
+    style.stroke.dash.length = 3;
+    style.stroke.dash.array[0] = 4;
+    style.stroke.dash.array[1] = 2.5f;
+    style.stroke.dash.array[2] = 1e-7f;
+    style.stroke.dash.offset = 1;
+    style.stroke.cap = 1;
+    style.stroke.join = 2;
+    style.stroke.miterLimit = 10;
+    style.evenOdd = true;
+  });
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
@@ -72,10 +75,14 @@ void BuildEveryKindOfArt(sim::Host& host) {
                                         Curve(16777217.0f, 1.0f / 3, 2, 3, 4, 5, true),
                                         Curve(7, 8, 7, 8, 7, 8, false)},
                                        false);
-  curve.style.stroke.color.kind = kGrayColor;
-  curve.style.stroke.color.c.g.gray = 0.75f;
-  curve.style.fill.color.kind = 9;  // a colour kind the stand-in does not know
-  curve.style.fill.color.c.f = {1, 2, 3, 4};
+  host.EditStyle(&curve, [&](AIPathStyle& style) {
+    style.stroke.color.kind = kGrayColor;
+    style.stroke.color.c.g.gray = 0.75f;
+  });
+  host.EditStyle(&curve, [&](AIPathStyle& style) {
+    style.fill.color.kind = 9;  // a colour kind the stand-in does not know
+    style.fill.color.c.f = {1, 2, 3, 4};
+  });
   curve.skipped = true;
   // Corners with a handle on one side only, either side.
   host.AddCurvedPath(*map.group,
@@ -85,23 +92,26 @@ void BuildEveryKindOfArt(sim::Host& host) {
 
   sim::Art& compound = host.AddCompoundPath(*hidden.group);
   compound.clip = true;
-  compound.style.fillPaint = true;
-  compound.style.fill.color = AIColor::Three(0, 0, 1);
-  host.AddPath(compound, {{0, 0}, {50, 0}, {50, 50}}, true).style = compound.style;
+  host.EditStyle(&compound, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Three(0, 0, 1);
+  });
+  host.EditStyle(&host.AddPath(compound, {{0, 0}, {50, 0}, {50, 50}}, true),
+                 [&](AIPathStyle& style) { style = compound.Style(); });
   host.AddPath(compound, {{10, 10}, {20, 10}, {20, 20}}, true);
   compound.opacity = 0;
 
   sim::Art& group = host.AddGroup(*second.group);
   group.userAttributes = kArtSelected;
   sim::Art& label = host.AddPointText(group, {300.25f, 400.5f}, "渋谷区\r2行目 \"quoted\" \\ tab\t");
-  label.text.fontSize = 18;
-  label.text.orientation = kVerticalTextOrientation;
-  label.text.fillAssigned = true;
-  label.text.fill = AIColor::Four(0, 0, 0, 0.5f);
-  label.text.justificationAssigned = true;
-  label.text.justification = 2;
+  label.EditExtras().text.fontSize = 18;
+  label.EditExtras().text.orientation = kVerticalTextOrientation;
+  label.EditExtras().text.fillAssigned = true;
+  label.EditExtras().text.fill = AIColor::Four(0, 0, 0, 0.5f);
+  label.EditExtras().text.justificationAssigned = true;
+  label.EditExtras().text.justification = 2;
   sim::Art& plain = host.AddPointText(group, {0, 0}, "");
-  plain.text.contents = u"lone \xD800 surrogate";
+  plain.EditExtras().text.contents = u"lone \xD800 surrogate";
   host.AddSymbol(group, {1, 20, 30, 4}, "記号");
   sim::Art& placed = *document.MakeArt(kPlacedArt);
   document.Place(&placed, kPlaceInsideOnBottom, &group);
@@ -124,7 +134,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   dictionary->Set("", sim::Value{false});
   group.dictionary = dictionary;
 
-  group.tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
+  group.EditExtras().tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
                 sim::Tag{"KzMapTag0000002", "string", sim::EncodeText(u"ｼﾌﾄJIS 日本", kAIShiftJISCharacterEncoding), 0, false},
                 sim::Tag{"raw", "string", std::string("\xff\x00\x81", 3), 0, false},
                 sim::Tag{"scale", "real", "", 25000.5, false},
@@ -419,8 +429,10 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   for (int i = 0; i < kPoints; ++i) {
     const float x = static_cast<float>(i);
     sim::Art& mark = host.AddPath(*layer.group, {{x, 0}, {x + 1, 0}, {x + 1, 1}, {x, 1}}, true);
-    mark.style.fillPaint = true;
-    mark.style.fill.color = AIColor::Four(0, 1, 1, 0);
+    host.EditStyle(&mark, [&](AIPathStyle& style) {
+      style.fillPaint = true;
+      style.fill.color = AIColor::Four(0, 1, 1, 0);
+    });
     mark.dictionary = FieldRow(u"施設の名前", 0, u"V" + sim::Utf8ToUtf16(std::to_string(i)));
   }
   const size_t size = sim::DocumentToBytes(document).size();
@@ -428,6 +440,18 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   // eight bytes, and a row of about twenty bytes.
   EXPECT_LT(size, static_cast<size_t>(kPoints) * 70) << size;
   EXPECT_GT(size, static_cast<size_t>(kPoints) * 32) << size;
+
+  // Loaded, the marks share one style again and keep their anchors alone.
+  sim::Document loaded;
+  sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "points.kzmap");
+  std::set<const AIPathStyle*> styles;
+  size_t straight = 0;
+  for (const sim::Art* mark : loaded.layers.at(0)->group->children) {
+    styles.insert(mark->StylePointer());
+    straight += mark->segments.Straight() ? 1 : 0;
+  }
+  EXPECT_EQ(styles.size(), 1u);
+  EXPECT_EQ(straight, static_cast<size_t>(kPoints));
 }
 
 // Variable-length numbers of the packed file.
@@ -476,7 +500,7 @@ TEST(DocumentFile, HandMadePackedFileLoads) {
   EXPECT_EQ(path.segments[1].p.h, 3);
   EXPECT_EQ(path.segments[1].out.v, 4);
   EXPECT_TRUE(path.segments[1].corner);
-  EXPECT_EQ(path.style.stroke.miterLimit, 4);
+  EXPECT_EQ(path.Style().stroke.miterLimit, 4);
 }
 
 // Every cut of a good packed file is a clean error at the cut.

@@ -98,15 +98,19 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
   towns.editable = false;
   towns.group->dictionary = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
   sim::Art& area = host.AddPath(*towns.group, {{0.1f, 100.3f}, {200, 100.3f}, {200, 300}}, true);
-  area.style.fillPaint = true;
-  area.style.fill.color = AIColor::Four(0, 0, 0, 0.25f);
+  host.EditStyle(&area, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Four(0, 0, 0, 0.25f);
+  });
   area.dictionary = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
                          Field(u"面積", 2, 10, 2, u"2194.07")});
   sim::Art& islands = host.AddCompoundPath(*towns.group);
   sim::Art& island = host.AddPath(islands, {{1, 2}, {3, 4}}, false);
-  island.style.strokePaint = true;
-  island.style.stroke.color = AIColor::Three(1, 0, 0);
-  island.style.stroke.width = 0.5f;
+  host.EditStyle(&island, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(1, 0, 0);
+    style.stroke.width = 0.5f;
+  });
   sim::Art& group = host.AddGroup(*towns.group);
   host.AddPointText(group, {10, 20}, "新宿区");
   sim::Layer& hidden = host.AddSublayer(towns, "下書き");

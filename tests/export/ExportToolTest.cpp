@@ -38,7 +38,9 @@ class ExportToolTest : public ExportTest {
     sim::Layer& roads = host.AddLayer("道路");
     SetLayerFields(roads, {Field("名前", 0, 20)});
     sim::Art& square = host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true);
-    square.style.fillPaint = true;
+    host.EditStyle(&square, [&](AIPathStyle& style) {
+      style.fillPaint = true;
+    });
     SetAttributes(square, {Field("名前", 0, 20, 0, "四角")});
     sim::Layer& rivers = host.AddLayer("河川");
     host.AddSymbol(*rivers.group, {10, 40, 30, 20});

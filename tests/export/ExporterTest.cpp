@@ -193,7 +193,8 @@ TEST_F(ExporterTest, FlatteningCutsCurvesByLength) {
 TEST_F(ExporterTest, FillFilter) {
   AddPlaneFrame(1000, 2000);
   host.AddPath(*roads.group, {{0, 0}, {2, 0}}, false);
-  host.AddPath(*roads.group, {{10, 0}, {12, 0}, {12, 2}}, true).style.fillPaint = true;
+  host.EditStyle(&host.AddPath(*roads.group, {{10, 0}, {12, 0}, {12, 2}}, true),
+                 [](AIPathStyle& style) { style.fillPaint = true; });
   ASSERT_EQ(Export({DialogAction::Click(ids::kPolyline), DialogAction::Check(ids::kFilledPaths, false)}), kNoErr);
   ASSERT_EQ(Records().size(), 1u);
   ExpectAt(Records()[0].parts[0][0], 0, 0);

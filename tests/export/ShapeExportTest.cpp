@@ -80,7 +80,9 @@ TEST_F(ShapeExportTest, PolygonsWithHolesAndIslandsReadByGdal) {
   host.AddPath(lake, {{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true);
   SetAttributes(lake, {Field("名前", 0, 20, 0, "湖と島"), Field("幅", 2, 8, 2, "12.50")});
   sim::Art& square = host.AddPath(*roads.group, {{0, 0}, {0, 10}, {10, 10}, {10, 0}}, true);
-  square.style.fillPaint = true;
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+  });
   SetAttributes(square, {Field("名前", 0, 20, 0, "四角")});
 
   for (int encoding : {0, 1}) {

@@ -224,15 +224,15 @@ TEST_P(PlaceImportMarkersTest, MarkersSitWhereTheFrameMapsTheirCorners) {
                     lon.minutes, lon.seconds);
     }
     EXPECT_EQ(sim::Host::Text(text), wanted);
-    ASSERT_TRUE(text.text.fillAssigned);
-    EXPECT_EQ(text.text.fill.kind, kFourColor);
-    EXPECT_EQ(text.text.fill.c.f.black, 1.0f);
-    ASSERT_TRUE(text.text.justificationAssigned);
-    EXPECT_EQ(text.text.justification, i < 2 ? kRightJustify : kLeftJustify);
+    ASSERT_TRUE(text.Extras().text.fillAssigned);
+    EXPECT_EQ(text.Extras().text.fill.kind, kFourColor);
+    EXPECT_EQ(text.Extras().text.fill.c.f.black, 1.0f);
+    ASSERT_TRUE(text.Extras().text.justificationAssigned);
+    EXPECT_EQ(text.Extras().text.justification, i < 2 ? kRightJustify : kLeftJustify);
 
     // Back from the artboard through the data frame lands on the corner.
     double mapX = 0, mapY = 0;
-    ASSERT_TRUE(transform.ArtboardToMap(text.text.anchor.h, text.text.anchor.v, mapX, mapY));
+    ASSERT_TRUE(transform.ArtboardToMap(text.Extras().text.anchor.h, text.Extras().text.anchor.v, mapX, mapY));
     Point2D reached{mapX, mapY};
     if (!plane) {
       CoordConverter back;

@@ -44,17 +44,17 @@ TEST_F(DataFrameTest, WrittenFrameReadsBack) {
   ASSERT_EQ(group.children.size(), 1u);
   const sim::Art& text = *group.children[0];
   EXPECT_EQ(text.type, kTextFrameArt);
-  EXPECT_EQ(text.text.frameType, kPointTextType);
-  EXPECT_EQ(text.text.orientation, kHorizontalTextOrientation);
+  EXPECT_EQ(text.Extras().text.frameType, kPointTextType);
+  EXPECT_EQ(text.Extras().text.orientation, kHorizontalTextOrientation);
   EXPECT_EQ(sim::Host::Text(text), "G=JGD|P=XY9|X=-5000.000000|Y=-35000.000000|S=25000|R=1.250000");
-  EXPECT_EQ(text.text.anchor.h, 297.5f);
-  EXPECT_EQ(text.text.anchor.v, 421.0f);
-  ASSERT_TRUE(text.text.fillAssigned);
-  EXPECT_EQ(text.text.fill.kind, kFourColor);
-  EXPECT_EQ(text.text.fill.c.f.cyan, 0);
-  EXPECT_EQ(text.text.fill.c.f.magenta, 0);
-  EXPECT_EQ(text.text.fill.c.f.yellow, 0);
-  EXPECT_EQ(text.text.fill.c.f.black, 0.5f);
+  EXPECT_EQ(text.Extras().text.anchor.h, 297.5f);
+  EXPECT_EQ(text.Extras().text.anchor.v, 421.0f);
+  ASSERT_TRUE(text.Extras().text.fillAssigned);
+  EXPECT_EQ(text.Extras().text.fill.kind, kFourColor);
+  EXPECT_EQ(text.Extras().text.fill.c.f.cyan, 0);
+  EXPECT_EQ(text.Extras().text.fill.c.f.magenta, 0);
+  EXPECT_EQ(text.Extras().text.fill.c.f.yellow, 0);
+  EXPECT_EQ(text.Extras().text.fill.c.f.black, 0.5f);
 
   DataFrameParams read;
   ASSERT_TRUE(ReadDataFrame(read));

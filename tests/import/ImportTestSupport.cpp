@@ -141,8 +141,8 @@ DataFrameParams DocumentDataFrame(sim::Host& host) {
   if (!layer || layer->group->children.empty()) return params;
   const sim::Art& text = *layer->group->children.front();
   EXPECT_TRUE(ParseDataFrameText(sim::Host::Text(text), params));
-  params.anchorX = text.text.anchor.h;
-  params.anchorY = text.text.anchor.v;
+  params.anchorX = text.Extras().text.anchor.h;
+  params.anchorY = text.Extras().text.anchor.v;
   return params;
 }
 

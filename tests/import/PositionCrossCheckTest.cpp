@@ -187,7 +187,7 @@ class PositionCrossCheck : public ImportScenario {
     }
     // The markers sit where the map puts their coordinates: their distance
     // on the artboard is the ground distance between the corners.
-    const auto anchor = [this](const char* title) { return LayerArt(host, title).front()->text.anchor; };
+    const auto anchor = [this](const char* title) { return LayerArt(host, title).front()->Extras().text.anchor; };
     const Point upperLeftPlane = plane ? Point{west, north} : ProjTransform(operation, west, north);
     const Point lowerRightPlane = plane ? Point{east, south} : ProjTransform(operation, east, south);
     const double want = std::hypot(upperLeftPlane.first - lowerRightPlane.first, upperLeftPlane.second - lowerRightPlane.second);

@@ -201,7 +201,7 @@ TEST_F(ShapeRecordsTest, AHoleWoundLikeItsOuterRingIsStillAHole) {
   // Both rings run the same way, so only even-odd filling leaves the hole open
   // (the picture reads the rule from the compound path's topmost path).
   EXPECT_GT(SignedArea(*art[0]->children[0]) * SignedArea(*art[0]->children[1]), 0);
-  for (const sim::Art* ring : art[0]->children) EXPECT_TRUE(ring->style.evenOdd);
+  for (const sim::Art* ring : art[0]->children) EXPECT_TRUE(ring->Style().evenOdd);
 }
 
 TEST_F(ShapeRecordsTest, RecordsDrawnWithoutSomeVerticesAreNamed) {

@@ -143,7 +143,7 @@ TEST_F(ShapefileImportTest, PolygonWithAHoleIsOneCompoundPathCarryingItsRowEvery
   for (const sim::Art* member : compound.children) {
     EXPECT_EQ(member->type, kPathArt);
     EXPECT_TRUE(member->closed);
-    EXPECT_TRUE(member->style.fillPaint);
+    EXPECT_TRUE(member->Style().fillPaint);
     EXPECT_EQ(member->segments.size(), 4u);  // the repeated closing point is not drawn
     ASSERT_TRUE(StoredRow(*member));
     EXPECT_EQ(StoredRow(*member)->front().value, "池のある公園");
@@ -190,7 +190,7 @@ TEST_F(LongPathTest, APartOf32000PointsIsOnePath) {
   EXPECT_EQ(art[0]->type, kPathArt);
   EXPECT_EQ(art[0]->segments.size(), 32000u);
   EXPECT_FALSE(art[0]->closed);
-  EXPECT_FALSE(art[0]->style.fillPaint);
+  EXPECT_FALSE(art[0]->Style().fillPaint);
 }
 
 TEST_F(LongPathTest, OnePointMoreMakesASecondPathThatContinuesFromTheFirst) {
@@ -223,7 +223,7 @@ TEST_F(LongPathTest, ALongClosedRingIsOneThinnedPathWithoutChords) {
   const sim::Art& path = *art[0];
   ASSERT_EQ(path.type, kPathArt);
   EXPECT_TRUE(path.closed);
-  EXPECT_TRUE(path.style.fillPaint);
+  EXPECT_TRUE(path.Style().fillPaint);
   EXPECT_LE(path.segments.size(), 32000u);
   EXPECT_GE(path.segments.size(), 100u);
   // Every anchor lies on the circle, and the anchors go all the way round.

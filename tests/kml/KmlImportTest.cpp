@@ -104,11 +104,11 @@ TEST_F(KmlImport, GdalFileImportsCompletely) {
         drawn.insert(drawn.end(), anchors.begin(), anchors.end());
         geographic.insert(geographic.end(), ring.begin(), ring.end());
         // GDAL's style: a red line, no fill.
-        EXPECT_EQ(path.style.stroke.color.kind, kThreeColor);
-        EXPECT_EQ(path.style.stroke.color.c.rgb.red, 1);
-        EXPECT_EQ(path.style.stroke.color.c.rgb.blue, 0);
-        EXPECT_FALSE(path.style.fillPaint);
-        EXPECT_TRUE(path.style.strokePaint);
+        EXPECT_EQ(path.Style().stroke.color.kind, kThreeColor);
+        EXPECT_EQ(path.Style().stroke.color.c.rgb.red, 1);
+        EXPECT_EQ(path.Style().stroke.color.c.rgb.blue, 0);
+        EXPECT_FALSE(path.Style().fillPaint);
+        EXPECT_TRUE(path.Style().strokePaint);
       }
     }
   }
@@ -236,11 +236,11 @@ TEST_F(KmlImport, GoogleEarthFileImportsWithFoldersAndStyles) {
   ASSERT_EQ(park[0]->children.size(), 2u);
   for (const sim::Art* ring : park[0]->children) {
     EXPECT_TRUE(ring->closed);
-    EXPECT_TRUE(ring->style.fillPaint);
-    EXPECT_FLOAT_EQ(ring->style.stroke.width, 2.5f);
-    EXPECT_NEAR(ring->style.stroke.color.c.rgb.green, 170 / 255.0, 1e-6);
-    EXPECT_EQ(ring->style.stroke.color.c.rgb.red, 0);
-    EXPECT_EQ(ring->style.fill.color.c.rgb.green, 1);
+    EXPECT_TRUE(ring->Style().fillPaint);
+    EXPECT_FLOAT_EQ(ring->Style().stroke.width, 2.5f);
+    EXPECT_NEAR(ring->Style().stroke.color.c.rgb.green, 170 / 255.0, 1e-6);
+    EXPECT_EQ(ring->Style().stroke.color.c.rgb.red, 0);
+    EXPECT_EQ(ring->Style().fill.color.c.rgb.green, 1);
   }
 
   // The road: red, 3 wide, open so never filled, outline off from its style.
@@ -248,9 +248,9 @@ TEST_F(KmlImport, GoogleEarthFileImportsWithFoldersAndStyles) {
   ASSERT_EQ(road.size(), 1u);
   EXPECT_EQ(importcheck::Value(*StoredRow(*road[0]), "Name"), "参道");
   EXPECT_FALSE(road[0]->closed);
-  EXPECT_FALSE(road[0]->style.fillPaint);
-  EXPECT_FALSE(road[0]->style.strokePaint);
-  EXPECT_EQ(road[0]->style.stroke.color.c.rgb.red, 1);
+  EXPECT_FALSE(road[0]->Style().fillPaint);
+  EXPECT_FALSE(road[0]->Style().strokePaint);
+  EXPECT_EQ(road[0]->Style().stroke.color.c.rgb.red, 1);
   EXPECT_EQ(road[0]->opacity, 1);
   // Tuples on separate lines stay separate vertices.
   ASSERT_EQ(road[0]->segments.size(), 3u);

@@ -127,7 +127,7 @@ TEST_F(KmlLoss, AHoleWoundLikeItsOuterRingIsStillAHole) {
   ASSERT_EQ(art.size(), 1u);
   ASSERT_EQ(art[0]->type, kCompoundPathArt);
   ASSERT_EQ(art[0]->children.size(), 2u);
-  for (const sim::Art* ring : art[0]->children) EXPECT_TRUE(ring->style.evenOdd);
+  for (const sim::Art* ring : art[0]->children) EXPECT_TRUE(ring->Style().evenOdd);
 }
 
 TEST_F(KmlLoss, ValuesChangedToFitTheirSchemaFieldAreCounted) {

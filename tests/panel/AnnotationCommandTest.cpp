@@ -38,7 +38,7 @@ class AnnotationTest : public PanelTest {
       if (art->type != kTextFrameArt) continue;
       const std::string text = sim::Host::Text(*art);
       EXPECT_EQ(labels.count(text), 0u) << text << " labelled twice";
-      labels[text] = {art->text.anchor, art->text.justificationAssigned ? art->text.justification : 0, art->parent,
+      labels[text] = {art->Extras().text.anchor, art->Extras().text.justificationAssigned ? art->Extras().text.justification : 0, art->parent,
                       art};
     }
     return labels;

@@ -110,7 +110,7 @@ TEST_F(AttrToolTest, SearchSetAndLabelTheSelection) {
     if (art->type != kTextFrameArt) continue;
     EXPECT_EQ(sim::Host::Text(*art), "値");
     EXPECT_EQ(ValueOf(*art, "VAL"), "値");
-    anchors.push_back(art->text.anchor);
+    anchors.push_back(art->Extras().text.anchor);
   }
   ASSERT_EQ(anchors.size(), 2u);
   // Centred on the 20 x 10 rectangles at (0, 0) and (100, 200): the baseline
@@ -196,8 +196,8 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
                                  : text == "q" ? AIRealPoint{402, 500 - 4.56f}
                                  : text == "r" ? AIRealPoint{10, 5 - 4.56f}
                                                : AIRealPoint{210, 300 - 4.56f};
-    EXPECT_NEAR(art->text.anchor.h, expected.h, 1e-3) << text;
-    EXPECT_NEAR(art->text.anchor.v, expected.v, 1e-3) << text;
+    EXPECT_NEAR(art->Extras().text.anchor.h, expected.h, 1e-3) << text;
+    EXPECT_NEAR(art->Extras().text.anchor.v, expected.v, 1e-3) << text;
   }
   std::sort(texts.begin(), texts.end());
   EXPECT_EQ(texts, GetParam().labels);
@@ -358,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(AttrToolTest, UpgradeAndMarkersRunTheFlyoutCommands) {
   sim::Art& art = host.AddPath(*layer->group, {{0, 0}, {1, 1}}, false);
-  art.tags.push_back(
+  art.EditExtras().tags.push_back(
       sim::Tag{"KzMapTag0001", "string", sim::EncodeText(u"名称|C|20|0|東京", kAIShiftJISCharacterEncoding), 0, false});
   Save();
   CommandResult run = Kzmap("upgrade " + Quote(map));

@@ -18,7 +18,7 @@ class UpgradeTest : public PanelTest {
  protected:
   // A string tag as the older version wrote it: 8-bit Shift-JIS text.
   static void Tag(sim::Art& art, const std::string& name, const std::string& utf8) {
-    art.tags.push_back(
+    art.EditExtras().tags.push_back(
         sim::Tag{name, "string", sim::EncodeText(sim::Utf8ToUtf16(utf8), kAIShiftJISCharacterEncoding), 0, false});
   }
   sim::Art& Object() { return host.AddPath(*layer->group, {{0, 0}, {10, 10}}, false); }
@@ -34,13 +34,13 @@ TEST_F(UpgradeTest, ConvertsTheTagsOnceAndKeepsThem) {
   Tag(city, "KzMapTag0005", "RATE|F|8|2|0.75");
   Tag(city, "KzMapTag0006", "BROKEN|C|20|0");  // three separators: not an entry
   Tag(city, "OtherTag0007", "NAME|C|20|0|x");  // another plug-in's tag
-  city.tags.push_back(sim::Tag{"KzMapTag0008", "real", {}, 1.5, false});
+  city.EditExtras().tags.push_back(sim::Tag{"KzMapTag0008", "real", {}, 1.5, false});
   sim::Art& town = Object();
   Tag(town, "KzMapTag0001", "WIDE|C|300|0|x");  // 300 does not fit a field: refused, not narrowed to 44
   Tag(town, "KzMapTag0002", "DEC|N|5|9|1");     // more decimals than digits
   Tag(town, "KzMapTag0003", "CODE|N|5|0|13");
   sim::Art& plain = Object();
-  const size_t tagCount = city.tags.size();
+  const size_t tagCount = city.Extras().tags.size();
 
   Upgrade();
   const std::vector<RowField> cityRow = {{"名称", 0, 20, 0, "東京|都"},
@@ -51,7 +51,7 @@ TEST_F(UpgradeTest, ConvertsTheTagsOnceAndKeepsThem) {
   EXPECT_EQ(ReadRow(city), cityRow);
   EXPECT_EQ(ReadRow(town), (std::vector<RowField>{{"CODE", 1, 5, 0, "13"}}));
   EXPECT_FALSE(HasRow(plain));
-  EXPECT_EQ(city.tags.size(), tagCount);
+  EXPECT_EQ(city.Extras().tags.size(), tagCount);
   EXPECT_EQ(AlertTexts(), std::vector<std::string>{"アップグレードが完了しました"});
   const auto& texts = host.User().progress.texts;
   EXPECT_NE(std::find(texts.begin(), texts.end(), "旧型式の属性をアップグレードしています"), texts.end());
@@ -72,7 +72,7 @@ TEST_F(UpgradeTest, AddsToAnExistingRowWithoutDuplicates) {
 }
 
 TEST_F(UpgradeTest, WithoutOldDataSaysSo) {
-  Object().tags.push_back(sim::Tag{"KzMapTag0001", "real", {}, 1, false});
+  Object().EditExtras().tags.push_back(sim::Tag{"KzMapTag0001", "real", {}, 1, false});
   Upgrade();
   EXPECT_EQ(AlertTexts(), std::vector<std::string>{"ドキュメント内に以前の型式の属性データはありません"});
 }

@@ -156,11 +156,11 @@ TEST(LabelPlacement, ImportedFeaturesAreLabelledCentredOrBesideTheirMark) {
   std::map<std::string, const sim::Art*> labels;
   for (const sim::Layer* layer : document.layers)
     document.Walk(layer->group, [&](sim::Art* art) {
-      if (art->type == kTextFrameArt) labels[sim::Utf16ToUtf8(art->text.contents)] = art;
+      if (art->type == kTextFrameArt) labels[sim::Utf16ToUtf8(art->Extras().text.contents)] = art;
     });
   for (const Expected& e : expected) {
     ASSERT_EQ(labels.count(e.name), 1u) << e.name;
-    const sim::TextData& text = labels.at(e.name)->text;
+    const sim::TextData& text = labels.at(e.name)->Extras().text;
     // The artboard keeps single precision.
     EXPECT_NEAR(text.anchor.h, e.anchor.x, 0.01) << e.name;
     EXPECT_NEAR(text.anchor.v, e.anchor.y, 0.01) << e.name;

@@ -31,7 +31,7 @@ TEST(RenderRepeatedly, NeverAborts) {
     sim::Layer& layer = host.AddLayer("地名");
     for (int i = 0; i < 30; ++i)
       host.AddPointText(*layer.group, {static_cast<float>(2 * i), static_cast<float>(i % 50)}, "駅" + std::to_string(i));
-    host.AddPath(*layer.group, {{5, 5}, {70, 50}}, false).style.strokePaint = true;
+    host.EditStyle(&host.AddPath(*layer.group, {{5, 5}, {70, 50}}, false), [](AIPathStyle& style) { style.strokePaint = true; });
     sim::SaveDocumentFile(document, map);
   }
   std::vector<std::string> failures[kAtOnce];

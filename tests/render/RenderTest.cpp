@@ -89,34 +89,38 @@ std::string WriteTestMap(const ScratchFolder& folder) {
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
   sim::Layer& hiddenLayer = host.AddLayer("hidden");
   hiddenLayer.visible = false;
-  host.AddPath(*hiddenLayer.group, Square(0, 0, 400), true).style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(host.AddPath(*hiddenLayer.group, Square(0, 0, 400), true), Filled(AIColor::Four(0, 0, 0, 1)));
   sim::Layer& top = host.AddLayer("top");
-  host.AddPath(*top.group, Square(250, 250, 100), true).style = Filled(AIColor::Three(0, 1, 0));
+  host.SetStyle(host.AddPath(*top.group, Square(250, 250, 100), true), Filled(AIColor::Three(0, 1, 0)));
   sim::Art& hiddenArt = host.AddPath(*top.group, Square(0, 0, 400), true);
-  hiddenArt.style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(hiddenArt, Filled(AIColor::Four(0, 0, 0, 1)));
   hiddenArt.userAttributes = kArtHidden;
   sim::Layer& bottom = host.AddLayer("bottom");
   sim::Art& square = host.AddPath(*bottom.group, Square(100, 100, 200), true);
-  square.style = Filled(AIColor::Four(0, 1, 1, 0));
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(0, 0, 1);
-  square.style.stroke.width = 10;
+  host.SetStyle(square, Filled(AIColor::Four(0, 1, 1, 0)));
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(0, 0, 1);
+    style.stroke.width = 10;
+  });
 
   sim::Art& winding = host.AddCompoundPath(*bottom.group);
   host.AddPath(winding, Square(20, 20, 60), true);
   host.AddPath(winding, Square(40, 40, 20, false), true);
-  for (sim::Art* member : winding.children) member->style = Filled(AIColor::Three(0, 0, 0));
+  for (sim::Art* member : winding.children) host.SetStyle(*member, Filled(AIColor::Three(0, 0, 0)));
 
   sim::Art& evenOdd = host.AddCompoundPath(*bottom.group);
   host.AddPath(evenOdd, Square(320, 20, 60), true);
   host.AddPath(evenOdd, Square(340, 40, 20), true);
   for (sim::Art* member : evenOdd.children) {
-    member->style = Filled(AIColor::Three(0, 0, 0));
-    member->style.evenOdd = true;
+    host.SetStyle(*member, Filled(AIColor::Three(0, 0, 0)));
+    host.EditStyle(member, [&](AIPathStyle& style) {
+      style.evenOdd = true;
+    });
   }
 
   sim::Art& faint = host.AddPath(*bottom.group, {{20, 320}, {20, 360}, {60, 360}, {60, 320}}, true);
-  faint.style = Filled(AIColor::Four(0, 0, 0, 1));
+  host.SetStyle(faint, Filled(AIColor::Four(0, 0, 0, 1)));
   faint.opacity = 0.5f;
 
   const std::string path = folder.Path("test.kzmap");
@@ -168,15 +172,17 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   sim::Document& document = host.NewDocument({0, 200, 200, 0});
   sim::Layer& layer = host.AddLayer("L");
   sim::Art& square = host.AddPath(*layer.group, Square(20, 20, 60), true);
-  square.style = Filled(AIColor::Three(1, 0, 0));
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(0, 0, 1);
-  square.style.stroke.width = 20;
+  host.SetStyle(square, Filled(AIColor::Three(1, 0, 0)));
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(0, 0, 1);
+    style.stroke.width = 20;
+  });
   square.opacity = 0.5f;
   sim::Art& group = host.AddGroup(*layer.group);
   group.opacity = 0.5f;
-  host.AddPath(group, Square(120, 120, 60), true).style = Filled(AIColor::Three(0, 0, 1));
-  host.AddPath(group, Square(100, 100, 60), true).style = Filled(AIColor::Three(1, 0, 0));
+  host.SetStyle(host.AddPath(group, Square(120, 120, 60), true), Filled(AIColor::Three(0, 0, 1)));
+  host.SetStyle(host.AddPath(group, Square(100, 100, 60), true), Filled(AIColor::Three(1, 0, 0)));
   const std::string map = folder.Path("faint.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("faint.png");
@@ -189,6 +195,47 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   ExpectColor(picture, 170, 30, {128, 128, 255}, "group: blue alone");
   ExpectColor(picture, 110, 90, {255, 128, 128}, "group: red alone");
   ExpectColor(picture, 130, 70, {128, 128, 255}, "group: blue over red shows blue only");
+}
+
+// Closed outlines are stroked all round, the side back to the first anchor
+// included, whether the path keeps anchors alone or whole segments (a
+// handle one ulp off its anchor); an open one leaves that side out.
+TEST(Render, ClosedOutlinesAreStrokedAllRound) {
+  ScratchFolder folder;
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 200, 200, 0});
+  sim::Layer& layer = host.AddLayer("L");
+  AIPathStyle stroked;
+  stroked.strokePaint = true;
+  stroked.stroke.color = AIColor::Three(0, 0, 0);
+  stroked.stroke.width = 4;
+  // Clockwise from the bottom left; the last side runs along the bottom.
+  host.SetStyle(host.AddPath(*layer.group, Square(20, 20, 60), true), stroked);
+  std::vector<AIPathSegment> whole;
+  for (const AIRealPoint& p : Square(120, 20, 60)) whole.push_back(AIPathSegment{p, p, p, true});
+  whole[1].in.h = std::nextafter(whole[1].p.h, 0.0f);
+  host.SetStyle(host.AddCurvedPath(*layer.group, whole, true), stroked);
+  host.SetStyle(host.AddPath(*layer.group, Square(20, 120, 60), false), stroked);
+  const std::string map = folder.Path("outlines.kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path("outlines.png");
+  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
+  const Picture picture(png);
+  ASSERT_TRUE(picture.Ok());
+  // Pixel rows run down from the artboard's top (y 200).
+  const auto inked = [&](double x, double y) {
+    const int column = static_cast<int>(x), row = static_cast<int>(200 - y);
+    return picture.DarkPixels(column - 1, row - 1, column + 2, row + 2) > 0;
+  };
+  for (const double left : {20.0, 120.0}) {
+    EXPECT_TRUE(inked(left, 50)) << left << ": left side";
+    EXPECT_TRUE(inked(left + 30, 80)) << left << ": top side";
+    EXPECT_TRUE(inked(left + 60, 50)) << left << ": right side";
+    EXPECT_TRUE(inked(left + 30, 20)) << left << ": closing side";
+    EXPECT_FALSE(inked(left + 30, 50)) << left << ": inside";
+  }
+  EXPECT_TRUE(inked(20, 150)) << "open path: first side";
+  EXPECT_FALSE(inked(50, 120)) << "open path: no closing side";
 }
 
 // Process colours on screen: R = (1 − C)(1 − K), G = (1 − M)(1 − K),
@@ -204,13 +251,13 @@ TEST(Render, ProcessAndGreyColoursOnScreen) {
   sim::Layer& layer = host.AddLayer("L");
   for (size_t i = 0; i < std::size(inks); ++i) {
     const Ink& ink = inks[i];
-    host.AddPath(*layer.group, Square(100.0f * i, 0, 100), true).style =
-        Filled(AIColor::Four(ink.c, ink.m, ink.y, ink.k));
+    host.SetStyle(host.AddPath(*layer.group, Square(100.0f * i, 0, 100), true),
+        Filled(AIColor::Four(ink.c, ink.m, ink.y, ink.k)));
   }
   AIColor gray;
   gray.kind = kGrayColor;
   gray.c.g.gray = 0.25f;
-  host.AddPath(*layer.group, Square(400, 0, 100), true).style = Filled(gray);
+  host.SetStyle(host.AddPath(*layer.group, Square(400, 0, 100), true), Filled(gray));
   const std::string map = folder.Path("inks.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("inks.png");
@@ -260,11 +307,11 @@ TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
   sim::Layer& layer = host.AddLayer("labels");
   sim::Art& left = host.AddPointText(*layer.group, {40, 300}, "東京都");
-  left.text.fontSize = 40;
+  left.EditExtras().text.fontSize = 40;
   sim::Art& right = host.AddPointText(*layer.group, {360, 100}, "渋谷区");
-  right.text.fontSize = 40;
-  right.text.justificationAssigned = true;
-  right.text.justification = 1;
+  right.EditExtras().text.fontSize = 40;
+  right.EditExtras().text.justificationAssigned = true;
+  right.EditExtras().text.justification = 1;
   const std::string map = folder.Path("labels.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("labels.png");

@@ -125,9 +125,9 @@ TEST_F(DemoMap, GeorefLayersAreDrawnOnlyWithGeoref) {
       if (art->type != kTextFrameArt) return;
       if (IsGeoref(*layer)) {
         georefTexts.push_back(art);
-        records += Inked(art->text.contents);
+        records += Inked(art->Extras().text.contents);
       } else {
-        labels += Inked(art->text.contents);
+        labels += Inked(art->Extras().text.contents);
       }
     });
   }
@@ -136,14 +136,14 @@ TEST_F(DemoMap, GeorefLayersAreDrawnOnlyWithGeoref) {
   EXPECT_EQ(without.size(), labels) << "the labels and nothing else";
   EXPECT_EQ(with.size(), labels + records) << "the labels, the data frame record and the markers";
   for (const sim::Art* text : georefTexts) {
-    const double baseline = top - text->text.anchor.v;
+    const double baseline = top - text->Extras().text.anchor.v;
     // A label may share the baseline (a point at the area's corner).
-    EXPECT_GE(GlyphsOnBaseline(with, baseline) - GlyphsOnBaseline(without, baseline), Inked(text->text.contents))
-        << sim::Utf16ToUtf8(text->text.contents);
+    EXPECT_GE(GlyphsOnBaseline(with, baseline) - GlyphsOnBaseline(without, baseline), Inked(text->Extras().text.contents))
+        << sim::Utf16ToUtf8(text->Extras().text.contents);
   }
   // The record's text starts at the artboard's centre.
-  EXPECT_NEAR(georefTexts.front()->text.anchor.h, 841.89 / 2, 0.01);
-  EXPECT_NEAR(georefTexts.front()->text.anchor.v, 1190.55 / 2, 0.01);
+  EXPECT_NEAR(georefTexts.front()->Extras().text.anchor.h, 841.89 / 2, 0.01);
+  EXPECT_NEAR(georefTexts.front()->Extras().text.anchor.v, 1190.55 / 2, 0.01);
   // Without the markers every glyph lies on the artboard.
   for (const Glyph& glyph : without) {
     EXPECT_GE(glyph.x, 0);
@@ -190,8 +190,10 @@ TEST(RenderExtent, ArtTooFarForAPngIsRefused) {
   sim::Document& document = host.NewDocument({0, 400, 400, 0});
   sim::Layer& layer = host.AddLayer("stray");
   sim::Art& far = host.AddPath(*layer.group, {{100, 100}, {100000, 100}}, false);
-  far.style.strokePaint = true;
-  far.style.stroke.width = 1;
+  host.EditStyle(&far, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.width = 1;
+  });
   const std::string map = folder.Path("stray.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("stray.png");
@@ -214,7 +216,7 @@ TEST(RenderCurves, HandlesMakeCurvesAndCornersLines) {
   sim::Layer& layer = host.AddLayer("curves");
   std::vector<AIPathSegment> arch = {{{100, 100}, {100, 100}, {100, 300}, false},
                                      {{300, 100}, {300, 300}, {300, 100}, false}};
-  host.AddCurvedPath(*layer.group, arch, true).style = Filled(AIColor::Three(0, 0, 0));
+  host.SetStyle(host.AddCurvedPath(*layer.group, arch, true), Filled(AIColor::Three(0, 0, 0)));
   const std::string map = folder.Path("curves.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.Path("curves.png");
@@ -244,14 +246,14 @@ std::string WriteSpreadMap(const ScratchFolder& folder) {
   host.AddPointText(*record.group, {-900, 200}, "G=JGD|P=XY9|X=0.000000|Y=0.000000|S=25000|R=0.000000");
   sim::Layer& hidden = host.AddLayer("hidden");
   hidden.visible = false;
-  host.AddPath(*hidden.group, Square(2000, 2000, 10), true).style = Filled(AIColor::Three(0, 0, 0));
+  host.SetStyle(host.AddPath(*hidden.group, Square(2000, 2000, 10), true), Filled(AIColor::Three(0, 0, 0)));
   sim::Layer& layer = host.AddLayer("shapes");
-  host.AddPath(*layer.group, Square(100, 100, 100), true).style = Filled(AIColor::Three(1, 0, 0));
-  host.AddPath(*layer.group, Square(500, -100, 20), true).style = Filled(AIColor::Three(0, 0, 1));
-  host.AddPath(*layer.group, Square(-60, 0, 20), true).style = Filled(AIColor::Three(0, 0, 1));
-  host.AddPath(*layer.group, Square(380, 0, 40), true).style = Filled(AIColor::Three(0, 1, 0));
+  host.SetStyle(host.AddPath(*layer.group, Square(100, 100, 100), true), Filled(AIColor::Three(1, 0, 0)));
+  host.SetStyle(host.AddPath(*layer.group, Square(500, -100, 20), true), Filled(AIColor::Three(0, 0, 1)));
+  host.SetStyle(host.AddPath(*layer.group, Square(-60, 0, 20), true), Filled(AIColor::Three(0, 0, 1)));
+  host.SetStyle(host.AddPath(*layer.group, Square(380, 0, 40), true), Filled(AIColor::Three(0, 1, 0)));
   sim::Art& gone = host.AddPath(*layer.group, Square(3000, 3000, 10), true);
-  gone.style = Filled(AIColor::Three(0, 0, 0));
+  host.SetStyle(gone, Filled(AIColor::Three(0, 0, 0)));
   gone.userAttributes = kArtHidden;
   const std::string path = folder.Path("spread.kzmap");
   sim::SaveDocumentFile(document, path);
@@ -314,18 +316,22 @@ std::string WriteStyledMap(const ScratchFolder& folder) {
   sim::Document& document = host.NewDocument({0, 200, 300, 0});
   sim::Layer& areas = host.AddLayer("区域");
   sim::Art& area = host.AddPath(*areas.group, Square(20, 20, 60), true);
-  area.style = Filled(AIColor::Four(0, 0, 0, 0.1f));
-  area.style.strokePaint = true;
-  area.style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  area.style.stroke.width = 0.5f;
+  host.SetStyle(area, Filled(AIColor::Four(0, 0, 0, 0.1f)));
+  host.EditStyle(&area, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+    style.stroke.width = 0.5f;
+  });
   host.AddPointText(*areas.group, {30, 150}, "■■");
   sim::Layer& roads = host.AddLayer("道路");
   sim::Art& road = host.AddPath(*roads.group, {{120, 50}, {180, 50}}, false);
-  road.style.strokePaint = true;
-  road.style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
-  road.style.stroke.width = 0.5f;
+  host.EditStyle(&road, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0.8f, 0, 0.5f, 0);
+    style.stroke.width = 0.5f;
+  });
   sim::Layer& other = host.AddLayer("other");
-  host.AddPath(*other.group, Square(220, 20, 60), true).style = Filled(AIColor::Four(0, 0, 0, 0.1f));
+  host.SetStyle(host.AddPath(*other.group, Square(220, 20, 60), true), Filled(AIColor::Four(0, 0, 0, 0.1f)));
   const std::string path = folder.Path("styled.kzmap");
   sim::SaveDocumentFile(document, path);
   return path;

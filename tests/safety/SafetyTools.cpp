@@ -71,8 +71,10 @@ std::string WriteSmallMap(const fs::path& path) {
   for (int i = 0; i < 3; ++i) {
     const float x = 20.0f + 60.0f * static_cast<float>(i);
     sim::Art& art = host.AddPath(*layer.group, {{x, 20}, {x + 40, 20}, {x + 40, 60}}, true);
-    art.style.fillPaint = true;
-    art.style.fill.color = AIColor::Three(0.2f, 0.5f, 0.8f);
+    host.EditStyle(&art, [&](AIPathStyle& style) {
+      style.fillPaint = true;
+      style.fill.color = AIColor::Three(0.2f, 0.5f, 0.8f);
+    });
     art.dictionary = Row(names[i], u"0");
     if (i == 0) art.userAttributes |= kArtSelected;
   }

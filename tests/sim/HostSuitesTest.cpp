@@ -11,6 +11,7 @@
 #include "host/AIPanelFlyoutMenuSuite.h"
 #include "host/AIPanelSuite.h"
 #include "host/AILayerSuite.h"
+#include "host/AIPathStyleSuite.h"
 #include "host/AIPreferenceSuite.h"
 #include "host/AITagSuite.h"
 #include "host/AIUserSuite.h"
@@ -18,6 +19,8 @@
 #include "host/HostRef.h"
 #include "host/SuitePointers.h"
 #include "host/UnicodeString.h"
+#include "sim/DocumentFile.h"
+#include "sim/TextCodec.h"
 #include "support/HostEnvironment.h"
 
 namespace {
@@ -344,6 +347,101 @@ TEST_F(HostSuitesTest, InsertLayerPlacesByPaintOrder) {
   EXPECT_EQ(parent, Host::Handle(middle));
   ASSERT_EQ(sAILayer->GetLayerByTitle(&found, ai::UnicodeString("M ").Ref()), kNoErr);
   EXPECT_EQ(found, nullptr);
+}
+
+// Sublayers as the plug-in walks them follow their groups' places among the
+// layer's art through inserts and deletes, and a file keeps them.
+TEST_F(HostSuitesTest, SublayersKeepTheirOrderThroughInsertsAndDeletes) {
+  sim::Document& document = H().NewDocument();
+  sim::Layer& top = H().AddLayer("M");
+  H().AddPath(*top.group, {{0, 0}, {1, 1}}, false);
+  auto insert = [&](const char* title, AILayerHandle reference, AIPaintOrder order) {
+    AILayerHandle made = nullptr;
+    EXPECT_EQ(sAILayer->InsertLayer(reference, order, &made), kNoErr) << title;
+    sAILayer->SetLayerTitle(made, ai::UnicodeString(title).Ref());
+    H().AddPath(*reinterpret_cast<sim::Layer*>(made)->group, {{0, 0}, {1, 1}}, false);
+    return made;
+  };
+  auto titles = [](AILayerHandle parent) {
+    std::vector<std::string> result;
+    AILayerHandle layer = nullptr;
+    sAILayer->GetLayerFirstChild(parent, &layer);
+    while (layer) {
+      AIUnicodeStringRef title = nullptr;
+      sAILayer->GetLayerTitle(layer, &title);
+      result.push_back(ai::UnicodeString::Adopt(title).as_UTF8());
+      sAILayer->GetNextLayer(layer, &layer);
+    }
+    return result;
+  };
+  // The same order read from the art: sublayer groups among the layer's objects.
+  auto groups = [](const sim::Layer& layer) {
+    std::vector<std::string> result;
+    for (const sim::Art* child : layer.group->children)
+      if (child->ownerLayer) result.push_back(sim::Utf16ToUtf8(child->ownerLayer->title));
+    return result;
+  };
+  AILayerHandle m = Host::Handle(top);
+  AILayerHandle b = insert("B", m, kPlaceInsideOnTop);
+  insert("D", m, kPlaceInsideOnBottom);
+  AILayerHandle a = insert("A", m, kPlaceInsideOnTop);
+  insert("C", b, kPlaceBelow);
+  insert("A2", a, kPlaceAbove);
+  AILayerHandle inner = insert("B1", b, kPlaceInsideOnTop);
+  insert("B0", inner, kPlaceAbove);
+  EXPECT_EQ(titles(m), (std::vector<std::string>{"A2", "A", "B", "C", "D"}));
+  EXPECT_EQ(titles(b), (std::vector<std::string>{"B0", "B1"}));
+  ASSERT_EQ(sAILayer->DeleteLayer(a), kNoErr);
+  ASSERT_EQ(sAILayer->DeleteLayer(inner), kNoErr);
+  insert("A3", b, kPlaceAbove);
+  const std::vector<std::string> want{"A2", "A3", "B", "C", "D"};
+  EXPECT_EQ(titles(m), want);
+  EXPECT_EQ(titles(b), (std::vector<std::string>{"B0"}));
+  EXPECT_EQ(groups(top), want);
+
+  sim::Host other;
+  sim::Document& loaded = other.NewDocument();
+  sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "layers.kzmap");
+  ASSERT_EQ(loaded.layers.size(), 1u);
+  std::vector<std::string> reloaded;
+  for (const sim::Layer* layer : loaded.Sublayers(loaded.layers[0]))
+    reloaded.push_back(sim::Utf16ToUtf8(layer->title));
+  EXPECT_EQ(reloaded, want);
+  EXPECT_EQ(groups(*loaded.layers[0]), want);
+}
+
+// Paths share a kept style; restyling one leaves the others that shared it
+// as they were.
+TEST_F(HostSuitesTest, RestylingOnePathLeavesThoseThatSharedItsStyle) {
+  H().NewDocument();
+  sim::Layer& layer = H().AddLayer("L");
+  sim::Art& a = H().AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
+  sim::Art& b = H().AddPath(*layer.group, {{0, 0}, {2, 2}}, false);
+  sim::Art& compound = H().AddCompoundPath(*layer.group);
+  sim::Art& member = H().AddPath(compound, {{0, 0}, {3, 3}}, true);
+  AIPathStyle red;
+  red.fillPaint = true;
+  red.fill.color = AIColor::Three(1, 0, 0);
+  red.stroke.width = 2;
+  for (sim::Art* art : {&a, &b, &compound})
+    ASSERT_EQ(sAIPathStyle->SetPathStyle(Host::Handle(*art), &red), kNoErr);
+  EXPECT_EQ(a.StylePointer(), b.StylePointer());  // one style kept for all three
+
+  AIPathStyle blue = red;
+  blue.fill.color = AIColor::Three(0, 0, 1);
+  blue.stroke.width = 0.5f;
+  ASSERT_EQ(sAIPathStyle->SetPathStyle(Host::Handle(a), &blue), kNoErr);
+  AIPathStyle got;
+  ASSERT_EQ(sAIPathStyle->GetPathStyle(Host::Handle(a), &got), kNoErr);
+  EXPECT_EQ(got.fill.color.c.rgb.blue, 1);
+  EXPECT_EQ(got.stroke.width, 0.5f);
+  for (sim::Art* art : {&b, &compound, &member}) {
+    ASSERT_EQ(sAIPathStyle->GetPathStyle(Host::Handle(*art), &got), kNoErr);
+    EXPECT_TRUE(got.fillPaint);
+    EXPECT_EQ(got.fill.color.c.rgb.red, 1);
+    EXPECT_EQ(got.fill.color.c.rgb.blue, 0);
+    EXPECT_EQ(got.stroke.width, 2);
+  }
 }
 
 }  // namespace

@@ -46,21 +46,23 @@ void BuildMap(sim::Host& host) {
   document.currentLayer = &hidden;
 
   sim::Art& square = host.AddPath(*map.group, {{0, 0}, {0, 100}, {100, 100}, {100, 0}}, true);
-  square.style.fillPaint = true;
-  square.style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
-  square.style.fill.overprint = true;
-  square.style.strokePaint = true;
-  square.style.stroke.color = AIColor::Three(1, 0.5f, 0);
-  square.style.stroke.width = 0.35f;
-  square.style.stroke.dash.length = 3;
-  square.style.stroke.dash.array[0] = 4;
-  square.style.stroke.dash.array[1] = 2.5f;
-  square.style.stroke.dash.array[2] = 1e-7f;
-  square.style.stroke.dash.offset = 1;
-  square.style.stroke.cap = 1;
-  square.style.stroke.join = 2;
-  square.style.stroke.miterLimit = 10;
-  square.style.evenOdd = true;
+  host.EditStyle(&square, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
+    style.fill.overprint = true;
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Three(1, 0.5f, 0);
+    style.stroke.width = 0.35f;
+    style.stroke.dash.length = 3;
+    style.stroke.dash.array[0] = 4;
+    style.stroke.dash.array[1] = 2.5f;
+    style.stroke.dash.array[2] = 1e-7f;
+    style.stroke.dash.offset = 1;
+    style.stroke.cap = 1;
+    style.stroke.join = 2;
+    style.stroke.miterLimit = 10;
+    style.evenOdd = true;
+  });
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
@@ -71,11 +73,15 @@ void BuildMap(sim::Host& host) {
                                         Curve(16777217.0f, 1.0f / 3, 2, 3, 4, 5, true),
                                         Curve(7, 8, 7, 8, 9, -7, false)},
                                        false);
-  curve.style.stroke.color.kind = kGrayColor;
-  curve.style.stroke.color.c.g.gray = 0.75f;
-  curve.style.strokePaint = true;
-  curve.style.fill.color.kind = 9;  // a colour kind the stand-in does not know
-  curve.style.fill.color.c.f = {1, 2, 3, 4};
+  host.EditStyle(&curve, [&](AIPathStyle& style) {
+    style.stroke.color.kind = kGrayColor;
+    style.stroke.color.c.g.gray = 0.75f;
+    style.strokePaint = true;
+  });
+  host.EditStyle(&curve, [&](AIPathStyle& style) {
+    style.fill.color.kind = 9;  // a colour kind the stand-in does not know
+    style.fill.color.c.f = {1, 2, 3, 4};
+  });
   curve.skipped = true;
   // Closed: the last point on the first, a curved closing, one point alone.
   host.AddPath(*map.group, {{1, 1}, {5, 1}, {5, 5}, {1, 1}}, true);
@@ -85,32 +91,37 @@ void BuildMap(sim::Host& host) {
 
   sim::Art& compound = host.AddCompoundPath(*hidden.group);
   compound.clip = true;
-  compound.style.fillPaint = true;
-  compound.style.fill.color = AIColor::Three(0, 0, 1);
-  host.AddPath(compound, {{0, 0}, {50, 0}, {50, 50}}, true).style = compound.style;
+  host.EditStyle(&compound, [&](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Three(0, 0, 1);
+  });
+  host.EditStyle(&host.AddPath(compound, {{0, 0}, {50, 0}, {50, 50}}, true),
+                 [&](AIPathStyle& style) { style = compound.Style(); });
   sim::Art& hole = host.AddPath(compound, {{10, 10}, {20, 10}, {20, 20}}, true);
-  hole.style.strokePaint = true;
-  hole.style.stroke.color = AIColor::Four(0, 1, 0, 0);
+  host.EditStyle(&hole, [&](AIPathStyle& style) {
+    style.strokePaint = true;
+    style.stroke.color = AIColor::Four(0, 1, 0, 0);
+  });
   compound.opacity = 0;
 
   sim::Art& group = host.AddGroup(*second.group);
   group.userAttributes = kArtSelected;
   sim::Art& label = host.AddPointText(group, {300.25f, 400.5f}, "渋谷区\r2行目 \"quoted\" \\ tab\t<&>");
-  label.text.fontSize = 18;
-  label.text.orientation = kVerticalTextOrientation;
-  label.text.fillAssigned = true;
-  label.text.fill = AIColor::Four(0, 0, 0, 0.5f);
-  label.text.justificationAssigned = true;
-  label.text.justification = 2;
+  label.EditExtras().text.fontSize = 18;
+  label.EditExtras().text.orientation = kVerticalTextOrientation;
+  label.EditExtras().text.fillAssigned = true;
+  label.EditExtras().text.fill = AIColor::Four(0, 0, 0, 0.5f);
+  label.EditExtras().text.justificationAssigned = true;
+  label.EditExtras().text.justification = 2;
   sim::Art& plain = host.AddPointText(group, {0, 0}, "");
-  plain.text.contents = u"lone \xD800 surrogate \x01";
+  plain.EditExtras().text.contents = u"lone \xD800 surrogate \x01";
   host.AddPointText(group, {-1, -2}, "  ");
   host.AddSymbol(group, {1, 20, 30, 4}, "記号");
   document.Place(document.MakeArt(kPlacedArt), kPlaceInsideOnBottom, &group);
   host.AddGroup(group);  // empty group
   document.Dispose(&host.AddPath(*second.group, {{1, 1}, {2, 2}}, false));
 
-  group.tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
+  group.EditExtras().tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
                 sim::Tag{"raw", "string", std::string("\xff\x00\x81", 3), 0, false},
                 sim::Tag{"scale", "real", "", 25000.5, false}};
 }
@@ -243,8 +254,10 @@ class EditedMap : public ::testing::Test {
     host.NewDocument({0, 100, 200, 0});
     sim::Layer& roads = host.AddLayer("roads");
     sim::Art& road = host.AddPath(*roads.group, {{10, 10}, {20, 10}}, false);
-    road.style.strokePaint = true;
-    road.style.stroke.color = AIColor::Four(0, 1, 1, 0);
+    host.EditStyle(&road, [&](AIPathStyle& style) {
+      style.strokePaint = true;
+      style.stroke.color = AIColor::Four(0, 1, 1, 0);
+    });
     road.dictionary = FieldRow(u"name", u"国道1号");
     svg = SvgOf(*host.CurrentDocument());
   }
@@ -261,14 +274,14 @@ class EditedMap : public ::testing::Test {
 
 TEST_F(EditedMap, ColourShownAsWrittenKeepsItsProcessColour) {
   const auto back = Read(svg);
-  EXPECT_EQ(Road(*back).style.stroke.color.kind, kFourColor);
-  EXPECT_FLOAT_EQ(Road(*back).style.stroke.color.c.f.magenta, 1);
+  EXPECT_EQ(Road(*back).Style().stroke.color.kind, kFourColor);
+  EXPECT_FLOAT_EQ(Road(*back).Style().stroke.color.c.f.magenta, 1);
 }
 
 TEST_F(EditedMap, RestyledColourIsTakenAsShown) {
   Replace("stroke:#ff0000", "stroke:#00ff00");
   const auto back = Read(svg);
-  const AIColor& color = Road(*back).style.stroke.color;
+  const AIColor& color = Road(*back).Style().stroke.color;
   ASSERT_EQ(color.kind, kThreeColor);
   EXPECT_FLOAT_EQ(color.c.rgb.red, 0);
   EXPECT_FLOAT_EQ(color.c.rgb.green, 1);
