@@ -184,7 +184,13 @@ int CommandEngine::Run(const MapSession& session) {
     bool interrupted = false;
     {
       ProgressDisplay display(settings.messages, settings.terminal);
-      host.User().progressShown = [&display](const sim::ProgressState& progress) { display.Show(progress); };
+      // The display needs the newest text only; the host would otherwise
+      // keep one text per object counted (a million for a million points).
+      host.User().progressShown = [this, &display](const sim::ProgressState& progress) {
+        display.Show(progress);
+        std::vector<std::string>& texts = host.User().progress.texts;
+        if (texts.size() > 1) texts.erase(texts.begin(), texts.end() - 1);
+      };
       host.User().cancelRequested = &InterruptGuard::Requested;
       invoked = Invoke(session.command, menuResult);
       host.User().progressShown = nullptr;
