@@ -5,6 +5,8 @@ BENCH_DIR ?= build/bench
 DEMO_DIR  ?= build/demo
 FUZZ_DIR  ?= build/fuzz
 FUZZ_SECONDS ?= 60
+# Fuzz targets to build and run (e.g. DocumentFileFuzz); empty: all of them.
+FUZZ_TARGETS ?=
 
 .PHONY: deps test bench demo fuzz clean
 
@@ -28,11 +30,11 @@ demo: deps
 	cmake --build $(DEMO_DIR) -j $(JOBS) --target kzmap Kartzmap
 	scripts/demo.sh $(DEMO_DIR)
 
-# Runs every libFuzzer target for FUZZ_SECONDS each (clang).
+# Runs every libFuzzer target (or FUZZ_TARGETS) for FUZZ_SECONDS each (clang).
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKZ_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) $(if $(FUZZ_TARGETS),--target $(FUZZ_TARGETS))
+	scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf build

@@ -13,6 +13,7 @@
 #include "app/Command.h"
 #include "app/TerminalText.h"
 #include "app/CommandEngine.h"
+#include "app/LeftAtExit.h"
 #include "app/LayerTitle.h"
 #include "app/OptionChecks.h"
 #include "app/StoredRow.h"
@@ -124,7 +125,8 @@ void TellUnread(const std::string& map, const ListCounts& counts) {
 }
 
 int List(const Options& options) {
-  sim::Host host;
+  const auto keptHost = kzmap::MakeKeptUntilExit<sim::Host>();
+  sim::Host& host = *keptHost;
   try {
     sim::LoadDocumentFile(host, options.map);
   } catch (const sim::DocumentFileError& failure) {
@@ -252,7 +254,7 @@ int Search(const Options& options) {
     std::printf(kzmap::Tr("%zu objects selected\n"), CountSelectedWith(host, field));
     return true;
   };
-  return kzmap::CommandEngine().Run(session);
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 int Set(const Options& options) {
@@ -278,7 +280,7 @@ int Set(const Options& options) {
     std::printf(kzmap::Tr("%s set on %zu objects\n"), field.c_str(), CountSelectedWith(host, field));
     return true;
   };
-  return kzmap::CommandEngine().Run(session);
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 // Whether the art stands for a point: a path of one point, or the mark an
@@ -348,7 +350,7 @@ int Label(const Options& options) {
     std::printf(kzmap::Tr("%zu labels placed\n"), CountTexts(host) - *texts);
     return true;
   };
-  return kzmap::CommandEngine().Run(session);
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 int Run(const Options& options) {

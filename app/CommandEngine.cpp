@@ -8,7 +8,7 @@
 #include <new>
 
 #include "app/Command.h"
-#include "app/ImportFootprint.h"
+#include "app/LeftAtExit.h"
 #include "app/MapLock.h"
 #include "app/ProgressDisplay.h"
 #include "app/Translate.h"
@@ -147,6 +147,10 @@ CommandEngine::~CommandEngine() {
   loader.reset();  // the plug-in goes before the host it talks to
 }
 
+int CommandEngine::RunOnce(const MapSession& session) {
+  return MakeKeptUntilExit<CommandEngine>()->Run(session);
+}
+
 int CommandEngine::Run(const MapSession& session) {
   name = session.name;
   // A command that changes the map holds it from before the load until
@@ -180,7 +184,13 @@ int CommandEngine::Run(const MapSession& session) {
     bool interrupted = false;
     {
       ProgressDisplay display(settings.messages, settings.terminal);
-      host.User().progressShown = [&display](const sim::ProgressState& progress) { display.Show(progress); };
+      // The display needs the newest text only; the host would otherwise
+      // keep one text per object counted (a million for a million points).
+      host.User().progressShown = [this, &display](const sim::ProgressState& progress) {
+        display.Show(progress);
+        std::vector<std::string>& texts = host.User().progress.texts;
+        if (texts.size() > 1) texts.erase(texts.begin(), texts.end() - 1);
+      };
       host.User().cancelRequested = &InterruptGuard::Requested;
       invoked = Invoke(session.command, menuResult);
       host.User().progressShown = nullptr;
@@ -227,15 +237,8 @@ sim::Document* CommandEngine::OpenMap(const MapSession& session) {
     host.AddLayer(kNewMapLayer);
     return &document;
   }
-  // A map the machine cannot hold is refused before it is read, not
-  // ended by the system half-way.
-  if (const auto available = ImportFootprint::Available()) {
-    const std::string problem = ImportFootprint::OpenProblem(session.map, *available);
-    if (!problem.empty()) {
-      Say(problem);
-      return nullptr;
-    }
-  }
+  // A map the machine cannot hold is refused by the loader from its
+  // header's counts, before anything is allocated for it.
   try {
     return &sim::LoadDocumentFile(host, session.map);
   } catch (const sim::DocumentFileError& failure) {
@@ -445,6 +448,10 @@ CommandEngine::Verdict CommandEngine::SaveMap(const MapSession& session, const s
   // process with the temporary file left behind.
   InterruptGuard::KeepCatching();
   try {
+    if (session.keepUnchangedMap && sim::DocumentFileHolds(document, session.map)) {
+      Say(Format(Tr("%s is already up to date; it was not rewritten"), session.map.c_str()));
+      return Verdict::Succeeded;
+    }
     sim::SaveDocumentFile(document, session.map, &InterruptGuard::Requested);
     return Verdict::Succeeded;
   } catch (const sim::DocumentSaveCancelled&) {

@@ -105,6 +105,9 @@ struct MapSession {
   std::string map;   // MAP, the document file
   bool createMap = false;  // a missing MAP becomes a new document with one layer
   bool saveMap = true;     // false for commands that only read MAP
+  // MAP is not rewritten when its file already holds the document as a
+  // save would write it (said on stderr; bytes, inode and times kept).
+  bool keepUnchangedMap = false;
   PluginCommand command;
   ScriptedUser user;
   // A dialog that the script ended with Cancel means the command was cancelled.
@@ -138,6 +141,9 @@ class CommandEngine {
 
   // Runs the session; 0 success, 1 failed or cancelled. One run per engine.
   int Run(const MapSession& session);
+  // Runs the session in an engine of its own, whose model is left for the
+  // process's end when the tool leaves models at exit (LeftAtExit).
+  static int RunOnce(const MapSession& session);
 
   // The host as the run left it (the record of every alert, dialog and progress).
   sim::Host& Host() { return host; }

@@ -311,7 +311,7 @@ int Run(Options options) {
   // The plug-in tells its user with a message and goes on; the tool's caller
   // needs the exit status to say that the file was not written.
   session.after = [map, firstAlert](sim::Host& host) { return NothingMissing(host, *firstAlert, map); };
-  return kzmap::CommandEngine().Run(session);
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 kzmap::CommandRun Define(CLI::App& app) {

@@ -200,7 +200,8 @@ std::vector<DialogAction> EncodingActions(const std::string& encoding) {
   return {};
 }
 
-int RunBatch(const Options& options, const Batch& batch, bool newMap) {
+// The last batch's model is left at exit; earlier ones go before the next loads the map.
+int RunBatch(const Options& options, const Batch& batch, bool newMap, bool last) {
   const std::vector<std::string> files = batch.files;
   std::string chosen = options.encoding;
   if (chosen.empty() && batch.kind == FileKind::Text && LooksLikeUtf8(batch.files.front())) chosen = "utf8";
@@ -242,7 +243,7 @@ int RunBatch(const Options& options, const Batch& batch, bool newMap) {
     std::fprintf(stderr, "%s", kzmap::Tr("kzmap import: error: the files were not taken\n"));
     return false;
   };
-  return kzmap::CommandEngine().Run(session);
+  return last ? kzmap::CommandEngine::RunOnce(session) : kzmap::CommandEngine().Run(session);
 }
 
 std::string FileNames(const std::vector<Batch>& batches, size_t first) {
@@ -285,7 +286,7 @@ int Run(const Options& options) {
                    options.map.c_str());
     }
     for (size_t b = 0; b < batches.size(); ++b) {
-      const int status = RunBatch(options, batches[b], !georeferenced);
+      const int status = RunBatch(options, batches[b], !georeferenced, b + 1 == batches.size());
       georeferenced = true;
       if (status == 0) continue;
       // The files before this batch went in by saves of their own.

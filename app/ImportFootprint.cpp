@@ -214,14 +214,6 @@ std::string ImportFootprint::Problem(uint64_t available) const {
   return text + "; " + Tr("nothing was imported (import fewer or smaller files, or into a new map)");
 }
 
-std::string ImportFootprint::OpenProblem(const std::string& map, uint64_t available) {
-  const uint64_t fileBytes = SizeOf(map);
-  const uint64_t needed = fileBytes * kMapBytesPerFileByte + kFixedBytes;
-  if (fileBytes == 0 || needed <= available) return {};
-  return Format(Tr("opening %s (%s) needs about %s of memory, but only %s are available"), map.c_str(),
-                Megabytes(fileBytes).c_str(), Megabytes(needed).c_str(), Megabytes(available).c_str());
-}
-
 std::optional<uint64_t> ImportFootprint::AvailableFrom(const std::string& meminfo) {
   std::istringstream in(meminfo);
   std::string line;

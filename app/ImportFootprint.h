@@ -38,10 +38,6 @@ class ImportFootprint {
   // that stops it, naming the sizes and the largest file.
   std::string Problem(uint64_t available) const;
 
-  // Empty when opening the map fits in `available` bytes; otherwise the
-  // message that stops the command before it reads the map.
-  static std::string OpenProblem(const std::string& map, uint64_t available);
-
   // The memory the system can still give without swapping (MemAvailable
   // from /proc/meminfo), or nothing when it cannot be told.
   // KZMAP_MEMORY_AVAILABLE (bytes) stands in for it.

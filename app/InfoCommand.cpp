@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/LeftAtExit.h"
 #include "app/CoordRefText.h"
-#include "app/ImportFootprint.h"
 #include "app/TerminalText.h"
 #include "app/ToolHost.h"
 #include "app/Translate.h"
@@ -444,16 +444,9 @@ void PrintText(const std::string& path, const sim::Document& document) {
 void WriteStdout(void*, const char* data, size_t size) { std::fwrite(data, 1, size, stdout); }
 
 int Run(const Options& options) {
-  if (const auto available = kzmap::ImportFootprint::Available()) {
-    const std::string problem = kzmap::ImportFootprint::OpenProblem(options.map, *available);
-    if (!problem.empty()) {
-      std::fprintf(stderr, "kzmap info: %s\n", problem.c_str());
-      return 1;
-    }
-  }
-  kzmap::ToolHost tool;
+  const auto tool = kzmap::MakeKeptUntilExit<kzmap::ToolHost>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(tool.Host(), options.map);
+    const sim::Document& document = sim::LoadDocumentFile(tool->Host(), options.map);
     if (options.json) {
       sim::JsonWriter out(WriteStdout, nullptr);
       JsonReport(out).Write(document);

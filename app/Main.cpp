@@ -10,6 +10,7 @@
 
 #include "app/Command.h"
 #include "app/CoordRefText.h"
+#include "app/LeftAtExit.h"
 #include "app/Translate.h"
 
 namespace {
@@ -239,6 +240,7 @@ class CommandLine {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kzmap::LeftAtExit::Enable();
   kzmap::SetUpLanguage();
   CommandLine commandLine;
   return commandLine.Run(argc, argv);

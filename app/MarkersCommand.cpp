@@ -44,7 +44,7 @@ int Run(const Options& options) {
     }
     return true;
   };
-  return kzmap::CommandEngine().Run(session);
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 kzmap::CommandRun Define(CLI::App& app) {

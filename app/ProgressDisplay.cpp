@@ -20,6 +20,7 @@ std::string OneLine(std::string text) {
 // change with every object, yet say nothing new until their words change.
 std::string WordsOf(const std::string& text) {
   std::string words;
+  words.reserve(text.size());
   for (char c : text)
     if (c < '0' || c > '9') words += c;
   return words;

@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -10,7 +12,8 @@
 #include <string>
 
 #include "app/Command.h"
-#include "app/Translate.h"
+#include "app/ImportFootprint.h"
+#include "app/LeftAtExit.h"
 #include "app/MapOutput.h"
 #include "app/Renderer.h"
 #include "app/RendererStyle.h"
@@ -58,6 +61,27 @@ void TellWhatWasLeftOut(const kzmap::Renderer& renderer, const Options& options)
                  options.style.c_str(), title.c_str());
 }
 
+// Whole megabytes, rounded up for what is needed and down for what is there.
+std::string Megabytes(double bytes, double (*round)(double)) {
+  return std::to_string(static_cast<uint64_t>(round(bytes / 1e6))) + " MB";
+}
+
+// A PNG's pixels are held whole while it is drawn: a picture the machine
+// cannot hold is refused before they are allocated, naming the size. (SVG
+// and PDF are written as they are drawn.)
+std::string PictureProblem(const kzmap::Renderer& renderer, const Options& options, kzmap::ImageFormat format) {
+  if (format != kzmap::ImageFormat::Png) return {};
+  const auto available = kzmap::ImportFootprint::Available();
+  if (!available) return {};
+  const double wide = std::ceil(renderer.Width() * options.dpi / 72), high = std::ceil(renderer.Height() * options.dpi / 72);
+  const double bytes = wide * high * 4;
+  if (!(bytes > static_cast<double>(*available))) return {};
+  return kzmap::Format(kzmap::Tr("%s: a picture of %.0f × %.0f pixels needs about %s of memory, but only %s are "
+                                 "available; nothing was drawn (lower --dpi)"),
+                       options.out.c_str(), wide, high, Megabytes(bytes, std::ceil).c_str(),
+                       Megabytes(static_cast<double>(*available), std::floor).c_str());
+}
+
 int Run(const Options& options) {
   kzmap::ImageFormat format;
   if (!kzmap::ImageFormatOfPath(options.out, format)) {
@@ -79,9 +103,9 @@ int Run(const Options& options) {
       return 2;
     }
   }
-  sim::Host host;
+  const auto host = kzmap::MakeKeptUntilExit<sim::Host>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(host, options.map);
+    const sim::Document& document = sim::LoadDocumentFile(*host, options.map);
     kzmap::RenderOptions render;
     render.dpi = options.dpi;
     render.georef = options.georef;
@@ -95,9 +119,13 @@ int Run(const Options& options) {
       };
     }
     kzmap::Renderer renderer(document, render);
+    if (const std::string problem = PictureProblem(renderer, options, format); !problem.empty()) {
+      std::fprintf(stderr, "kzmap render: %s\n", problem.c_str());
+      return 1;
+    }
     renderer.RenderToFile(options.out, format);
     TellWhatWasLeftOut(renderer, options);
-    kzmap::ReleaseRenderCaches();
+    if (!kzmap::LeftAtExit::Enabled()) kzmap::ReleaseRenderCaches();
   } catch (const sim::DocumentFileError& error) {
     std::fprintf(stderr, "kzmap render: %s\n", error.what());
     return 1;

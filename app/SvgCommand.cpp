@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/Command.h"
+#include "app/LeftAtExit.h"
 #include "app/MapLock.h"
 #include "app/MapOutput.h"
 #include "app/ToolHost.h"
@@ -44,9 +45,9 @@ int Write(const Options& options) {
                  options.map.c_str());
     return 2;
   }
-  sim::Host host;
+  const auto host = kzmap::MakeKeptUntilExit<sim::Host>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(host, options.map);
+    const sim::Document& document = sim::LoadDocumentFile(*host, options.map);
     sim::SvgDocumentWriter(document, options.out).Save(options.out);
   } catch (const sim::DocumentFileError& error) {
     std::fprintf(stderr, kzmap::Tr("kzmap svg: %s\n"), error.what());

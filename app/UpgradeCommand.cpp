@@ -1,6 +1,6 @@
 // kzmap upgrade: the panel's "以前の形式の属性データをアップグレード" on a map:
 // attribute data of the older tag format becomes attribute rows, and the map
-// is saved.
+// is saved in the current file version (unless it already is just that).
 #include <CLI/CLI.hpp>
 
 #include <memory>
@@ -19,7 +19,9 @@ int Run(const std::string& map) {
   session.name = "upgrade";
   session.map = map;
   session.command = kzmap::PluginCommand::Flyout(kUpgradeItem);
-  return kzmap::CommandEngine().Run(session);
+  // A map with nothing to convert, already in the current file version, stays as it is.
+  session.keepUnchangedMap = true;
+  return kzmap::CommandEngine::RunOnce(session);
 }
 
 kzmap::CommandRun Define(CLI::App& app) {

@@ -15,8 +15,9 @@ Environment:
   KZ_BENCH_SIZES   which sizes run, as vertex/object counts: any of 1e4 1e5
                    1e6 1e7 (default "1e4 1e5 1e6"); 1e6 adds the 1M-point CSV
                    and Shapefile and the 10,000 x 100 polygons, 1e7 the
-                   10M-vertex polygons
-  KZ_BENCH_5M      1: also import, open and export the 5M-point map
+                   10M-vertex polygons (100,000 x 100) only
+  KZ_BENCH_5M      1: also import, open and export the 5M-point map, from
+                   CSV and from a Shapefile
   KZ_BENCH_REPEAT  runs of each command, the median kept (default 1)
   KZ_BENCH_DATA    where the generated data is kept (default BUILD_DIR/bench-data)
 """
@@ -83,20 +84,30 @@ class Dataset:
 
 
 def make_data(folder, dataset):
-    """The CSV the generator writes and the Shapefile GDAL makes of it."""
+    """The CSV the generator writes and the Shapefile GDAL makes of it, made
+    once and kept: each is written under a temporary name and renamed only
+    when whole, so an interrupted run never leaves a half file to reuse."""
     csv = os.path.join(folder, dataset.name + ".csv")
     shp = os.path.join(folder, dataset.name + ".shp")
     if not os.path.exists(csv):
+        part = os.path.join(folder, dataset.name + ".part.csv")
         if dataset.kind == "points":
-            arguments = ["points", str(dataset.objects), csv]
+            arguments = ["points", str(dataset.objects), part]
         else:
-            arguments = ["polygons", str(dataset.objects), str(dataset.vertices_each), csv]
+            arguments = ["polygons", str(dataset.objects), str(dataset.vertices_each), part]
         subprocess.check_call([sys.executable, os.path.join(HERE, "bench-data.py")] + arguments)
+        os.replace(part[:-4] + ".csvt", csv[:-4] + ".csvt")
+        os.replace(part, csv)
     if not os.path.exists(shp):
+        part = os.path.join(folder, dataset.name + ".part.shp")
+        remove(*shapefile_set(part))
         options = ["-select", FIELDS, "-a_srs", LATLONG, "-nln", dataset.name]
         if dataset.kind == "points":
             options += ["-oo", "X_POSSIBLE_NAMES=lon", "-oo", "Y_POSSIBLE_NAMES=lat"]
-        subprocess.check_call(["ogr2ogr", "-f", "ESRI Shapefile", shp, csv] + options)
+        subprocess.check_call(["ogr2ogr", "-f", "ESRI Shapefile", part, csv] + options)
+        # The .shp last: its presence says the set is whole.
+        for made in sorted(shapefile_set(part), key=lambda p: p.endswith(".shp")):
+            os.replace(made, shp[:-4] + made[-4:])
     return csv, shp
 
 
@@ -194,17 +205,21 @@ def print_tables(rows):
 
 
 def datasets(sizes, five_million):
+    """Points and polygons at each size up to a million; at ten million the
+    polygons alone (100,000 x 100): the points' big run is the 5M one."""
     chosen = []
     for size in sizes:
         n = int(float(size))
         if n < 1000:
             continue
-        chosen.append(Dataset("points%s-shp" % size, "points", n, 1, "shp"))
+        if n <= 10 ** 6:
+            chosen.append(Dataset("points%s-shp" % size, "points", n, 1, "shp"))
         if n == 10 ** 6:
             chosen.append(Dataset("points%s-csv" % size, "points", n, 1, "csv"))
         chosen.append(Dataset("polygons%s" % size, "polygons", max(1, n // 100), 100, "shp"))
     if five_million:
         chosen.append(Dataset("points5e6-shp", "points", 5 * 10 ** 6, 1, "shp"))
+        chosen.append(Dataset("points5e6-csv", "points", 5 * 10 ** 6, 1, "csv"))
     return chosen
 
 

@@ -291,6 +291,40 @@ void SaveDocumentFile(const Document& document, const std::string& path, const s
       cancelled);
 }
 
+namespace {
+
+// The packed bytes as they come, against the file's next bytes.
+struct SameBytes {
+  std::FILE* stream = nullptr;
+  bool same = true;
+  std::string buffer;
+};
+
+void CompareWithFile(void* context, const char* data, size_t size) {
+  SameBytes& compare = *static_cast<SameBytes*>(context);
+  if (!compare.same) return;
+  compare.buffer.resize(size);
+  compare.same = std::fread(compare.buffer.data(), 1, size, compare.stream) == size &&
+                 std::memcmp(compare.buffer.data(), data, size) == 0;
+}
+
+}  // namespace
+
+bool DocumentFileHolds(const Document& document, const std::string& path) {
+  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  if (!stream) return false;
+  SameBytes compare;
+  compare.stream = stream;
+  try {
+    WriteDocumentPack(document, CompareWithFile, &compare, path);
+  } catch (const DocumentFileError&) {
+    compare.same = false;  // the save says what is wrong
+  }
+  const bool same = compare.same && std::fgetc(stream) == EOF && !std::ferror(stream);
+  std::fclose(stream);
+  return same;
+}
+
 void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
                          const std::function<bool()>& cancelled) {
   const std::string target = DocumentSaveTarget(path);

@@ -56,6 +56,11 @@ class DocumentSaveCancelled : public DocumentFileError {
 void SaveDocumentFile(const Document& document, const std::string& path,
                       const std::function<bool()>& cancelled = {});
 
+// Whether the file at path already holds the document as a save would write
+// it, byte for byte (so of the current version); compared as it is packed,
+// without a second copy of the file in memory.
+bool DocumentFileHolds(const Document& document, const std::string& path);
+
 // The same for any file: write sends the whole content through the sink;
 // the file is replaced only once it is whole, with the same links, modes,
 // refusals and cancel as a document save.

@@ -11,6 +11,14 @@
 
 namespace sim {
 
+// A number of the JSON form too large for a float: the largest float's
+// shortest text (3.4028235e+38) reads a hair above FLT_MAX as a double yet
+// rounds to it, so only what rounds to infinity is out of range.
+inline bool OutOfFloatRange(double number) {
+  constexpr double kRoundsToInfinity = 0x1.ffffffp127;
+  return number >= kRoundsToInfinity || number <= -kRoundsToInfinity;
+}
+
 // Art trees and dictionary values nest at most this deep in a file.
 inline constexpr size_t kMaxDocumentDepth = 256;
 

@@ -200,7 +200,7 @@ class Builder : public nlohmann::json_sax<json> {
 
   bool Number(double value) {
     if (!inSegment || count >= 6) Fail(SegmentPlace(), ExpectedSegmentProblem());
-    if (std::isfinite(value) && std::fabs(value) > FLT_MAX) Fail(ValuePlace(), "number out of range");
+    if (std::isfinite(value) && OutOfFloatRange(value)) Fail(ValuePlace(), "number out of range");
     values[count++] = static_cast<AIReal>(value);
     return true;
   }

@@ -126,7 +126,7 @@ class Reader {
 
   AIReal Float(const json& value, const Where& where) const {
     const double number = Double(value, where);
-    if (std::isfinite(number) && std::fabs(number) > FLT_MAX) Fail(where, "number out of range");
+    if (std::isfinite(number) && OutOfFloatRange(number)) Fail(where, "number out of range");
     return static_cast<AIReal>(number);
   }
 

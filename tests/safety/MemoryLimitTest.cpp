@@ -94,18 +94,44 @@ TEST_P(OpeningTooBig, StopsWithTheSizes) {
     const std::string& word = GetParam().arguments[i];
     line.push_back(word.rfind("OUT/", 0) == 0 ? (folder / word.substr(4)).string() : word);
   }
-  const auto run = Kzmap(line, Available("1000000"));
+  const auto run = Kzmap(line, Available("1000"));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.signal, 0);
-  EXPECT_NE(run.err.find(std::string(GetParam().says) + ": opening " + map + " ("), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("but only 1 MB are available"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(std::string(GetParam().says) + ": " + map + ": needs about "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("of memory to open, but only 1 MB is available; it was not opened"), std::string::npos)
+      << run.err;
   EXPECT_EQ(kztest::ReadFile(map), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, OpeningTooBig,
                          testing::Values(OpenCase{"Info", {"info"}, "kzmap info"},
                                          OpenCase{"Export", {"export", "OUT/o.shp", "--target", "all"}, "kzmap export"},
-                                         OpenCase{"Search", {"attr", "search", "名前", "--text", "一"}, "kzmap attr search"}),
+                                         OpenCase{"Search", {"attr", "search", "名前", "--text", "一"}, "kzmap attr search"},
+                                         OpenCase{"Render", {"render", "OUT/m.png"}, "kzmap render"}),
                          [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.label); });
+
+// A PNG's pixels are refused before they are allocated: 300 × 200 points
+// at 720 dpi is 3000 × 2000 pixels of 4 bytes, 24,000,000 bytes.
+TEST(MemoryLimit, APictureTooBigForTheMachineIsRefusedUpFront) {
+  Folder folder;
+  const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
+  const std::string png = (folder / "m.png").string();
+  const auto refused = Kzmap({"render", map, png, "--dpi", "720"}, Available("23999999"));
+  EXPECT_EQ(refused.status, 1) << refused.err;
+  EXPECT_EQ(refused.signal, 0);
+  EXPECT_NE(refused.err.find("kzmap render: " + png +
+                             ": a picture of 3000 × 2000 pixels needs about 24 MB of memory, but only 23 MB are "
+                             "available; nothing was drawn (lower --dpi)"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(safety::Leftovers(folder.Path(), {"m.kzmap"}), std::vector<std::string>{});
+
+  const auto drawn = Kzmap({"render", map, png, "--dpi", "720"}, Available("24000000"));
+  EXPECT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_TRUE(fs::exists(png));
+  // SVG and PDF are written as they are drawn: no picture to hold.
+  const auto svg = Kzmap({"render", map, (folder / "m.svg").string(), "--dpi", "720"}, Available("1000000"));
+  EXPECT_EQ(svg.status, 0) << svg.err;
+}
 
 }  // namespace

@@ -149,4 +149,47 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadOnlyCase{"SearchOfAMissingField", {"attr", "search", "無い", "--text", "一"}, 1}),
     [](const testing::TestParamInfo<ReadOnlyCase>& info) { return std::string(info.param.label); });
 
+// `upgrade` of a map with nothing to convert, already in the current file
+// version, says so and leaves the file as it is.
+TEST(UpToDateMap, UpgradeLeavesItAlone) {
+  Folder folder;
+  const std::string map = safety::WriteSmallMap(folder / "m.kzmap");
+  const timespec past[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, map.c_str(), past, 0), 0);
+  const FileState before = StateOf(map);
+
+  const auto run = Kzmap({"upgrade", map});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("kzmap upgrade: " + map + " is already up to date; it was not rewritten"), std::string::npos)
+      << run.err;
+  const FileState after = StateOf(map);
+  EXPECT_TRUE(after.bytes == before.bytes) << "the map's bytes changed";
+  EXPECT_EQ(after.inode, before.inode) << "the map was replaced";
+  EXPECT_EQ(after.seconds, before.seconds);
+  EXPECT_EQ(after.nanoseconds, before.nanoseconds);
+  EXPECT_EQ(safety::Leftovers(folder.Path(), {"m.kzmap"}), std::vector<std::string>{});
+}
+
+// A map of an earlier file version is rewritten in the current version;
+// the next upgrade, with nothing new to convert, leaves it alone.
+TEST(UpToDateMap, AnEarlierFileVersionIsRewrittenOnce) {
+  Folder folder;
+  const fs::path map = folder / "old.kzmap";
+  fs::copy_file(fs::path(KZ_SOURCE_DIR) / "tests/document/maps/version2.kzmap", map);
+  ASSERT_EQ(kztest::ReadFile(map).front(), '{');
+
+  const auto first = Kzmap({"upgrade", map.string()});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.err.find("already up to date"), std::string::npos) << first.err;
+  const FileState upgraded = StateOf(map);
+  EXPECT_EQ(upgraded.bytes.substr(0, 6), "\x89KZMAP");
+
+  const auto second = Kzmap({"upgrade", map.string()});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_NE(second.err.find("is already up to date"), std::string::npos) << second.err;
+  const FileState after = StateOf(map);
+  EXPECT_TRUE(after.bytes == upgraded.bytes);
+  EXPECT_EQ(after.inode, upgraded.inode) << "the map was replaced";
+}
+
 }  // namespace
