@@ -26,8 +26,10 @@ TEST(PictureEdge, APngOfAFractionalArtboardIsOpaque) {
   sim::Document& document = host.NewDocument({0, 100.5f, 200.5f, 0});
   sim::Layer& layer = host.AddLayer("地図");
   sim::Art& square = host.AddPath(*layer.group, {{20, 20}, {60, 20}, {60, 60}}, true);
-  square.style.fillPaint = true;
-  square.style.fill.color = AIColor::Three(0.2f, 0.5f, 0.8f);
+  host.EditStyle(&square, [](AIPathStyle& style) {
+    style.fillPaint = true;
+    style.fill.color = AIColor::Three(0.2f, 0.5f, 0.8f);
+  });
   const std::string map = folder.PathText("m.kzmap");
   sim::SaveDocumentFile(document, map);
   const std::string png = folder.PathText("m.png");
