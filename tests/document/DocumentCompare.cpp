@@ -193,4 +193,25 @@ sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16st
   return dictionary;
 }
 
+AIPathStyle EveryPropertyStyle(bool withStrokeOverprint) {
+  AIPathStyle style;
+  style.fillPaint = true;
+  style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
+  style.fill.overprint = true;
+  style.strokePaint = true;
+  style.stroke.color = AIColor::Three(1, 0.5f, 0);
+  style.stroke.overprint = withStrokeOverprint;
+  style.stroke.width = 0.35f;
+  style.stroke.dash.length = 3;
+  style.stroke.dash.array[0] = 4;
+  style.stroke.dash.array[1] = 2.5f;
+  style.stroke.dash.array[2] = 1e-7f;
+  style.stroke.dash.offset = 1;
+  style.stroke.cap = 1;
+  style.stroke.join = 2;
+  style.stroke.miterLimit = 10;
+  style.evenOdd = true;
+  return style;
+}
+
 }  // namespace kztest

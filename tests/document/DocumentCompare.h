@@ -25,6 +25,12 @@ void ExpectSameDocument(const sim::Document& expected, const sim::Document& actu
 // here of one field.
 sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16string& value, int32_t width = 10);
 
+// A style that sets every property a map keeps: fill and stroke paints, a
+// dash whose last entry is tiny, caps, joins and the even-odd rule.
+// Overprint is set on the fill only; withStrokeOverprint sets it on the
+// stroke too.
+AIPathStyle EveryPropertyStyle(bool withStrokeOverprint);
+
 inline AIPathSegment Curve(float x, float y, float inX, float inY, float outX, float outY, bool corner) {
   return AIPathSegment{{x, y}, {inX, inY}, {outX, outY}, corner};
 }

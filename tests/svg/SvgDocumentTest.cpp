@@ -46,23 +46,7 @@ void BuildMap(sim::Host& host) {
   document.currentLayer = &hidden;
 
   sim::Art& square = host.AddPath(*map.group, {{0, 0}, {0, 100}, {100, 100}, {100, 0}}, true);
-  host.EditStyle(&square, [&](AIPathStyle& style) {
-    style.fillPaint = true;
-    style.fill.color = AIColor::Four(0.1f, 0.2f, 0.3f, 0.4f);
-    style.fill.overprint = true;
-    style.strokePaint = true;
-    style.stroke.color = AIColor::Three(1, 0.5f, 0);
-    style.stroke.width = 0.35f;
-    style.stroke.dash.length = 3;
-    style.stroke.dash.array[0] = 4;
-    style.stroke.dash.array[1] = 2.5f;
-    style.stroke.dash.array[2] = 1e-7f;
-    style.stroke.dash.offset = 1;
-    style.stroke.cap = 1;
-    style.stroke.join = 2;
-    style.stroke.miterLimit = 10;
-    style.evenOdd = true;
-  });
+  host.SetStyle(square, kztest::EveryPropertyStyle(false));
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
