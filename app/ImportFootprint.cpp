@@ -1,6 +1,7 @@
 #include "app/ImportFootprint.h"
 
 #include "app/Translate.h"
+#include "sim/DocumentFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,13 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // What the document holds per imported thing, from the peak resident size
-// of imports into a new map: 100,000 points with five columns (2.3 KB
-// each) and 1,000 polygons of 100 vertices; rounded up.
-constexpr uint64_t kBytesPerObject = 1500;
-constexpr uint64_t kBytesPerVertex = 64;
-constexpr uint64_t kBytesPerCell = 160;
-// An open map per byte of its file (a 214 MB map takes 1.15 GB).
-constexpr uint64_t kMapBytesPerFileByte = 6;
+// of imports into a new map: a million points with five columns (782 B
+// each) and 100,000 polygons of 100 vertices (16 B per vertex with the
+// rest); rounded up.
+constexpr uint64_t kBytesPerObject = 400;
+constexpr uint64_t kBytesPerVertex = 16;
+constexpr uint64_t kBytesPerCell = 80;
 // The tool, the host and the plug-in before any art (30 MB).
 constexpr uint64_t kFixedBytes = 32ull << 20;
 // A KML file's coordinates take at least this many bytes each
@@ -189,7 +189,7 @@ ImportFootprint::Source ImportFootprint::Estimate(const std::string& file) {
 ImportFootprint ImportFootprint::Of(const std::vector<std::string>& files, const std::string& map) {
   ImportFootprint footprint;
   for (const std::string& file : files) footprint.sources.push_back(Estimate(file));
-  footprint.mapBytes = SizeOf(map) * kMapBytesPerFileByte;
+  footprint.mapBytes = sim::LoadedDocumentBytes(map);
   footprint.fixedBytes = kFixedBytes;
   return footprint;
 }

@@ -252,6 +252,30 @@ uint64_t LoadedDocumentBytes(const PackedCounts& counts) {
          counts.values * kPerValue + counts.textUnits * sizeof(char16_t);
 }
 
+uint64_t LoadedDocumentBytes(const std::string& path) {
+  struct Counted {};  // stops the reader once the header is read
+  try {
+    InputFile input(path);
+    char head[kPackedMagic.size()];
+    const size_t got = std::fread(head, 1, sizeof head, input.Stream());
+    if (!IsPacked(std::string_view(head, got))) return input.Size() * kJsonBytesPerFileByte;
+    std::rewind(input.Stream());
+    PackSource source(input.Stream(), input.Size());
+    Document scratch;
+    uint64_t bytes = 0;
+    try {
+      ReadDocumentPack(scratch, source, path, [&bytes](const PackedCounts& counts) {
+        bytes = LoadedDocumentBytes(counts);
+        throw Counted{};
+      });
+    } catch (const Counted&) {
+    }
+    return bytes;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
 uint64_t AvailableMemory() {
   if (const char* given = std::getenv("KZMAP_MEMORY_AVAILABLE"); given && *given) {
     char* end = nullptr;

@@ -84,6 +84,10 @@ void DocumentFromJson(Document& document, const std::string& text, const std::st
 
 // Memory a document with these counts takes once loaded, about.
 uint64_t LoadedDocumentBytes(const PackedCounts& counts);
+// The same for the map file at path, from its header (a JSON map from its
+// size); 0 when there is no file or its header cannot be read, which
+// opening it will then say.
+uint64_t LoadedDocumentBytes(const std::string& path);
 // Memory the machine has available for a new document: MemAvailable of
 // /proc/meminfo, or the number of bytes in KZMAP_MEMORY_AVAILABLE when set.
 uint64_t AvailableMemory();

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "app/ImportFootprint.h"
+#include "sim/DocumentFile.h"
+#include "sim/Host.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -195,6 +197,27 @@ TEST(Footprint, CountsTheOpenMap) {
   const ImportFootprint with = ImportFootprint::Of({csv.string()}, map.string());
   EXPECT_GE(with.Total(), without + (1u << 20));
   EXPECT_NE(with.Problem(without).find("the open map takes about"), std::string::npos);
+}
+
+// A packed map is counted from its header: what its objects take in memory,
+// which is more than its file (a JSON map counts by its size, as above).
+TEST(Footprint, CountsAPackedMapByWhatItHolds) {
+  kztest::ScratchFolder folder;
+  const fs::path csv = folder.Path("p.csv"), map = folder.Path("m.kzmap");
+  Write(csv, PointsCsv(10));
+  const uint64_t without = ImportFootprint::Of({csv.string()}, map.string()).Total();
+  sim::Host host;
+  sim::Document& document = host.NewDocument({0, 842, 595, 0});
+  sim::Layer& layer = host.AddLayer("点");
+  for (int i = 0; i < 20000; ++i) {
+    const auto x = static_cast<AIReal>(i % 500), y = static_cast<AIReal>(i / 500);
+    host.AddPath(*layer.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}, {x, y + 1}}, true);
+  }
+  sim::SaveDocumentFile(document, map.string());
+  const uint64_t estimate = sim::LoadedDocumentBytes(map.string());
+  EXPECT_GT(estimate, fs::file_size(map));
+  EXPECT_EQ(ImportFootprint::Of({csv.string()}, map.string()).Total(), without + estimate);
+  EXPECT_EQ(sim::LoadedDocumentBytes(folder.Path("none.kzmap").string()), 0u);
 }
 
 struct MeminfoCase {
