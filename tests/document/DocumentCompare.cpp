@@ -214,4 +214,13 @@ AIPathStyle EveryPropertyStyle(bool withStrokeOverprint) {
   return style;
 }
 
+void SetEveryTextProperty(sim::TextData& text) {
+  text.fontSize = 18;
+  text.orientation = kVerticalTextOrientation;
+  text.fillAssigned = true;
+  text.fill = AIColor::Four(0, 0, 0, 0.5f);
+  text.justificationAssigned = true;
+  text.justification = 2;
+}
+
 }  // namespace kztest

@@ -31,6 +31,10 @@ sim::DictPtr FieldRow(const std::u16string& name, int32_t type, const std::u16st
 // stroke too.
 AIPathStyle EveryPropertyStyle(bool withStrokeOverprint);
 
+// Text set in every way a map keeps: 18 pt, vertical, a half-black fill,
+// justified by the third rule.
+void SetEveryTextProperty(sim::TextData& text);
+
 inline AIPathSegment Curve(float x, float y, float inX, float inY, float outX, float outY, bool corner) {
   return AIPathSegment{{x, y}, {inX, inY}, {outX, outY}, corner};
 }

@@ -87,12 +87,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   sim::Art& group = host.AddGroup(*second.group);
   group.userAttributes = kArtSelected;
   sim::Art& label = host.AddPointText(group, {300.25f, 400.5f}, "渋谷区\r2行目 \"quoted\" \\ tab\t");
-  label.EditExtras().text.fontSize = 18;
-  label.EditExtras().text.orientation = kVerticalTextOrientation;
-  label.EditExtras().text.fillAssigned = true;
-  label.EditExtras().text.fill = AIColor::Four(0, 0, 0, 0.5f);
-  label.EditExtras().text.justificationAssigned = true;
-  label.EditExtras().text.justification = 2;
+  kztest::SetEveryTextProperty(label.EditExtras().text);
   sim::Art& plain = host.AddPointText(group, {0, 0}, "");
   plain.EditExtras().text.contents = u"lone \xD800 surrogate";
   host.AddSymbol(group, {1, 20, 30, 4}, "記号");

@@ -65,6 +65,17 @@ void ExpectColor(const Picture& picture, int x, int y, Pixel expected, const cha
   EXPECT_NEAR(p.blue, expected.blue, 3) << what << " at " << x << "," << y;
 }
 
+// The document saved as NAME.kzmap and drawn by `kzmap render` into
+// NAME.png, whose path is given (a failed render leaves no picture).
+std::string RenderedPng(ScratchFolder& folder, const sim::Document& document, const std::string& name) {
+  const std::string map = folder.Path(name + ".kzmap");
+  sim::SaveDocumentFile(document, map);
+  const std::string png = folder.Path(name + ".png");
+  const auto run = RunKzmap("render " + Quote(map) + " " + Quote(png));
+  EXPECT_EQ(run.status, 0) << run.err;
+  return png;
+}
+
 AIPathStyle Filled(AIColor fill) {
   AIPathStyle style;
   style.fillPaint = true;
@@ -183,11 +194,7 @@ TEST(Render, TranslucentObjectsBlendAsAWhole) {
   group.opacity = 0.5f;
   host.SetStyle(host.AddPath(group, Square(120, 120, 60), true), Filled(AIColor::Three(0, 0, 1)));
   host.SetStyle(host.AddPath(group, Square(100, 100, 60), true), Filled(AIColor::Three(1, 0, 0)));
-  const std::string map = folder.Path("faint.kzmap");
-  sim::SaveDocumentFile(document, map);
-  const std::string png = folder.Path("faint.png");
-  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
-  const Picture picture(png);
+  const Picture picture(RenderedPng(folder, document, "faint"));
   ASSERT_TRUE(picture.Ok());
   ExpectColor(picture, 50, 150, {255, 128, 128}, "half-strength fill");
   ExpectColor(picture, 25, 150, {128, 128, 255}, "half-strength stroke over the fill");
@@ -216,11 +223,7 @@ TEST(Render, ClosedOutlinesAreStrokedAllRound) {
   whole[1].in.h = std::nextafter(whole[1].p.h, 0.0f);
   host.SetStyle(host.AddCurvedPath(*layer.group, whole, true), stroked);
   host.SetStyle(host.AddPath(*layer.group, Square(20, 120, 60), false), stroked);
-  const std::string map = folder.Path("outlines.kzmap");
-  sim::SaveDocumentFile(document, map);
-  const std::string png = folder.Path("outlines.png");
-  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
-  const Picture picture(png);
+  const Picture picture(RenderedPng(folder, document, "outlines"));
   ASSERT_TRUE(picture.Ok());
   // Pixel rows run down from the artboard's top (y 200).
   const auto inked = [&](double x, double y) {
@@ -258,11 +261,7 @@ TEST(Render, ProcessAndGreyColoursOnScreen) {
   gray.kind = kGrayColor;
   gray.c.g.gray = 0.25f;
   host.SetStyle(host.AddPath(*layer.group, Square(400, 0, 100), true), Filled(gray));
-  const std::string map = folder.Path("inks.kzmap");
-  sim::SaveDocumentFile(document, map);
-  const std::string png = folder.Path("inks.png");
-  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
-  const Picture picture(png);
+  const Picture picture(RenderedPng(folder, document, "inks"));
   ASSERT_TRUE(picture.Ok());
   const auto level = [](double share) { return static_cast<int>(std::lround(255 * share)); };
   for (size_t i = 0; i < std::size(inks); ++i) {
@@ -312,11 +311,7 @@ TEST(Render, JapaneseLabelsAppearWhereTheirAnchorsAre) {
   right.EditExtras().text.fontSize = 40;
   right.EditExtras().text.justificationAssigned = true;
   right.EditExtras().text.justification = 1;
-  const std::string map = folder.Path("labels.kzmap");
-  sim::SaveDocumentFile(document, map);
-  const std::string png = folder.Path("labels.png");
-  ASSERT_EQ(RunKzmap("render " + Quote(map) + " " + Quote(png)).status, 0);
-  const Picture picture(png);
+  const Picture picture(RenderedPng(folder, document, "labels"));
   ASSERT_TRUE(picture.Ok());
   // Three 40-point characters: about 120 points wide, 30 above the baseline.
   EXPECT_GT(picture.DarkPixels(40, 100 - 35, 160, 100), 600) << "left-justified label";
