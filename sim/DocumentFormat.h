@@ -1,6 +1,7 @@
 // Names and limits shared by the document file's writer, reader and upgrade.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstddef>
@@ -90,5 +91,20 @@ struct PackedCounts {
   uint64_t values = 0;    // dictionary and array entries
   uint64_t textUnits = 0; // units of every string read
 };
+
+// "line L, column C" of a byte offset (1-based), columns in characters.
+inline std::string LineAndColumn(std::string_view text, size_t offset) {
+  offset = std::min(offset, text.size());
+  size_t line = 1, column = 1;
+  for (size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
 
 }  // namespace sim

@@ -7,27 +7,13 @@
 
 #include "host/AIPathSuite.h"
 #include "sim/DocumentFile.h"
+#include "sim/DocumentFormat.h"
 
 namespace sim {
 
 namespace {
 
 using nlohmann::json;
-
-// "line L, column C" of a byte offset (1-based), columns in characters.
-std::string LineAndColumn(const std::string& text, size_t offset) {
-  offset = std::min(offset, text.size());
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < offset; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
 
 // The parser's explanation without its exception prefix and what it last read
 // (which may be any bytes; the position says where it is).

@@ -31,20 +31,6 @@ constexpr const char* kSvgNamespace = "http://www.w3.org/2000/svg";
 // The host's name for a document's first layer; content outside any layer goes there.
 constexpr const char* kLooseContentLayer = "レイヤー 1";
 
-std::string LineAndColumn(std::string_view text, size_t offset) {
-  offset = std::min(offset, text.size());
-  size_t line = 1, column = 1;
-  for (size_t i = 0; i < offset; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 std::string Plural(const std::string& kind, size_t count) {
   std::string text = std::to_string(count) + " " + kind;
   if (count == 1) return text;

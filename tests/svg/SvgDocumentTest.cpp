@@ -345,7 +345,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadCase{"empty", "", "not an SVG file"}, BadCase{"json", "{\"format\": 1}", "not an SVG file"},
                       BadCase{"html", "<html><body/></html>", "its outermost element is <html>"},
                       BadCase{"otherNamespace", "<svg xmlns=\"urn:x\"/>", "not <svg> of the SVG namespace"},
-                      BadCase{"cut", "<svg xmlns=\"http://www.w3.org/2000/svg\"><g>", "line 1, column"}),
+                      BadCase{"cut", "<svg xmlns=\"http://www.w3.org/2000/svg\"><g>", "line 1, column"},
+                      // Columns count characters: 東京都 is three, not nine bytes.
+                      BadCase{"mismatchAfterJapanese",
+                              "<svg xmlns=\"http://www.w3.org/2000/svg\">\n<text>東京都</text><g></svg>",
+                              "line 2, column 22: not an SVG file"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SvgDocument, DeepNestingIsCountedNotACrash) {
