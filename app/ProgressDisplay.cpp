@@ -28,6 +28,18 @@ std::string WordsOf(const std::string& text) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether WordsOf(OneLine(text)) is words, without making either.
+bool HasWords(const std::string& text, const std::string& words) {
+  size_t at = 0;
+  for (char c : text) {
+    if (IsDigit(c)) continue;
+    if (c == '\n' || c == '\r') c = ' ';
+    if (at == words.size() || words[at] != c) return false;
+    ++at;
+  }
+  return at == words.size();
+}
+
 // The text with the count of its last "DONE / TOTAL" set to `done`, or to
 // TOTAL when `done` is negative.
 std::string WithCount(const std::string& text, long done) {
@@ -45,6 +57,25 @@ std::string WithCount(const std::string& text, long done) {
 }  // namespace
 
 void ProgressDisplay::Show(const sim::ProgressState& progress) {
+  // Most reports only move the count of the same phase within the same
+  // whole percent (or tenth, for a log): they change nothing shown.
+  static const std::string kNoText;
+  const std::string& raw = progress.texts.empty() ? kNoText : progress.texts.back();
+  if (!lastWords.empty() && !staleStart && progress.maximum > 0 && lastPercent >= 0 &&
+      progress.current >= lastCurrent && HasWords(raw, lastWords)) {
+    const int32_t span = progress.maximum - base;
+    const double ratio = span > 0 ? static_cast<double>(progress.current - base) / span : 1.0;
+    const int percent = std::clamp(static_cast<int>(ratio * 100.0), 0, 100);
+    if (terminal ? percent == lastPercent : percent / 10 == lastPercent / 10) {
+      lastCurrent = progress.current;
+      if (!terminal) {
+        lastText.assign(raw);
+        std::replace(lastText.begin(), lastText.end(), '\n', ' ');
+        std::replace(lastText.begin(), lastText.end(), '\r', ' ');
+      }
+      return;
+    }
+  }
   const std::string text = OneLine(progress.texts.empty() ? std::string() : progress.texts.back());
   const std::string words = WordsOf(text);
   // A new text, or a count that starts again (the next file of a batch
