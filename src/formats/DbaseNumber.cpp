@@ -1,5 +1,6 @@
 #include "formats/DbaseNumber.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -8,14 +9,27 @@ namespace dbase {
 
 namespace {
 
-// printf into a string sized by printf itself: no field width or precision
-// can overrun it.
+// The fixed form printf's "%*.*f" gives, without printf: to_chars with a
+// precision writes the same digits, several times faster, and a row of
+// reals is fitted for every imported and exported object.
 std::string PrintReal(int width, int decimals, double value) {
-  const int needed = std::snprintf(nullptr, 0, "%*.*f", width, decimals, value);
-  if (needed < 0) return {};
-  std::string text(static_cast<size_t>(needed) + 1, '\0');
-  std::snprintf(text.data(), text.size(), "%*.*f", width, decimals, value);
-  text.resize(static_cast<size_t>(needed));
+  // The longest fixed form of a double: 309 integer digits, a sign and a point.
+  constexpr size_t kIntegerPart = 312;
+  char small[kIntegerPart + 32];
+  std::string large;
+  char* first = small;
+  size_t capacity = sizeof small;
+  if (static_cast<size_t>(decimals) + kIntegerPart > capacity) {
+    large.resize(static_cast<size_t>(decimals) + kIntegerPart);
+    first = large.data();
+    capacity = large.size();
+  }
+  const auto result = std::to_chars(first, first + capacity, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return {};
+  const size_t length = static_cast<size_t>(result.ptr - first);
+  std::string text;
+  if (width > 0 && length < static_cast<size_t>(width)) text.assign(static_cast<size_t>(width) - length, ' ');
+  text.append(first, length);
   return text;
 }
 
