@@ -43,9 +43,17 @@ class RefTable {
     return true;
   }
   bool Release(const void* raw) {
+    Holder last;
+    return Release(raw, last);
+  }
+  // As Release; last is the object when that was its last reference.
+  bool Release(const void* raw, Holder& last) {
     Slot* slot = Lookup(raw);
     if (!slot) return false;
-    if (--slot->count == 0) Erase(static_cast<size_t>(slot - slots.data()));
+    if (--slot->count == 0) {
+      last = std::move(slot->object);
+      Erase(static_cast<size_t>(slot - slots.data()));
+    }
     return true;
   }
   // Objects with at least one unreleased reference.
@@ -92,7 +100,7 @@ class RefTable {
   // Backward-shift deletion: later members of the probe run move up into the
   // hole, so lookups never need tombstones.
   void Erase(size_t hole) {
-    slots[hole] = Slot();
+    slots[hole] = Slot();  // its object may have been moved out already
     --used;
     for (size_t i = (hole + 1) & Mask(); slots[i].object; i = (i + 1) & Mask()) {
       const size_t home = Home(slots[i].object.get());
