@@ -32,9 +32,17 @@ class RefTable {
     return true;
   }
   bool Release(const void* raw) {
+    Holder last;
+    return Release(raw, last);
+  }
+  // As Release; last is the object when that was its last reference.
+  bool Release(const void* raw, Holder& last) {
     auto found = refs.find(static_cast<T*>(const_cast<void*>(raw)));
     if (found == refs.end()) return false;
-    if (--found->second.second == 0) refs.erase(found);
+    if (--found->second.second == 0) {
+      last = std::move(found->second.first);
+      refs.erase(found);
+    }
     return true;
   }
   // Objects with at least one unreleased reference.
