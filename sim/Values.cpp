@@ -222,7 +222,8 @@ size_t HashScalar(const Value& value) {
   size_t hash = static_cast<size_t>(value.Type());
   if (value.IsInt()) return Mix(hash, std::hash<int32_t>()(value.Int()));
   if (value.IsBool()) return Mix(hash, value.Bool() ? 1 : 0);
-  if (value.IsReal()) return Mix(hash, std::hash<uint64_t>()(std::bit_cast<uint64_t>(value.Real())));
+  // Hashed by value, compared by bits: 0 and -0 meet and are told apart.
+  if (value.IsReal()) return Mix(hash, std::hash<double>()(value.Real()));
   if (value.IsString()) return Mix(hash, std::hash<std::u16string_view>()(value.String()));
   return hash;
 }

@@ -94,6 +94,8 @@ struct ShapeCase {
   // Builds the array; anything it puts in held is kept alive beside it.
   std::function<sim::ArrayPtr(std::vector<Value>& held)> make;
   bool compacts;
+  // Done after the array was read as objects, before it is compacted.
+  std::function<void(sim::Array&)> beforeCompacting = [](sim::Array&) {};
 };
 
 class CompactShape : public ::testing::TestWithParam<ShapeCase> {};
@@ -135,12 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   false},
         ShapeCase{"RowsThatAreCompactThemselves",
-                  [](std::vector<Value>&) {
-                    sim::ArrayPtr inner = FiveFieldRow(1);
-                    inner->Compact();
-                    return ListOf({Value{inner}});
-                  },
-                  false}),
+                  [](std::vector<Value>&) { return ListOf({Value{FiveFieldRow(1)}}); }, false,
+                  [](sim::Array& array) { ASSERT_TRUE(array[0].AsArray()->Compact()); }}),
     [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 // Compacting keeps every entry, in place and once made back into objects;
@@ -149,6 +147,7 @@ TEST_P(CompactShape, KeepsEveryEntry) {
   std::vector<Value> held;
   sim::ArrayPtr array = GetParam().make(held);
   const Table before = AsObjects(*array);
+  GetParam().beforeCompacting(*array);
   EXPECT_EQ(array->Compact(), GetParam().compacts);
   EXPECT_EQ(array->IsCompact(), GetParam().compacts);
   EXPECT_EQ(InPlace(*array), before);
@@ -250,10 +249,19 @@ class CompactRowsThroughSuites : public kztest::HostTest {
 
 enum class Order { FieldFirst, RowFirst, RowFirstThenManyOthers };
 
+std::string OrderName(const ::testing::TestParamInfo<Order>& info) {
+  switch (info.param) {
+    case Order::FieldFirst: return "FieldFirst";
+    case Order::RowFirst: return "RowFirst";
+    default: return "RowFirstThenManyOthers";
+  }
+}
+
 class CompactRowsReleased : public CompactRowsThroughSuites, public ::testing::WithParamInterface<Order> {};
 
 INSTANTIATE_TEST_SUITE_P(Orders, CompactRowsReleased,
-                         ::testing::Values(Order::FieldFirst, Order::RowFirst, Order::RowFirstThenManyOthers));
+                         ::testing::Values(Order::FieldFirst, Order::RowFirst, Order::RowFirstThenManyOthers),
+                         OrderName);
 
 // The plug-in opens a row, changes a field through its own handle (its
 // name, shared with the other rows while compact, and its value) and lets
