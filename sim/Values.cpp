@@ -262,13 +262,14 @@ Array::~Array() {
 void Array::clear() noexcept {
   List::clear();
   if (schema) ReleaseSchema(std::exchange(schema, nullptr));
+  opened = false;
 }
 
 size_t Array::SchemaCount() { return Schemas().size(); }
 
 std::optional<RowEntries> Array::Entries(size_t index) const {
   const Value& item = List::operator[](index);
-  if (schema) {
+  if (IsCompact()) {
     const size_t heads = schema->HeadCount();
     return RowEntries(schema->Heads() + index * heads, heads, &item);
   }
@@ -280,7 +281,7 @@ std::optional<RowEntries> Array::Entries(size_t index) const {
 }
 
 void Array::Expand() {
-  if (!schema) return;
+  if (!IsCompact()) return;
   const size_t rows = size();
   const size_t heads = schema->HeadCount();
   const Value* head = schema->Heads();
@@ -297,43 +298,46 @@ void Array::Expand() {
     made[i]->List::push_back(std::move(List::operator[](i)));
     List::operator[](i) = Value{std::move(made[i])};
   }
-  ReleaseSchema(std::exchange(schema, nullptr));
+  opened = true;
 }
 
 bool Array::Compact() {
-  if (schema) return true;
+  if (IsCompact()) return true;
   const size_t rows = size();
   if (rows == 0) return false;
   const Value* items = List::data();
   size_t length = 0;
-  size_t hash = rows;
   for (size_t i = 0; i < rows; ++i) {
     if (!items[i].IsArray()) return false;
     const Array* row = items[i].AsArray();
     // A row held anywhere else must stay the object it is.
-    if (!row || row->refs != 1 || row->schema) return false;
+    if (!row || row->refs != 1 || row->IsCompact()) return false;
     if (i == 0) length = row->size();
     if (length == 0 || row->size() != length) return false;
     const Value* entries = row->List::data();
-    for (size_t j = 0; j < length; ++j) {
+    for (size_t j = 0; j < length; ++j)
       if (!IsScalar(entries[j])) return false;
-      if (j + 1 < length) hash = Mix(hash, HashScalar(entries[j]));
-    }
   }
-  hash = Mix(hash, length);
   const size_t heads = length - 1;
   const auto headOf = [&](size_t i, size_t j) -> const Value& { return items[i].AsArray()->List::operator[](j); };
+  const auto holds = [&](Schema* candidate) {
+    if (candidate->rows != rows || candidate->length != length) return false;
+    for (size_t i = 0; i < rows; ++i)
+      for (size_t j = 0; j < heads; ++j)
+        if (!SameScalar(candidate->Heads()[i * heads + j], headOf(i, j))) return false;
+    return true;
+  };
 
+  // Most often the rows were only read since they were compact.
+  Schema* found = schema && holds(schema) ? schema : nullptr;
+  if (found) return Shrink(found);
+  size_t hash = rows;
+  for (size_t i = 0; i < rows; ++i)
+    for (size_t j = 0; j < heads; ++j) hash = Mix(hash, HashScalar(headOf(i, j)));
+  hash = Mix(hash, length);
   SchemaTable& schemas = Schemas();
-  Schema* found = nullptr;
-  for (auto [at, end] = schemas.equal_range(hash); at != end && !found; ++at) {
-    Schema* candidate = at->second;
-    if (candidate->rows != rows || candidate->length != length) continue;
-    bool same = true;
-    for (size_t i = 0; i < rows && same; ++i)
-      for (size_t j = 0; j < heads && same; ++j) same = SameScalar(candidate->Heads()[i * heads + j], headOf(i, j));
-    if (same) found = candidate;
-  }
+  for (auto [at, end] = schemas.equal_range(hash); at != end && !found; ++at)
+    if (holds(at->second)) found = at->second;
   if (found) {
     ++found->refs;
   } else {
@@ -351,12 +355,19 @@ bool Array::Compact() {
       throw;
     }
   }
-  // Each row gives up its last entry and goes.
-  for (size_t i = 0; i < rows; ++i) {
-    Value last = std::move(items[i].AsArray()->List::operator[](length - 1));
-    List::operator[](i) = std::move(last);
-  }
+  if (schema) ReleaseSchema(schema);
   schema = found;
+  return Shrink(schema);
+}
+
+bool Array::Shrink(Schema* kept) noexcept {
+  // Each row gives up its last entry and goes.
+  const size_t last = kept->length - 1;
+  for (size_t i = 0; i < size(); ++i) {
+    Value entry = std::move(List::operator[](i).AsArray()->List::operator[](last));
+    List::operator[](i) = std::move(entry);
+  }
+  opened = false;
   return true;
 }
 
@@ -416,7 +427,7 @@ Value CloneValue(const Value& value) {
 
 ArrayPtr CloneArray(const Array& array) {
   ArrayPtr copy = NewArray();
-  if (array.schema) {
+  if (array.IsCompact()) {
     // A clone of a compact array is compact: its last entries are scalars.
     copy->List::reserve(array.size());
     for (const Value& last : static_cast<const Array::List&>(array)) copy->List::push_back(last);
@@ -442,7 +453,7 @@ bool Reaches(const Value& value, const void* target) {
     if (!array) return false;
     if (array == target) return true;
     // The rows of a compact array hold no containers and are no objects.
-    if (array->schema) return false;
+    if (array->IsCompact()) return false;
     for (const Value& item : *array) {
       if (Reaches(item, target)) return true;
     }

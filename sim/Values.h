@@ -217,7 +217,7 @@ class Array : private SmallList<Value, 5> {
   ~Array();
 
   Array& operator=(std::initializer_list<Value> items) {
-    Expand();
+    clear();
     List::operator=(items);
     return *this;
   }
@@ -244,7 +244,7 @@ class Array : private SmallList<Value, 5> {
   // Reads that never make items: the entries of the item at index when it is
   // an array (nothing when it is not, or a null array).
   std::optional<RowEntries> Entries(size_t index) const;
-  bool IsCompact() const noexcept { return schema != nullptr; }
+  bool IsCompact() const noexcept { return schema && !opened; }
   // Makes the items of a compact array; does nothing to others.
   void Expand();
   // Keeps the array compact when every item is an array held only here, all
@@ -252,20 +252,28 @@ class Array : private SmallList<Value, 5> {
   // when the array is compact afterwards.
   bool Compact();
   // Whether two compact arrays share their schema; for tests of sharing.
-  bool SharesSchemaWith(const Array& other) const noexcept { return schema && schema == other.schema; }
+  bool SharesSchemaWith(const Array& other) const noexcept {
+    return IsCompact() && other.IsCompact() && schema == other.schema;
+  }
   // Schemas alive in the process.
   static size_t SchemaCount();
 
  private:
   Array& Expanded() const {
-    if (schema) const_cast<Array*>(this)->Expand();
+    if (IsCompact()) const_cast<Array*>(this)->Expand();
     return *const_cast<Array*>(this);
   }
+
+  // Keeps the rows compact under the schema, which holds their shared entries.
+  bool Shrink(Schema* kept) noexcept;
 
   friend ArrayPtr CloneArray(const Array& array);
   friend bool Reaches(const Value& value, const void* target);
 
   Schema* schema = nullptr;
+  // The items are made; schema is the one they had while compact, kept so
+  // that compacting them again, unchanged, needs no look-up.
+  bool opened = false;
 };
 
 struct DictionaryEntry {
