@@ -214,6 +214,11 @@ SchemaTable& Schemas() {
   return *schemas;
 }
 
+// The schema found last: rows come layer by layer, most of a layer's rows
+// alike, so it is tried before any look-up. Not counted; forgotten when the
+// schema goes.
+Array::Schema* recentSchema = nullptr;
+
 bool IsScalar(const Value& value) { return !value.IsArray() && !value.IsDictionary(); }
 
 size_t Mix(size_t seed, size_t hash) { return seed ^ (hash + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2)); }
@@ -241,6 +246,7 @@ bool SameScalar(const Value& a, const Value& b) {
 
 void ReleaseSchema(Array::Schema* schema) noexcept {
   if (--schema->refs > 0) return;
+  if (recentSchema == schema) recentSchema = nullptr;
   SchemaTable& schemas = Schemas();
   for (auto [at, end] = schemas.equal_range(schema->hash); at != end; ++at) {
     if (at->second == schema) {
@@ -331,6 +337,12 @@ bool Array::Compact() {
   // Most often the rows were only read since they were compact.
   Schema* found = schema && holds(schema) ? schema : nullptr;
   if (found) return Shrink(found);
+  if (recentSchema && holds(recentSchema)) {
+    ++recentSchema->refs;
+    if (schema) ReleaseSchema(schema);
+    schema = recentSchema;
+    return Shrink(schema);
+  }
   size_t hash = rows;
   for (size_t i = 0; i < rows; ++i)
     for (size_t j = 0; j < heads; ++j) hash = Mix(hash, HashScalar(headOf(i, j)));
@@ -357,6 +369,7 @@ bool Array::Compact() {
   }
   if (schema) ReleaseSchema(schema);
   schema = found;
+  recentSchema = found;
   return Shrink(schema);
 }
 
