@@ -13,10 +13,10 @@ const sim::Value* RowEntry(const sim::Art& art) {
 }
 
 // One field as the plug-in reads it: every part present and of its type.
-std::optional<StoredField> FieldOf(const sim::Value& item) {
-  const sim::Array* parts = item.IsArray() ? item.AsArray() : nullptr;
+// Read in place, so a compact row stays compact.
+std::optional<StoredField> FieldOf(const std::optional<sim::RowEntries>& parts) {
   if (!parts || parts->size() < 5) return std::nullopt;
-  const sim::Array& p = *parts;
+  const sim::RowEntries& p = *parts;
   if (!p[0].IsString() || !p[1].IsInt() || !p[2].IsInt() || !p[3].IsInt() || !p[4].IsString()) return std::nullopt;
   return StoredField{sim::Utf16ToUtf8(p[0].String()), p[1].Int(), p[2].Int(), p[3].Int(), sim::Utf16ToUtf8(p[4].String())};
 }
@@ -29,8 +29,8 @@ std::optional<StoredRow> StoredRow::Of(const sim::Art& art) {
   const sim::Array* array = entry->IsArray() ? entry->AsArray() : nullptr;
   if (!array) return std::nullopt;
   StoredRow row;
-  for (const sim::Value& item : *array) {
-    if (auto field = FieldOf(item)) {
+  for (size_t i = 0; i < array->size(); ++i) {
+    if (auto field = FieldOf(array->Entries(i))) {
       row.fields.push_back(std::move(*field));
     } else {
       ++row.skipped;

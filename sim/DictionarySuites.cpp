@@ -16,6 +16,17 @@ const std::string* KeyName(AIDictKey key) { return reinterpret_cast<const std::s
 AIDictionaryRef Hand(DictPtr dictionary) {
   return HandleTo<AIDictionaryRef>(H()->Refs().dictionaries.Add(std::move(dictionary)));
 }
+// The items of an array as objects, for the plug-in to read or change; a
+// compact array is opened, and the host compacts it again once its rows are
+// let go.
+Array& Open(const ArrayPtr& array) {
+  if (array->IsCompact()) {
+    array->Expand();
+    H()->NoteOpenedRows(array);
+  }
+  return *array;
+}
+
 AIArrayRef Hand(ArrayPtr array) { return HandleTo<AIArrayRef>(H()->Refs().arrays.Add(std::move(array))); }
 AIEntryRef Hand(Value value) {
   return HandleTo<AIEntryRef>(H()->Refs().entries.Add(std::make_shared<EntryBox>(EntryBox{std::move(value)})));
@@ -254,7 +265,14 @@ AIErr CreateArray(AIArrayRef* array) {
 }
 
 AIErr ArrayAddRef(AIArrayRef array) { return H() && H()->Refs().arrays.AddRef(array) ? kNoErr : kBadParameterErr; }
-AIErr ArrayRelease(AIArrayRef array) { return H() && H()->Refs().arrays.Release(array) ? kNoErr : kBadParameterErr; }
+// The plug-in's last handle to an array going is when its rows are most
+// likely let go as well.
+AIErr ArrayRelease(AIArrayRef array) {
+  ArrayPtr last;
+  if (!H() || !H()->Refs().arrays.Release(array, last)) return kBadParameterErr;
+  if (last) last->Compact();
+  return kNoErr;
+}
 
 AIErr ArrayClone(AIArrayRef source, AIArrayRef* copy) {
   SIM_REQUIRE(copy, kBadParameterErr);
@@ -276,15 +294,15 @@ AIErr Item(AIArrayRef ref, int32_t index, Value** slot) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
   SIM_REQUIRE(index >= 0 && static_cast<size_t>(index) < array->size(), kIndexOutOfRangeErr);
-  *slot = &(*array)[static_cast<size_t>(index)];
+  *slot = &Open(array)[static_cast<size_t>(index)];
   return kNoErr;
 }
 
 AIErr ArrayDeleteEntry(AIArrayRef ref, int32_t index) {
   Value* slot = nullptr;
   if (const AIErr error = Item(ref, index, &slot)) return error;
-  auto array = ArrayOf(ref);
-  array->erase(array->begin() + index);
+  Array& array = Open(ArrayOf(ref));
+  array.erase(array.begin() + index);
   return kNoErr;
 }
 
@@ -299,13 +317,13 @@ AIErr InsertInto(Array& array, int32_t index, AIEntryRef entry) {
 AIErr InsertEntry(AIArrayRef ref, int32_t index, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  return InsertInto(*array, index, entry);
+  return InsertInto(Open(array), index, entry);
 }
 
 AIErr AppendEntry(AIArrayRef ref, AIEntryRef entry) {
   auto array = ArrayOf(ref);
   SIM_REQUIRE(array, kBadParameterErr);
-  return InsertInto(*array, static_cast<int32_t>(array->size()), entry);
+  return InsertInto(Open(array), static_cast<int32_t>(array->size()), entry);
 }
 
 AIErr ArrayGetEntry(AIArrayRef ref, int32_t index, AIEntryRef* entry) {

@@ -310,6 +310,8 @@ class PackReader {
           const Step item(*this, i);
           array->push_back(ReadValue(depth + 1));
         }
+        // Rows of fields are kept compact until the plug-in opens them.
+        array->Compact();
         return Value{array};
       }
       case PackedValue::dictionary: {

@@ -109,10 +109,22 @@ class PackWriter {
     if (value.IsString()) counts.textUnits += value.String().size();
     if (const Array* array = value.IsArray() ? value.AsArray() : nullptr) {
       counts.values += array->size();
+      if (array->IsCompact()) return CountRows(*array, counts, depth + 1);
       for (const Value& item : *array) CountValue(item, counts, depth + 1);
     }
     if (const Dictionary* dictionary = value.IsDictionary() ? value.AsDictionary() : nullptr)
       CountDictionary(*dictionary, counts, depth + 1);
+  }
+
+  // The rows of a compact array counted as the arrays they stand for.
+  void CountRows(const Array& array, PackedCounts& counts, size_t depth) const {
+    if (depth + 1 > kMaxDocumentDepth) TooDeep();
+    for (size_t i = 0; i < array.size(); ++i) {
+      const RowEntries row = *array.Entries(i);
+      counts.values += row.size();
+      for (size_t j = 0; j < row.size(); ++j)
+        if (row[j].IsString()) counts.textUnits += row[j].String().size();
+    }
   }
 
   void CountDictionary(const Dictionary& dictionary, PackedCounts& counts, size_t depth) const {
@@ -245,6 +257,7 @@ class PackWriter {
         if (!array) return Byte(static_cast<uint8_t>(PackedValue::nullArray));
         Byte(static_cast<uint8_t>(PackedValue::array));
         Varint(array->size());
+        if (array->IsCompact()) return WriteRows(*array, depth + 1);
         for (const Value& item : *array) WriteValue(item, depth + 1);
         return;
       }
@@ -256,6 +269,17 @@ class PackWriter {
       }
       default:
         return Byte(static_cast<uint8_t>(PackedValue::null));
+    }
+  }
+
+  // The rows of a compact array written as the arrays they stand for.
+  void WriteRows(const Array& array, size_t depth) {
+    if (depth + 1 > kMaxDocumentDepth) TooDeep();
+    for (size_t i = 0; i < array.size(); ++i) {
+      const RowEntries row = *array.Entries(i);
+      Byte(static_cast<uint8_t>(PackedValue::array));
+      Varint(row.size());
+      for (size_t j = 0; j < row.size(); ++j) WriteValue(row[j], depth + 1);
     }
   }
 

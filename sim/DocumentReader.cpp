@@ -343,6 +343,7 @@ class Reader {
     ArrayPtr array = NewArray();
     array->reserve(value.size());
     for (size_t i = 0; i < value.size(); ++i) array->push_back(ReadValue(value[i], where.Item(i), depth + 1));
+    array->Compact();
     return array;
   }
 

@@ -234,8 +234,26 @@ class Writer {
   void WriteArray(const Array* array, size_t depth) {
     if (!array) return out.Null();
     out.BeginArray();
-    for (const Value& item : *array) WriteValue(item, depth + 1);
+    if (array->IsCompact()) {
+      WriteRows(*array, depth + 1);
+    } else {
+      for (const Value& item : *array) WriteValue(item, depth + 1);
+    }
     out.EndArray();
+  }
+
+  // The rows of a compact array written as the array values they stand for.
+  void WriteRows(const Array& array, size_t depth) {
+    if (depth + 1 > kMaxDocumentDepth) TooDeep();
+    for (size_t i = 0; i < array.size(); ++i) {
+      const RowEntries row = *array.Entries(i);
+      out.BeginObject(false);
+      out.Key("array");
+      out.BeginArray();
+      for (size_t j = 0; j < row.size(); ++j) WriteValue(row[j], depth + 1);
+      out.EndArray();
+      out.EndObject();
+    }
   }
 
   void WriteDictionary(const Dictionary* dictionary, size_t depth) {

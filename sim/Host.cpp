@@ -333,4 +333,23 @@ uint32_t Host::ThemeRGB(int32_t area, int32_t kind) const {
   return PlatformRGB(channel(color.red), channel(color.green), channel(color.blue));
 }
 
+// Enough to cover the rows a command keeps open at once (a few per object),
+// few enough that a sweep costs nothing beside the calls that filled it.
+constexpr size_t kOpenedRowsBeforeSweep = 64;
+// Arrays still held at a sweep wait for the next one, the newest first.
+constexpr size_t kOpenedRowsKept = 32;
+
+void Host::NoteOpenedRows(ArrayPtr array) {
+  openedRows.push_back(std::move(array));
+  if (openedRows.size() > kOpenedRowsBeforeSweep) SweepOpenedRows();
+}
+
+void Host::SweepOpenedRows() {
+  std::vector<ArrayPtr> waiting;
+  for (ArrayPtr& array : openedRows)
+    if (!array->Compact()) waiting.push_back(std::move(array));
+  if (waiting.size() > kOpenedRowsKept) waiting.erase(waiting.begin(), waiting.end() - kOpenedRowsKept);
+  openedRows = std::move(waiting);
+}
+
 }  // namespace sim

@@ -162,7 +162,10 @@ class Host {
   // --- The application ----------------------------------------------------------
   // Delivers the notifications that host operations caused since the host
   // was last idle.
-  void Idle() { registry.Idle(); }
+  void Idle() {
+    registry.Idle();
+    SweepOpenedRows();
+  }
   // The host tells every notifier at once that it has started, or is quitting.
   AIErr ApplicationStarted();
   AIErr ApplicationShutdown();
@@ -173,6 +176,15 @@ class Host {
   Brightness CurrentBrightness() const { return brightness; }
   // A theme colour as the platform's 0x00BBGGRR; black when the theme lacks it.
   uint32_t ThemeRGB(int32_t area, int32_t kind) const;
+
+  // --- Compact rows ----------------------------------------------------------
+  // The plug-in opened the rows of a compact array; they are compacted again
+  // at a sweep when nobody holds them then.
+  void NoteOpenedRows(ArrayPtr array);
+  // Compacts the opened arrays whose rows nobody holds; done when a plug-in
+  // call returns and when many are waiting. Those still held wait for the
+  // next sweep, a few dozen at most.
+  void SweepOpenedRows();
 
   // --- Used by the suites ----------------------------------------------------------
   // A panel is shown or hidden: its window hears of it and is painted when shown.
@@ -194,6 +206,8 @@ class Host {
   AIWindowRef mainWindow = nullptr;
   Brightness brightness = Brightness::MediumDark;
   Host* previous = nullptr;
+  // Arrays opened since the last sweep, oldest first.
+  std::vector<ArrayPtr> openedRows;
 
   void ApplyTheme(Brightness level);
 };

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "host/PluginCallers.h"
+#include "sim/Host.h"
 #include "sim/PluginRegistry.h"
 #include "sim/SuiteBroker.h"
 
@@ -61,7 +62,10 @@ AIErr PluginLoader::Send(const char* caller, const char* selector, SPMessageData
   --depth;
   global = header.globals;
   log.push_back({caller, selector, result});
-  if (outermost) registry.Idle();
+  if (outermost) {
+    registry.Idle();
+    if (Host* host = Host::Current()) host->SweepOpenedRows();
+  }
   return result;
 }
 

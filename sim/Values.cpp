@@ -1,10 +1,12 @@
 #include "sim/Values.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
+#include <vector>
 
 namespace sim {
 
@@ -186,6 +188,202 @@ bool Value::SharesTextWith(const Value& other) const noexcept {
          bits.longText.block == other.bits.longText.block;
 }
 
+// --- Compact arrays ----------------------------------------------------------
+
+// The entries that every row of a compact array holds before its last one,
+// row after row; one per distinct content in the process, found by content
+// and forgotten when its last array goes.
+struct Array::Schema {
+  uint32_t refs;
+  uint32_t rows;
+  uint32_t length;  // entries of each row, the last one kept in the array
+  size_t hash;
+  size_t HeadCount() const { return length - 1; }
+  Value* Heads() { return reinterpret_cast<Value*>(this + 1); }
+};
+
+namespace {
+
+static_assert(sizeof(Array::Schema) % alignof(Value) == 0);
+
+using SchemaTable = std::unordered_multimap<size_t, Array::Schema*>;
+
+// Never destroyed, as the table of keys.
+SchemaTable& Schemas() {
+  static SchemaTable* schemas = new SchemaTable();
+  return *schemas;
+}
+
+// The schema found last: rows come layer by layer, most of a layer's rows
+// alike, so it is tried before any look-up. Not counted; forgotten when the
+// schema goes.
+Array::Schema* recentSchema = nullptr;
+
+bool IsScalar(const Value& value) { return !value.IsArray() && !value.IsDictionary(); }
+
+size_t Mix(size_t seed, size_t hash) { return seed ^ (hash + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2)); }
+
+size_t HashScalar(const Value& value) {
+  size_t hash = static_cast<size_t>(value.Type());
+  if (value.IsInt()) return Mix(hash, std::hash<int32_t>()(value.Int()));
+  if (value.IsBool()) return Mix(hash, value.Bool() ? 1 : 0);
+  // Hashed by value, compared by bits: 0 and -0 meet and are told apart.
+  if (value.IsReal()) return Mix(hash, std::hash<double>()(value.Real()));
+  if (value.IsString()) return Mix(hash, std::hash<std::u16string_view>()(value.String()));
+  return hash;
+}
+
+// Equal as the plug-in could tell: numbers bit for bit (0 and -0 differ),
+// text by its units.
+bool SameScalar(const Value& a, const Value& b) {
+  if (a.Type() != b.Type()) return false;
+  if (a.IsInt()) return a.Int() == b.Int();
+  if (a.IsBool()) return a.Bool() == b.Bool();
+  if (a.IsReal()) return std::bit_cast<uint64_t>(a.Real()) == std::bit_cast<uint64_t>(b.Real());
+  if (a.IsString()) return a.String() == b.String();
+  return true;
+}
+
+void ReleaseSchema(Array::Schema* schema) noexcept {
+  if (--schema->refs > 0) return;
+  if (recentSchema == schema) recentSchema = nullptr;
+  SchemaTable& schemas = Schemas();
+  for (auto [at, end] = schemas.equal_range(schema->hash); at != end; ++at) {
+    if (at->second == schema) {
+      schemas.erase(at);
+      break;
+    }
+  }
+  std::destroy_n(schema->Heads(), static_cast<size_t>(schema->rows) * schema->HeadCount());
+  schema->~Schema();
+  ::operator delete(schema);
+}
+
+}  // namespace
+
+Array::~Array() {
+  if (schema) ReleaseSchema(schema);
+}
+
+void Array::clear() noexcept {
+  List::clear();
+  if (schema) ReleaseSchema(std::exchange(schema, nullptr));
+  opened = false;
+}
+
+size_t Array::SchemaCount() { return Schemas().size(); }
+
+std::optional<RowEntries> Array::Entries(size_t index) const {
+  const Value& item = List::operator[](index);
+  if (IsCompact()) {
+    const size_t heads = schema->HeadCount();
+    return RowEntries(schema->Heads() + index * heads, heads, &item);
+  }
+  if (!item.IsArray() || !item.AsArray()) return std::nullopt;
+  const Array& row = item.AsArray()->Expanded();
+  if (row.empty()) return RowEntries();
+  const Value* entries = row.List::data();
+  return RowEntries(entries, row.size() - 1, entries + row.size() - 1);
+}
+
+void Array::Expand() {
+  if (!IsCompact()) return;
+  const size_t rows = size();
+  const size_t heads = schema->HeadCount();
+  const Value* head = schema->Heads();
+  std::vector<ArrayPtr> made;
+  made.reserve(rows);
+  for (size_t i = 0; i < rows; ++i) {
+    ArrayPtr row = NewArray();
+    row->List::reserve(heads + 1);
+    for (size_t j = 0; j < heads; ++j) row->List::push_back(head[i * heads + j]);
+    made.push_back(std::move(row));
+  }
+  // Nothing below allocates: the rows have room for their last entries.
+  for (size_t i = 0; i < rows; ++i) {
+    made[i]->List::push_back(std::move(List::operator[](i)));
+    List::operator[](i) = Value{std::move(made[i])};
+  }
+  opened = true;
+}
+
+bool Array::Compact() {
+  if (IsCompact()) return true;
+  const size_t rows = size();
+  if (rows == 0) return false;
+  const Value* items = List::data();
+  size_t length = 0;
+  for (size_t i = 0; i < rows; ++i) {
+    if (!items[i].IsArray()) return false;
+    const Array* row = items[i].AsArray();
+    // A row held anywhere else must stay the object it is.
+    if (!row || row->refs != 1 || row->IsCompact()) return false;
+    if (i == 0) length = row->size();
+    if (length == 0 || row->size() != length) return false;
+    const Value* entries = row->List::data();
+    for (size_t j = 0; j < length; ++j)
+      if (!IsScalar(entries[j])) return false;
+  }
+  const size_t heads = length - 1;
+  const auto headOf = [&](size_t i, size_t j) -> const Value& { return items[i].AsArray()->List::operator[](j); };
+  const auto holds = [&](Schema* candidate) {
+    if (candidate->rows != rows || candidate->length != length) return false;
+    for (size_t i = 0; i < rows; ++i)
+      for (size_t j = 0; j < heads; ++j)
+        if (!SameScalar(candidate->Heads()[i * heads + j], headOf(i, j))) return false;
+    return true;
+  };
+
+  // Most often the rows were only read since they were compact.
+  Schema* found = schema && holds(schema) ? schema : nullptr;
+  if (found) return Shrink(found);
+  if (recentSchema && holds(recentSchema)) {
+    ++recentSchema->refs;
+    if (schema) ReleaseSchema(schema);
+    schema = recentSchema;
+    return Shrink(schema);
+  }
+  size_t hash = rows;
+  for (size_t i = 0; i < rows; ++i)
+    for (size_t j = 0; j < heads; ++j) hash = Mix(hash, HashScalar(headOf(i, j)));
+  hash = Mix(hash, length);
+  SchemaTable& schemas = Schemas();
+  for (auto [at, end] = schemas.equal_range(hash); at != end && !found; ++at)
+    if (holds(at->second)) found = at->second;
+  if (found) {
+    ++found->refs;
+  } else {
+    void* memory = ::operator new(sizeof(Schema) + rows * heads * sizeof(Value));
+    found = new (memory) Schema{1, static_cast<uint32_t>(rows), static_cast<uint32_t>(length), hash};
+    Value* head = found->Heads();
+    for (size_t i = 0; i < rows; ++i)
+      for (size_t j = 0; j < heads; ++j) new (head + i * heads + j) Value(headOf(i, j));
+    try {
+      schemas.emplace(hash, found);
+    } catch (...) {
+      --found->refs;
+      std::destroy_n(head, rows * heads);
+      ::operator delete(memory);
+      throw;
+    }
+  }
+  if (schema) ReleaseSchema(schema);
+  schema = found;
+  recentSchema = found;
+  return Shrink(schema);
+}
+
+bool Array::Shrink(Schema* kept) noexcept {
+  // Each row gives up its last entry and goes.
+  const size_t last = kept->length - 1;
+  for (size_t i = 0; i < size(); ++i) {
+    Value entry = std::move(List::operator[](i).AsArray()->List::operator[](last));
+    List::operator[](i) = std::move(entry);
+  }
+  opened = false;
+  return true;
+}
+
 // --- Dictionary --------------------------------------------------------------
 
 const DictionaryEntry* Dictionary::LowerBound(std::string_view key) const {
@@ -242,6 +440,14 @@ Value CloneValue(const Value& value) {
 
 ArrayPtr CloneArray(const Array& array) {
   ArrayPtr copy = NewArray();
+  if (array.IsCompact()) {
+    // A clone of a compact array is compact: its last entries are scalars.
+    copy->List::reserve(array.size());
+    for (const Value& last : static_cast<const Array::List&>(array)) copy->List::push_back(last);
+    copy->schema = array.schema;
+    ++copy->schema->refs;
+    return copy;
+  }
   copy->reserve(array.size());
   for (const Value& item : array) copy->push_back(CloneValue(item));
   return copy;
@@ -259,6 +465,8 @@ bool Reaches(const Value& value, const void* target) {
     const Array* array = value.AsArray();
     if (!array) return false;
     if (array == target) return true;
+    // The rows of a compact array hold no containers and are no objects.
+    if (array->IsCompact()) return false;
     for (const Value& item : *array) {
       if (Reaches(item, target)) return true;
     }

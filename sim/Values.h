@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -179,12 +181,99 @@ class Value {
 
 static_assert(sizeof(Value) == 16);
 
-class Array : public SmallList<Value, 5> {
+// The entries of one item of an array, read in place: a row of a compact
+// array is not made into an array object to be read.
+class RowEntries {
+ public:
+  RowEntries() noexcept = default;
+  RowEntries(const Value* head, size_t headCount, const Value* last) noexcept
+      : head(head), headCount(headCount), last(last) {}
+  size_t size() const noexcept { return headCount + (last ? 1 : 0); }
+  const Value& operator[](size_t index) const noexcept { return index < headCount ? head[index] : *last; }
+
+ private:
+  const Value* head = nullptr;
+  size_t headCount = 0;
+  const Value* last = nullptr;
+};
+
+// A list of values. A map keeps one array of fields per object, each field
+// an array of a name, its type, digits, decimals and value, and all but the
+// value are the same on every object of a layer. Such an array is kept
+// compact while nobody holds its items: the shared entries once per process
+// (an interned schema), the last entry of each item inline. Anything that
+// needs the items as objects makes them first, in place, so every reference
+// to the array stays valid; compacting happens only when no item is held
+// anywhere else, so nobody can tell the two forms apart.
+class Array : private SmallList<Value, 5> {
   friend class Ref<Array>;
   friend class Value;
+  using List = SmallList<Value, 5>;
 
  public:
-  using SmallList::operator=;
+  struct Schema;
+
+  Array() noexcept = default;
+  ~Array();
+
+  Array& operator=(std::initializer_list<Value> items) {
+    clear();
+    List::operator=(items);
+    return *this;
+  }
+
+  size_t size() const noexcept { return List::size(); }
+  bool empty() const noexcept { return List::empty(); }
+
+  // Access to the items as values makes a compact array's items first.
+  Value* begin() { return Expanded().List::begin(); }
+  Value* end() { return Expanded().List::end(); }
+  const Value* begin() const { return Expanded().List::begin(); }
+  const Value* end() const { return Expanded().List::end(); }
+  Value& operator[](size_t index) { return Expanded().List::operator[](index); }
+  const Value& operator[](size_t index) const { return Expanded().List::operator[](index); }
+  Value& at(size_t index) { return Expanded().List::at(index); }
+  const Value& at(size_t index) const { return Expanded().List::at(index); }
+  void reserve(size_t count) { Expanded().List::reserve(count); }
+  void push_back(Value value) { Expanded().List::push_back(std::move(value)); }
+  // The position comes from begin(), which has made the items already.
+  Value* insert(const Value* at, Value value) { return Expanded().List::insert(at, std::move(value)); }
+  Value* erase(const Value* at) { return Expanded().List::erase(at); }
+  void clear() noexcept;
+
+  // Reads that never make items: the entries of the item at index when it is
+  // an array (nothing when it is not, or a null array).
+  std::optional<RowEntries> Entries(size_t index) const;
+  bool IsCompact() const noexcept { return schema && !opened; }
+  // Makes the items of a compact array; does nothing to others.
+  void Expand();
+  // Keeps the array compact when every item is an array held only here, all
+  // of one length, holding only numbers, booleans, text and nothing; true
+  // when the array is compact afterwards.
+  bool Compact();
+  // Whether two compact arrays share their schema; for tests of sharing.
+  bool SharesSchemaWith(const Array& other) const noexcept {
+    return IsCompact() && other.IsCompact() && schema == other.schema;
+  }
+  // Schemas alive in the process.
+  static size_t SchemaCount();
+
+ private:
+  Array& Expanded() const {
+    if (IsCompact()) const_cast<Array*>(this)->Expand();
+    return *const_cast<Array*>(this);
+  }
+
+  // Keeps the rows compact under the schema, which holds their shared entries.
+  bool Shrink(Schema* kept) noexcept;
+
+  friend ArrayPtr CloneArray(const Array& array);
+  friend bool Reaches(const Value& value, const void* target);
+
+  Schema* schema = nullptr;
+  // The items are made; schema is the one they had while compact, kept so
+  // that compacting them again, unchanged, needs no look-up.
+  bool opened = false;
 };
 
 struct DictionaryEntry {
