@@ -139,8 +139,11 @@ TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
   sim::DocumentFromBytes(whole, bytes, "runs.kzmap");
   kztest::ExpectSameDocument(*host.CurrentDocument(), whole);
 
-  sim::Document summary;
-  sim::DocumentSummaryFromBytes(summary, bytes, "runs.kzmap", {GetParam().runsUpTo, {}});
+  // From a file, so that runs beyond the reader's buffer are sought past.
+  kztest::ScratchFolder folder;
+  sim::Host opened;
+  const sim::Document& summary =
+      sim::LoadDocumentSummary(opened, folder.Write("runs.kzmap", bytes), {GetParam().runsUpTo, {}});
   EXPECT_EQ(summary.AllLayers().size(), whole.AllLayers().size());
   const auto expected = WithOthersMerged(Tallies(whole));
   const auto actual = WithOthersMerged(Tallies(summary));
@@ -179,6 +182,7 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
     sim::Art& mark = host.AddPath(*first.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 3; });
     mark.dictionary = FieldRow(u"a", 0, u"x");
+    mark.dictionary->Set("first", sim::Value{1});
   }
   // Two marks, so that the second refers to what the first remembered.
   sim::Layer& second = host.AddLayer("second");
@@ -186,6 +190,7 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
     sim::Art& mark = host.AddPath(*second.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 7; });
     mark.dictionary = FieldRow(u"b", 0, u"y");
+    mark.dictionary->Set("second", sim::Value{2});
   }
   const std::string bytes = sim::DocumentToBytes(document);
 
@@ -207,6 +212,7 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
     const sim::Array& field = *(*row->AsArray())[0].AsArray();
     EXPECT_EQ(field[0].String(), u"b");
     EXPECT_EQ(field[4].String(), u"y");
+    EXPECT_TRUE(read->dictionary->Has("second"));
   }
 }
 
@@ -367,6 +373,10 @@ INSTANTIATE_TEST_SUITE_P(
                                   "\x06" + Varint(1) + Varint(2) + "S" + "\x01" + Floats({0, 0, 1}) + Varint(0) +
                                       Varint(0))),
                    true, "/layers/0/art/0", "a sublayer lies directly inside a layer"},
+        // Each run alone is within the header; together they are not.
+        HostileRun{"RunsTogetherBeyondTheHeader",
+                   Packed4(3, RunBytes({}, kPath) + RunBytes({}, kPath) + RunBytes({}, kPath)), false,
+                   "/layers/0/art", "than the file's header says"},
         HostileRun{"ArtOutsideARun", Packed4(1, kPath), false, "/layers/0/art", "expected a run of art or a sublayer"},
         HostileRun{"RunInAnOlderVersion", Packed4(1, RunBytes({}, kPath), 3), false, "/layers/0/art/0",
                    "unknown art type 7"}),
