@@ -459,6 +459,14 @@ class PackReader {
     }
   }
 
+  static std::string Described(const UnreadArt& art) {
+    std::string text = "art by kind";
+    for (uint64_t count : art.kinds) text += " " + std::to_string(count);
+    return text + ", members " + std::to_string(art.members) + ", segments " + std::to_string(art.segments) +
+           ", values " + std::to_string(art.values) + ", text " + std::to_string(art.textUnits) + ", largest " +
+           std::to_string(art.extent);
+  }
+
   void Widen(AIRealPoint point) {
     if (!inRun) return;
     runTally.extent = std::max(runTally.extent, std::fabs(point.h));
@@ -516,7 +524,9 @@ class PackReader {
     runTally.textUnits = seen.textUnits - before.textUnits;
     if (in.Offset() - start != length)
       Fail("a run of art said to be " + std::to_string(length) + " bytes takes " + std::to_string(in.Offset() - start));
-    if (!(runTally == summary)) Fail("a run of art whose summary does not match its art");
+    if (!(runTally == summary))
+      Fail("a run of art whose summary (" + Described(summary) + ") does not match its art (" + Described(runTally) +
+           ")");
     // What the run remembered goes with it.
     texts.resize(keepTexts);
     byteStrings.resize(keepByteStrings);
