@@ -207,11 +207,11 @@ std::string DocumentToJson(const Document& document) {
   return text;
 }
 
-std::string DocumentToBytes(const Document& document) {
+std::string DocumentToBytes(const Document& document, size_t runBytes) {
   std::string bytes;
   WriteDocumentPack(
       document, [](void* context, const char* data, size_t size) { static_cast<std::string*>(context)->append(data, size); },
-      &bytes, "(memory)");
+      &bytes, "(memory)", runBytes);
   return bytes;
 }
 

@@ -82,7 +82,8 @@ Document& LoadDocumentSummary(Host& host, const std::string& path, const Summary
 
 // The same from and to memory (the file name is used in messages only).
 // DocumentToBytes gives the packed file; DocumentFromBytes reads any version.
-std::string DocumentToBytes(const Document& document);
+// runBytes: where runs of art close (a file saved closes them at kArtRunBytes).
+std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes);
 void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName);
 void DocumentSummaryFromBytes(Document& document, const std::string& bytes, const std::string& fileName,
                               const SummaryReading& summary);

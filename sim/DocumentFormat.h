@@ -62,10 +62,12 @@ inline constexpr uint64_t kPackedInline = 0, kPackedRemember = 1, kPackedFirstTa
 // forgotten at its end, so that stepping over it keeps the tables in step.
 enum class PackedArt : uint8_t { group, path, compound, text, symbol, other, layer, run };
 
-// The writer closes a run once it holds this many bytes; a map of a million
-// objects is then a few hundred runs, each repeating its field names and
-// styles once.
-inline constexpr size_t kArtRunBytes = 1 << 20;
+// The writer closes a run once it holds this many bytes. Each run writes
+// afresh the strings it repeats (field names, and values that recur, such
+// as a column of a few thousand different numbers): at a megabyte that cost
+// a million points 7 % of their file, at 16 MiB under 1 %. The writer holds
+// one run in memory.
+inline constexpr size_t kArtRunBytes = 16 << 20;
 // A summary load reads runs of up to this many bytes (data frames, markers
 // and other small layers) and steps over longer ones.
 inline constexpr uint64_t kSummaryReadsRunsUpTo = 64 << 10;

@@ -27,7 +27,8 @@ struct StyleKeyHash {
 
 class PackWriter {
  public:
-  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file) : sink(sink), context(context), file(file) {
+  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file, size_t runBytes)
+      : sink(sink), context(context), file(file), runBytes(runBytes) {
     buffer.reserve(kFlushAt + 4096);
   }
 
@@ -337,7 +338,7 @@ class PackWriter {
       WriteArt(*child, depth + 1);
       Tally(*child, run, false, depth + 1);
       ++runObjects;
-      if (buffer.size() >= kArtRunBytes) CloseRun();
+      if (buffer.size() >= runBytes) CloseRun();
     }
     CloseRun();
   }
@@ -507,6 +508,7 @@ class PackWriter {
   JsonWriter::Sink sink;
   void* context;
   const std::string& file;
+  const size_t runBytes;
   std::string buffer;
   std::string scratch;
   std::unordered_map<std::string, uint64_t> texts, byteStrings;
@@ -520,8 +522,9 @@ class PackWriter {
 
 }  // namespace
 
-void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file) {
-  PackWriter(sink, context, file).WriteDocument(document);
+void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file,
+                       size_t runBytes) {
+  PackWriter(sink, context, file, runBytes).WriteDocument(document);
 }
 
 }  // namespace sim

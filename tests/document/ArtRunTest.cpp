@@ -87,9 +87,9 @@ std::map<std::u16string, LayerTally> WithOthersMerged(std::map<std::u16string, L
   return tallies;
 }
 
-// Layers of every kind of art, sublayers between runs, a run of points with
-// rows beyond a megabyte (so several runs), and the farthest coordinate in
-// a big run, another in a small one.
+// Layers of every kind of art, sublayers between runs, points with rows
+// over a megabyte (several runs of kRunBytes), and the farthest coordinate
+// in a big run, another in a small one.
 void BuildMapOfRuns(sim::Host& host) {
   host.NewDocument({0, 842, 595, 0});
   sim::Layer& mixed = host.AddLayer("mixed");
@@ -120,7 +120,9 @@ void BuildMapOfRuns(sim::Host& host) {
   host.AddLayer("empty");
 }
 
-constexpr uint64_t kMegabyteAndAHalf = 3 << 19;
+// Runs close here in these tests, so that a layer of a megabyte is many runs.
+constexpr size_t kRunBytes = 64 << 10;
+constexpr uint64_t kRunAndAHalf = kRunBytes * 3 / 2;
 
 struct Reading {
   const char* name;
@@ -134,7 +136,7 @@ class SummaryLoad : public ::testing::TestWithParam<Reading> {};
 TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
   sim::Host host;
   BuildMapOfRuns(host);
-  const std::string bytes = sim::DocumentToBytes(*host.CurrentDocument());
+  const std::string bytes = sim::DocumentToBytes(*host.CurrentDocument(), kRunBytes);
   sim::Document whole;
   sim::DocumentFromBytes(whole, bytes, "runs.kzmap");
   kztest::ExpectSameDocument(*host.CurrentDocument(), whole);
@@ -157,17 +159,18 @@ TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
   }
   EXPECT_EQ(expected.at(u"points").extent, 123456.5f);
   EXPECT_EQ(expected.at(u"mixed").extent, 700.5f);
-  // The points layer is over a megabyte: its runs close at about one, so a
-  // summary reading runs of a megabyte and a half reads them all.
-  EXPECT_EQ(summary.unread.empty(), GetParam().runsUpTo >= kMegabyteAndAHalf);
+  // The points layer is over a megabyte: its runs close after kRunBytes, so
+  // a summary reading runs of half as much again reads them all.
+  EXPECT_EQ(summary.unread.empty(), GetParam().runsUpTo >= kRunAndAHalf);
   if (summary.unread.empty()) kztest::ExpectSameDocument(whole, summary);
   EXPECT_THROW(sim::DocumentToBytes(summary), sim::DocumentFileError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Thresholds, SummaryLoad,
                          ::testing::Values(Reading{"NothingRead", 0}, Reading{"SmallRunsRead", 4096},
+                                           Reading{"AlmostEveryRunRead", kRunBytes - 1},
                                            Reading{"Default", sim::kSummaryReadsRunsUpTo},
-                                           Reading{"RunsOfAMegabyteRead", kMegabyteAndAHalf},
+                                           Reading{"EveryRunRead", kRunAndAHalf},
                                            Reading{"EverythingRead", UINT64_MAX}),
                          [](const ::testing::TestParamInfo<Reading>& info) { return std::string(info.param.name); });
 
@@ -336,18 +339,18 @@ INSTANTIATE_TEST_SUITE_P(
         HostileRun{"LengthShorterThanItsSummary", Packed4(1, RunBytes({}, kPath, -static_cast<int64_t>(kPath.size()) - 3)),
                    false, "/layers/0/art", "longer than its length"},
         HostileRun{"KindWrong", Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 0, 0, 0, 1, 0}; }), kPath)), true,
-                   "/layers/0/art", "summary does not match"},
+                   "/layers/0/art", "does not match its art"},
         HostileRun{"MemberNotAPath",
                    Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 0, 0, 0, 0, 0}, s.members = 1; }), kPath)),
-                   true, "/layers/0/art", "summary does not match"},
+                   true, "/layers/0/art", "does not match its art"},
         HostileRun{"SegmentsWrong", Packed4(1, RunBytes(With([](Summary& s) { s.segments = 3; }), kPath)), true,
-                   "/layers/0/art", "summary does not match"},
+                   "/layers/0/art", "does not match its art"},
         HostileRun{"ValuesWrong", Packed4(1, RunBytes(With([](Summary& s) { s.values = 1; }), kPath)), true,
-                   "/layers/0/art", "summary does not match"},
+                   "/layers/0/art", "does not match its art"},
         HostileRun{"TextWrong", Packed4(1, RunBytes(With([](Summary& s) { s.textUnits = 1; }), kPath)), true,
-                   "/layers/0/art", "summary does not match"},
+                   "/layers/0/art", "does not match its art"},
         HostileRun{"ExtentWrong", Packed4(1, RunBytes(With([](Summary& s) { s.extent = 3; }), kPath)), true,
-                   "/layers/0/art", "summary does not match"},
+                   "/layers/0/art", "does not match its art"},
         HostileRun{"ExtentNotANumber", Packed4(1, RunBytes(With([](Summary& s) { s.extent = std::nanf(""); }), kPath)),
                    false, "/layers/0/art", "from 0 up"},
         HostileRun{"ExtentNegative", Packed4(1, RunBytes(With([](Summary& s) { s.extent = -4; }), kPath)), false,
