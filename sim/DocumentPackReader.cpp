@@ -480,34 +480,34 @@ class PackReader {
     const uint64_t length = Varint();
     if (length > in.Remaining()) Fail("a run of art of " + std::to_string(length) + " bytes, more than the bytes left");
     const uint64_t start = in.Offset();
-    UnreadArt summary;
-    for (uint64_t& count : summary.kinds) count = Varint();
-    for (uint64_t* count : {&summary.members, &summary.segments, &summary.values, &summary.textUnits}) *count = Varint();
-    summary.extent = Float();
+    UnreadArt said;
+    for (uint64_t& count : said.kinds) count = Varint();
+    for (uint64_t* count : {&said.members, &said.segments, &said.values, &said.textUnits}) *count = Varint();
+    said.extent = Float();
     const uint64_t objects = Varint();
     if (in.Offset() - start > length) Fail("a run of art longer than its length says");
-    if (!(summary.extent >= 0)) Fail("a run's largest coordinate must be a number from 0 up");
+    if (!(said.extent >= 0)) Fail("a run's largest coordinate must be a number from 0 up");
     if (objects == 0 || objects > left)
       Fail("a run of " + std::to_string(objects) + " objects where the layer has " + std::to_string(left) + " left");
     // Added part by part against what is left, so that no sum can wrap round.
     const uint64_t artLeft = declared.art - seen.art;
     uint64_t art = 0;
     bool beyond = false;
-    for (uint64_t count : summary.kinds) {
+    for (uint64_t count : said.kinds) {
       beyond = beyond || count > artLeft - art;
       if (!beyond) art += count;
     }
-    beyond = beyond || summary.members > artLeft - art || summary.segments > declared.segments - seen.segments ||
-             summary.values > declared.values - seen.values || summary.textUnits > declared.textUnits - seen.textUnits;
+    beyond = beyond || said.members > artLeft - art || said.segments > declared.segments - seen.segments ||
+             said.values > declared.values - seen.values || said.textUnits > declared.textUnits - seen.textUnits;
     if (beyond) Fail("a run of art holding more than the file's header says");
-    if (objects > summary.Art()) Fail("a run of art holding fewer objects than it lists");
+    if (objects > said.Art()) Fail("a run of art holding fewer objects than it lists");
     if (length > readUpTo) {
       if (!in.Skip(length - (in.Offset() - start))) Ended();
-      seen.art += summary.Art();
-      seen.segments += summary.segments;
-      seen.values += summary.values;
-      seen.textUnits += summary.textUnits;
-      document.unread[&layer].Add(summary);
+      seen.art += said.Art();
+      seen.segments += said.segments;
+      seen.values += said.values;
+      seen.textUnits += said.textUnits;
+      document.unread[&layer].Add(said);
       return objects;
     }
     const size_t keepTexts = texts.size(), keepByteStrings = byteStrings.size(), keepStyles = styles.size();
@@ -524,8 +524,8 @@ class PackReader {
     runTally.textUnits = seen.textUnits - before.textUnits;
     if (in.Offset() - start != length)
       Fail("a run of art said to be " + std::to_string(length) + " bytes takes " + std::to_string(in.Offset() - start));
-    if (!(runTally == summary))
-      Fail("a run of art whose summary (" + Described(summary) + ") does not match its art (" + Described(runTally) +
+    if (!(runTally == said))
+      Fail("a run of art whose summary (" + Described(said) + ") does not match its art (" + Described(runTally) +
            ")");
     // What the run remembered goes with it.
     texts.resize(keepTexts);
