@@ -23,6 +23,7 @@
 #include "app/CommandEngine.h"
 #include "app/CoordRefText.h"
 #include "app/ImportFootprint.h"
+#include "app/MapSummary.h"
 #include "app/OptionChecks.h"
 #include "app/TextColumns.h"
 #include "app/ToolHost.h"
@@ -93,11 +94,12 @@ std::vector<Batch> Batches(const std::vector<std::string>& files) {
 }
 
 // Whether the map already holds a georeference the import will use (its
-// data frame or its markers), read as the plug-in reads it.
+// data frame or its markers), read as the plug-in reads it from a summary
+// of the map (its big runs of art are not read).
 bool IsGeoreferenced(const std::string& map) {
   if (!std::filesystem::exists(map)) return false;
   kzmap::ToolHost tool;
-  sim::LoadDocumentFile(tool.Host(), map);
+  kzmap::LoadMapSummary(tool.Host(), map);
   DataFrameParams frame;
   MarkerSet markers;
   MarkerTexts texts;

@@ -17,6 +17,7 @@
 
 #include "app/Command.h"
 #include "app/LeftAtExit.h"
+#include "app/MapSummary.h"
 #include "app/CoordRefText.h"
 #include "app/TerminalText.h"
 #include "app/ToolHost.h"
@@ -39,6 +40,9 @@ using sim::Layer;
 struct Options {
   std::string map;
   bool json = false;
+  // The text form reads runs of art up to so many bytes and only counts
+  // longer ones; settable so that tests can read all or none.
+  uint64_t readRunsUpTo = sim::kSummaryReadsRunsUpTo;
 };
 
 // Numbers as they read back exactly.
@@ -136,6 +140,7 @@ std::optional<double> GroundPrecision(const sim::Document& document, const std::
   for (float value : {document.bounds.left, document.bounds.top, document.bounds.right, document.bounds.bottom})
     Widen(value, largest);
   for (const Layer* layer : document.layers) WidenArt(*layer->group, largest);
+  for (const auto& [layer, unread] : document.unread) Widen(unread.extent, largest);
   constexpr double kMetresPerPoint = 0.0254 / 72;
   return largest * std::ldexp(1.0, -24) * frame->scale * kMetresPerPoint;
 }
@@ -353,9 +358,19 @@ std::string Plural(size_t count, const char* one, const char* many) {
 }
 
 // Objects of the layer (not of its sublayers) by kind; members of compound
-// paths count with their compound path.
-std::string CountText(const Layer& layer) {
+// paths count with their compound path. Art a summary did not read counts
+// by its runs' summaries.
+std::string CountText(const sim::Document& document, const Layer& layer) {
   std::map<AIArtType, size_t> counts;
+  if (const auto unread = document.unread.find(&layer); unread != document.unread.end()) {
+    const auto& kinds = unread->second.kinds;
+    counts[kGroupArt] += kinds[static_cast<size_t>(sim::PackedArt::group)];
+    counts[kPathArt] += kinds[static_cast<size_t>(sim::PackedArt::path)];
+    counts[kCompoundPathArt] += kinds[static_cast<size_t>(sim::PackedArt::compound)];
+    counts[kTextFrameArt] += kinds[static_cast<size_t>(sim::PackedArt::text)];
+    counts[kSymbolArt] += kinds[static_cast<size_t>(sim::PackedArt::symbol)];
+    counts[kUnknownArt] += kinds[static_cast<size_t>(sim::PackedArt::other)];
+  }
   std::vector<Art*> pending = Contents(*layer.group);
   while (!pending.empty()) {
     Art* art = pending.back();
@@ -389,20 +404,20 @@ std::string FieldText(const ShapeField& field) {
   return text + ")";
 }
 
-void PrintLayer(Layer& layer, int depth) {
+void PrintLayer(const sim::Document& document, Layer& layer, int depth) {
   const std::string indent(static_cast<size_t>(depth) * 2, ' ');
   std::string flags;
   if (!layer.visible) flags += kzmap::Tr("hidden");
   if (!layer.editable) flags += flags.empty() ? kzmap::Tr("locked") : kzmap::Format(", %s", kzmap::Tr("locked"));
   std::printf(kzmap::Tr("%slayer \"%s\"%s: %s\n"), indent.c_str(), kzmap::TerminalSafe(sim::Host::Title(layer)).c_str(),
-              flags.empty() ? "" : (" (" + flags + ")").c_str(), CountText(layer).c_str());
+              flags.empty() ? "" : (" (" + flags + ")").c_str(), CountText(document, layer).c_str());
   const std::vector<ShapeField> fields = Fields(*layer.group);
   if (!fields.empty()) {
     std::string list;
     for (const ShapeField& field : fields) list += (list.empty() ? "" : ", ") + FieldText(field);
     std::printf(kzmap::Tr("%s  fields: %s\n"), indent.c_str(), list.c_str());
   }
-  for (Layer* sublayer : Sublayers(layer)) PrintLayer(*sublayer, depth + 1);
+  for (Layer* sublayer : Sublayers(layer)) PrintLayer(document, *sublayer, depth + 1);
 }
 
 void PrintText(const std::string& path, const sim::Document& document) {
@@ -411,7 +426,7 @@ void PrintText(const std::string& path, const sim::Document& document) {
   std::printf(kzmap::Tr("artboard: [%s, %s, %s, %s], %s × %s pt\n"), Shortest(b.left).c_str(), Shortest(b.top).c_str(),
               Shortest(b.right).c_str(), Shortest(b.bottom).c_str(), Shortest(b.right - b.left).c_str(),
               Shortest(b.top - b.bottom).c_str());
-  for (Layer* layer : document.layers) PrintLayer(*layer, 0);
+  for (Layer* layer : document.layers) PrintLayer(document, *layer, 0);
   const auto frame = DataFrame();
   if (frame) {
     // Easting and northing by name: the Japanese X (northing) and Y
@@ -446,7 +461,9 @@ void WriteStdout(void*, const char* data, size_t size) { std::fwrite(data, 1, si
 int Run(const Options& options) {
   const auto tool = kzmap::MakeKeptUntilExit<kzmap::ToolHost>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(tool->Host(), options.map);
+    // The text form counts art, so a summary serves it; the JSON form lists every object.
+    const sim::Document& document = options.json ? sim::LoadDocumentFile(tool->Host(), options.map)
+                                                 : kzmap::LoadMapSummary(tool->Host(), options.map, options.readRunsUpTo);
     if (options.json) {
       sim::JsonWriter out(WriteStdout, nullptr);
       JsonReport(out).Write(document);
@@ -470,6 +487,8 @@ kzmap::CommandRun Define(CLI::App& app) {
                kzmap::Tr("print one JSON object: artboard, layers (title, visible, locked, fields, art, layers), "
                          "dataFrame (originX easting, originY northing), markers (map points as [easting, "
                          "northing]), precision (metres on the ground, or null without a data frame)"));
+  // For tests: the text form's summary reads runs of art up to this many bytes.
+  app.add_option("--read-runs-up-to", options->readRunsUpTo)->group("");
   return [options] { return Run(*options); };
 }
 

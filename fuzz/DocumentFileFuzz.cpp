@@ -1,20 +1,80 @@
 // Map documents are files users keep, edit and pass around: any bytes, packed
 // or JSON, must load cleanly or fail with a DocumentFileError, and whatever
-// loads must write out and read back to the same file in either form.
+// loads must write out and read back to the same file in either form. A
+// summary load (stepping over every run, or over runs beyond a few bytes)
+// must fail as cleanly, and on a map that loads whole must count the same
+// art and the same largest coordinate as the whole map.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "sim/DocumentFile.h"
 
+namespace {
+
+// Art and largest coordinate of a document, read and unread together.
+struct Totals {
+  uint64_t art = 0, segments = 0;
+  float extent = 0;
+  bool operator==(const Totals&) const = default;
+};
+
+void Walk(const sim::Art& art, Totals& totals) {
+  ++totals.art;
+  totals.segments += art.segments.size();
+  for (size_t i = 0; i < art.segments.size(); ++i)
+    totals.extent = std::max({totals.extent, std::fabs(art.segments.Anchor(i).h), std::fabs(art.segments.Anchor(i).v)});
+  if (art.type == kTextFrameArt)
+    totals.extent = std::max({totals.extent, std::fabs(art.Extras().text.anchor.h), std::fabs(art.Extras().text.anchor.v)});
+  for (const sim::Art* child : art.children) Walk(*child, totals);
+}
+
+Totals TotalsOf(const sim::Document& document) {
+  Totals totals;
+  for (const sim::Layer* layer : document.layers) Walk(*layer->group, totals);
+  for (const auto& [layer, unread] : document.unread) {
+    totals.art += unread.Art();
+    totals.segments += unread.segments;
+    totals.extent = std::max(totals.extent, unread.extent);
+  }
+  return totals;
+}
+
+// Loads a summary; nothing when the file is refused.
+bool Summary(sim::Document& document, const std::string& bytes, const sim::SummaryReading& summary) {
+  try {
+    sim::DocumentSummaryFromBytes(document, bytes, "fuzz.kzmap", summary);
+  } catch (const sim::DocumentFileError&) {
+    return false;
+  }
+  try {
+    sim::DocumentToBytes(document);
+  } catch (const sim::DocumentFileError&) {
+    return true;  // a summary is never saved
+  }
+  std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
+  sim::Document skipped, partly;
+  // Every run stepped over; or those beyond a few bytes, save the layer "L"'s.
+  const bool skippedLoads = Summary(skipped, bytes, {0, {}});
+  const bool partlyLoads = Summary(partly, bytes, {48, {u"L"}});
   sim::Document document;
   try {
     sim::DocumentFromBytes(document, bytes, "fuzz.kzmap");
   } catch (const sim::DocumentFileError&) {
     return 0;
   }
+  // Whatever loads whole has runs whose summaries are true.
+  if (!skippedLoads || !partlyLoads) std::abort();
+  const Totals whole = TotalsOf(document);
+  if (!(TotalsOf(skipped) == whole) || !(TotalsOf(partly) == whole)) std::abort();
+
   const std::string packed = sim::DocumentToBytes(document);
   sim::Document again;
   sim::DocumentFromBytes(again, packed, "again.kzmap");

@@ -4,10 +4,13 @@
 // the document.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -109,6 +112,32 @@ struct Layer {
   bool deleted = false;
 };
 
+// What a summary load left unread of a layer's own art (not its
+// sublayers'), from the summaries of the runs it skipped.
+struct UnreadArt {
+  // Art by kind, indexed as the packed file's kinds (group, path, compound,
+  // text, symbol, other); paths inside compound paths count only in members.
+  std::array<uint64_t, 6> kinds{};
+  uint64_t members = 0;
+  uint64_t segments = 0, values = 0, textUnits = 0;
+  float extent = 0;  // the largest |coordinate| of path and text anchors
+
+  uint64_t Art() const {
+    uint64_t total = members;
+    for (uint64_t count : kinds) total += count;
+    return total;
+  }
+  void Add(const UnreadArt& other) {
+    for (size_t i = 0; i < kinds.size(); ++i) kinds[i] += other.kinds[i];
+    members += other.members;
+    segments += other.segments;
+    values += other.values;
+    textUnits += other.textUnits;
+    extent = std::max(extent, other.extent);
+  }
+  bool operator==(const UnreadArt&) const = default;
+};
+
 struct Document {
   AIRealRect bounds{0, 842, 595, 0};  // page rectangle, y up
   std::string filePath;               // empty until saved
@@ -118,6 +147,10 @@ struct Document {
   int textCreationCount = 0;  // brackets opened so far
 
   bool closed = false;
+  // Set by a summary load: the big art runs were skipped, so the document
+  // is not the map and is never saved.
+  bool summaryOnly = false;
+  std::unordered_map<const Layer*, UnreadArt> unread;
 
   Arena<Art> artStore;
   StylePool styles;

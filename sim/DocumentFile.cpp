@@ -207,11 +207,11 @@ std::string DocumentToJson(const Document& document) {
   return text;
 }
 
-std::string DocumentToBytes(const Document& document) {
+std::string DocumentToBytes(const Document& document, size_t runBytes) {
   std::string bytes;
   WriteDocumentPack(
       document, [](void* context, const char* data, size_t size) { static_cast<std::string*>(context)->append(data, size); },
-      &bytes, "(memory)");
+      &bytes, "(memory)", runBytes);
   return bytes;
 }
 
@@ -223,9 +223,11 @@ void ReadTree(Document& document, json& root, const std::string& fileName) {
   ReadDocumentJson(document, root, fileName);
 }
 
-void ReadPacked(Document& document, PackSource& source, const std::string& fileName) {
-  ReadDocumentPack(document, source, fileName,
-                   [&fileName](const PackedCounts& counts) { CheckBudget(fileName, LoadedDocumentBytes(counts)); });
+void ReadPacked(Document& document, PackSource& source, const std::string& fileName,
+                const SummaryReading* summary = nullptr) {
+  ReadDocumentPack(
+      document, source, fileName,
+      [&fileName](const PackedCounts& counts) { CheckBudget(fileName, LoadedDocumentBytes(counts)); }, summary);
 }
 
 }  // namespace
@@ -239,6 +241,14 @@ void DocumentFromBytes(Document& document, const std::string& bytes, const std::
   if (!IsPacked(bytes)) return DocumentFromJson(document, bytes, fileName);
   PackSource source(bytes);
   ReadPacked(document, source, fileName);
+}
+
+void DocumentSummaryFromBytes(Document& document, const std::string& bytes, const std::string& fileName,
+                              const SummaryReading& summary) {
+  document.summaryOnly = true;
+  if (!IsPacked(bytes)) return DocumentFromJson(document, bytes, fileName);
+  PackSource source(bytes);
+  ReadPacked(document, source, fileName, &summary);
 }
 
 uint64_t LoadedDocumentBytes(const PackedCounts& counts) {
@@ -362,8 +372,11 @@ void WriteFileAtomically(const std::string& path, const std::function<void(JsonW
   if (!temporary.RenameTo(target)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
 }
 
-Document& LoadDocumentFile(Host& host, const std::string& path) {
+namespace {
+
+Document& Load(Host& host, const std::string& path, const SummaryReading* summary) {
   Document loaded;
+  loaded.summaryOnly = summary != nullptr;
   try {
     InputFile input(path);
     char head[kPackedMagic.size()];
@@ -371,7 +384,7 @@ Document& LoadDocumentFile(Host& host, const std::string& path) {
     if (IsPacked(std::string_view(head, got))) {
       std::rewind(input.Stream());
       PackSource source(input.Stream(), input.Size());
-      ReadPacked(loaded, source, path);
+      ReadPacked(loaded, source, path, summary);
     } else {
       CheckBudget(path, input.Size() * kJsonBytesPerFileByte);
       json root;
@@ -389,6 +402,14 @@ Document& LoadDocumentFile(Host& host, const std::string& path) {
   opened = std::move(loaded);
   opened.filePath = path;
   return opened;
+}
+
+}  // namespace
+
+Document& LoadDocumentFile(Host& host, const std::string& path) { return Load(host, path, nullptr); }
+
+Document& LoadDocumentSummary(Host& host, const std::string& path, const SummaryReading& summary) {
+  return Load(host, path, &summary);
 }
 
 }  // namespace sim

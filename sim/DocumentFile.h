@@ -22,7 +22,7 @@ namespace sim {
 class Host;
 
 inline constexpr const char* kDocumentFormatName = "Kartzmap document";
-inline constexpr int kDocumentFormatVersion = 3;
+inline constexpr int kDocumentFormatVersion = 4;
 // The last version written as JSON (DocumentToJson's).
 inline constexpr int kJsonDocumentFormatVersion = 2;
 
@@ -74,10 +74,19 @@ std::string DocumentSaveTarget(const std::string& path);
 // current; its file path is the path given. Nothing is opened on failure.
 Document& LoadDocumentFile(Host& host, const std::string& path);
 
+// The same, reading only what a summary needs: runs of a layer's art that
+// summary does not read are stepped over and their summaries kept in
+// Document::unread (a map of an older version is read whole). The document
+// is marked summaryOnly: saving it is an error.
+Document& LoadDocumentSummary(Host& host, const std::string& path, const SummaryReading& summary);
+
 // The same from and to memory (the file name is used in messages only).
 // DocumentToBytes gives the packed file; DocumentFromBytes reads any version.
-std::string DocumentToBytes(const Document& document);
+// runBytes: where runs of art close (a file saved closes them at kArtRunBytes).
+std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes);
 void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName);
+void DocumentSummaryFromBytes(Document& document, const std::string& bytes, const std::string& fileName,
+                              const SummaryReading& summary);
 // The JSON form of the last JSON version, readable by eye.
 std::string DocumentToJson(const Document& document);
 void DocumentFromJson(Document& document, const std::string& text, const std::string& fileName);

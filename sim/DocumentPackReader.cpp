@@ -16,19 +16,21 @@ namespace {
 
 class PackReader {
  public:
-  PackReader(Document& document, PackSource& in, const std::string& file) : document(document), in(in), file(file) {}
+  PackReader(Document& document, PackSource& in, const std::string& file, const SummaryReading* summary)
+      : document(document), in(in), file(file), summary(summary) {}
 
   void ReadDocument(const std::function<void(const PackedCounts&)>& budget) {
     char magic[kPackedMagic.size()];
     if (!in.Take(magic, sizeof magic) || std::string_view(magic, sizeof magic) != kPackedMagic)
       Fail("not a Kartzmap document");
-    const uint64_t version = Varint();
+    version = Varint();
     if (version > static_cast<uint64_t>(kDocumentFormatVersion))
       Fail("written by a newer Kartzmap (format version " + std::to_string(version) + "); this one reads up to version " +
            std::to_string(kDocumentFormatVersion));
     if (version < 3) Fail("there is no packed format version " + std::to_string(version));
     ReadCounts();
-    if (budget) budget(declared);
+    // What a summary reads of a map with runs is small; the budget is for whole maps.
+    if (budget && (version < 4 || !summary)) budget(declared);
     document.bounds = Rect();
     {
       const Step step(*this, "layers");
@@ -380,6 +382,13 @@ class PackReader {
   Art* Adopt(Art& container, AIArtType type) {
     if (seen.art >= declared.art) Fail("more art than the file's header says it holds");
     ++seen.art;
+    if (inRun) {
+      if (container.type == kCompoundPathArt) {
+        ++runTally.members;
+      } else {
+        ++runTally.kinds[static_cast<size_t>(KindOf(type))];
+      }
+    }
     Art* art = document.MakeArt(type);
     art->parent = &container;
     container.children.push_back(art);
@@ -414,7 +423,119 @@ class PackReader {
       const Step step(*this, "group");
       ReadCommon(*layer->group, Varint(), kCommonFlags);
     }
-    ReadChildren(*layer->group, depth, false);
+    if (version < 4) return ReadChildren(*layer->group, depth, false);
+    ReadLayerArt(*layer, depth);
+  }
+
+  static PackedArt KindOf(AIArtType type) {
+    switch (type) {
+      case kGroupArt: return PackedArt::group;
+      case kPathArt: return PackedArt::path;
+      case kCompoundPathArt: return PackedArt::compound;
+      case kTextFrameArt: return PackedArt::text;
+      case kSymbolArt: return PackedArt::symbol;
+      default: return PackedArt::other;
+    }
+  }
+
+  // A layer's art as runs, with its sublayers between them.
+  void ReadLayerArt(Layer& layer, size_t depth) {
+    const Step step(*this, "art");
+    const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
+    uint64_t readUpTo = UINT64_MAX;
+    if (summary && std::find(summary->wholeLayers.begin(), summary->wholeLayers.end(), layer.title) ==
+                       summary->wholeLayers.end())
+      readUpTo = summary->runsUpTo;
+    uint64_t index = 0;
+    while (index < count) {
+      const uint8_t tag = Byte();
+      if (tag == static_cast<uint8_t>(PackedArt::layer)) {
+        const Step item(*this, index);
+        ReadLayer(&layer, depth + 1);
+        ++index;
+      } else if (tag == static_cast<uint8_t>(PackedArt::run)) {
+        index += ReadRun(layer, depth, count - index, index, readUpTo);
+      } else {
+        Fail("expected a run of art or a sublayer, not art type " + std::to_string(tag));
+      }
+    }
+  }
+
+  static std::string Described(const UnreadArt& art) {
+    std::string text = "art by kind";
+    for (uint64_t count : art.kinds) text += " " + std::to_string(count);
+    return text + ", members " + std::to_string(art.members) + ", segments " + std::to_string(art.segments) +
+           ", values " + std::to_string(art.values) + ", text " + std::to_string(art.textUnits) + ", largest " +
+           std::to_string(art.extent);
+  }
+
+  void Widen(AIRealPoint point) {
+    if (!inRun) return;
+    runTally.extent = std::max(runTally.extent, std::fabs(point.h));
+    runTally.extent = std::max(runTally.extent, std::fabs(point.v));
+  }
+
+  // A run of the layer's own art: read, and held to its length and summary,
+  // or, when longer than a summary reads, stepped over and its summary kept
+  // on the layer. The number of objects it holds.
+  uint64_t ReadRun(Layer& layer, size_t depth, uint64_t left, uint64_t firstIndex, uint64_t readUpTo) {
+    const uint64_t length = Varint();
+    if (length > in.Remaining()) Fail("a run of art of " + std::to_string(length) + " bytes, more than the bytes left");
+    const uint64_t start = in.Offset();
+    UnreadArt said;
+    for (uint64_t& count : said.kinds) count = Varint();
+    for (uint64_t* count : {&said.members, &said.segments, &said.values, &said.textUnits}) *count = Varint();
+    said.extent = Float();
+    const uint64_t objects = Varint();
+    if (in.Offset() - start > length) Fail("a run of art longer than its length says");
+    if (!(said.extent >= 0)) Fail("a run's largest coordinate must be a number from 0 up");
+    if (objects == 0 || objects > left)
+      Fail("a run of " + std::to_string(objects) + " objects where the layer has " + std::to_string(left) + " left");
+    // Added part by part against what is left, so that no sum can wrap round.
+    const uint64_t artLeft = declared.art - seen.art;
+    uint64_t art = 0;
+    bool beyond = false;
+    for (uint64_t count : said.kinds) {
+      beyond = beyond || count > artLeft - art;
+      if (!beyond) art += count;
+    }
+    beyond = beyond || said.members > artLeft - art || said.segments > declared.segments - seen.segments ||
+             said.values > declared.values - seen.values || said.textUnits > declared.textUnits - seen.textUnits;
+    if (beyond) Fail("a run of art holding more than the file's header says");
+    if (objects > said.Art()) Fail("a run of art holding fewer objects than it lists");
+    if (length > readUpTo) {
+      if (!in.Skip(length - (in.Offset() - start))) Ended();
+      seen.art += said.Art();
+      seen.segments += said.segments;
+      seen.values += said.values;
+      seen.textUnits += said.textUnits;
+      document.unread[&layer].Add(said);
+      return objects;
+    }
+    const size_t keepTexts = texts.size(), keepByteStrings = byteStrings.size(), keepStyles = styles.size();
+    const PackedCounts before = seen;
+    inRun = true;
+    runTally = {};
+    for (uint64_t i = 0; i < objects; ++i) {
+      const Step item(*this, firstIndex + i);
+      ReadArt(*layer.group, depth + 1, false);
+    }
+    inRun = false;
+    runTally.segments = seen.segments - before.segments;
+    runTally.values = seen.values - before.values;
+    runTally.textUnits = seen.textUnits - before.textUnits;
+    if (in.Offset() - start != length)
+      Fail("a run of art said to be " + std::to_string(length) + " bytes takes " + std::to_string(in.Offset() - start));
+    if (!(runTally == said))
+      Fail("a run of art whose summary (" + Described(said) + ") does not match its art (" + Described(runTally) +
+           ")");
+    // What the run remembered goes with it.
+    texts.resize(keepTexts);
+    byteStrings.resize(keepByteStrings);
+    styles.resize(keepStyles);
+    textValues.resize(std::min(textValues.size(), keepTexts));
+    keys.resize(std::min(keys.size(), keepByteStrings));
+    return objects;
   }
 
   void ReadSegments(Art& art, bool straight) {
@@ -427,7 +548,10 @@ class PackReader {
     seen.segments += count;
     if (straight) {
       std::vector<AIRealPoint> anchors(count);
-      for (AIRealPoint& anchor : anchors) anchor = Point();
+      for (AIRealPoint& anchor : anchors) {
+        anchor = Point();
+        Widen(anchor);
+      }
       return art.segments.AssignCorners(anchors.data(), anchors.size());
     }
     std::vector<AIPathSegment> segments(count);
@@ -439,6 +563,7 @@ class PackReader {
         Fail("unknown segment kind " + std::to_string(kind));
       }
       s.p = Point();
+      Widen(s.p);
       const auto packed = static_cast<PackedSegment>(kind);
       s.corner = packed == PackedSegment::straightCorner || packed == PackedSegment::curveCorner;
       if (packed == PackedSegment::curveCorner || packed == PackedSegment::curveSmooth) {
@@ -458,7 +583,7 @@ class PackReader {
     const auto packed = static_cast<PackedArt>(tag);
     if (pathsOnly && packed != PackedArt::path) Fail("a compound path holds only paths");
     if (packed == PackedArt::layer) {
-      if (!container.ownerLayer) Fail("a sublayer lies directly inside a layer");
+      if (!container.ownerLayer || inRun) Fail("a sublayer lies directly inside a layer");
       return ReadLayer(container.ownerLayer, depth);
     }
     AIArtType type = kUnknownArt;
@@ -503,6 +628,7 @@ class PackReader {
 
   void ReadTextFrame(TextData& text, uint64_t flags) {
     text.anchor = Point();
+    Widen(text.anchor);
     text.orientation = Int32();
     text.frameType = Int32();
     text.contents = Text();
@@ -521,7 +647,11 @@ class PackReader {
   Document& document;
   PackSource& in;
   const std::string& file;
+  const SummaryReading* summary;
+  uint64_t version = 0;
   PackedCounts declared, seen;
+  bool inRun = false;
+  UnreadArt runTally;  // what the run being read holds so far
   std::vector<TrailItem> trail;
   std::vector<std::u16string> texts;
   std::vector<std::string> byteStrings;
@@ -533,8 +663,8 @@ class PackReader {
 }  // namespace
 
 void ReadDocumentPack(Document& document, PackSource& source, const std::string& file,
-                      const std::function<void(const PackedCounts&)>& budget) {
-  PackReader(document, source, file).ReadDocument(budget);
+                      const std::function<void(const PackedCounts&)>& budget, const SummaryReading* summary) {
+  PackReader(document, source, file, summary).ReadDocument(budget);
 }
 
 }  // namespace sim

@@ -4,6 +4,7 @@
 // DocumentFileError naming the file, the place in the tree and the byte.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -14,8 +15,12 @@
 namespace sim {
 
 // source starts at the file's first byte. budget is shown the header's
-// counts before anything is built; it throws to refuse the file.
+// counts before anything is built; it throws to refuse the file. Given a
+// summary, runs of art it does not read are stepped over and their
+// summaries kept in document.unread (the budget is then not asked of a file
+// with runs: little is built).
 void ReadDocumentPack(Document& document, PackSource& source, const std::string& file,
-                      const std::function<void(const PackedCounts&)>& budget = {});
+                      const std::function<void(const PackedCounts&)>& budget = {},
+                      const SummaryReading* summary = nullptr);
 
 }  // namespace sim

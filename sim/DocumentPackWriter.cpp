@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -26,11 +27,14 @@ struct StyleKeyHash {
 
 class PackWriter {
  public:
-  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file) : sink(sink), context(context), file(file) {
+  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file, size_t runBytes)
+      : sink(sink), context(context), file(file), runBytes(runBytes) {
     buffer.reserve(kFlushAt + 4096);
   }
 
   void WriteDocument(const Document& document) {
+    if (document.summaryOnly)
+      throw DocumentFileError(file, {}, "only a summary of the map was read, so it cannot be saved");
     buffer.append(kPackedMagic);
     Varint(kDocumentFormatVersion);
     const PackedCounts counts = Count(document);
@@ -51,8 +55,9 @@ class PackWriter {
     if (!buffer.empty()) sink(context, buffer.data(), buffer.size());
     buffer.clear();
   }
+  // A run stays whole in the buffer until its length is known.
   void MaybeFlush() {
-    if (buffer.size() >= kFlushAt) Flush();
+    if (!inRun && buffer.size() >= kFlushAt) Flush();
   }
 
   void Byte(uint8_t value) { buffer.push_back(static_cast<char>(value)); }
@@ -95,8 +100,7 @@ class PackWriter {
         counts.textUnits += art->ownerLayer->title.size();
       }
       counts.segments += art->segments.size();
-      counts.textUnits += art->Extras().text.contents.size() + art->Extras().symbolName.size();
-      for (const Tag& tag : art->Extras().tags) counts.textUnits += tag.name.size() + tag.type.size() + tag.text.size();
+      CountArtText(*art, counts);
       if (art->dictionary) CountDictionary(*art->dictionary, counts, 1);
       for (const Art* child : art->children)
         if (!child->disposed) pending.push_back(child);
@@ -339,7 +343,110 @@ class PackWriter {
     Byte(static_cast<uint8_t>((layer.visible ? 1 : 0) | (layer.editable ? 0 : 2)));
     for (AIReal value : {layer.color.red, layer.color.green, layer.color.blue}) Float(value);
     WriteCommon(*layer.group, CommonFlags(*layer.group));
-    WriteChildren(*layer.group, depth);
+    WriteLayerArt(*layer.group, depth);
+  }
+
+  // The layer's art in runs, its sublayers between them.
+  void WriteLayerArt(const Art& group, size_t depth) {
+    uint64_t live = 0;
+    for (const Art* child : group.children) live += child->disposed ? 0 : 1;
+    Varint(live);
+    for (const Art* child : group.children) {
+      if (child->disposed) continue;
+      if (child->ownerLayer) {
+        CloseRun();
+        WriteArt(*child, depth + 1);
+        continue;
+      }
+      if (!inRun) OpenRun();
+      WriteArt(*child, depth + 1);
+      Tally(*child, run, false, depth + 1);
+      ++runObjects;
+      if (buffer.size() >= runBytes) CloseRun();
+    }
+    CloseRun();
+  }
+
+  void OpenRun() {
+    Flush();
+    inRun = true;
+    run = {};
+    runObjects = 0;
+    runTexts = texts.size();
+    runByteStrings = byteStrings.size();
+    runStyles = styles.size();
+  }
+
+  // Writes the run's tag, length and summary before its art, and forgets
+  // what it remembered.
+  void CloseRun() {
+    if (!inRun) return;
+    inRun = false;
+    std::string art;
+    art.swap(buffer);
+    for (uint64_t count : run.kinds) Varint(count);
+    for (uint64_t count : {run.members, run.segments, run.values, run.textUnits}) Varint(count);
+    Float(run.extent);
+    Varint(runObjects);
+    std::string head;
+    head.swap(buffer);
+    Byte(static_cast<uint8_t>(PackedArt::run));
+    Varint(head.size() + art.size());
+    buffer += head;
+    Flush();
+    sink(context, art.data(), art.size());
+    buffer.swap(art);
+    buffer.clear();
+    const auto forget = [](auto& table, size_t keep) {
+      std::erase_if(table, [keep](const auto& entry) { return entry.second >= keep; });
+    };
+    forget(texts, runTexts);
+    forget(byteStrings, runByteStrings);
+    forget(styles, runStyles);
+  }
+
+  static void Widen(float value, float& extent) { extent = std::max(extent, std::fabs(value)); }
+
+  // What a run's summary says of art: members are the paths of compound paths.
+  void Tally(const Art& art, UnreadArt& summary, bool member, size_t depth) const {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    if (member) {
+      ++summary.members;
+    } else {
+      ++summary.kinds[static_cast<size_t>(Kind(art.type))];
+    }
+    summary.segments += art.segments.size();
+    for (size_t i = 0; i < art.segments.size(); ++i) {
+      Widen(art.segments.Anchor(i).h, summary.extent);
+      Widen(art.segments.Anchor(i).v, summary.extent);
+    }
+    if (art.type == kTextFrameArt) {
+      Widen(art.Extras().text.anchor.h, summary.extent);
+      Widen(art.Extras().text.anchor.v, summary.extent);
+    }
+    PackedCounts counts;
+    CountArtText(art, counts);
+    if (art.dictionary) CountDictionary(*art.dictionary, counts, 1);
+    summary.values += counts.values;
+    summary.textUnits += counts.textUnits;
+    for (const Art* child : art.children)
+      if (!child->disposed) Tally(*child, summary, art.type == kCompoundPathArt, depth + 1);
+  }
+
+  static PackedArt Kind(AIArtType type) {
+    switch (type) {
+      case kGroupArt: return PackedArt::group;
+      case kPathArt: return PackedArt::path;
+      case kCompoundPathArt: return PackedArt::compound;
+      case kTextFrameArt: return PackedArt::text;
+      case kSymbolArt: return PackedArt::symbol;
+      default: return PackedArt::other;
+    }
+  }
+
+  static void CountArtText(const Art& art, PackedCounts& counts) {
+    counts.textUnits += art.Extras().text.contents.size() + art.Extras().symbolName.size();
+    for (const Tag& tag : art.Extras().tags) counts.textUnits += tag.name.size() + tag.type.size() + tag.text.size();
   }
 
   // Bit for bit: -0 and NaN handles stay what they are.
@@ -425,16 +532,23 @@ class PackWriter {
   JsonWriter::Sink sink;
   void* context;
   const std::string& file;
+  const size_t runBytes;
   std::string buffer;
   std::string scratch;
   std::unordered_map<std::string, uint64_t> texts, byteStrings;
   std::unordered_map<StyleKey, uint64_t, StyleKeyHash> styles;
+  // The open run: its summary, its objects and the table sizes at its start.
+  bool inRun = false;
+  UnreadArt run;
+  uint64_t runObjects = 0;
+  size_t runTexts = 0, runByteStrings = 0, runStyles = 0;
 };
 
 }  // namespace
 
-void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file) {
-  PackWriter(sink, context, file).WriteDocument(document);
+void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file,
+                       size_t runBytes) {
+  PackWriter(sink, context, file, runBytes).WriteDocument(document);
 }
 
 }  // namespace sim

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <sys/types.h>
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -43,6 +44,23 @@ class PackSource {
     out = *cursor++;
     return true;
   }
+  // Steps over count bytes without reading them (a file is sought); false
+  // when fewer are left.
+  bool Skip(uint64_t count) {
+    if (count > Remaining()) return false;
+    const auto buffered = static_cast<uint64_t>(limit - cursor);
+    if (count <= buffered || !stream) {
+      cursor += static_cast<size_t>(std::min(count, buffered));
+      return count <= buffered;
+    }
+    const uint64_t target = Offset() + count;
+    if (::fseeko(stream, static_cast<off_t>(target), SEEK_SET) != 0) return false;
+    consumed = target;
+    start = cursor = limit = buffer.data();
+    // Only the next run's head is wanted after a seek, most often.
+    nextRead = kAfterSeek;
+    return true;
+  }
   // Whether every byte was read, up to the file's true end.
   bool AtEnd() {
     return cursor == limit && !Refill();
@@ -50,11 +68,13 @@ class PackSource {
 
  private:
   static constexpr size_t kChunk = 1 << 20;
+  static constexpr size_t kAfterSeek = 4096;
 
   bool Refill() {
     if (!stream) return false;
     consumed += static_cast<uint64_t>(limit - start);
-    const size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
+    const size_t got = std::fread(buffer.data(), 1, nextRead, stream);
+    nextRead = std::min(nextRead * 16, buffer.size());
     cursor = buffer.data();
     limit = cursor + got;
     return got > 0;
@@ -62,6 +82,7 @@ class PackSource {
 
   std::FILE* stream = nullptr;
   std::vector<uint8_t> buffer;
+  size_t nextRead = kChunk;
   const uint8_t* start = nullptr;
   const uint8_t* cursor = nullptr;
   const uint8_t* limit = nullptr;

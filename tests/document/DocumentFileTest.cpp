@@ -320,21 +320,28 @@ TEST_P(CommittedMap, LoadsToTheDocumentItHolds) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, CommittedMap,
                          ::testing::Values(OldMap{"version1.kzmap", false}, OldMap{"version2.kzmap", true},
-                                           OldMap{"version3.kzmap", true}),
+                                           OldMap{"version3.kzmap", true}, OldMap{"version4.kzmap", true}),
                          [](const ::testing::TestParamInfo<OldMap>& info) {
                            return std::string(info.param.file).substr(0, 8);
                          });
 
+std::string CommittedBytes(const char* name) {
+  std::ifstream in(std::string(KZ_SOURCE_DIR "/tests/document/maps/") + name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 // A map of the current version loaded and saved again is the same bytes: how
-// the document is held in memory never shows in the file.
+// the document is held in memory never shows in the file. A map of the
+// packed version before is saved as the current one, the same bytes as a
+// map made now.
 TEST(DocumentFile, ACurrentMapIsSavedAgainByteForByte) {
-  const std::string path = KZ_SOURCE_DIR "/tests/document/maps/version3.kzmap";
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(bytes.empty());
-  sim::Document loaded;
-  sim::DocumentFromBytes(loaded, bytes, "version3.kzmap");
-  EXPECT_TRUE(sim::DocumentToBytes(loaded) == bytes);
+  const std::string current = CommittedBytes("version4.kzmap");
+  ASSERT_FALSE(current.empty());
+  for (const char* name : {"version4.kzmap", "version3.kzmap"}) {
+    sim::Document loaded;
+    sim::DocumentFromBytes(loaded, CommittedBytes(name), name);
+    EXPECT_TRUE(sim::DocumentToBytes(loaded) == current) << name;
+  }
 }
 
 // Maps are saved packed, and read back the same whichever form they came in.
@@ -518,7 +525,7 @@ const std::string kCounts = Varint(1) + Varint(3) + Varint(4) + Varint(8) + Vari
 INSTANTIATE_TEST_SUITE_P(
     Documents, HostilePackedFile,
     ::testing::Values(
-        HostilePacked{"NewerVersion", Packed(Varint(0), kCounts, 4), "/", "newer Kartzmap"},
+        HostilePacked{"NewerVersion", Packed(Varint(0), kCounts, 5), "/", "newer Kartzmap"},
         HostilePacked{"NoSuchVersion", Packed(Varint(0), kCounts, 2), "/", "no packed format version 2"},
         HostilePacked{"CountsBeyondTheFile", Packed(Varint(0), Varint(1) + Varint(1u << 30) + Varint(0) + Varint(0) + Varint(0)),
                       "/counts", "more than the file can hold"},

@@ -1,0 +1,388 @@
+// Runs of art in the map file: a summary load steps over big runs and keeps
+// their counts, which must add up to what a whole load finds; the string and
+// style tables forget what a run remembered, on both sides, so that a run
+// can be stepped over; a run whose length or summary does not match its
+// bytes is refused with the file and the place named.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "document/DocumentCompare.h"
+#include "sim/DocumentFile.h"
+#include "sim/Host.h"
+#include "sim/TextCodec.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+using kztest::FieldRow;
+
+// What a layer holds by its own art, counted here from the tree.
+struct LayerTally {
+  std::map<AIArtType, uint64_t> kinds;  // compound members not counted
+  uint64_t members = 0, segments = 0;
+  float extent = 0;
+  bool operator==(const LayerTally&) const = default;
+};
+
+void Widen(float value, float& extent) { extent = std::max(extent, std::fabs(value)); }
+
+void TallyArt(const sim::Art& art, bool member, LayerTally& tally) {
+  if (member) {
+    ++tally.members;
+  } else {
+    ++tally.kinds[art.type];
+  }
+  tally.segments += art.segments.size();
+  for (const AIPathSegment& segment : art.segments) {
+    Widen(segment.p.h, tally.extent);
+    Widen(segment.p.v, tally.extent);
+  }
+  if (art.type == kTextFrameArt) {
+    Widen(art.Extras().text.anchor.h, tally.extent);
+    Widen(art.Extras().text.anchor.v, tally.extent);
+  }
+  for (const sim::Art* child : art.children) TallyArt(*child, art.type == kCompoundPathArt, tally);
+}
+
+// Read art plus the summaries of what was stepped over, by layer title.
+std::map<std::u16string, LayerTally> Tallies(const sim::Document& document) {
+  std::map<std::u16string, LayerTally> result;
+  for (const sim::Layer* layer : document.AllLayers()) {
+    LayerTally& tally = result[layer->title];
+    for (const sim::Art* art : layer->group->children)
+      if (!art->ownerLayer) TallyArt(*art, false, tally);
+    const auto unread = document.unread.find(layer);
+    if (unread == document.unread.end()) continue;
+    const sim::UnreadArt& summary = unread->second;
+    const AIArtType types[] = {kGroupArt, kPathArt, kCompoundPathArt, kTextFrameArt, kSymbolArt};
+    for (size_t i = 0; i < 5; ++i)
+      if (summary.kinds[i]) tally.kinds[types[i]] += summary.kinds[i];
+    if (summary.kinds[5]) tally.kinds[kUnknownArt] += summary.kinds[5];
+    tally.members += summary.members;
+    tally.segments += summary.segments;
+    tally.extent = std::max(tally.extent, summary.extent);
+  }
+  return result;
+}
+
+// Other art counts as one kind in a summary.
+std::map<std::u16string, LayerTally> WithOthersMerged(std::map<std::u16string, LayerTally> tallies) {
+  for (auto& [title, tally] : tallies) {
+    for (auto it = tally.kinds.begin(); it != tally.kinds.end();) {
+      const AIArtType type = it->first;
+      if (type == kGroupArt || type == kPathArt || type == kCompoundPathArt || type == kTextFrameArt ||
+          type == kSymbolArt || type == kUnknownArt) {
+        ++it;
+        continue;
+      }
+      tally.kinds[kUnknownArt] += it->second;
+      it = tally.kinds.erase(it);
+    }
+  }
+  return tallies;
+}
+
+// Layers of every kind of art, sublayers between runs, points with rows
+// over a megabyte (several runs of kRunBytes), and the farthest coordinate
+// in a big run, another in a small one.
+void BuildMapOfRuns(sim::Host& host) {
+  host.NewDocument({0, 842, 595, 0});
+  sim::Layer& mixed = host.AddLayer("mixed");
+  host.AddPath(*mixed.group, {{1, 2}, {3, -400}}, false);
+  host.AddSublayer(mixed, "between");
+  sim::Art& compound = host.AddCompoundPath(*mixed.group);
+  host.AddPath(compound, {{0, 0}, {5, 0}, {5, 5}}, true);
+  host.AddPath(compound, {{1, 1}, {2, 1}, {2, 2}}, true);
+  sim::Art& group = host.AddGroup(*mixed.group);
+  host.AddPointText(group, {-700.5f, 3}, "東京");
+  host.AddSymbol(group, {0, 10, 10, 0}, "sym");
+  sim::Art& inner = host.AddGroup(group);
+  host.AddPath(inner, {{9, 9}}, false);
+  sim::Document& document = *host.CurrentDocument();
+  document.Place(document.MakeArt(kPlacedArt), kPlaceInsideOnBottom, mixed.group);
+  document.Place(document.MakeArt(kUnknownArt), kPlaceInsideOnBottom, mixed.group);
+  sim::Layer& sub = host.AddSublayer(mixed, "last");
+  host.AddPath(*sub.group, {{4, 4}, {5, 5}}, false);
+
+  sim::Layer& points = host.AddLayer("points");
+  points.group->dictionary = FieldRow(u"名前", 0, u"");
+  for (int i = 0; i < 30000; ++i) {
+    const float x = static_cast<float>(i % 500), y = static_cast<float>(i / 500);
+    sim::Art& mark = host.AddPath(*points.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}}, true);
+    mark.dictionary = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
+  }
+  host.AddPath(*points.group, {{123456.5f, 0}, {0, 0}}, false);
+  host.AddLayer("empty");
+}
+
+// Runs close here in these tests, so that a layer of a megabyte is many runs.
+constexpr size_t kRunBytes = 64 << 10;
+constexpr uint64_t kRunAndAHalf = kRunBytes * 3 / 2;
+
+struct Reading {
+  const char* name;
+  uint64_t runsUpTo;
+};
+
+class SummaryLoad : public ::testing::TestWithParam<Reading> {};
+
+// Whatever a summary steps over, its counts and largest coordinate per
+// layer are those of the whole map; and it is never saved.
+TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
+  sim::Host host;
+  BuildMapOfRuns(host);
+  const std::string bytes = sim::DocumentToBytes(*host.CurrentDocument(), kRunBytes);
+  sim::Document whole;
+  sim::DocumentFromBytes(whole, bytes, "runs.kzmap");
+  kztest::ExpectSameDocument(*host.CurrentDocument(), whole);
+
+  // From a file, so that runs beyond the reader's buffer are sought past.
+  kztest::ScratchFolder folder;
+  sim::Host opened;
+  const sim::Document& summary =
+      sim::LoadDocumentSummary(opened, folder.Write("runs.kzmap", bytes), {GetParam().runsUpTo, {}});
+  EXPECT_EQ(summary.AllLayers().size(), whole.AllLayers().size());
+  const auto expected = WithOthersMerged(Tallies(whole));
+  const auto actual = WithOthersMerged(Tallies(summary));
+  for (const auto& [title, tally] : expected) {
+    ASSERT_TRUE(actual.count(title)) << sim::Utf16ToUtf8(title);
+    const LayerTally& got = actual.at(title);
+    EXPECT_EQ(got.kinds, tally.kinds) << sim::Utf16ToUtf8(title);
+    EXPECT_EQ(got.members, tally.members) << sim::Utf16ToUtf8(title);
+    EXPECT_EQ(got.segments, tally.segments) << sim::Utf16ToUtf8(title);
+    EXPECT_EQ(got.extent, tally.extent) << sim::Utf16ToUtf8(title);
+  }
+  EXPECT_EQ(expected.at(u"points").extent, 123456.5f);
+  EXPECT_EQ(expected.at(u"mixed").extent, 700.5f);
+  // The points layer is over a megabyte: its runs close after kRunBytes, so
+  // a summary reading runs of half as much again reads them all.
+  EXPECT_EQ(summary.unread.empty(), GetParam().runsUpTo >= kRunAndAHalf);
+  if (summary.unread.empty()) kztest::ExpectSameDocument(whole, summary);
+  EXPECT_THROW(sim::DocumentToBytes(summary), sim::DocumentFileError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Thresholds, SummaryLoad,
+                         ::testing::Values(Reading{"NothingRead", 0}, Reading{"SmallRunsRead", 4096},
+                                           Reading{"AlmostEveryRunRead", kRunBytes - 1},
+                                           Reading{"Default", sim::kSummaryReadsRunsUpTo},
+                                           Reading{"EveryRunRead", kRunAndAHalf},
+                                           Reading{"EverythingRead", UINT64_MAX}),
+                         [](const ::testing::TestParamInfo<Reading>& info) { return std::string(info.param.name); });
+
+// Each layer's strings and styles are its run's own: the second layer's
+// field name, value and style take the table places the first layer's had,
+// whether the first run was read or stepped over.
+TEST(ArtRun, TablesForgetWhatARunRemembered) {
+  sim::Host host;
+  sim::Document& document = host.NewDocument();
+  sim::Layer& first = host.AddLayer("first");
+  for (int i = 0; i < 200; ++i) {
+    sim::Art& mark = host.AddPath(*first.group, {{0, 0}, {1, 1}}, false);
+    host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 3; });
+    mark.dictionary = FieldRow(u"a", 0, u"x");
+    mark.dictionary->Set("first", sim::Value{1});
+  }
+  // Two marks, so that the second refers to what the first remembered.
+  sim::Layer& second = host.AddLayer("second");
+  for (int i = 0; i < 2; ++i) {
+    sim::Art& mark = host.AddPath(*second.group, {{0, 0}, {1, 1}}, false);
+    host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 7; });
+    mark.dictionary = FieldRow(u"b", 0, u"y");
+    mark.dictionary->Set("second", sim::Value{2});
+  }
+  const std::string bytes = sim::DocumentToBytes(document);
+
+  sim::Document whole;
+  sim::DocumentFromBytes(whole, bytes, "tables.kzmap");
+  kztest::ExpectSameDocument(document, whole);
+
+  sim::Document summary;
+  sim::DocumentSummaryFromBytes(summary, bytes, "tables.kzmap", {1000, {}});
+  ASSERT_EQ(summary.layers.size(), 2u);
+  EXPECT_TRUE(summary.layers[0]->group->children.empty());
+  EXPECT_EQ(summary.unread.at(summary.layers[0]).kinds[1], 200u);
+  ASSERT_EQ(summary.layers[1]->group->children.size(), 2u);
+  for (const sim::Art* read : summary.layers[1]->group->children) {
+    EXPECT_EQ(read->Style().stroke.width, 7);
+    ASSERT_TRUE(read->dictionary);
+    const sim::Value* row = read->dictionary->Find("KartzmapField");
+    ASSERT_TRUE(row && row->IsArray());
+    const sim::Array& field = *(*row->AsArray())[0].AsArray();
+    EXPECT_EQ(field[0].String(), u"b");
+    EXPECT_EQ(field[4].String(), u"y");
+    EXPECT_TRUE(read->dictionary->Has("second"));
+  }
+}
+
+// --- Hostile runs ---------------------------------------------------------------
+
+std::string Varint(uint64_t value) {
+  std::string bytes;
+  while (value >= 0x80) {
+    bytes.push_back(static_cast<char>(value | 0x80));
+    value >>= 7;
+  }
+  bytes.push_back(static_cast<char>(value));
+  return bytes;
+}
+
+std::string Floats(std::initializer_list<float> values) {
+  std::string bytes;
+  for (float value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+  return bytes;
+}
+
+// A version-4 file, assembled here byte by byte: one layer "L" whose art
+// (children entries in all) is body.
+std::string Packed4(uint64_t children, const std::string& body, uint64_t version = 4) {
+  const std::string counts = Varint(2) + Varint(4) + Varint(4) + Varint(8) + Varint(64);
+  return std::string("\x89KZMAP\r\n", 8) + Varint(version) + counts + Floats({0, 842, 595, 0}) + Varint(1) +
+         Varint(1) + Varint(2) + "L" + "\x01" + Floats({0, 0, 1}) + Varint(0) + Varint(children) + body + Varint(1);
+}
+
+// A straight path of two anchors, (1, 2) and (3, -4), with a new style.
+const std::string kStyle = std::string("\x00\x00", 2) + Varint(12) + Varint(12) + Floats({1}) +
+                           std::string("\x00", 1) + Floats({0}) + std::string(8, '\0') + Floats({4});
+const std::string kPath = "\x01" + Varint(1 << 11) + kStyle + Varint(2) + Floats({1, 2, 3, -4});
+
+struct Summary {
+  std::vector<uint64_t> kinds{0, 1, 0, 0, 0, 0};
+  uint64_t members = 0, segments = 2, values = 0, textUnits = 0;
+  float extent = 4;
+  uint64_t objects = 1;
+};
+
+std::string RunBytes(const Summary& summary, const std::string& art, int64_t lengthOff = 0) {
+  std::string head;
+  for (uint64_t count : summary.kinds) head += Varint(count);
+  for (uint64_t count : {summary.members, summary.segments, summary.values, summary.textUnits}) head += Varint(count);
+  head += Floats({summary.extent}) + Varint(summary.objects);
+  const auto length = static_cast<uint64_t>(static_cast<int64_t>(head.size() + art.size()) + lengthOff);
+  return "\x07" + Varint(length) + head + art;
+}
+
+Summary With(void (*change)(Summary&)) {
+  Summary summary;
+  change(summary);
+  return summary;
+}
+
+TEST(ArtRun, HandMadeRunLoadsWholeAndAsASummary) {
+  const std::string bytes = Packed4(1, RunBytes({}, kPath));
+  sim::Document whole;
+  sim::DocumentFromBytes(whole, bytes, "hand.kzmap");
+  ASSERT_EQ(whole.layers.at(0)->group->children.size(), 1u);
+  EXPECT_EQ(whole.layers[0]->group->children[0]->segments[1].p.v, -4);
+  sim::Document summary;
+  sim::DocumentSummaryFromBytes(summary, bytes, "hand.kzmap", {0, {}});
+  EXPECT_TRUE(summary.layers.at(0)->group->children.empty());
+  sim::UnreadArt expected;
+  expected.kinds[1] = 1;
+  expected.segments = 2;
+  expected.extent = 4;
+  EXPECT_TRUE(summary.unread.at(summary.layers[0]) == expected);
+  // The layers a summary reads whole are read whole.
+  sim::Document georeference;
+  sim::DocumentSummaryFromBytes(georeference, bytes, "hand.kzmap", {0, {u"L"}});
+  EXPECT_EQ(georeference.layers.at(0)->group->children.size(), 1u);
+  EXPECT_TRUE(georeference.unread.empty());
+}
+
+struct HostileRun {
+  const char* name;
+  std::string bytes;
+  bool wholeOnly;       // a summary that steps over the run cannot tell
+  const char* place;    // expected in the message
+  const char* problem;  // expected in the message
+};
+
+class HostileRunFile : public ::testing::TestWithParam<HostileRun> {};
+
+void ExpectRefused(const std::string& path, const HostileRun& hostile, bool summary) {
+  sim::Host host;
+  try {
+    if (summary) {
+      sim::LoadDocumentSummary(host, path, {0, {}});
+    } else {
+      sim::LoadDocumentFile(host, path);
+    }
+    ADD_FAILURE() << "loaded" << (summary ? " as a summary" : "");
+  } catch (const sim::DocumentFileError& error) {
+    const std::string message = error.what();
+    EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
+    EXPECT_NE(error.Place().find(hostile.place), std::string::npos) << message;
+    EXPECT_NE(error.Place().find("(byte "), std::string::npos) << message;
+    EXPECT_NE(error.Problem().find(hostile.problem), std::string::npos) << message;
+  }
+  EXPECT_TRUE(host.Documents().empty());
+}
+
+TEST_P(HostileRunFile, IsRefusedNamingTheFileAndThePlace) {
+  kztest::ScratchFolder folder;
+  const std::string path = folder.Write("hostile.kzmap", GetParam().bytes);
+  ExpectRefused(path, GetParam(), false);
+  if (!GetParam().wholeOnly) ExpectRefused(path, GetParam(), true);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, HostileRunFile,
+    ::testing::Values(
+        HostileRun{"LengthOneShort", Packed4(1, RunBytes({}, kPath, -1)), true, "/layers/0/art", "takes"},
+        HostileRun{"LengthOneLong", Packed4(1, RunBytes({}, kPath, 1) + "\x00"), true, "/layers/0/art", "takes"},
+        HostileRun{"LengthBeyondTheFile", Packed4(1, RunBytes({}, kPath, 100)), false, "/layers/0/art",
+                   "more than the bytes left"},
+        HostileRun{"LengthShorterThanItsSummary", Packed4(1, RunBytes({}, kPath, -static_cast<int64_t>(kPath.size()) - 3)),
+                   false, "/layers/0/art", "longer than its length"},
+        HostileRun{"KindWrong", Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 0, 0, 0, 1, 0}; }), kPath)), true,
+                   "/layers/0/art", "does not match its art"},
+        HostileRun{"MemberNotAPath",
+                   Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 0, 0, 0, 0, 0}, s.members = 1; }), kPath)),
+                   true, "/layers/0/art", "does not match its art"},
+        HostileRun{"SegmentsWrong", Packed4(1, RunBytes(With([](Summary& s) { s.segments = 3; }), kPath)), true,
+                   "/layers/0/art", "does not match its art"},
+        HostileRun{"ValuesWrong", Packed4(1, RunBytes(With([](Summary& s) { s.values = 1; }), kPath)), true,
+                   "/layers/0/art", "does not match its art"},
+        HostileRun{"TextWrong", Packed4(1, RunBytes(With([](Summary& s) { s.textUnits = 1; }), kPath)), true,
+                   "/layers/0/art", "does not match its art"},
+        HostileRun{"ExtentWrong", Packed4(1, RunBytes(With([](Summary& s) { s.extent = 3; }), kPath)), true,
+                   "/layers/0/art", "does not match its art"},
+        HostileRun{"ExtentNotANumber", Packed4(1, RunBytes(With([](Summary& s) { s.extent = std::nanf(""); }), kPath)),
+                   false, "/layers/0/art", "from 0 up"},
+        HostileRun{"ExtentNegative", Packed4(1, RunBytes(With([](Summary& s) { s.extent = -4; }), kPath)), false,
+                   "/layers/0/art", "from 0 up"},
+        HostileRun{"NoObjects", Packed4(1, RunBytes(With([](Summary& s) { s.objects = 0; }), kPath)), false,
+                   "/layers/0/art", "a run of 0 objects"},
+        HostileRun{"MoreObjectsThanTheLayer", Packed4(1, RunBytes(With([](Summary& s) { s.objects = 2; }), kPath)), false,
+                   "/layers/0/art", "a run of 2 objects where the layer has 1 left"},
+        HostileRun{"MoreObjectsThanArt",
+                   Packed4(2, RunBytes(With([](Summary& s) { s.objects = 2; }), kPath + kPath)), false, "/layers/0/art",
+                   "fewer objects than it lists"},
+        HostileRun{"MoreArtThanTheHeader",
+                   Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 1, 0, 0, 0, 9}; }), kPath)), false,
+                   "/layers/0/art", "more than the file's header says"},
+        HostileRun{"MoreSegmentsThanTheHeader", Packed4(1, RunBytes(With([](Summary& s) { s.segments = 5; }), kPath)),
+                   false, "/layers/0/art", "more than the file's header says"},
+        HostileRun{"HugeCountsThatWouldWrap",
+                   Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 1, 0, 0, 0, UINT64_MAX}; }), kPath)), false,
+                   "/layers/0/art", "more than the file's header says"},
+        HostileRun{"SublayerInsideARun",
+                   Packed4(1, RunBytes(With([](Summary& s) { s.kinds = {0, 0, 0, 0, 0, 0}, s.segments = 0, s.extent = 0,
+                                                        s.members = 1; }),
+                                  "\x06" + Varint(1) + Varint(2) + "S" + "\x01" + Floats({0, 0, 1}) + Varint(0) +
+                                      Varint(0))),
+                   true, "/layers/0/art/0", "a sublayer lies directly inside a layer"},
+        // Each run alone is within the header; together they are not.
+        HostileRun{"RunsTogetherBeyondTheHeader",
+                   Packed4(3, RunBytes({}, kPath) + RunBytes({}, kPath) + RunBytes({}, kPath)), false,
+                   "/layers/0/art", "than the file's header says"},
+        HostileRun{"ArtOutsideARun", Packed4(1, kPath), false, "/layers/0/art", "expected a run of art or a sublayer"},
+        HostileRun{"RunInAnOlderVersion", Packed4(1, RunBytes({}, kPath), 3), false, "/layers/0/art/0",
+                   "unknown art type 7"}),
+    [](const ::testing::TestParamInfo<HostileRun>& info) { return std::string(info.param.name); });
+
+}  // namespace
