@@ -104,11 +104,24 @@ TEST_P(OpeningTooBig, StopsWithTheSizes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, OpeningTooBig,
-                         testing::Values(OpenCase{"Info", {"info"}, "kzmap info"},
+                         testing::Values(OpenCase{"InfoJson", {"info", "--json"}, "kzmap info"},
                                          OpenCase{"Export", {"export", "OUT/o.shp", "--target", "all"}, "kzmap export"},
                                          OpenCase{"Search", {"attr", "search", "名前", "--text", "一"}, "kzmap attr search"},
                                          OpenCase{"Render", {"render", "OUT/m.png"}, "kzmap render"}),
                          [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.label); });
+
+// The text summary counts the map's big runs of art without reading them,
+// so it is given where the map could not be opened whole, the same as
+// where it could.
+TEST(MemoryLimit, TheTextSummaryNeedsNoRoomForTheMap) {
+  Folder folder;
+  const std::string map = safety::WriteLargeMap(folder / "m.kzmap", 2000);
+  const auto roomy = Kzmap({"info", map});
+  ASSERT_EQ(roomy.status, 0) << roomy.err;
+  const auto tight = Kzmap({"info", map}, Available("1000"));
+  EXPECT_EQ(tight.status, 0) << tight.err;
+  EXPECT_EQ(tight.out, roomy.out);
+}
 
 // A PNG's pixels are refused before they are allocated: 300 × 200 points
 // at 720 dpi is 3000 × 2000 pixels of 4 bytes, 24,000,000 bytes.
