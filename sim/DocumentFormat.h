@@ -78,6 +78,19 @@ struct SummaryReading {
   uint64_t runsUpTo = kSummaryReadsRunsUpTo;
   std::vector<std::u16string> wholeLayers;
 };
+
+// The packed kind of an art type; types without one of their own are other.
+inline PackedArt PackedKindOf(AIArtType type) {
+  switch (type) {
+    case kGroupArt: return PackedArt::group;
+    case kPathArt: return PackedArt::path;
+    case kCompoundPathArt: return PackedArt::compound;
+    case kTextFrameArt: return PackedArt::text;
+    case kSymbolArt: return PackedArt::symbol;
+    default: return PackedArt::other;
+  }
+}
+
 enum class PackedValue : uint8_t {
   null, integer, boolFalse, boolTrue, real, string, array, dictionary, nullArray, nullDictionary
 };

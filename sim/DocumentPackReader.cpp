@@ -386,7 +386,7 @@ class PackReader {
       if (container.type == kCompoundPathArt) {
         ++runTally.members;
       } else {
-        ++runTally.kinds[static_cast<size_t>(KindOf(type))];
+        ++runTally.kinds[static_cast<size_t>(PackedKindOf(type))];
       }
     }
     Art* art = document.MakeArt(type);
@@ -427,16 +427,6 @@ class PackReader {
     ReadLayerArt(*layer, depth);
   }
 
-  static PackedArt KindOf(AIArtType type) {
-    switch (type) {
-      case kGroupArt: return PackedArt::group;
-      case kPathArt: return PackedArt::path;
-      case kCompoundPathArt: return PackedArt::compound;
-      case kTextFrameArt: return PackedArt::text;
-      case kSymbolArt: return PackedArt::symbol;
-      default: return PackedArt::other;
-    }
-  }
 
   // A layer's art as runs, with its sublayers between them.
   void ReadLayerArt(Layer& layer, size_t depth) {

@@ -413,7 +413,7 @@ class PackWriter {
     if (member) {
       ++summary.members;
     } else {
-      ++summary.kinds[static_cast<size_t>(Kind(art.type))];
+      ++summary.kinds[static_cast<size_t>(PackedKindOf(art.type))];
     }
     summary.segments += art.segments.size();
     for (size_t i = 0; i < art.segments.size(); ++i) {
@@ -433,16 +433,6 @@ class PackWriter {
       if (!child->disposed) Tally(*child, summary, art.type == kCompoundPathArt, depth + 1);
   }
 
-  static PackedArt Kind(AIArtType type) {
-    switch (type) {
-      case kGroupArt: return PackedArt::group;
-      case kPathArt: return PackedArt::path;
-      case kCompoundPathArt: return PackedArt::compound;
-      case kTextFrameArt: return PackedArt::text;
-      case kSymbolArt: return PackedArt::symbol;
-      default: return PackedArt::other;
-    }
-  }
 
   static void CountArtText(const Art& art, PackedCounts& counts) {
     counts.textUnits += art.Extras().text.contents.size() + art.Extras().symbolName.size();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/DocumentCompare.h"
+#include "document/PackedBytes.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 #include "sim/TextCodec.h"
@@ -221,21 +222,8 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
 
 // --- Hostile runs ---------------------------------------------------------------
 
-std::string Varint(uint64_t value) {
-  std::string bytes;
-  while (value >= 0x80) {
-    bytes.push_back(static_cast<char>(value | 0x80));
-    value >>= 7;
-  }
-  bytes.push_back(static_cast<char>(value));
-  return bytes;
-}
-
-std::string Floats(std::initializer_list<float> values) {
-  std::string bytes;
-  for (float value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-  return bytes;
-}
+using kztest::Floats;
+using kztest::Varint;
 
 // A version-4 file, assembled here byte by byte: one layer "L" whose art
 // (children entries in all) is body.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/DocumentCompare.h"
+#include "document/PackedBytes.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
 #include "sim/JsonWriter.h"
@@ -439,22 +440,8 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   EXPECT_EQ(straight, static_cast<size_t>(kPoints));
 }
 
-// Variable-length numbers of the packed file.
-std::string Varint(uint64_t value) {
-  std::string bytes;
-  while (value >= 0x80) {
-    bytes.push_back(static_cast<char>(value | 0x80));
-    value >>= 7;
-  }
-  bytes.push_back(static_cast<char>(value));
-  return bytes;
-}
-
-std::string Floats(std::initializer_list<float> values) {
-  std::string bytes;
-  for (float value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-  return bytes;
-}
+using kztest::Floats;
+using kztest::Varint;
 
 // A packed file, assembled here byte by byte: one layer "L" holding body.
 std::string Packed(const std::string& body, const std::string& counts = Varint(1) + Varint(3) + Varint(4) +
