@@ -163,6 +163,74 @@ TEST_F(AnnotationTest, PartlySelectedContainersGiveTheirSelectedMembers) {
   EXPECT_EQ(labels.at("外周").parent, layer->group);
 }
 
+// A feature of several parts is drawn as one compound path whose row each
+// member path carries too. Chosen whole, as a search or a click chooses
+// it, it gets one label, centred on the bounds of all its parts, beside the
+// compound path in its group; no member gets a second one.
+struct MultiPart {
+  const char* name;
+  std::vector<std::vector<AIRealPoint>> parts;
+  bool closed;
+  bool inPlainGroup;   // the compound path lies in a group without a row
+  AIRealPoint centre;  // of the bounds of every part, worked out by hand
+};
+
+const MultiPart kMultiParts[] = {
+    {"PolygonWithAHole",
+     {{{300, 300}, {360, 300}, {360, 340}, {300, 340}}, {{320, 310}, {330, 310}, {330, 320}, {320, 320}}},
+     true,
+     false,
+     {330, 320}},
+    {"TwoOuterRings", {{{0, 0}, {20, 0}, {20, 10}, {0, 10}}, {{100, 50}, {130, 50}, {130, 80}}}, true, false, {65, 40}},
+    {"TwoLines", {{{10, 200}, {50, 220}}, {{60, 180}, {90, 260}}}, false, false, {50, 220}},
+    {"HoleInAPlainGroup",
+     {{{300, 300}, {360, 300}, {360, 340}, {300, 340}}, {{320, 310}, {330, 310}, {330, 320}, {320, 320}}},
+     true,
+     true,
+     {330, 320}},
+};
+
+void PrintTo(const MultiPart& feature, std::ostream* out) { *out << feature.name; }
+
+class MultiPartAnnotationTest : public AnnotationTest, public ::testing::WithParamInterface<MultiPart> {};
+
+TEST_P(MultiPartAnnotationTest, GetsOneLabelCentredOnAllItsParts) {
+  const MultiPart& feature = GetParam();
+  sim::Art& holder = feature.inPlainGroup ? host.AddGroup(*layer->group) : *layer->group;
+  sim::Art& compound = host.AddCompoundPath(holder);
+  const std::vector<RowField> row{{"NAME", 0, 20, 0, "二条城"}, {"KIND", 0, 20, 0, "史跡"}};
+  WriteRow(compound, row);
+  for (const auto& part : feature.parts) WriteRow(host.AddPath(compound, part, feature.closed), row);
+  // A neighbour of one part keeps its own label.
+  sim::Art& neighbour = host.AddPath(*layer->group, {{500, 500}, {520, 500}, {520, 510}}, true);
+  WriteRow(neighbour, {{"NAME", 0, 20, 0, "堀"}});
+  // Every object with a value is selected, the way a search leaves it.
+  for (sim::Art* art : host.ArtOfLayer(*layer)) {
+    if (kztest::HasRow(*art)) host.Select(*art);
+  }
+
+  Annotate(true);
+  size_t frames = 0;
+  for (sim::Art* art : host.ArtOfLayer(*layer)) {
+    if (art->type == kTextFrameArt && sim::Host::Text(*art) == "二条城") ++frames;
+  }
+  EXPECT_EQ(frames, 1u);
+  const std::map<std::string, Label> labels = Labels();
+  ASSERT_EQ(labels.size(), 2u);
+  ASSERT_EQ(labels.count("二条城"), 1u);
+  const Label& label = labels.at("二条城");
+  EXPECT_NEAR(label.anchor.h, feature.centre.h, 1e-3);
+  EXPECT_NEAR(label.anchor.v, feature.centre.v - kMiddle, 1e-3);
+  EXPECT_EQ(label.justification, 2);
+  EXPECT_EQ(label.parent, &holder);
+  // The label carries the feature's row, once.
+  EXPECT_EQ(ReadRow(*label.art), row);
+  EXPECT_EQ(labels.count("堀"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, MultiPartAnnotationTest, ::testing::ValuesIn(kMultiParts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(AnnotationTest, WithoutTheCopySwitchTheLabelsCarryNoRow) {
   host.Select(Feature(*layer->group, "NAME", "駅"));
   Annotate(false);

@@ -1,0 +1,162 @@
+// Features of several parts made by GDAL (a polygon with a hole, a
+// multipolygon of two outer rings, a multilinestring), as Shapefiles and as
+// KML, through the tool: imported, searched, labelled, and the labels
+// exported as points. Each feature gets exactly one label, centred on the
+// extent of all its parts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/Process.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kztest::CommandResult;
+using kztest::Quote;
+using kztest::RunMerged;
+
+// Coordinates in the plane rectangular system IX (EPSG:2451), easting first
+// as WKT has them; `east` and `north` are the middle of each extent, read
+// off the coordinates by hand.
+struct Feature {
+  const char* name;
+  const char* wkt;
+  double east, north;
+};
+
+const Feature kAreas[] = {
+    {"穴あき",
+     "POLYGON ((-5000 30000,-4000 30000,-4000 30600,-5000 30600,-5000 30000),"
+     "(-4700 30200,-4700 30400,-4300 30400,-4300 30200,-4700 30200))",
+     -4500, 30300},
+    {"二つの島",
+     "MULTIPOLYGON (((-3000 30000,-2800 30000,-2800 30200,-3000 30200,-3000 30000)),"
+     "((-2500 30500,-2200 30500,-2200 30900,-2500 30900,-2500 30500)))",
+     -2600, 30450},
+    {"一枚", "POLYGON ((-1000 30000,-600 30000,-600 30300,-1000 30300,-1000 30000))", -800, 30150},
+};
+
+const Feature kLines[] = {
+    {"二本線", "MULTILINESTRING ((-5000 29000,-4000 29100),(-4800 28500,-3900 28800))", -4450, 28800},
+    {"一本線", "LINESTRING (-3000 29000,-2000 29400)", -2500, 29200},
+};
+
+// A label is centred on the feature, its baseline 4.56 points (0.38 of its
+// 12 points) below the middle: at 1:25000 a point is 25000 × 0.0254 / 72 m.
+const double kBaselineMetres = 4.56 * 25000 * 0.0254 / 72;
+
+// The comma-separated cells of a line without its line end.
+std::vector<std::string> Cells(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<std::string> cells;
+  std::istringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!line.empty() && line.back() == ',') cells.emplace_back();
+  return cells;
+}
+
+struct Placed {
+  double north, east;
+};
+
+// Every label of a comma-separated export by its text (the last column),
+// each place it stands.
+std::map<std::string, std::vector<Placed>> ReadLabels(const fs::path& file) {
+  std::map<std::string, std::vector<Placed>> placed;
+  std::ifstream csv(file);
+  std::string header;
+  EXPECT_TRUE(std::getline(csv, header)) << file;
+  const std::vector<std::string> columns = Cells(header);
+  EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
+  for (std::string line; std::getline(csv, line);) {
+    const std::vector<std::string> cells = Cells(line);
+    EXPECT_EQ(cells.size(), columns.size()) << line;
+    if (cells.size() < 3) continue;
+    placed[cells.back()].push_back({std::stod(cells[0]), std::stod(cells[1])});  // northing first
+  }
+  return placed;
+}
+
+class MultiPartLabelGdalTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  // A Shapefile of the features in EPSG:2451 made by ogr2ogr, or KML made
+  // from it by ogr2ogr (longitude and latitude).
+  std::string Make(const std::string& name, const Feature* features, size_t count, const char* type) {
+    const fs::path csv = folder / (name + ".csv");
+    std::ofstream out(csv);
+    out << "WKT,Name\n";
+    for (size_t i = 0; i < count; ++i) out << '"' << features[i].wkt << "\"," << features[i].name << "\n";
+    out.close();
+    const std::string shp = (folder / (name + ".shp")).string();
+    CommandResult made = RunMerged("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2451 -nlt " + std::string(type) +
+                                   " -lco ENCODING=UTF-8 " + Quote(shp) + " " + Quote(csv.string()));
+    EXPECT_EQ(made.status, 0) << made.out;
+    if (std::string(GetParam()) == "shp") return shp;
+    const std::string kml = (folder / (name + ".kml")).string();
+    made = RunMerged("ogr2ogr -f KML " + Quote(kml) + " " + Quote(shp));
+    EXPECT_EQ(made.status, 0) << made.out;
+    return kml;
+  }
+
+  CommandResult Kzmap(const std::string& arguments) {
+    return RunMerged("HOME=" + Quote(folder.string()) + " XDG_CONFIG_HOME= " + Quote(KZ_TOOL_FILE) + " " + arguments);
+  }
+
+  kztest::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
+};
+
+TEST_P(MultiPartLabelGdalTest, EachFeatureGetsOneLabelOnTheMiddleOfItsParts) {
+  const std::string areas = Make("areas", kAreas, std::size(kAreas), "PROMOTE_TO_MULTI");
+  const std::string lines = Make("lines", kLines, std::size(kLines), "PROMOTE_TO_MULTI");
+  const std::string map = Quote((folder / "地図.kzmap").string());
+  CommandResult run = Kzmap("import " + map + " " + Quote(areas) + " " + Quote(lines) + " --to jgd2000:xy9");
+  ASSERT_EQ(run.status, 0) << run.out;
+  run = Kzmap("attr " + map + " search Name --text ''");
+  ASSERT_EQ(run.status, 0) << run.out;
+  run = Kzmap("attr " + map + " label Name");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const size_t features = std::size(kAreas) + std::size(kLines);
+  EXPECT_NE(run.out.find(std::to_string(features) + " labels placed\n"), std::string::npos) << run.out;
+  // The labels are the selection now; exported in the map's own system.
+  const fs::path csv = folder / "labels.csv";
+  run = Kzmap("export " + map + " " + Quote(csv.string()) +
+              " --target selection --kinds texts --text-field --encoding utf8");
+  ASSERT_EQ(run.status, 0) << run.out;
+
+  const std::map<std::string, std::vector<Placed>> labels = ReadLabels(csv);
+  EXPECT_EQ(labels.size(), features);
+  double worst = 0;
+  std::vector<Feature> all(std::begin(kAreas), std::end(kAreas));
+  all.insert(all.end(), std::begin(kLines), std::end(kLines));
+  for (const Feature& feature : all) {
+    const auto found = labels.find(feature.name);
+    if (found == labels.end()) {
+      ADD_FAILURE() << feature.name << " has no label";
+      continue;
+    }
+    ASSERT_EQ(found->second.size(), 1u) << feature.name << " labelled " << found->second.size() << " times";
+    const double north = found->second[0].north - feature.north, east = found->second[0].east - feature.east;
+    // The map may be turned a hair to true north: the distance is checked,
+    // and that it points south.
+    EXPECT_NEAR(std::hypot(north, east), kBaselineMetres, 0.5) << feature.name << " " << north << " " << east;
+    EXPECT_LT(north, 0) << feature.name;
+    EXPECT_LT(std::fabs(east), 1) << feature.name;
+    worst = std::max(worst, std::fabs(std::hypot(north, east) - kBaselineMetres));
+  }
+  RecordProperty("worstPlacementErrorMetres", std::to_string(worst));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, MultiPartLabelGdalTest, ::testing::Values("shp", "kml"),
+                         [](const auto& info) { return std::string(info.param); });
+
+}  // namespace
