@@ -290,29 +290,50 @@ bool IsPoint(const sim::Art& art) {
   return art.segments.size() == 1 || IsPointMarkOutline(art.segments.ToVector().data(), art.segments.size(), art.closed);
 }
 
-// Whether a group or compound path around the art is wholly selected: that
-// container then gets the one label, not the art.
-bool InsideWhollySelected(const sim::Document& document, const sim::Art& art) {
+// Whether the annotation gives the art a label of its own: it holds a value
+// in the field, and a group or compound path is wholly selected. A
+// container without one is no object: its selected contents are.
+bool LabelledItself(const sim::Document& document, const sim::Art& art, const std::string& field) {
+  if (art.IsContainer() && !document.FullySelected(&art)) return false;
+  const std::optional<kzmap::StoredRow> row = kzmap::StoredRow::Of(art);
+  if (!row) return false;
+  for (const kzmap::StoredField& stored : row->Fields()) {
+    if (stored.name == field) return !stored.value.empty();
+  }
+  return false;
+}
+
+// Whether a group or compound path around the art gets the label: the art
+// then gets none.
+bool InsideLabelled(const sim::Document& document, const sim::Art& art, const std::string& field) {
   for (const sim::Art* at = art.parent; at && !at->ownerLayer; at = at->parent) {
-    if (document.FullySelected(at)) return true;
+    if (LabelledItself(document, *at, field)) return true;
   }
   return false;
 }
 
 // Keeps selected only the objects labelled at their point, or only those
 // labelled at the centre of their bounds, judged as the annotation chooses
-// them: a wholly selected group or compound path is one object labelled at
-// its centre; of one partly selected, its selected contents are labelled.
-void KeepLabelled(sim::Host& host, const std::string& at) {
+// them: a wholly selected group or compound path with a value is one object
+// labelled at its centre; of one partly selected, or without a value, the
+// selected contents are labelled. Returns how many objects keep a label.
+size_t KeepLabelled(sim::Host& host, const std::string& at, const std::string& field) {
   const bool atPoint = at == "point";
   const sim::Document& document = *host.CurrentDocument();
   std::vector<sim::Art*> dropped;
+  size_t kept = 0;
   for (sim::Art* art : host.SelectedArt()) {
-    if (InsideWhollySelected(document, *art)) continue;
-    if (art->IsContainer() && !document.FullySelected(art)) continue;
-    if (IsPoint(*art) != atPoint) dropped.push_back(art);
+    if (InsideLabelled(document, *art, field) || !LabelledItself(document, *art, field)) continue;
+    if (IsPoint(*art) == atPoint) {
+      ++kept;
+    } else {
+      dropped.push_back(art);
+    }
   }
+  // Only labelled objects are dropped, and a container only whole, so that
+  // no container with a value turns from wholly to partly selected.
   for (sim::Art* art : dropped) host.Select(*art, false);
+  return kept;
 }
 
 int Label(const Options& options) {
@@ -332,8 +353,7 @@ int Label(const Options& options) {
   auto texts = std::make_shared<size_t>(0);
   session.before = [&options, texts](sim::Host& host) {
     if (!options.at.empty() && !host.SelectedArt().empty()) {
-      KeepLabelled(host, options.at);
-      if (host.SelectedArt().empty()) {
+      if (KeepLabelled(host, options.at, options.argument) == 0) {
         std::fprintf(stderr,
                      options.at == "point"
                          ? kzmap::Tr("kzmap attr label: no selected object in %s is labelled on its point (--at %s)\n")

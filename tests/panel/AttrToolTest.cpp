@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "panel/PanelFixture.h"
@@ -158,7 +159,7 @@ class AttrToolAtTest : public AttrToolTest, public ::testing::WithParamInterface
 
 // A one-point path, an imported point's mark, a rectangle and a wholly
 // selected group of two points: the group gets one label at its centre, so
-// it is no "point" object.
+// it is no "point" object. A group that gets no label is no object either.
 TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
   sim::Art& point = host.AddPath(*layer->group, {{50, 60}}, false);
   WriteRow(point, {{"VAL", 0, 20, 0, "p"}});
@@ -175,6 +176,15 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
   sim::Art& member = host.AddPath(partly, {{400, 500}}, false);
   WriteRow(member, {{"VAL", 0, 20, 0, "q"}});
   Feature(partly, "s", {400, 400});
+  // Groups that get no label of their own, one without a row and one whose
+  // value is empty: their members are the objects, each judged by itself.
+  sim::Art& plain = host.AddGroup(*layer->group);
+  WriteRow(host.AddPath(plain, {{600, 100}}, false), {{"VAL", 0, 20, 0, "u"}});
+  Feature(plain, "v", {600, 200});
+  sim::Art& blank = host.AddGroup(*layer->group);
+  WriteRow(blank, {{"VAL", 0, 20, 0, ""}});
+  WriteRow(host.AddPath(blank, {{700, 100}}, false), {{"VAL", 0, 20, 0, "x"}});
+  Feature(blank, "y", {700, 200});
   for (sim::Art* art : layer->group->children) {
     if (art != &partly) host.Select(*art);
   }
@@ -191,11 +201,12 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
     // Points: 2 points right of the point (or of the mark's outer edge,
     // 1.75 from its centre); the others centred. The text's middle, 0.38 of
     // its 12 points, is level with the point or centre.
-    const AIRealPoint expected = text == "p"   ? AIRealPoint{52, 60 - 4.56f}
-                                 : text == "k" ? AIRealPoint{103.75f, 60 - 4.56f}
-                                 : text == "q" ? AIRealPoint{402, 500 - 4.56f}
-                                 : text == "r" ? AIRealPoint{10, 5 - 4.56f}
-                                               : AIRealPoint{210, 300 - 4.56f};
+    const std::map<std::string, AIRealPoint> where = {
+        {"p", {52, 60 - 4.56f}},   {"k", {103.75f, 60 - 4.56f}}, {"q", {402, 500 - 4.56f}},
+        {"r", {10, 5 - 4.56f}},    {"g", {210, 300 - 4.56f}},    {"u", {602, 100 - 4.56f}},
+        {"v", {610, 205 - 4.56f}}, {"x", {702, 100 - 4.56f}},    {"y", {710, 205 - 4.56f}}};
+    ASSERT_EQ(where.count(text), 1u) << text;
+    const AIRealPoint expected = where.at(text);
     EXPECT_NEAR(art->Extras().text.anchor.h, expected.h, 1e-3) << text;
     EXPECT_NEAR(art->Extras().text.anchor.v, expected.v, 1e-3) << text;
   }
@@ -205,9 +216,9 @@ TEST_P(AttrToolAtTest, LabelsOnlyTheObjectsPlacedThatWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, AttrToolAtTest,
-                         ::testing::Values(AtCase{"Everything", "", {"g", "k", "p", "q", "r"}},
-                                           AtCase{"AtPoint", " --at point", {"k", "p", "q"}},
-                                           AtCase{"AtCenter", " --at center", {"g", "r"}}),
+                         ::testing::Values(AtCase{"Everything", "", {"g", "k", "p", "q", "r", "u", "v", "x", "y"}},
+                                           AtCase{"AtPoint", " --at point", {"k", "p", "q", "u", "x"}},
+                                           AtCase{"AtCenter", " --at center", {"g", "r", "v", "y"}}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(AttrToolTest, LabelsInASublayerAreCountedOnce) {
