@@ -19,6 +19,8 @@
 #include "app/StoredRow.h"
 #include "app/Translate.h"
 #include "attributes/PointMark.h"
+#include "formats/PathPieces.h"
+#include "host/AITagSuite.h"
 #include "host/AINotifierSuite.h"
 #include "resources/DialogIds.h"
 #include "sim/DocumentFile.h"
@@ -283,9 +285,20 @@ int Set(const Options& options) {
   return kzmap::CommandEngine::RunOnce(session);
 }
 
-// Whether the art stands for a point: a path of one point, or the mark an
-// import draws for a point feature; either is labelled beside itself.
+// Whether the group holds the marks of one record of several points.
+bool IsMultiPointGroup(const sim::Art& art) {
+  if (art.type != kGroupArt) return false;
+  for (const sim::Tag& tag : art.Extras().tags) {
+    if (tag.name == kMultiPointGroupTag) return tag.type == kTagBoolean && tag.boolean;
+  }
+  return false;
+}
+
+// Whether the art stands for a point: a path of one point, the mark an
+// import draws for a point feature, or the marks of a record of several
+// points; each is labelled beside itself.
 bool IsPoint(const sim::Art& art) {
+  if (IsMultiPointGroup(art)) return true;
   if (art.type != kPathArt) return false;
   return art.segments.size() == 1 || IsPointMarkOutline(art.segments.ToVector().data(), art.segments.size(), art.closed);
 }
@@ -411,8 +424,9 @@ kzmap::CommandRun Define(CLI::App& app) {
   options->minOption = app.add_option("--min", options->min, Tr("search: values of at least this number"));
   options->maxOption = app.add_option("--max", options->max, Tr("search: values of at most this number"));
   app.add_option("--at", options->at,
-                 Tr("label: only the selected points (one-point paths and imported point marks, labelled beside "
-                    "them), or only the other objects (labelled centred on their bounds): point or center"))
+                 Tr("label: only the selected points (one-point paths, imported point marks and the marks of a "
+                    "MultiPoint record, labelled beside them), or only the other objects (labelled centred on their "
+                    "bounds): point or center"))
       ->check(kzmap::OneOf({"point", "center"}));
   app.add_flag("--copy", options->copy, Tr("label: copy each object's attributes onto its label"));
   app.footer(

@@ -7,9 +7,11 @@
 #include "attributes/CKzShapeAttr.h"
 #include "attributes/LayerWalk.h"
 #include "attributes/PointMark.h"
+#include "formats/PathPieces.h"
 #include "host/AIArtSuite.h"
 #include "host/AIDocumentSuite.h"
 #include "host/AIPathSuite.h"
+#include "host/AITagSuite.h"
 #include "host/AITextFrameSuite.h"
 #include "host/ATEParaFeaturesSuite.h"
 #include "host/ATETextRangeSuite.h"
@@ -81,11 +83,32 @@ LabelPlace Beside(AIRealPoint point, AIReal reach) {
   return {AIRealPoint{point.h + reach + kLabelGap, point.v - kLabelMiddleAboveBaseline}, kLeftJustify};
 }
 
-// A path of one point is labelled beside the point, a point mark beside the
-// mark; anything else is labelled centred on the centre of its bounds.
+// The marks of one record of several points stand for one point feature:
+// their label goes beside the easternmost, level with the middle of them
+// all, never over a mark.
+AIErr MultiPointPlacement(AIArtHandle art, bool* placed, LabelPlace* place) {
+  *placed = false;
+  AIBoolean multiPoint = false;
+  if (sAITag->GetTagBoolean(art, kMultiPointGroupTag, &multiPoint) != kNoErr || !multiPoint) return kNoErr;
+  AIRealRect bounds;
+  if (AIErr error = sAIArt->GetArtBounds(art, &bounds)) return error;
+  const AIRealPoint east{bounds.right - kPointMarkSize / 2, (bounds.top + bounds.bottom) / 2};
+  *place = Beside(east, kPointMarkSize / 2 + kPointMarkStroke / 2);
+  *placed = true;
+  return kNoErr;
+}
+
+// A path of one point is labelled beside the point, a point mark or the
+// marks of a record of several points beside the mark; anything else is
+// labelled centred on the centre of its bounds.
 AIErr LabelPlacement(AIArtHandle art, LabelPlace* place) {
   AIArtType type = kUnknownArt;
   if (AIErr error = sAIArt->GetArtType(art, &type)) return error;
+  if (type == kGroupArt) {
+    bool placed = false;
+    if (AIErr error = MultiPointPlacement(art, &placed, place)) return error;
+    if (placed) return kNoErr;
+  }
   AIRealRect bounds;
   if (type == kPathArt) {
     int16_t count = 0;

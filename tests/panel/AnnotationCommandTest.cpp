@@ -231,6 +231,57 @@ TEST_P(MultiPartAnnotationTest, GetsOneLabelCentredOnAllItsParts) {
 INSTANTIATE_TEST_SUITE_P(Features, MultiPartAnnotationTest, ::testing::ValuesIn(kMultiParts),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The marks drawn for one record of several points, held in a group tagged
+// as such, stand for one point feature: one label beside the easternmost
+// mark, level with the middle of them all, as a lone point's label stands.
+TEST_F(AnnotationTest, MarksOfOneRecordOfSeveralPointsGetOneLabelBesideThem) {
+  // An imported point's mark: a 2.5-point square around the point.
+  const auto mark = [this](sim::Art& group, AIRealPoint at) {
+    sim::Art& art = host.AddPath(group, {{at.h - 1.25f, at.v - 1.25f}, {at.h - 1.25f, at.v + 1.25f},
+                                         {at.h + 1.25f, at.v + 1.25f}, {at.h + 1.25f, at.v - 1.25f}}, true);
+    WriteRow(art, {{"NAME", 0, 20, 0, "島"}});
+  };
+  const auto record = [this](const char* value) -> sim::Art& {
+    sim::Art& group = host.AddGroup(*layer->group);
+    group.EditExtras().tags.push_back({"KzMultiPoint", "boolean", "", 0, true});
+    WriteRow(group, {{"NAME", 0, 20, 0, value}});
+    return group;
+  };
+  sim::Art& one = record("一島");
+  mark(one, {600, 70});
+  sim::Art& two = record("二島");
+  mark(two, {740, 140});
+  mark(two, {700, 100});
+  // A group the user made of marks is no such record: centred.
+  sim::Art& made = host.AddGroup(*layer->group);
+  WriteRow(made, {{"NAME", 0, 20, 0, "群"}});
+  mark(made, {800, 100});
+  mark(made, {840, 140});
+  for (sim::Art* art : layer->group->children) host.Select(*art);
+
+  Annotate(false);
+  const std::map<std::string, Label> labels = Labels();
+  EXPECT_EQ(labels.size(), 3u);
+  EXPECT_EQ(labels.count("島"), 0u);
+  struct Where {
+    const char* text;
+    AIRealPoint anchor;
+    int32_t justification;
+  };
+  // 2 points right of the easternmost mark's outer edge (1.25 + 0.5 from its
+  // centre), the text's middle level with the middle of the marks' bounds.
+  const Where where[] = {{"一島", {603.75f, 70 - kMiddle}, 0},
+                         {"二島", {743.75f, 120 - kMiddle}, 0},
+                         {"群", {820, 120 - kMiddle}, 2}};
+  for (const Where& at : where) {
+    ASSERT_EQ(labels.count(at.text), 1u) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.h, at.anchor.h, 1e-3) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.v, at.anchor.v, 1e-3) << at.text;
+    EXPECT_EQ(labels.at(at.text).justification, at.justification) << at.text;
+    EXPECT_EQ(labels.at(at.text).parent, layer->group) << at.text;
+  }
+}
+
 TEST_F(AnnotationTest, WithoutTheCopySwitchTheLabelsCarryNoRow) {
   host.Select(Feature(*layer->group, "NAME", "駅"));
   Annotate(false);

@@ -86,11 +86,11 @@ std::map<std::string, std::vector<Placed>> ReadLabels(const fs::path& file) {
   return placed;
 }
 
-class MultiPartLabelGdalTest : public ::testing::TestWithParam<const char*> {
+class GdalFeatures : public ::testing::Test {
  protected:
   // A Shapefile of the features in EPSG:2451 made by ogr2ogr, or KML made
   // from it by ogr2ogr (longitude and latitude).
-  std::string Make(const std::string& name, const Feature* features, size_t count, const char* type) {
+  std::string Make(const std::string& name, const Feature* features, size_t count, const char* type, bool kml) {
     const fs::path csv = folder / (name + ".csv");
     std::ofstream out(csv);
     out << "WKT,Name\n";
@@ -100,11 +100,11 @@ class MultiPartLabelGdalTest : public ::testing::TestWithParam<const char*> {
     CommandResult made = RunMerged("ogr2ogr -f 'ESRI Shapefile' -a_srs EPSG:2451 -nlt " + std::string(type) +
                                    " -lco ENCODING=UTF-8 " + Quote(shp) + " " + Quote(csv.string()));
     EXPECT_EQ(made.status, 0) << made.out;
-    if (std::string(GetParam()) == "shp") return shp;
-    const std::string kml = (folder / (name + ".kml")).string();
-    made = RunMerged("ogr2ogr -f KML " + Quote(kml) + " " + Quote(shp));
+    if (!kml) return shp;
+    const std::string converted = (folder / (name + ".kml")).string();
+    made = RunMerged("ogr2ogr -f KML " + Quote(converted) + " " + Quote(shp));
     EXPECT_EQ(made.status, 0) << made.out;
-    return kml;
+    return converted;
   }
 
   CommandResult Kzmap(const std::string& arguments) {
@@ -113,6 +113,13 @@ class MultiPartLabelGdalTest : public ::testing::TestWithParam<const char*> {
 
   kztest::ScratchFolder scratch;
   const fs::path folder = scratch.Path();
+};
+
+class MultiPartLabelGdalTest : public GdalFeatures, public ::testing::WithParamInterface<const char*> {
+ protected:
+  std::string Make(const std::string& name, const Feature* features, size_t count, const char* type) {
+    return GdalFeatures::Make(name, features, count, type, std::string(GetParam()) == "kml");
+  }
 };
 
 TEST_P(MultiPartLabelGdalTest, EachFeatureGetsOneLabelOnTheMiddleOfItsParts) {
@@ -158,5 +165,50 @@ TEST_P(MultiPartLabelGdalTest, EachFeatureGetsOneLabelOnTheMiddleOfItsParts) {
 
 INSTANTIATE_TEST_SUITE_P(Sources, MultiPartLabelGdalTest, ::testing::Values("shp", "kml"),
                          [](const auto& info) { return std::string(info.param); });
+
+// A record of several points is one point feature: its marks get one
+// label, beside the easternmost mark and level with the middle of them all,
+// and `--at point` takes it for a point. The map is kept grid north up, so
+// that the middle of the marks on the paper is the middle on the ground.
+const Feature kPoints[] = {
+    {"一点", "MULTIPOINT ((-5000 30000))", -5000, 30000},
+    {"二点", "MULTIPOINT ((-3000 30000),(-2000 30500))", -2000, 30250},
+};
+
+// A point's label starts 3.75 points east of the point (the mark's half
+// side and half stroke, 1.75, and a gap of 2), its baseline 4.56 points
+// below it.
+const double kPointsToMetres = 25000 * 0.0254 / 72;
+
+TEST_F(GdalFeatures, MarksOfOneRecordGetOneLabelBesideThem) {
+  const std::string points = Make("points", kPoints, std::size(kPoints), "MULTIPOINT", false);
+  const std::string areas = Make("areas", kAreas, std::size(kAreas), "PROMOTE_TO_MULTI", false);
+  const std::string map = Quote((folder / "地図.kzmap").string());
+  CommandResult run =
+      Kzmap("import " + map + " " + Quote(points) + " " + Quote(areas) + " --to jgd2000:xy9 --no-north-up");
+  ASSERT_EQ(run.status, 0) << run.out;
+  run = Kzmap("attr " + map + " search Name --text ''");
+  ASSERT_EQ(run.status, 0) << run.out;
+  run = Kzmap("attr " + map + " label Name --at point");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find(std::to_string(std::size(kPoints)) + " labels placed\n"), std::string::npos) << run.out;
+  const fs::path csv = folder / "labels.csv";
+  run = Kzmap("export " + map + " " + Quote(csv.string()) +
+              " --target selection --kinds texts --text-field --encoding utf8");
+  ASSERT_EQ(run.status, 0) << run.out;
+
+  const std::map<std::string, std::vector<Placed>> labels = ReadLabels(csv);
+  EXPECT_EQ(labels.size(), std::size(kPoints));
+  for (const Feature& feature : kPoints) {
+    const auto found = labels.find(feature.name);
+    if (found == labels.end()) {
+      ADD_FAILURE() << feature.name << " has no label";
+      continue;
+    }
+    ASSERT_EQ(found->second.size(), 1u) << feature.name << " labelled " << found->second.size() << " times";
+    EXPECT_NEAR(found->second[0].east - feature.east, 3.75 * kPointsToMetres, 0.05) << feature.name;
+    EXPECT_NEAR(found->second[0].north - feature.north, -4.56 * kPointsToMetres, 0.05) << feature.name;
+  }
+}
 
 }  // namespace
