@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,6 +106,36 @@ class DemoMap : public ::testing::Test {
 
 ScratchFolder* DemoMap::folder = nullptr;
 std::string DemoMap::map;
+
+// Each feature of the sample has one label in its own layer, whatever its
+// parts: the areas with a hole are one compound path each. 二条城 is both a
+// point of 寺社 and an area of 区域, so the map shows that name twice, once
+// beside the point and once on the area around it. The names are read from
+// the sample files by ogrinfo.
+TEST_F(DemoMap, EachFeatureHasOneLabelInItsLayer) {
+  sim::Host host;
+  sim::LoadDocumentFile(host, map);
+  for (const char* title : {"区域", "道路", "寺社"}) {
+    SCOPED_TRACE(title);
+    const std::string shp = folder->PathText(std::string("sample/") + title + ".shp");
+    const kztest::CommandResult info = kztest::RunMerged("ogrinfo -ro -al -q " + Quote(shp));
+    ASSERT_EQ(info.status, 0) << info.out;
+    std::multiset<std::string> names;
+    std::istringstream lines(info.out);
+    const std::string prefix = "  名称 (String) = ";
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind(prefix, 0) == 0) names.insert(line.substr(prefix.size()));
+    }
+    EXPECT_FALSE(names.empty());
+    const sim::Layer* layer = host.FindLayer(title);
+    ASSERT_NE(layer, nullptr);
+    std::multiset<std::string> labels;
+    for (const sim::Art* art : host.ArtOfLayer(*layer)) {
+      if (art->type == kTextFrameArt) labels.insert(sim::Host::Text(*art));
+    }
+    EXPECT_EQ(labels, names);
+  }
+}
 
 // A3 is 297 × 420 mm: 841.89 × 1190.55 points; the data frame sits at its
 // centre and the markers at the corners of the imported area.
