@@ -82,8 +82,10 @@ Document& LoadDocumentSummary(Host& host, const std::string& path, const Summary
 
 // The same from and to memory (the file name is used in messages only).
 // DocumentToBytes gives the packed file; DocumentFromBytes reads any version.
-// runBytes: where runs of art close (a file saved closes them at kArtRunBytes).
-std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes);
+// runBytes: where runs of art close, pieceBytes: how much the writer holds
+// (a file saved uses kArtRunBytes and kPackPieceBytes).
+std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes,
+                            size_t pieceBytes = kPackPieceBytes);
 void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName);
 void DocumentSummaryFromBytes(Document& document, const std::string& bytes, const std::string& fileName,
                               const SummaryReading& summary);
