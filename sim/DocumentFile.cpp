@@ -417,7 +417,7 @@ std::string DocumentSaveTarget(const std::string& path) {
 }
 
 void SaveDocumentFile(const Document& document, const std::string& path, const std::function<bool()>& cancelled) {
-  WriteThroughTemporary(path, [&](SaveSink& sink) { WriteDocumentPack(document, sink, path); }, cancelled);
+  WritePackedFileAtomically(path, [&](PackSink& sink) { WriteDocumentPack(document, sink, path); }, cancelled);
 }
 
 namespace {
@@ -480,6 +480,11 @@ bool DocumentFileHolds(const Document& document, const std::string& path) {
 void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
                          const std::function<bool()>& cancelled) {
   WriteThroughTemporary(path, [&](SaveSink& sink) { write(WriteToFile, &sink); }, cancelled);
+}
+
+void WritePackedFileAtomically(const std::string& path, const std::function<void(PackSink&)>& write,
+                               const std::function<bool()>& cancelled) {
+  WriteThroughTemporary(path, [&](SaveSink& sink) { write(sink); }, cancelled);
 }
 
 namespace {

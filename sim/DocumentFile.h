@@ -20,6 +20,7 @@
 namespace sim {
 
 class Host;
+class PackSink;
 
 inline constexpr const char* kDocumentFormatName = "Kartzmap document";
 inline constexpr int kDocumentFormatVersion = 4;
@@ -66,6 +67,10 @@ bool DocumentFileHolds(const Document& document, const std::string& path);
 // refusals and cancel as a document save.
 void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
                          const std::function<bool()>& cancelled = {});
+// The same for a writer that leaves holes and fills them in place (the
+// packed map's); a hole left unfilled is a logic_error.
+void WritePackedFileAtomically(const std::string& path, const std::function<void(PackSink&)>& write,
+                               const std::function<bool()>& cancelled = {});
 
 // The file a save to path replaces: path with its links followed.
 std::string DocumentSaveTarget(const std::string& path);
