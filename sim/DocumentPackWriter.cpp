@@ -121,6 +121,7 @@ class PackWriter {
         continue;
       }
       CountArt(*child, counts);
+      // Done with this object's contents until it is written.
     }
   }
 
@@ -403,6 +404,7 @@ class PackWriter {
       Tally(*child, run, false, depth + 1);
       ++runObjects;
       if (Offset() - artAt >= runBytes) CloseRun();
+      // Done with this object: its bytes are out of the document.
     }
     CloseRun();
   }

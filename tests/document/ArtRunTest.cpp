@@ -139,6 +139,9 @@ struct Pieces {
   size_t bytes;
 };
 
+void PrintTo(const Reading& reading, std::ostream* out) { *out << reading.name; }
+void PrintTo(const Pieces& pieces, std::ostream* out) { *out << pieces.name; }
+
 class SummaryLoad : public ::testing::TestWithParam<std::tuple<Reading, Pieces>> {};
 
 // Whatever a summary steps over, its counts and largest coordinate per
@@ -414,6 +417,8 @@ struct HostileRun {
   const char* place;    // expected in the message
   const char* problem;  // expected in the message
 };
+
+void PrintTo(const HostileRun& hostile, std::ostream* out) { *out << hostile.name; }
 
 class HostileRunFile : public ::testing::TestWithParam<HostileRun> {};
 
