@@ -303,7 +303,10 @@ class PackWriter {
         Byte(static_cast<uint8_t>(PackedValue::array));
         Varint(array->size());
         if (array->IsCompact()) return WriteRows(*array, depth + 1);
-        for (const Value& item : *array) WriteValue(item, depth + 1);
+        for (const Value& item : *array) {
+          WriteValue(item, depth + 1);
+          MaybeFlush();
+        }
         return;
       }
       case kDictionaryEntryType: {
@@ -325,6 +328,7 @@ class PackWriter {
       Byte(static_cast<uint8_t>(PackedValue::array));
       Varint(row.size());
       for (size_t j = 0; j < row.size(); ++j) WriteValue(row[j], depth + 1);
+      MaybeFlush();
     }
   }
 
@@ -334,6 +338,7 @@ class PackWriter {
     for (const auto& [key, value] : dictionary) {
       Bytes(key.View());
       WriteValue(value, depth + 1);
+      MaybeFlush();
     }
   }
 
