@@ -1,9 +1,10 @@
 // Map documents are files users keep, edit and pass around: any bytes, packed
 // or JSON, must load cleanly or fail with a DocumentFileError, and whatever
-// loads must write out and read back to the same file in either form. A
-// summary load (stepping over every run, or over runs beyond a few bytes)
-// must fail as cleanly, and on a map that loads whole must count the same
-// art and the same largest coordinate as the whole map.
+// loads must write out and read back to the same file in either form, and
+// with every run's head filled in after its art. A summary load (stepping
+// over every run, or over runs beyond a few bytes) must fail as cleanly, and
+// on a map that loads whole must count the same art and the same largest
+// coordinate as the whole map.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -79,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Document again;
   sim::DocumentFromBytes(again, packed, "again.kzmap");
   if (sim::DocumentToBytes(again) != packed) std::abort();
+  // Every run's head filled in after its art reads back the same.
+  sim::Document padded;
+  sim::DocumentFromBytes(padded, sim::DocumentToBytes(document, sim::kArtRunBytes, 1), "padded.kzmap");
+  if (sim::DocumentToBytes(padded) != packed) std::abort();
 
   std::string json;
   try {

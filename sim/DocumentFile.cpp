@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
+#include <algorithm>
 #include <filesystem>
 
 #include "sim/DocumentPackReader.h"
@@ -99,25 +101,78 @@ constexpr uint64_t kJsonBytesPerFileByte = 4;
 
 bool IsPacked(std::string_view bytes) { return bytes.substr(0, kPackedMagic.size()) == kPackedMagic; }
 
-// The temporary file's stream and the caller's cancel, asked every so many bytes.
-struct SaveSink {
-  std::FILE* stream = nullptr;
-  const std::function<bool()>* cancelled = nullptr;
-  size_t sinceAsked = 0;
-  bool stop = false;
-};
-
 constexpr size_t kBytesBetweenCancelChecks = 1 << 20;
 
-void WriteToFile(void* context, const char* data, size_t size) {
-  SaveSink& sink = *static_cast<SaveSink*>(context);
-  if (sink.stop) return;
-  std::fwrite(data, 1, size, sink.stream);
-  sink.sinceAsked += size;
-  if (sink.sinceAsked < kBytesBetweenCancelChecks || !sink.cancelled || !*sink.cancelled) return;
-  sink.sinceAsked = 0;
-  sink.stop = (*sink.cancelled)();
-}
+// The temporary file's stream, where holes are filled in place, and the
+// caller's cancel, asked every so many bytes.
+class SaveSink : public PackSink {
+ public:
+  SaveSink(std::FILE* stream, const std::function<bool()>* cancelled) : stream(stream), cancelled(cancelled) {}
+
+  void Write(const char* data, size_t size) override {
+    written += size;
+    if (stop) return;
+    std::fwrite(data, 1, size, stream);
+    sinceAsked += size;
+    if (sinceAsked < kBytesBetweenCancelChecks || !cancelled || !*cancelled) return;
+    sinceAsked = 0;
+    stop = (*cancelled)();
+  }
+
+  void Hole(size_t size) override {
+    if (holeOpen) throw std::logic_error("a hole left while another is open");
+    holeAt = written;
+    holeSize = size;
+    holeOpen = true;
+    static constexpr char kZeros[256]{};
+    for (size_t left = size; left > 0;) {
+      const size_t piece = std::min(left, sizeof kZeros);
+      Write(kZeros, piece);
+      left -= piece;
+    }
+  }
+
+  void Fill(uint64_t offset, const char* data, size_t size) override {
+    if (!holeOpen || offset != holeAt || size != holeSize) throw std::logic_error("a fill that is not the open hole");
+    holeOpen = false;
+    if (stop || error) return;
+    // The hole's zeros must be in the file before they are written over,
+    // or the stream's buffer would put them back later.
+    if (std::fflush(stream) != 0) {
+      error = errno ? errno : EIO;
+      return;
+    }
+    while (size > 0) {
+      const ssize_t done = ::pwrite(::fileno(stream), data, size, static_cast<off_t>(offset));
+      if (done < 0 && errno == EINTR) continue;
+      if (done <= 0) {
+        error = done < 0 ? errno : EIO;
+        return;
+      }
+      data += done;
+      size -= static_cast<size_t>(done);
+      offset += static_cast<uint64_t>(done);
+    }
+  }
+
+  bool Stopped() const { return stop; }
+  bool HoleOpen() const { return holeOpen; }
+  // errno of a failed fill, or 0.
+  int Error() const { return error; }
+
+ private:
+  std::FILE* stream;
+  const std::function<bool()>* cancelled;
+  uint64_t written = 0;
+  size_t sinceAsked = 0;
+  bool stop = false;
+  uint64_t holeAt = 0;
+  size_t holeSize = 0;
+  bool holeOpen = false;
+  int error = 0;
+};
+
+void WriteToFile(void* context, const char* data, size_t size) { static_cast<SaveSink*>(context)->Write(data, size); }
 
 // A temporary file beside the target, removed unless it was renamed over it.
 class TemporaryFile {
@@ -195,6 +250,49 @@ void RefuseReadOnly(const std::string& path, const std::string& target) {
     throw DocumentFileError(path, {}, "the file is read-only; it was not changed");
 }
 
+// Everything write gives the sink, to a temporary file renamed over the
+// target once whole.
+void WriteThroughTemporary(const std::string& path, const std::function<void(SaveSink&)>& write,
+                           const std::function<bool()>& cancelled) {
+  const std::string target = DocumentSaveTarget(path);
+  RefuseReadOnly(path, target);
+  TemporaryFile temporary(target);
+  SaveSink sink(temporary.Stream(), &cancelled);
+  write(sink);
+  if (sink.HoleOpen()) throw std::logic_error("a save left a hole unfilled");
+  if (sink.Stopped() || (cancelled && cancelled())) throw DocumentSaveCancelled(path);
+  if (sink.Error()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(sink.Error()));
+  if (!temporary.Close()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(errno));
+  if (cancelled && cancelled()) throw DocumentSaveCancelled(path);
+  if (!temporary.RenameTo(target)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
+}
+
+// The packed bytes appended to a string.
+class StringSink : public PackSink {
+ public:
+  explicit StringSink(std::string& out) : out(out) {}
+  void Write(const char* data, size_t size) override { out.append(data, size); }
+  void Hole(size_t size) override {
+    if (holeOpen) throw std::logic_error("a hole left while another is open");
+    holeAt = out.size();
+    holeSize = size;
+    holeOpen = true;
+    out.append(size, '\0');
+  }
+  void Fill(uint64_t offset, const char* data, size_t size) override {
+    if (!holeOpen || offset != holeAt || size != holeSize) throw std::logic_error("a fill that is not the open hole");
+    holeOpen = false;
+    out.replace(static_cast<size_t>(offset), size, data, size);
+  }
+  bool HoleOpen() const { return holeOpen; }
+
+ private:
+  std::string& out;
+  uint64_t holeAt = 0;
+  size_t holeSize = 0;
+  bool holeOpen = false;
+};
+
 }  // namespace
 
 DocumentFileError::DocumentFileError(const std::string& file, const std::string& place, const std::string& problem)
@@ -207,11 +305,11 @@ std::string DocumentToJson(const Document& document) {
   return text;
 }
 
-std::string DocumentToBytes(const Document& document, size_t runBytes) {
+std::string DocumentToBytes(const Document& document, size_t runBytes, size_t pieceBytes) {
   std::string bytes;
-  WriteDocumentPack(
-      document, [](void* context, const char* data, size_t size) { static_cast<std::string*>(context)->append(data, size); },
-      &bytes, "(memory)", runBytes);
+  StringSink sink(bytes);
+  WriteDocumentPack(document, sink, "(memory)", runBytes, pieceBytes);
+  if (sink.HoleOpen()) throw std::logic_error("the packed bytes were left with a hole");
   return bytes;
 }
 
@@ -319,57 +417,74 @@ std::string DocumentSaveTarget(const std::string& path) {
 }
 
 void SaveDocumentFile(const Document& document, const std::string& path, const std::function<bool()>& cancelled) {
-  WriteFileAtomically(
-      path,
-      [&](JsonWriter::Sink sink, void* context) { WriteDocumentPack(document, sink, context, path); },
-      cancelled);
+  WritePackedFileAtomically(path, [&](PackSink& sink) { WriteDocumentPack(document, sink, path); }, cancelled);
 }
 
 namespace {
 
-// The packed bytes as they come, against the file's next bytes.
-struct SameBytes {
-  std::FILE* stream = nullptr;
-  bool same = true;
-  std::string buffer;
-};
+// The packed bytes as they come, against the file's next bytes; the file's
+// bytes where a hole is left are kept until it is filled.
+class CompareSink : public PackSink {
+ public:
+  explicit CompareSink(std::FILE* stream) : stream(stream) {}
+  void Write(const char* data, size_t size) override {
+    if (!same) return;
+    buffer.resize(size);
+    same = Read(buffer.data(), size) && std::memcmp(buffer.data(), data, size) == 0;
+  }
+  void Hole(size_t size) override {
+    if (!same) return;
+    holeAt = offset;
+    hole.resize(size);
+    holeOpen = true;
+    same = Read(hole.data(), size);
+  }
+  void Fill(uint64_t at, const char* data, size_t size) override {
+    if (!same) return;
+    same = holeOpen && at == holeAt && size == hole.size() && std::memcmp(hole.data(), data, size) == 0;
+    holeOpen = false;
+  }
+  // Every byte given matched, and every hole was filled.
+  bool Same() const { return same && !holeOpen; }
+  void Differs() { same = false; }
 
-void CompareWithFile(void* context, const char* data, size_t size) {
-  SameBytes& compare = *static_cast<SameBytes*>(context);
-  if (!compare.same) return;
-  compare.buffer.resize(size);
-  compare.same = std::fread(compare.buffer.data(), 1, size, compare.stream) == size &&
-                 std::memcmp(compare.buffer.data(), data, size) == 0;
-}
+ private:
+  bool Read(char* into, size_t size) {
+    offset += size;
+    return std::fread(into, 1, size, stream) == size;
+  }
+
+  std::FILE* stream;
+  bool same = true;
+  uint64_t offset = 0, holeAt = 0;
+  bool holeOpen = false;
+  std::string buffer, hole;
+};
 
 }  // namespace
 
 bool DocumentFileHolds(const Document& document, const std::string& path) {
   std::FILE* stream = std::fopen(path.c_str(), "rb");
   if (!stream) return false;
-  SameBytes compare;
-  compare.stream = stream;
+  CompareSink compare(stream);
   try {
-    WriteDocumentPack(document, CompareWithFile, &compare, path);
+    WriteDocumentPack(document, compare, path);
   } catch (const DocumentFileError&) {
-    compare.same = false;  // the save says what is wrong
+    compare.Differs();  // the save says what is wrong
   }
-  const bool same = compare.same && std::fgetc(stream) == EOF && !std::ferror(stream);
+  const bool same = compare.Same() && std::fgetc(stream) == EOF && !std::ferror(stream);
   std::fclose(stream);
   return same;
 }
 
 void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
                          const std::function<bool()>& cancelled) {
-  const std::string target = DocumentSaveTarget(path);
-  RefuseReadOnly(path, target);
-  TemporaryFile temporary(target);
-  SaveSink sink{temporary.Stream(), &cancelled};
-  write(WriteToFile, &sink);
-  if (sink.stop || (cancelled && cancelled())) throw DocumentSaveCancelled(path);
-  if (!temporary.Close()) throw DocumentFileError(path, {}, "cannot write: " + SystemError(errno));
-  if (cancelled && cancelled()) throw DocumentSaveCancelled(path);
-  if (!temporary.RenameTo(target)) throw DocumentFileError(path, {}, "cannot replace the file: " + SystemError(errno));
+  WriteThroughTemporary(path, [&](SaveSink& sink) { write(WriteToFile, &sink); }, cancelled);
+}
+
+void WritePackedFileAtomically(const std::string& path, const std::function<void(PackSink&)>& write,
+                               const std::function<bool()>& cancelled) {
+  WriteThroughTemporary(path, [&](SaveSink& sink) { write(sink); }, cancelled);
 }
 
 namespace {

@@ -20,6 +20,7 @@
 namespace sim {
 
 class Host;
+class PackSink;
 
 inline constexpr const char* kDocumentFormatName = "Kartzmap document";
 inline constexpr int kDocumentFormatVersion = 4;
@@ -66,6 +67,10 @@ bool DocumentFileHolds(const Document& document, const std::string& path);
 // refusals and cancel as a document save.
 void WriteFileAtomically(const std::string& path, const std::function<void(JsonWriter::Sink, void*)>& write,
                          const std::function<bool()>& cancelled = {});
+// The same for a writer that leaves holes and fills them in place (the
+// packed map's); a hole left unfilled is a logic_error.
+void WritePackedFileAtomically(const std::string& path, const std::function<void(PackSink&)>& write,
+                               const std::function<bool()>& cancelled = {});
 
 // The file a save to path replaces: path with its links followed.
 std::string DocumentSaveTarget(const std::string& path);
@@ -82,8 +87,10 @@ Document& LoadDocumentSummary(Host& host, const std::string& path, const Summary
 
 // The same from and to memory (the file name is used in messages only).
 // DocumentToBytes gives the packed file; DocumentFromBytes reads any version.
-// runBytes: where runs of art close (a file saved closes them at kArtRunBytes).
-std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes);
+// runBytes: where runs of art close, pieceBytes: how much the writer holds
+// (a file saved uses kArtRunBytes and kPackPieceBytes).
+std::string DocumentToBytes(const Document& document, size_t runBytes = kArtRunBytes,
+                            size_t pieceBytes = kPackPieceBytes);
 void DocumentFromBytes(Document& document, const std::string& bytes, const std::string& fileName);
 void DocumentSummaryFromBytes(Document& document, const std::string& bytes, const std::string& fileName,
                               const SummaryReading& summary);

@@ -60,14 +60,23 @@ inline constexpr uint64_t kPackedInline = 0, kPackedRemember = 1, kPackedFirstTa
 // with its byte length and an UnreadArt summary before it, so that a reader
 // after counts alone steps over it; strings and styles it remembers are
 // forgotten at its end, so that stepping over it keeps the tables in step.
+// A run longer than the writer's piece has its length and summary numbers
+// each written kPaddedVarintBytes long (empty continuation bytes), as they
+// are filled in after its art; readers take either form.
 enum class PackedArt : uint8_t { group, path, compound, text, symbol, other, layer, run };
+
+// A varint of any value up to 64 bits at a fixed width: the last byte holds
+// the 64th bit.
+inline constexpr size_t kPaddedVarintBytes = 10;
 
 // The writer closes a run once it holds this many bytes. Each run writes
 // afresh the strings it repeats (field names, and values that recur, such
 // as a column of a few thousand different numbers): at a megabyte that cost
-// a million points 7 % of their file, at 16 MiB under 1 %. The writer holds
-// one run in memory.
+// a million points 7 % of their file, at 16 MiB under 1 %.
 inline constexpr size_t kArtRunBytes = 16 << 20;
+// The writer hands the file on in pieces of about this many bytes, so that
+// it never holds more than a piece (and one object) of a run.
+inline constexpr size_t kPackPieceBytes = 1 << 20;
 // A summary load reads runs of up to this many bytes (data frames, markers
 // and other small layers) and steps over longer ones.
 inline constexpr uint64_t kSummaryReadsRunsUpTo = 64 << 10;

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "sim/DocumentFile.h"
 #include "sim/DocumentFormat.h"
@@ -27,9 +29,9 @@ struct StyleKeyHash {
 
 class PackWriter {
  public:
-  PackWriter(JsonWriter::Sink sink, void* context, const std::string& file, size_t runBytes)
-      : sink(sink), context(context), file(file), runBytes(runBytes) {
-    buffer.reserve(kFlushAt + 4096);
+  PackWriter(PackSink& sink, const std::string& file, size_t runBytes, size_t pieceBytes)
+      : sink(sink), file(file), runBytes(runBytes), pieceBytes(pieceBytes) {
+    buffer.reserve(std::min<size_t>(pieceBytes, kPackPieceBytes) + 4096);
   }
 
   void WriteDocument(const Document& document) {
@@ -37,7 +39,8 @@ class PackWriter {
       throw DocumentFileError(file, {}, "only a summary of the map was read, so it cannot be saved");
     buffer.append(kPackedMagic);
     Varint(kDocumentFormatVersion);
-    const PackedCounts counts = Count(document);
+    PackedCounts counts;
+    for (const Layer* layer : document.layers) CountLayer(*layer, counts, 1);
     for (uint64_t count : {counts.layers, counts.art, counts.segments, counts.values, counts.textUnits}) Varint(count);
     Rect(document.bounds);
     Varint(document.layers.size());
@@ -49,24 +52,44 @@ class PackWriter {
   }
 
  private:
-  static constexpr size_t kFlushAt = 1 << 20;
+  // Where the next byte lands in the file.
+  uint64_t Offset() const { return handed + buffer.size(); }
 
+  // Hands the buffer on; an open run's head, still to be known, goes as a hole.
   void Flush() {
-    if (!buffer.empty()) sink(context, buffer.data(), buffer.size());
+    if (inRun && !headHanded) {
+      const size_t at = static_cast<size_t>(headAt - handed);
+      if (at > 0) sink.Write(buffer.data(), at);
+      sink.Hole(kRunHeadBytes);
+      const size_t after = at + kRunHeadBytes;
+      if (buffer.size() > after) sink.Write(buffer.data() + after, buffer.size() - after);
+      headHanded = true;
+    } else if (!buffer.empty()) {
+      sink.Write(buffer.data(), buffer.size());
+    }
+    handed += buffer.size();
     buffer.clear();
   }
-  // A run stays whole in the buffer until its length is known.
   void MaybeFlush() {
-    if (!inRun && buffer.size() >= kFlushAt) Flush();
+    if (buffer.size() >= pieceBytes) Flush();
   }
 
   void Byte(uint8_t value) { buffer.push_back(static_cast<char>(value)); }
-  void Varint(uint64_t value) {
+  void Varint(uint64_t value) { PutVarint(buffer, value); }
+  static void PutVarint(std::string& out, uint64_t value) {
     while (value >= 0x80) {
-      Byte(static_cast<uint8_t>(value | 0x80));
+      out.push_back(static_cast<char>(value | 0x80));
       value >>= 7;
     }
-    Byte(static_cast<uint8_t>(value));
+    out.push_back(static_cast<char>(value));
+  }
+  // The same number at kPaddedVarintBytes whatever its size.
+  static void PutPaddedVarint(std::string& out, uint64_t value) {
+    for (size_t i = 1; i < kPaddedVarintBytes; ++i) {
+      out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+      value >>= 7;
+    }
+    out.push_back(static_cast<char>(value));
   }
   void Signed(int64_t value) { Varint((static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63)); }
   void Raw(const void* data, size_t size) { buffer.append(static_cast<const char*>(data), size); }
@@ -86,26 +109,44 @@ class PackWriter {
   }
 
   // Counts what the reader will build, so that it can tell before it starts
-  // whether the document fits in memory.
-  PackedCounts Count(const Document& document) const {
-    PackedCounts counts;
-    std::vector<const Art*> pending;
-    for (const Layer* layer : document.layers) pending.push_back(layer->group);
-    while (!pending.empty()) {
-      const Art* art = pending.back();
-      pending.pop_back();
-      ++counts.art;
-      if (art->ownerLayer) {
-        ++counts.layers;
-        counts.textUnits += art->ownerLayer->title.size();
+  // whether the document fits in memory: the layer, and its art as the
+  // writing walk goes over it, object by object.
+  void CountLayer(const Layer& layer, PackedCounts& counts, size_t depth) const {
+    if (depth > kMaxDocumentDepth) TooDeep();
+    CountOne(*layer.group, counts);
+    for (const Art* child : layer.group->children) {
+      if (child->disposed) continue;
+      if (child->ownerLayer) {
+        CountLayer(*child->ownerLayer, counts, depth + 1);
+        continue;
       }
-      counts.segments += art->segments.size();
-      CountArtText(*art, counts);
-      if (art->dictionary) CountDictionary(*art->dictionary, counts, 1);
-      for (const Art* child : art->children)
+      CountArt(*child, counts);
+      // Done with this object's contents until it is written.
+    }
+  }
+
+  // An object and all inside it, without recursion: depth is checked as it
+  // is written.
+  void CountArt(const Art& art, PackedCounts& counts) const {
+    std::vector<const Art*> pending{&art};
+    while (!pending.empty()) {
+      const Art* next = pending.back();
+      pending.pop_back();
+      CountOne(*next, counts);
+      for (const Art* child : next->children)
         if (!child->disposed) pending.push_back(child);
     }
-    return counts;
+  }
+
+  void CountOne(const Art& art, PackedCounts& counts) const {
+    ++counts.art;
+    if (art.ownerLayer) {
+      ++counts.layers;
+      counts.textUnits += art.ownerLayer->title.size();
+    }
+    counts.segments += art.segments.size();
+    CountArtText(art, counts);
+    if (art.dictionary) CountDictionary(*art.dictionary, counts, 1);
   }
 
   void CountValue(const Value& value, PackedCounts& counts, size_t depth) const {
@@ -262,7 +303,10 @@ class PackWriter {
         Byte(static_cast<uint8_t>(PackedValue::array));
         Varint(array->size());
         if (array->IsCompact()) return WriteRows(*array, depth + 1);
-        for (const Value& item : *array) WriteValue(item, depth + 1);
+        for (const Value& item : *array) {
+          WriteValue(item, depth + 1);
+          MaybeFlush();
+        }
         return;
       }
       case kDictionaryEntryType: {
@@ -284,6 +328,7 @@ class PackWriter {
       Byte(static_cast<uint8_t>(PackedValue::array));
       Varint(row.size());
       for (size_t j = 0; j < row.size(); ++j) WriteValue(row[j], depth + 1);
+      MaybeFlush();
     }
   }
 
@@ -293,6 +338,7 @@ class PackWriter {
     for (const auto& [key, value] : dictionary) {
       Bytes(key.View());
       WriteValue(value, depth + 1);
+      MaybeFlush();
     }
   }
 
@@ -362,14 +408,21 @@ class PackWriter {
       WriteArt(*child, depth + 1);
       Tally(*child, run, false, depth + 1);
       ++runObjects;
-      if (buffer.size() >= runBytes) CloseRun();
+      if (Offset() - artAt >= runBytes) CloseRun();
+      // Done with this object: its bytes are out of the document.
     }
     CloseRun();
   }
 
+  // A run starts a piece, its tag followed by room for its head.
   void OpenRun() {
     Flush();
+    Byte(static_cast<uint8_t>(PackedArt::run));
+    headAt = Offset();
+    buffer.append(kRunHeadBytes, '\0');
+    artAt = Offset();
     inRun = true;
+    headHanded = false;
     run = {};
     runObjects = 0;
     runTexts = texts.size();
@@ -377,26 +430,32 @@ class PackWriter {
     runStyles = styles.size();
   }
 
-  // Writes the run's tag, length and summary before its art, and forgets
-  // what it remembered.
+  // The run's length and summary: padded to kRunHeadBytes when they fill a
+  // hole already handed on, else as short as they go.
+  std::string RunHead(uint64_t artBytes, bool padded) const {
+    const auto put = padded ? PutPaddedVarint : PutVarint;
+    std::string summary;
+    for (uint64_t count : run.kinds) put(summary, count);
+    for (uint64_t count : {run.members, run.segments, run.values, run.textUnits}) put(summary, count);
+    summary.append(reinterpret_cast<const char*>(&run.extent), sizeof run.extent);
+    put(summary, runObjects);
+    std::string head;
+    put(head, summary.size() + artBytes);
+    return head + summary;
+  }
+
+  // Puts the run's length and summary before its art, and forgets what it
+  // remembered.
   void CloseRun() {
     if (!inRun) return;
+    const uint64_t artBytes = Offset() - artAt;
+    if (headHanded) {
+      const std::string head = RunHead(artBytes, true);
+      sink.Fill(headAt, head.data(), head.size());
+    } else {
+      buffer.replace(static_cast<size_t>(headAt - handed), kRunHeadBytes, RunHead(artBytes, false));
+    }
     inRun = false;
-    std::string art;
-    art.swap(buffer);
-    for (uint64_t count : run.kinds) Varint(count);
-    for (uint64_t count : {run.members, run.segments, run.values, run.textUnits}) Varint(count);
-    Float(run.extent);
-    Varint(runObjects);
-    std::string head;
-    head.swap(buffer);
-    Byte(static_cast<uint8_t>(PackedArt::run));
-    Varint(head.size() + art.size());
-    buffer += head;
-    Flush();
-    sink(context, art.data(), art.size());
-    buffer.swap(art);
-    buffer.clear();
     const auto forget = [](auto& table, size_t keep) {
       std::erase_if(table, [keep](const auto& entry) { return entry.second >= keep; });
     };
@@ -445,7 +504,10 @@ class PackWriter {
   void WriteSegments(const PathSegments& segments) {
     Varint(segments.size());
     if (segments.Straight()) {
-      for (size_t i = 0; i < segments.size(); ++i) Point(segments.Anchor(i));
+      for (size_t i = 0; i < segments.size(); ++i) {
+        Point(segments.Anchor(i));
+        MaybeFlush();
+      }
       return;
     }
     for (const AIPathSegment s : segments) {
@@ -519,16 +581,24 @@ class PackWriter {
     if (text.justificationAssigned) Signed(text.justification);
   }
 
-  JsonWriter::Sink sink;
-  void* context;
+  // A run's length and summary at their widest: the length, the counts
+  // by kind, members, segments, values and text, the extent, the objects.
+  static constexpr size_t kRunHeadBytes =
+      (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 1) * kPaddedVarintBytes + sizeof(float);
+
+  PackSink& sink;
   const std::string& file;
-  const size_t runBytes;
+  const size_t runBytes, pieceBytes;
   std::string buffer;
+  uint64_t handed = 0;  // bytes given to the sink
   std::string scratch;
   std::unordered_map<std::string, uint64_t> texts, byteStrings;
   std::unordered_map<StyleKey, uint64_t, StyleKeyHash> styles;
-  // The open run: its summary, its objects and the table sizes at its start.
+  // The open run: where its head and art start, whether the sink has its
+  // head's hole, its summary, its objects and the table sizes at its start.
   bool inRun = false;
+  uint64_t headAt = 0, artAt = 0;
+  bool headHanded = false;
   UnreadArt run;
   uint64_t runObjects = 0;
   size_t runTexts = 0, runByteStrings = 0, runStyles = 0;
@@ -536,9 +606,9 @@ class PackWriter {
 
 }  // namespace
 
-void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file,
-                       size_t runBytes) {
-  PackWriter(sink, context, file, runBytes).WriteDocument(document);
+void WriteDocumentPack(const Document& document, PackSink& sink, const std::string& file, size_t runBytes,
+                       size_t pieceBytes) {
+  PackWriter(sink, file, runBytes, pieceBytes).WriteDocument(document);
 }
 
 }  // namespace sim

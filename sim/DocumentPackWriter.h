@@ -3,18 +3,31 @@
 // and coordinates as the floats the model holds.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "sim/Document.h"
 #include "sim/DocumentFormat.h"
-#include "sim/JsonWriter.h"
 
 namespace sim {
 
-// Streams the file through sink in pieces of about a megabyte, a run of
-// art whole; runs close after runBytes. Throws DocumentFileError (naming
-// file) when nesting goes beyond the limit or the document is a summary.
-void WriteDocumentPack(const Document& document, JsonWriter::Sink sink, void* context, const std::string& file,
-                       size_t runBytes = kArtRunBytes);
+// Where the packed file goes. A run's length and summary come before its
+// art but are known only once it closes: a run longer than a piece leaves a
+// hole for them, filled once it closes. One hole is open at a time.
+class PackSink {
+ public:
+  virtual ~PackSink() = default;
+  virtual void Write(const char* data, size_t size) = 0;
+  // size bytes whose values come later through Fill.
+  virtual void Hole(size_t size) = 0;
+  // The open hole, which starts offset bytes into the file.
+  virtual void Fill(uint64_t offset, const char* data, size_t size) = 0;
+};
+
+// Streams the file through sink in pieces of about pieceBytes; runs close
+// after runBytes. Throws DocumentFileError (naming file) when nesting goes
+// beyond the limit or the document is a summary.
+void WriteDocumentPack(const Document& document, PackSink& sink, const std::string& file,
+                       size_t runBytes = kArtRunBytes, size_t pieceBytes = kPackPieceBytes);
 
 }  // namespace sim

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <initializer_list>
 #include <map>
+#include <ostream>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -130,14 +132,33 @@ struct Reading {
   uint64_t runsUpTo;
 };
 
-class SummaryLoad : public ::testing::TestWithParam<Reading> {};
+// How much the writer holds: a run longer than that has its head filled in
+// at full width after its art.
+struct Pieces {
+  const char* name;
+  size_t bytes;
+};
+
+void PrintTo(const Reading& reading, std::ostream* out) { *out << reading.name; }
+void PrintTo(const Pieces& pieces, std::ostream* out) { *out << pieces.name; }
+
+class SummaryLoad : public ::testing::TestWithParam<std::tuple<Reading, Pieces>> {};
 
 // Whatever a summary steps over, its counts and largest coordinate per
-// layer are those of the whole map; and it is never saved.
+// layer are those of the whole map, whichever form the runs' heads take;
+// and it is never saved.
 TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
+  const auto& [reading, pieces] = GetParam();
   sim::Host host;
   BuildMapOfRuns(host);
-  const std::string bytes = sim::DocumentToBytes(*host.CurrentDocument(), kRunBytes);
+  const std::string bytes = sim::DocumentToBytes(*host.CurrentDocument(), kRunBytes, pieces.bytes);
+  // Runs held whole have their heads as short as they go; others padded.
+  const std::string shortHeads = sim::DocumentToBytes(*host.CurrentDocument(), kRunBytes);
+  if (pieces.bytes < kRunBytes) {
+    EXPECT_GT(bytes.size(), shortHeads.size());
+  } else {
+    EXPECT_TRUE(bytes == shortHeads);
+  }
   sim::Document whole;
   sim::DocumentFromBytes(whole, bytes, "runs.kzmap");
   kztest::ExpectSameDocument(*host.CurrentDocument(), whole);
@@ -146,7 +167,7 @@ TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
   kztest::ScratchFolder folder;
   sim::Host opened;
   const sim::Document& summary =
-      sim::LoadDocumentSummary(opened, folder.Write("runs.kzmap", bytes), {GetParam().runsUpTo, {}});
+      sim::LoadDocumentSummary(opened, folder.Write("runs.kzmap", bytes), {reading.runsUpTo, {}});
   EXPECT_EQ(summary.AllLayers().size(), whole.AllLayers().size());
   const auto expected = WithOthersMerged(Tallies(whole));
   const auto actual = WithOthersMerged(Tallies(summary));
@@ -162,18 +183,23 @@ TEST_P(SummaryLoad, CountsWhatAWholeLoadFinds) {
   EXPECT_EQ(expected.at(u"mixed").extent, 700.5f);
   // The points layer is over a megabyte: its runs close after kRunBytes, so
   // a summary reading runs of half as much again reads them all.
-  EXPECT_EQ(summary.unread.empty(), GetParam().runsUpTo >= kRunAndAHalf);
+  EXPECT_EQ(summary.unread.empty(), reading.runsUpTo >= kRunAndAHalf);
   if (summary.unread.empty()) kztest::ExpectSameDocument(whole, summary);
   EXPECT_THROW(sim::DocumentToBytes(summary), sim::DocumentFileError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Thresholds, SummaryLoad,
-                         ::testing::Values(Reading{"NothingRead", 0}, Reading{"SmallRunsRead", 4096},
-                                           Reading{"AlmostEveryRunRead", kRunBytes - 1},
-                                           Reading{"Default", sim::kSummaryReadsRunsUpTo},
-                                           Reading{"EveryRunRead", kRunAndAHalf},
-                                           Reading{"EverythingRead", UINT64_MAX}),
-                         [](const ::testing::TestParamInfo<Reading>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, SummaryLoad,
+    ::testing::Combine(::testing::Values(Reading{"NothingRead", 0}, Reading{"SmallRunsRead", 4096},
+                                         Reading{"AlmostEveryRunRead", kRunBytes - 1},
+                                         Reading{"Default", sim::kSummaryReadsRunsUpTo},
+                                         Reading{"EveryRunRead", kRunAndAHalf}, Reading{"EverythingRead", UINT64_MAX}),
+                       // Runs held whole; heads handed on mid-art; every head handed on before its art.
+                       ::testing::Values(Pieces{"SavedPieces", sim::kPackPieceBytes}, Pieces{"SmallPieces", 4096},
+                                         Pieces{"OneBytePieces", 1})),
+    [](const ::testing::TestParamInfo<std::tuple<Reading, Pieces>>& info) {
+      return std::string(std::get<0>(info.param).name) + std::get<1>(info.param).name;
+    });
 
 // Each layer's strings and styles are its run's own: the second layer's
 // field name, value and style take the table places the first layer's had,
@@ -225,10 +251,14 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
 using kztest::Floats;
 using kztest::Varint;
 
+// The header's counts of a map of one layer "L" holding one two-anchor path,
+// as a save writes them: layers, art, segments, values, text units.
+const std::string kOnePathCounts = Varint(1) + Varint(2) + Varint(2) + Varint(0) + Varint(1);
+
 // A version-4 file, assembled here byte by byte: one layer "L" whose art
 // (children entries in all) is body.
-std::string Packed4(uint64_t children, const std::string& body, uint64_t version = 4) {
-  const std::string counts = Varint(2) + Varint(4) + Varint(4) + Varint(8) + Varint(64);
+std::string Packed4(uint64_t children, const std::string& body, uint64_t version = 4,
+                    const std::string& counts = Varint(2) + Varint(4) + Varint(4) + Varint(8) + Varint(64)) {
   return std::string("\x89KZMAP\r\n", 8) + Varint(version) + counts + Floats({0, 842, 595, 0}) + Varint(1) +
          Varint(1) + Varint(2) + "L" + "\x01" + Floats({0, 0, 1}) + Varint(0) + Varint(children) + body + Varint(1);
 }
@@ -237,6 +267,8 @@ std::string Packed4(uint64_t children, const std::string& body, uint64_t version
 const std::string kStyle = std::string("\x00\x00", 2) + Varint(12) + Varint(12) + Floats({1}) +
                            std::string("\x00", 1) + Floats({0}) + std::string(8, '\0') + Floats({4});
 const std::string kPath = "\x01" + Varint(1 << 11) + kStyle + Varint(2) + Floats({1, 2, 3, -4});
+// The same as a save writes it: the style remembered, not inline.
+const std::string kSavedPath = "\x01" + Varint(1 << 11) + "\x01" + kStyle.substr(1) + Varint(2) + Floats({1, 2, 3, -4});
 
 struct Summary {
   std::vector<uint64_t> kinds{0, 1, 0, 0, 0, 0};
@@ -245,13 +277,25 @@ struct Summary {
   uint64_t objects = 1;
 };
 
-std::string RunBytes(const Summary& summary, const std::string& art, int64_t lengthOff = 0) {
+// A run's tag, length, summary and art; padded, every number at ten bytes.
+std::string RunBytes(const Summary& summary, const std::string& art, int64_t lengthOff = 0, bool padded = false) {
+  const auto number = [padded](uint64_t value) { return padded ? kztest::PaddedVarint(value) : Varint(value); };
   std::string head;
-  for (uint64_t count : summary.kinds) head += Varint(count);
-  for (uint64_t count : {summary.members, summary.segments, summary.values, summary.textUnits}) head += Varint(count);
-  head += Floats({summary.extent}) + Varint(summary.objects);
+  for (uint64_t count : summary.kinds) head += number(count);
+  for (uint64_t count : {summary.members, summary.segments, summary.values, summary.textUnits}) head += number(count);
+  head += Floats({summary.extent}) + number(summary.objects);
   const auto length = static_cast<uint64_t>(static_cast<int64_t>(head.size() + art.size()) + lengthOff);
-  return "\x07" + Varint(length) + head + art;
+  return "\x07" + number(length) + head + art;
+}
+
+std::string PaddedRunBytes(const Summary& summary, const std::string& art, int64_t lengthOff = 0) {
+  return RunBytes(summary, art, lengthOff, true);
+}
+
+// A padded run whose length is given as these bytes.
+std::string RunWithLength(const std::string& length, const std::string& art) {
+  const std::string run = PaddedRunBytes({}, art);
+  return "\x07" + length + run.substr(11);
 }
 
 Summary With(void (*change)(Summary&)) {
@@ -260,8 +304,10 @@ Summary With(void (*change)(Summary&)) {
   return summary;
 }
 
-TEST(ArtRun, HandMadeRunLoadsWholeAndAsASummary) {
-  const std::string bytes = Packed4(1, RunBytes({}, kPath));
+class HandMadeRun : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HandMadeRun, LoadsWholeAndAsASummary) {
+  const std::string bytes = Packed4(1, RunBytes({}, kPath, 0, GetParam()));
   sim::Document whole;
   sim::DocumentFromBytes(whole, bytes, "hand.kzmap");
   ASSERT_EQ(whole.layers.at(0)->group->children.size(), 1u);
@@ -281,6 +327,89 @@ TEST(ArtRun, HandMadeRunLoadsWholeAndAsASummary) {
   EXPECT_TRUE(georeference.unread.empty());
 }
 
+INSTANTIATE_TEST_SUITE_P(Heads, HandMadeRun, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Padded" : "Short");
+                         });
+
+struct Form {
+  const char* name;
+  size_t pieceBytes;
+  bool padded;
+};
+
+void PrintTo(const Form& form, std::ostream* out) { *out << form.name; }
+
+class RunHead : public ::testing::TestWithParam<Form> {};
+
+// A run the writer holds whole gets its head as short as it goes, the form
+// files had before; one handed on before it closed gets every number at ten
+// bytes, at the place its hole was left.
+TEST_P(RunHead, TakesTheFormItsPiecesAllow) {
+  const std::string saved = Packed4(1, RunBytes({}, kSavedPath), 4, kOnePathCounts);
+  sim::Document document;
+  sim::DocumentFromBytes(document, saved, "hand.kzmap");
+  const std::string expected = Packed4(1, RunBytes({}, kSavedPath, 0, GetParam().padded), 4, kOnePathCounts);
+  const std::string written = sim::DocumentToBytes(document, sim::kArtRunBytes, GetParam().pieceBytes);
+  EXPECT_TRUE(written == expected) << testing::PrintToString(written) << "\n" << testing::PrintToString(expected);
+  sim::Document again;
+  sim::DocumentFromBytes(again, written, "again.kzmap");
+  kztest::ExpectSameDocument(document, again);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pieces, RunHead,
+                         ::testing::Values(Form{"HeldWhole", sim::kPackPieceBytes, false},
+                                           Form{"HandedOnAtOnce", 1, true}, Form{"HandedOnWithItsTag", 64, true}),
+                         [](const ::testing::TestParamInfo<Form>& info) { return std::string(info.param.name); });
+
+// Where in the file the first padded run starts (its tag), or npos.
+size_t FirstPaddedRun(const std::string& bytes) {
+  for (size_t at = 0; at + 11 <= bytes.size(); ++at) {
+    if (bytes[at] != '\x07') continue;
+    bool padded = static_cast<unsigned char>(bytes[at + 10]) <= 1;
+    for (size_t i = 1; i < 10 && padded; ++i) padded = static_cast<unsigned char>(bytes[at + i]) >= 0x80;
+    if (padded) return at;
+  }
+  return std::string::npos;
+}
+
+// A layer of over a megabyte saved at the saved run size is a run longer than
+// a piece: the file's hole for its head is filled in place, the file holds
+// the same bytes as a save to memory, and a check against the file sees a
+// change in the head as in the art.
+TEST(ArtRun, ARunLongerThanAPieceIsFilledInPlaceInTheFile) {
+  sim::Host host;
+  BuildMapOfRuns(host);
+  const sim::Document& document = *host.CurrentDocument();
+  kztest::ScratchFolder folder;
+  const std::string path = folder.PathText("big.kzmap");
+  sim::SaveDocumentFile(document, path);
+  const std::string saved = kztest::ScratchFolder::Read(path);
+  EXPECT_TRUE(saved == sim::DocumentToBytes(document));
+  const size_t run = FirstPaddedRun(saved);
+  ASSERT_NE(run, std::string::npos);
+  EXPECT_GT(saved.size() - run, sim::kPackPieceBytes);
+
+  sim::Host opened;
+  kztest::ExpectSameDocument(document, sim::LoadDocumentFile(opened, path));
+  sim::Host summarised;
+  const sim::Document& summary = sim::LoadDocumentSummary(summarised, path, {0, {}});
+  const sim::Layer* points = nullptr;
+  for (const sim::Layer* layer : summary.AllLayers())
+    if (layer->title == u"points") points = layer;
+  ASSERT_TRUE(points && summary.unread.count(points));
+  EXPECT_EQ(summary.unread.at(points).kinds[1], 30001u);
+
+  EXPECT_TRUE(sim::DocumentFileHolds(document, path));
+  // The length's first byte and last, the objects' count, the first art byte.
+  for (const size_t at : {run + 1, run + 10, run + 1 + 120, run + 125}) {
+    std::string changed = saved;
+    changed[at] = static_cast<char>(changed[at] ^ 1);
+    folder.Write("big.kzmap", changed);
+    EXPECT_FALSE(sim::DocumentFileHolds(document, path)) << "byte " << at - run << " of the run";
+  }
+}
+
 struct HostileRun {
   const char* name;
   std::string bytes;
@@ -288,6 +417,8 @@ struct HostileRun {
   const char* place;    // expected in the message
   const char* problem;  // expected in the message
 };
+
+void PrintTo(const HostileRun& hostile, std::ostream* out) { *out << hostile.name; }
 
 class HostileRunFile : public ::testing::TestWithParam<HostileRun> {};
 
@@ -369,6 +500,26 @@ INSTANTIATE_TEST_SUITE_P(
                    Packed4(3, RunBytes({}, kPath) + RunBytes({}, kPath) + RunBytes({}, kPath)), false,
                    "/layers/0/art", "than the file's header says"},
         HostileRun{"ArtOutsideARun", Packed4(1, kPath), false, "/layers/0/art", "expected a run of art or a sublayer"},
+        // Heads filled in at full width are held to the same checks.
+        HostileRun{"PaddedLengthOneShort", Packed4(1, PaddedRunBytes({}, kPath, -1)), true, "/layers/0/art", "takes"},
+        HostileRun{"PaddedLengthOneLong", Packed4(1, PaddedRunBytes({}, kPath, 1) + "\x00"), true, "/layers/0/art",
+                   "takes"},
+        HostileRun{"PaddedLengthBeyondTheFile", Packed4(1, PaddedRunBytes({}, kPath, 100)), false, "/layers/0/art",
+                   "more than the bytes left"},
+        HostileRun{"PaddedLengthOfTheTopBit",
+                   Packed4(1, RunWithLength(std::string(9, '\x80') + "\x01", kPath)), false, "/layers/0/art",
+                   "more than the bytes left"},
+        HostileRun{"PaddedLengthBeyondSixtyFourBits",
+                   Packed4(1, RunWithLength(std::string(9, '\x80') + "\x02", kPath)), false, "/layers/0/art",
+                   "a number longer than 64 bits"},
+        HostileRun{"PaddedLengthOfElevenBytes",
+                   Packed4(1, RunWithLength(std::string(10, '\x80') + "\x00", kPath)), false, "/layers/0/art",
+                   "a number longer than 64 bits"},
+        HostileRun{"PaddedSegmentsWrong", Packed4(1, PaddedRunBytes(With([](Summary& s) { s.segments = 3; }), kPath)),
+                   true, "/layers/0/art", "does not match its art"},
+        HostileRun{"PaddedMoreArtThanTheHeader",
+                   Packed4(1, PaddedRunBytes(With([](Summary& s) { s.kinds = {0, 1, 0, 0, 0, 9}; }), kPath)), false,
+                   "/layers/0/art", "more than the file's header says"},
         HostileRun{"RunInAnOlderVersion", Packed4(1, RunBytes({}, kPath), 3), false, "/layers/0/art/0",
                    "unknown art type 7"}),
     [](const ::testing::TestParamInfo<HostileRun>& info) { return std::string(info.param.name); });
