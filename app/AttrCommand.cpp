@@ -287,7 +287,7 @@ int Set(const Options& options) {
 // import draws for a point feature; either is labelled beside itself.
 bool IsPoint(const sim::Art& art) {
   if (art.type != kPathArt) return false;
-  return art.segments.size() == 1 || IsPointMarkOutline(art.segments.ToVector().data(), art.segments.size(), art.closed);
+  return art.Segments().size() == 1 || IsPointMarkOutline(art.Segments().ToVector().data(), art.Segments().size(), art.closed);
 }
 
 // Whether a group or compound path around the art is wholly selected: that

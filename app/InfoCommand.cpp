@@ -121,7 +121,7 @@ const char* TypeName(AIArtType type) {
 void Widen(float value, double& largest) { largest = std::max(largest, static_cast<double>(std::fabs(value))); }
 
 void WidenArt(const Art& art, double& largest) {
-  for (const AIPathSegment& segment : art.segments) {
+  for (const AIPathSegment& segment : art.Segments()) {
     Widen(segment.p.h, largest);
     Widen(segment.p.v, largest);
   }
@@ -270,7 +270,7 @@ class JsonReport {
         if (art.type == kPathArt) {
           out.Key("points");
           out.BeginArray(true);
-          for (const AIPathSegment& segment : art.segments) {
+          for (const AIPathSegment& segment : art.Segments()) {
             out.BeginArray(true);
             out.Number(segment.p.h);
             out.Number(segment.p.v);

@@ -83,7 +83,7 @@ bool HasContent(const sim::Art& group) {
 }
 
 size_t Work(const sim::Art& art) {
-  size_t work = art.type == kPathArt ? art.segments.size() : art.type == kTextFrameArt ? 1 : 0;
+  size_t work = art.type == kPathArt ? art.Segments().size() : art.type == kTextFrameArt ? 1 : 0;
   for (const sim::Art* child : art.children) work += Work(*child);
   return work;
 }
@@ -222,8 +222,8 @@ Renderer::Box Renderer::BoundsOf(const sim::Art& art) {
   Box box;
   switch (art.type) {
     case kPathArt: {
-      if (art.segments.size() < 2) break;
-      for (const AIPathSegment& s : art.segments)
+      if (art.Segments().size() < 2) break;
+      for (const AIPathSegment& s : art.Segments())
         for (const AIRealPoint& p : {s.p, s.in, s.out}) box.Add(p.h, p.v);
       const AIPathStyle& style = art.Style();
       const double half = style.strokePaint && std::isfinite(style.stroke.width) && style.stroke.width > 0
@@ -416,7 +416,7 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
 }
 
 bool Renderer::AddSegments(cairo_t* cr, const sim::Art& path) {
-  const sim::PathSegments& segments = path.segments;
+  const sim::PathSegments& segments = path.Segments();
   if (segments.size() < 2) return true;
   if (segments.Straight()) {
     // Anchors alone: every piece is a line.

@@ -355,7 +355,7 @@ class PackReader {
     }
     if (flags & kPackedDictionary) {
       const Step step(*this, "dictionary");
-      art.dictionary = ReadDictionary(1);
+      art.Dict() = ReadDictionary(1);
     }
     if (flags & kPackedTags) {
       const Step step(*this, "tags");
@@ -507,6 +507,7 @@ class PackReader {
     inRun = true;
     runTally = {};
     for (uint64_t i = 0; i < objects; ++i) {
+      document.Trim();
       const Step item(*this, firstIndex + i);
       ReadArt(*layer.group, depth + 1, false);
     }
@@ -542,7 +543,7 @@ class PackReader {
         anchor = Point();
         Widen(anchor);
       }
-      return art.segments.AssignCorners(anchors.data(), anchors.size());
+      return art.Segments().AssignCorners(anchors.data(), anchors.size());
     }
     std::vector<AIPathSegment> segments(count);
     for (uint64_t i = 0; i < count; ++i) {
@@ -563,7 +564,7 @@ class PackReader {
         s.in = s.out = s.p;
       }
     }
-    art.segments.Assign(segments.data(), segments.size());
+    art.Segments().Assign(segments.data(), segments.size());
   }
 
   void ReadArt(Art& container, size_t depth, bool pathsOnly) {

@@ -33,6 +33,7 @@ class PackWriter {
   }
 
   void WriteDocument(const Document& document) {
+    this->document = &document;
     if (document.summaryOnly)
       throw DocumentFileError(file, {}, "only a summary of the map was read, so it cannot be saved");
     buffer.append(kPackedMagic);
@@ -92,6 +93,7 @@ class PackWriter {
     std::vector<const Art*> pending;
     for (const Layer* layer : document.layers) pending.push_back(layer->group);
     while (!pending.empty()) {
+      document.Trim();
       const Art* art = pending.back();
       pending.pop_back();
       ++counts.art;
@@ -99,9 +101,9 @@ class PackWriter {
         ++counts.layers;
         counts.textUnits += art->ownerLayer->title.size();
       }
-      counts.segments += art->segments.size();
+      counts.segments += art->Segments().size();
       CountArtText(*art, counts);
-      if (art->dictionary) CountDictionary(*art->dictionary, counts, 1);
+      if (art->Dict()) CountDictionary(*art->Dict(), counts, 1);
       for (const Art* child : art->children)
         if (!child->disposed) pending.push_back(child);
     }
@@ -306,7 +308,7 @@ class PackWriter {
     if (art.guide) flags |= kPackedGuide;
     if (art.clip) flags |= kPackedClip;
     if (art.opacity != 1) flags |= kPackedOpacity;
-    if (art.dictionary) flags |= kPackedDictionary;
+    if (art.Dict()) flags |= kPackedDictionary;
     if (!art.Extras().tags.empty()) flags |= kPackedTags;
     return flags;
   }
@@ -315,7 +317,7 @@ class PackWriter {
     Varint(flags);
     if (flags & kPackedOtherAttributes) Signed(art.userAttributes & ~(kArtSelected | kArtLocked | kArtHidden));
     if (flags & kPackedOpacity) Float(art.opacity);
-    if (flags & kPackedDictionary) WriteDictionary(*art.dictionary, 1);
+    if (flags & kPackedDictionary) WriteDictionary(*art.Dict(), 1);
     if (flags & kPackedTags) {
       Varint(art.Extras().tags.size());
       for (const Tag& tag : art.Extras().tags) {
@@ -352,6 +354,7 @@ class PackWriter {
     for (const Art* child : group.children) live += child->disposed ? 0 : 1;
     Varint(live);
     for (const Art* child : group.children) {
+      document->Trim();
       if (child->disposed) continue;
       if (child->ownerLayer) {
         CloseRun();
@@ -415,10 +418,10 @@ class PackWriter {
     } else {
       ++summary.kinds[static_cast<size_t>(PackedKindOf(art.type))];
     }
-    summary.segments += art.segments.size();
-    for (size_t i = 0; i < art.segments.size(); ++i) {
-      Widen(art.segments.Anchor(i).h, summary.extent);
-      Widen(art.segments.Anchor(i).v, summary.extent);
+    summary.segments += art.Segments().size();
+    for (size_t i = 0; i < art.Segments().size(); ++i) {
+      Widen(art.Segments().Anchor(i).h, summary.extent);
+      Widen(art.Segments().Anchor(i).v, summary.extent);
     }
     if (art.type == kTextFrameArt) {
       Widen(art.Extras().text.anchor.h, summary.extent);
@@ -426,7 +429,7 @@ class PackWriter {
     }
     PackedCounts counts;
     CountArtText(art, counts);
-    if (art.dictionary) CountDictionary(*art.dictionary, counts, 1);
+    if (art.Dict()) CountDictionary(*art.Dict(), counts, 1);
     summary.values += counts.values;
     summary.textUnits += counts.textUnits;
     for (const Art* child : art.children)
@@ -475,10 +478,10 @@ class PackWriter {
         Byte(static_cast<uint8_t>(PackedArt::path));
         if (art.closed) flags |= kPackedClosed;
         // Anchors alone when every segment is a straight corner.
-        if (art.segments.Straight()) flags |= kPackedStraightCorners;
+        if (art.Segments().Straight()) flags |= kPackedStraightCorners;
         WriteCommon(art, flags);
         Style(art.Style());
-        return WriteSegments(art.segments);
+        return WriteSegments(art.Segments());
       }
       case kCompoundPathArt:
         Byte(static_cast<uint8_t>(PackedArt::compound));
@@ -519,6 +522,7 @@ class PackWriter {
     if (text.justificationAssigned) Signed(text.justification);
   }
 
+  const Document* document = nullptr;
   JsonWriter::Sink sink;
   void* context;
   const std::string& file;

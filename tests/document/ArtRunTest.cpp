@@ -111,7 +111,7 @@ void BuildMapOfRuns(sim::Host& host) {
   host.AddPath(*sub.group, {{4, 4}, {5, 5}}, false);
 
   sim::Layer& points = host.AddLayer("points");
-  points.group->dictionary = FieldRow(u"名前", 0, u"");
+  points.group->Dict() = FieldRow(u"名前", 0, u"");
   for (int i = 0; i < 30000; ++i) {
     const float x = static_cast<float>(i % 500), y = static_cast<float>(i / 500);
     sim::Art& mark = host.AddPath(*points.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}}, true);
@@ -210,13 +210,13 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
   ASSERT_EQ(summary.layers[1]->group->children.size(), 2u);
   for (const sim::Art* read : summary.layers[1]->group->children) {
     EXPECT_EQ(read->Style().stroke.width, 7);
-    ASSERT_TRUE(read->dictionary);
-    const sim::Value* row = read->dictionary->Find("KartzmapField");
+    ASSERT_TRUE(read->Dict());
+    const sim::Value* row = read->Dict()->Find("KartzmapField");
     ASSERT_TRUE(row && row->IsArray());
     const sim::Array& field = *(*row->AsArray())[0].AsArray();
     EXPECT_EQ(field[0].String(), u"b");
     EXPECT_EQ(field[4].String(), u"y");
-    EXPECT_TRUE(read->dictionary->Has("second"));
+    EXPECT_TRUE(read->Dict()->Has("second"));
   }
 }
 
@@ -265,7 +265,7 @@ TEST(ArtRun, HandMadeRunLoadsWholeAndAsASummary) {
   sim::Document whole;
   sim::DocumentFromBytes(whole, bytes, "hand.kzmap");
   ASSERT_EQ(whole.layers.at(0)->group->children.size(), 1u);
-  EXPECT_EQ(whole.layers[0]->group->children[0]->segments[1].p.v, -4);
+  EXPECT_EQ(whole.layers[0]->group->children[0]->Segments()[1].p.v, -4);
   sim::Document summary;
   sim::DocumentSummaryFromBytes(summary, bytes, "hand.kzmap", {0, {}});
   EXPECT_TRUE(summary.layers.at(0)->group->children.empty());

@@ -40,7 +40,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   sim::Document& document = host.NewDocument({-10.5f, 1190.55f, 841.89f, 0.1f});
   sim::Layer& map = host.AddLayer("地図");
   map.color = {0.25f, 0.75f, 0.125f};
-  map.group->dictionary = FieldRow(u"名前", 0, u"");
+  map.group->Dict() = FieldRow(u"名前", 0, u"");
   sim::Layer& hidden = host.AddSublayer(map, "下位");
   hidden.visible = false;
   hidden.editable = false;
@@ -365,8 +365,8 @@ TEST(DocumentFile, KeysThatAreNotUtf8Survive) {
   sim::Host host;
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
-  layer.group->dictionary = sim::NewDictionary();
-  layer.group->dictionary->Set(std::string("\xff\x00k", 3), sim::Value{1});
+  layer.group->Dict() = sim::NewDictionary();
+  layer.group->Dict()->Set(std::string("\xff\x00k", 3), sim::Value{1});
   EXPECT_THROW(sim::DocumentToJson(document), sim::DocumentFileError);
   sim::Document loaded;
   sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "keys.kzmap");
@@ -434,7 +434,7 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   size_t straight = 0;
   for (const sim::Art* mark : loaded.layers.at(0)->group->children) {
     styles.insert(mark->StylePointer());
-    straight += mark->segments.Straight() ? 1 : 0;
+    straight += mark->Segments().Straight() ? 1 : 0;
   }
   EXPECT_EQ(styles.size(), 1u);
   EXPECT_EQ(straight, static_cast<size_t>(kPoints));
@@ -605,8 +605,8 @@ TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
   // Dictionaries nested deeper than a file may hold.
-  layer.group->dictionary = sim::NewDictionary();
-  sim::Dictionary* inner = layer.group->dictionary.get();
+  layer.group->Dict() = sim::NewDictionary();
+  sim::Dictionary* inner = layer.group->Dict().get();
   for (int depth = 0; depth < 300; ++depth) {
     auto next = sim::NewDictionary();
     inner->Set("d", sim::Value{next});

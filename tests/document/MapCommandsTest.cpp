@@ -96,7 +96,7 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
 
   sim::Layer& towns = host.AddLayer("市町村");
   towns.editable = false;
-  towns.group->dictionary = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
+  towns.group->Dict() = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
   sim::Art& area = host.AddPath(*towns.group, {{0.1f, 100.3f}, {200, 100.3f}, {200, 300}}, true);
   host.EditStyle(&area, [&](AIPathStyle& style) {
     style.fillPaint = true;
@@ -196,7 +196,7 @@ TEST(InfoCommand, TextSummaryIsTheSameWhateverItReads) {
     sim::Host host;
     sim::Document& document = sim::LoadDocumentFile(host, map);
     sim::Layer& points = host.AddLayer("地点");
-    points.group->dictionary = Row({Field(u"名前", 0, 20, 0, u"")});
+    points.group->Dict() = Row({Field(u"名前", 0, 20, 0, u"")});
     for (int i = 0; i < 3000; ++i) {
       const float x = static_cast<float>(i % 100);
       sim::Art& mark = host.AddPath(*points.group, {{x, 1}, {x + 1, 1}, {x + 1, 2}}, true);

@@ -119,9 +119,9 @@ class PositionCrossCheck : public ImportScenario {
     std::vector<Point> expected;
     const std::vector<sim::Art*> lineArt = LayerArt(host, "lines");
     ASSERT_EQ(lineArt.size(), 1u);
-    ASSERT_EQ(lineArt[0]->segments.size(), data.line.size());
+    ASSERT_EQ(lineArt[0]->Segments().size(), data.line.size());
     for (size_t i = 0; i < data.line.size(); ++i) {
-      drawn.push_back(lineArt[0]->segments[i].p);
+      drawn.push_back(lineArt[0]->Segments()[i].p);
       expected.push_back(ProjTransform(operation, data.line[i].first, data.line[i].second));
     }
     const std::vector<sim::Art*> pointArt = LayerArt(host, "points");

@@ -144,7 +144,7 @@ TEST_F(ShapefileImportTest, PolygonWithAHoleIsOneCompoundPathCarryingItsRowEvery
     EXPECT_EQ(member->type, kPathArt);
     EXPECT_TRUE(member->closed);
     EXPECT_TRUE(member->Style().fillPaint);
-    EXPECT_EQ(member->segments.size(), 4u);  // the repeated closing point is not drawn
+    EXPECT_EQ(member->Segments().size(), 4u);  // the repeated closing point is not drawn
     ASSERT_TRUE(StoredRow(*member));
     EXPECT_EQ(StoredRow(*member)->front().value, "池のある公園");
   }
@@ -188,7 +188,7 @@ TEST_F(LongPathTest, APartOf32000PointsIsOnePath) {
   const std::vector<sim::Art*> art = ImportPlane("line", FeatureCollection({LineFeature(Zigzag(32000), "{\"k\":1}")}));
   ASSERT_EQ(art.size(), 1u);
   EXPECT_EQ(art[0]->type, kPathArt);
-  EXPECT_EQ(art[0]->segments.size(), 32000u);
+  EXPECT_EQ(art[0]->Segments().size(), 32000u);
   EXPECT_FALSE(art[0]->closed);
   EXPECT_FALSE(art[0]->Style().fillPaint);
 }

@@ -56,7 +56,7 @@ sim::Layer& GeoreferencedLayer(sim::Host& host) {
   sim::Layer& frame = host.AddLayer("Kartzmap DataFrame");
   host.AddPointText(*frame.group, {0, 0}, "G=JGD|P=XY9|X=100.000000|Y=200.000000|S=3600|R=0.000000");
   sim::Layer& layer = host.AddLayer("地物");
-  layer.group->dictionary = Row(u"", u"");
+  layer.group->Dict() = Row(u"", u"");
   host.CurrentDocument()->currentLayer = &layer;
   return layer;
 }

@@ -221,7 +221,7 @@ class CompactRowsThroughSuites : public kztest::HostTest {
     ASSERT_EQ(sAIDictionary->Key("KartzmapField", &key), kNoErr);
   }
 
-  sim::Array& RowOf(size_t index) { return *arts[index]->dictionary->Find("KartzmapField")->AsArray(); }
+  sim::Array& RowOf(size_t index) { return *arts[index]->Dict()->Find("KartzmapField")->AsArray(); }
 
   ai::ArrayRef OpenRow(size_t index) {
     ai::DictionaryRef dictionary;
@@ -380,7 +380,7 @@ TEST(CompactRowsInFiles, WriteTheBytesOfTheRowsTheyStandFor) {
     sim::DocumentFromBytes(loaded, *bytes, "rows.kzmap");
     const std::vector<sim::Art*> art = host.ArtOfLayer(*loaded.layers.at(0));
     ASSERT_EQ(art.size(), rows.size());
-    for (const sim::Art* each : art) EXPECT_TRUE(each->dictionary->Find("KartzmapField")->AsArray()->IsCompact());
+    for (const sim::Art* each : art) EXPECT_TRUE(each->Dict()->Find("KartzmapField")->AsArray()->IsCompact());
     EXPECT_EQ(sim::DocumentToBytes(loaded), packed);
   }
 }

@@ -38,7 +38,7 @@ void BuildMap(sim::Host& host) {
   sim::Document& document = host.NewDocument({-10.5f, 1190.55f, 841.89f, 0.1f});
   sim::Layer& map = host.AddLayer("地図");
   map.color = {0.25f, 0.75f, 0.125f};
-  map.group->dictionary = FieldRow(u"名前", u"");
+  map.group->Dict() = FieldRow(u"名前", u"");
   sim::Layer& hidden = host.AddSublayer(map, "下位");
   hidden.visible = false;
   hidden.editable = false;
@@ -181,10 +181,10 @@ TEST_P(SvgShapes, BecomePathsAtTheirPlaces) {
     if (!path && art->type == kPathArt) path = art;
   });
   ASSERT_NE(path, nullptr);
-  ASSERT_EQ(path->segments.size(), c.points.size());
+  ASSERT_EQ(path->Segments().size(), c.points.size());
   for (size_t i = 0; i < c.points.size(); ++i) {
-    EXPECT_NEAR(path->segments[i].p.h, c.points[i].first, 1e-4) << i;
-    EXPECT_NEAR(path->segments[i].p.v, c.points[i].second, 1e-4) << i;
+    EXPECT_NEAR(path->Segments()[i].p.h, c.points[i].first, 1e-4) << i;
+    EXPECT_NEAR(path->Segments()[i].p.v, c.points[i].second, 1e-4) << i;
   }
   EXPECT_EQ(path->closed, c.closed);
 }
@@ -219,9 +219,9 @@ TEST(SvgDocument, PageInPixelsIsTakenInPoints) {
   EXPECT_FLOAT_EQ(b.right - b.left, 300);
   EXPECT_FLOAT_EQ(b.top - b.bottom, 150);
   const sim::Art* path = back->document.layers.at(0)->group->children[0];
-  EXPECT_FLOAT_EQ(path->segments[0].p.h, 30);
-  EXPECT_FLOAT_EQ(path->segments[1].p.h, 60);
-  EXPECT_FLOAT_EQ(path->segments[0].p.v, -15);
+  EXPECT_FLOAT_EQ(path->Segments()[0].p.h, 30);
+  EXPECT_FLOAT_EQ(path->Segments()[1].p.h, 60);
+  EXPECT_FLOAT_EQ(path->Segments()[0].p.v, -15);
   EXPECT_FALSE(back->report.projectData);
 }
 
