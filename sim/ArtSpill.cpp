@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <cstdio>
 
 #include "sim/Document.h"
 
@@ -64,6 +65,7 @@ uint64_t TakeCount(ValueSpill::Input& in) {
 ArtSpill::ArtSpill(Arena<Art>& arts) : arts(arts), keptChunks(KeptChunksByDefault()) { Stores().push_back(this); }
 
 ArtSpill::~ArtSpill() {
+  if (std::getenv("KZDEBUG")) fprintf(stderr, "spill: written %llu away %zu seen %zu kept %zu\n", (unsigned long long)written, away, seen, keptChunks);
   std::erase(Stores(), this);
   if (file >= 0) ::close(file);
 }
@@ -120,6 +122,7 @@ void ArtSpill::SetAside(size_t chunk) {
     values.Write(art.dictionary.get(), scratch);
     going.push_back(static_cast<uint32_t>(i));
   }
+  if (std::getenv("KZDEBUG")) fprintf(stderr, "chunk %zu used %zu going %zu\n", chunk, used, going.size());
   if (going.empty()) return;
   // Written before anything is let go: a full disk loses nothing.
   Record record{};

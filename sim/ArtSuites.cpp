@@ -37,7 +37,11 @@ void Bounds(const Art* art, AIRealRect& bounds, bool& valid) {
       UniteBounds(bounds, valid, art->Extras().symbolBounds);
       return;
     default:
-      for (const Art* child : art->children) Bounds(child, bounds, valid);
+      // Bounds of a layer of a million objects leave them where they were.
+      for (const Art* child : art->children) {
+        if (const Document* document = Doc()) document->Trim();
+        Bounds(child, bounds, valid);
+      }
   }
 }
 

@@ -186,6 +186,7 @@ AIErr NewShape(std::vector<AIPathSegment> segments, AIArtHandle* newArt) {
   SIM_REQUIRE(newArt, kBadParameterErr);
   *newArt = nullptr;
   SIM_DOC(doc);
+  doc->Trim();
   Art* art = doc->MakeArt(kPathArt);
   art->Segments() = std::move(segments);
   art->closed = true;
