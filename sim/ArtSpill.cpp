@@ -81,6 +81,7 @@ ArtSpill& ArtSpill::operator=(ArtSpill&& other) noexcept {
   std::swap(records, other.records);
   std::swap(queued, other.queued);
   std::swap(resident, other.resident);
+  std::swap(failure, other.failure);
   return *this;
 }
 
@@ -90,9 +91,15 @@ void ArtSpill::Trim() {
     queued.push_back(1);
     resident.push_back(seen);
   }
-  while (resident.size() > keptChunks) {
+  while (resident.size() > keptChunks && failure.empty()) {
     const size_t chunk = resident.front();
-    SetAside(chunk);
+    try {
+      SetAside(chunk);
+    } catch (const std::exception& error) {
+      // Nothing was let go: the document carries on in memory, and says why.
+      failure = error.what();
+      return;
+    }
     resident.pop_front();
     queued[chunk] = 0;
   }

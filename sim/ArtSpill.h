@@ -34,8 +34,11 @@ class ArtSpill {
   ArtSpill& operator=(ArtSpill&& other) noexcept;
   ~ArtSpill();
 
-  // A safe point: sets aside the oldest chunks beyond the ones kept.
+  // A safe point: sets aside the oldest chunks beyond the ones kept. When
+  // the temporary folder fails it, it keeps everything from then on and
+  // Failure() says why.
   void Trim();
+  const std::string& Failure() const { return failure; }
   // How many chunks of art (of up to a few thousand objects) keep their
   // bodies at a safe point; the default can be changed by the environment
   // variable KZMAP_RESIDENT_ART_CHUNKS (tests run with 1).
@@ -71,6 +74,7 @@ class ArtSpill {
   std::vector<uint8_t> queued;                // per chunk: in resident
   std::deque<size_t> resident;                // chunks with bodies, oldest first
   std::string scratch;
+  std::string failure;
 };
 
 }  // namespace sim
