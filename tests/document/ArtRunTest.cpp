@@ -38,8 +38,8 @@ void TallyArt(const sim::Art& art, bool member, LayerTally& tally) {
   } else {
     ++tally.kinds[art.type];
   }
-  tally.segments += art.segments.size();
-  for (const AIPathSegment& segment : art.segments) {
+  tally.Segments() += art.Segments().size();
+  for (const AIPathSegment& segment : art.Segments()) {
     Widen(segment.p.h, tally.extent);
     Widen(segment.p.v, tally.extent);
   }
@@ -115,7 +115,7 @@ void BuildMapOfRuns(sim::Host& host) {
   for (int i = 0; i < 30000; ++i) {
     const float x = static_cast<float>(i % 500), y = static_cast<float>(i / 500);
     sim::Art& mark = host.AddPath(*points.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}}, true);
-    mark.dictionary = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
+    mark.Dict() = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
   }
   host.AddPath(*points.group, {{123456.5f, 0}, {0, 0}}, false);
   host.AddLayer("empty");
@@ -185,16 +185,16 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
   for (int i = 0; i < 200; ++i) {
     sim::Art& mark = host.AddPath(*first.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 3; });
-    mark.dictionary = FieldRow(u"a", 0, u"x");
-    mark.dictionary->Set("first", sim::Value{1});
+    mark.Dict() = FieldRow(u"a", 0, u"x");
+    mark.Dict()->Set("first", sim::Value{1});
   }
   // Two marks, so that the second refers to what the first remembered.
   sim::Layer& second = host.AddLayer("second");
   for (int i = 0; i < 2; ++i) {
     sim::Art& mark = host.AddPath(*second.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 7; });
-    mark.dictionary = FieldRow(u"b", 0, u"y");
-    mark.dictionary->Set("second", sim::Value{2});
+    mark.Dict() = FieldRow(u"b", 0, u"y");
+    mark.Dict()->Set("second", sim::Value{2});
   }
   const std::string bytes = sim::DocumentToBytes(document);
 

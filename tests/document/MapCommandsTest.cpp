@@ -102,7 +102,7 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
     style.fillPaint = true;
     style.fill.color = AIColor::Four(0, 0, 0, 0.25f);
   });
-  area.dictionary = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
+  area.Dict() = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
                          Field(u"面積", 2, 10, 2, u"2194.07")});
   sim::Art& islands = host.AddCompoundPath(*towns.group);
   sim::Art& island = host.AddPath(islands, {{1, 2}, {3, 4}}, false);
@@ -200,7 +200,7 @@ TEST(InfoCommand, TextSummaryIsTheSameWhateverItReads) {
     for (int i = 0; i < 3000; ++i) {
       const float x = static_cast<float>(i % 100);
       sim::Art& mark = host.AddPath(*points.group, {{x, 1}, {x + 1, 1}, {x + 1, 2}}, true);
-      mark.dictionary = Row({Field(u"名前", 0, 20, 0, u"点")});
+      mark.Dict() = Row({Field(u"名前", 0, 20, 0, u"点")});
     }
     host.AddPath(*points.group, {{-2000000, 5}, {0, 5}}, false);
     host.AddGroup(*points.group);

@@ -130,7 +130,7 @@ class PositionCrossCheck : public ImportScenario {
       // Later points lie on top: the layer lists them in reverse.
       const sim::Art& shape = *pointArt[data.points.size() - 1 - i];
       float left = 1e30f, right = -1e30f, bottom = 1e30f, top = -1e30f;
-      for (const auto& s : shape.segments) {
+      for (const auto& s : shape.Segments()) {
         left = std::min(left, s.p.h);
         right = std::max(right, s.p.h);
         bottom = std::min(bottom, s.p.v);

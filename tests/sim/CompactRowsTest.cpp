@@ -212,10 +212,10 @@ class CompactRowsThroughSuites : public kztest::HostTest {
     sim::Layer& layer = host.Host().AddLayer("L");
     for (int32_t id = 0; id < 3; ++id) {
       sim::Art& art = host.Host().AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
-      art.dictionary = sim::NewDictionary();
+      art.Dict() = sim::NewDictionary();
       sim::ArrayPtr row = FiveFieldRow(id);
       ASSERT_TRUE(row->Compact());
-      art.dictionary->Set("KartzmapField", Value{row});
+      art.Dict()->Set("KartzmapField", Value{row});
       arts.push_back(&art);
     }
     ASSERT_EQ(sAIDictionary->Key("KartzmapField", &key), kNoErr);
@@ -365,9 +365,9 @@ TEST(CompactRowsInFiles, WriteTheBytesOfTheRowsTheyStandFor) {
   std::vector<sim::ArrayPtr> rows;
   for (int32_t id = 0; id < 40; ++id) {
     sim::Art& art = host.AddPath(*layer.group, {{0, 0}, {1.0f * id, 1}}, false);
-    art.dictionary = sim::NewDictionary();
+    art.Dict() = sim::NewDictionary();
     rows.push_back(id % 7 == 3 ? ListOf({Field(u"ONLY", 1, 3, 0, Value{id})}) : FiveFieldRow(id));
-    art.dictionary->Set("KartzmapField", Value{rows.back()});
+    art.Dict()->Set("KartzmapField", Value{rows.back()});
   }
   const std::string packed = sim::DocumentToBytes(document);
   const std::string json = sim::DocumentToJson(document);

@@ -218,10 +218,10 @@ TEST(Value, RepeatedTextOfALoadedMapIsSharedNotCopied) {
   sim::Layer& layer = host.AddLayer("L");
   for (int i = 0; i < 3; ++i) {
     sim::Art& mark = host.AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
-    mark.dictionary = sim::NewDictionary();
+    mark.Dict() = sim::NewDictionary();
     sim::ArrayPtr row = sim::NewArray();
     *row = {sim::Value{u"POPULATION_2020"}, sim::Value{u"a value of each row " + std::u16string(1, u'0' + i)}};
-    mark.dictionary->Set("KartzmapField", sim::Value{row});
+    mark.Dict()->Set("KartzmapField", sim::Value{row});
   }
   sim::Document loaded;
   sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "rows.kzmap");

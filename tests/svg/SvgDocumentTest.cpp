@@ -50,7 +50,7 @@ void BuildMap(sim::Host& host) {
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
-  square.dictionary = FieldRow(u"名前", u"東京タワー \"&<>'");
+  square.Dict() = FieldRow(u"名前", u"東京タワー \"&<>'");
 
   sim::Art& curve = host.AddCurvedPath(*map.group,
                                        {Curve(0.1f, 0.0f, 1e-30f, 3e30f, 0.1f, 0.0f, false),
@@ -237,7 +237,7 @@ class EditedMap : public ::testing::Test {
       style.strokePaint = true;
       style.stroke.color = AIColor::Four(0, 1, 1, 0);
     });
-    road.dictionary = FieldRow(u"name", u"国道1号");
+    road.Dict() = FieldRow(u"name", u"国道1号");
     svg = SvgOf(*host.CurrentDocument());
   }
   void Replace(const std::string& from, const std::string& to) {
@@ -277,8 +277,8 @@ TEST_F(EditedMap, DuplicateKeepsTheRowAndBothAreRead) {
   ASSERT_EQ(back->document.layers.at(0)->group->children.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     const sim::Art& road = Road(*back, i);
-    ASSERT_TRUE(road.dictionary);
-    EXPECT_TRUE(road.dictionary->Has("KartzmapField"));
+    ASSERT_TRUE(road.Dict());
+    EXPECT_TRUE(road.Dict()->Has("KartzmapField"));
   }
 }
 
@@ -288,22 +288,22 @@ TEST_F(EditedMap, PathCombinedWithAnotherKeepsItsRowOnTheCompound) {
   const sim::Art& combined = Road(*back);
   ASSERT_EQ(combined.type, kCompoundPathArt);
   ASSERT_EQ(combined.children.size(), 2u);
-  ASSERT_TRUE(combined.dictionary);
-  EXPECT_TRUE(combined.dictionary->Has("KartzmapField"));
+  ASSERT_TRUE(combined.Dict());
+  EXPECT_TRUE(combined.Dict()->Has("KartzmapField"));
 }
 
 TEST_F(EditedMap, TransformOnTheLayerMovesItsArt) {
   Replace("inkscape:label=\"roads\"", "inkscape:label=\"renamed\" transform=\"translate(5,-3)\"");
   const auto back = Read(svg);
   EXPECT_EQ(sim::Host::Title(*back->document.layers.at(0)), "renamed");
-  EXPECT_FLOAT_EQ(Road(*back).segments[0].p.h, 15);
-  EXPECT_FLOAT_EQ(Road(*back).segments[0].p.v, 13);
+  EXPECT_FLOAT_EQ(Road(*back).Segments()[0].p.h, 15);
+  EXPECT_FLOAT_EQ(Road(*back).Segments()[0].p.v, 13);
 }
 
 TEST_F(EditedMap, BrokenProjectDataLeavesAPathWithoutRowAndIsTold) {
   Replace("kz:art=\"{", "kz:art=\"{broken");
   const auto back = Read(svg);
-  EXPECT_FALSE(Road(*back).dictionary && Road(*back).dictionary->Has("KartzmapField"));
+  EXPECT_FALSE(Road(*back).Dict() && Road(*back).Dict()->Has("KartzmapField"));
   EXPECT_EQ(back->report.NotReadText(), "1 object's unreadable Kartzmap data");
 }
 
