@@ -22,7 +22,7 @@ struct Totals {
 
 void Walk(const sim::Art& art, Totals& totals) {
   ++totals.art;
-  totals.Segments() += art.Segments().size();
+  totals.segments += art.Segments().size();
   for (size_t i = 0; i < art.Segments().size(); ++i)
     totals.extent = std::max({totals.extent, std::fabs(art.Segments().Anchor(i).h), std::fabs(art.Segments().Anchor(i).v)});
   if (art.type == kTextFrameArt)

@@ -38,7 +38,7 @@ void TallyArt(const sim::Art& art, bool member, LayerTally& tally) {
   } else {
     ++tally.kinds[art.type];
   }
-  tally.Segments() += art.Segments().size();
+  tally.segments += art.Segments().size();
   for (const AIPathSegment& segment : art.Segments()) {
     Widen(segment.p.h, tally.extent);
     Widen(segment.p.v, tally.extent);
