@@ -41,6 +41,7 @@ class Arena {
   T* ChunkItems(size_t chunk) { return chunks[chunk].items.get(); }
   size_t ChunkUsed(size_t chunk) const { return chunks[chunk].used; }
   static constexpr size_t kNone = SIZE_MAX;
+  static constexpr size_t kLargestChunk = 4096;
 
   size_t Count() const {
     size_t count = 0;
@@ -67,7 +68,7 @@ class Arena {
                  index);
   }
 
-  static constexpr size_t kFirstChunk = 16, kLargestChunk = 4096;
+  static constexpr size_t kFirstChunk = 16;
   std::vector<Chunk> chunks;
   std::vector<size_t> order;  // chunk indices by address
 };

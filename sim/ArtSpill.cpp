@@ -62,6 +62,8 @@ uint64_t TakeCount(ValueSpill::Input& in) {
 
 }  // namespace
 
+uint64_t ArtSpill::KeptObjects() { return KeptChunksByDefault() * Arena<Art>::kLargestChunk; }
+
 ArtSpill::ArtSpill(Arena<Art>& arts) : arts(arts), keptChunks(KeptChunksByDefault()) { Stores().push_back(this); }
 
 ArtSpill::~ArtSpill() {

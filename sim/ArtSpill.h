@@ -44,6 +44,13 @@ class ArtSpill {
   // variable KZMAP_RESIDENT_ART_CHUNKS (tests run with 1).
   void KeepChunks(size_t chunks) { keptChunks = chunks; }
 
+  // At most how many objects keep their bodies in memory by default, and
+  // the share of a document of so many objects that does.
+  static uint64_t KeptObjects();
+  static double ResidentShare(uint64_t objects) {
+    return objects <= KeptObjects() ? 1.0 : static_cast<double>(KeptObjects()) / static_cast<double>(objects);
+  }
+
   // Brings back the body of art set aside by whichever document holds it.
   static void BringBack(const Art& art);
 

@@ -399,6 +399,7 @@ class PackReader {
     const Step step(*this, pathsOnly ? "members" : "art");
     const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
     for (uint64_t i = 0; i < count; ++i) {
+      document.Trim();
       const Step item(*this, i);
       ReadArt(container, depth + 1, pathsOnly);
     }

@@ -335,6 +335,7 @@ class PackWriter {
     for (const Art* child : art.children) live += child->disposed ? 0 : 1;
     Varint(live);
     for (const Art* child : art.children) {
+      document->Trim();
       if (!child->disposed) WriteArt(*child, depth + 1);
     }
   }
@@ -432,8 +433,10 @@ class PackWriter {
     if (art.Dict()) CountDictionary(*art.Dict(), counts, 1);
     summary.values += counts.values;
     summary.textUnits += counts.textUnits;
-    for (const Art* child : art.children)
+    for (const Art* child : art.children) {
+      document->Trim();
       if (!child->disposed) Tally(*child, summary, art.type == kCompoundPathArt, depth + 1);
+    }
   }
 
 
