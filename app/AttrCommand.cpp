@@ -300,7 +300,7 @@ bool IsMultiPointGroup(const sim::Art& art) {
 bool IsPoint(const sim::Art& art) {
   if (IsMultiPointGroup(art)) return true;
   if (art.type != kPathArt) return false;
-  return art.segments.size() == 1 || IsPointMarkOutline(art.segments.ToVector().data(), art.segments.size(), art.closed);
+  return art.Segments().size() == 1 || IsPointMarkOutline(art.Segments().ToVector().data(), art.Segments().size(), art.closed);
 }
 
 // Whether the annotation gives the art a label of its own: it holds a value

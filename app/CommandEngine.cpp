@@ -204,6 +204,8 @@ int CommandEngine::Run(const MapSession& session) {
   }
 
   if (verdict == Verdict::Succeeded && session.saveMap) verdict = SaveMap(session, *document);
+  if (const std::string& failure = document->spill.Failure(); !failure.empty())
+    Finding(Tr("warning"), Format(Tr("the map was kept whole in memory: %s"), failure.c_str()));
   if (verdict == Verdict::Failed && session.saveMap) Say(Format(Tr("the command failed; %s was not saved"), session.map.c_str()));
   if (verdict == Verdict::Cancelled && session.saveMap) Say(Format(Tr("cancelled; %s was not saved"), session.map.c_str()));
   if (verdict == Verdict::Cancelled && !session.saveMap) Say(Tr("cancelled"));

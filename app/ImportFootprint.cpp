@@ -1,6 +1,7 @@
 #include "app/ImportFootprint.h"
 
 #include "app/Translate.h"
+#include "sim/ArtSpill.h"
 #include "sim/DocumentFile.h"
 
 #include <algorithm>
@@ -20,11 +21,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the document holds per imported thing, from the peak resident size
-// of imports into a new map: a million points with five columns (340 B
-// each beyond an empty map, their rows kept compact) and 100,000 polygons
-// of 100 vertices (16 B per vertex with the rest); rounded up.
-constexpr uint64_t kBytesPerObject = 250;
+// What the document holds per imported thing: every object's art node
+// (with its place in its layer), and for the newest few thousand objects
+// their bodies — the mark or outline, the row — which for the others wait
+// on disk. From the peak resident size of imports into a new map of a
+// million points with five columns (136 B each beyond an empty map) and
+// 100,000 polygons of 100 vertices; rounded up.
+constexpr uint64_t kNodeBytesPerObject = 150;
+constexpr uint64_t kBodyBytesPerObject = 100;
 constexpr uint64_t kBytesPerVertex = 16;
 constexpr uint64_t kBytesPerCell = 24;
 // The tool, the host and the plug-in before any art (30 MB).
@@ -182,7 +186,10 @@ ImportFootprint::Source ImportFootprint::Estimate(const std::string& file) {
   } else {
     EstimateText(file, source);
   }
-  source.bytes = source.objects * kBytesPerObject + source.vertices * kBytesPerVertex + source.cells * kBytesPerCell;
+  const uint64_t bodies =
+      source.objects * kBodyBytesPerObject + source.vertices * kBytesPerVertex + source.cells * kBytesPerCell;
+  source.bytes = source.objects * kNodeBytesPerObject +
+                 static_cast<uint64_t>(static_cast<double>(bodies) * sim::ArtSpill::ResidentShare(source.objects));
   return source;
 }
 

@@ -120,8 +120,8 @@ const char* TypeName(AIArtType type) {
 // error on the ground.
 void Widen(float value, double& largest) { largest = std::max(largest, static_cast<double>(std::fabs(value))); }
 
-void WidenArt(const Art& art, double& largest) {
-  for (const AIPathSegment& segment : art.segments) {
+void WidenArt(const sim::Document& document, const Art& art, double& largest) {
+  for (const AIPathSegment& segment : art.Segments()) {
     Widen(segment.p.h, largest);
     Widen(segment.p.v, largest);
   }
@@ -129,8 +129,10 @@ void WidenArt(const Art& art, double& largest) {
     Widen(art.Extras().text.anchor.h, largest);
     Widen(art.Extras().text.anchor.v, largest);
   }
-  for (const Art* child : art.children)
-    if (!child->disposed) WidenArt(*child, largest);
+  for (const Art* child : art.children) {
+    document.Trim();
+    if (!child->disposed) WidenArt(document, *child, largest);
+  }
 }
 
 // Metres on the ground that a position may be off by, or nothing without a data frame.
@@ -139,7 +141,7 @@ std::optional<double> GroundPrecision(const sim::Document& document, const std::
   double largest = 0;
   for (float value : {document.bounds.left, document.bounds.top, document.bounds.right, document.bounds.bottom})
     Widen(value, largest);
-  for (const Layer* layer : document.layers) WidenArt(*layer->group, largest);
+  for (const Layer* layer : document.layers) WidenArt(document, *layer->group, largest);
   for (const auto& [layer, unread] : document.unread) Widen(unread.extent, largest);
   constexpr double kMetresPerPoint = 0.0254 / 72;
   return largest * std::ldexp(1.0, -24) * frame->scale * kMetresPerPoint;
@@ -159,6 +161,7 @@ class JsonReport {
   explicit JsonReport(sim::JsonWriter& out) : out(out) {}
 
   void Write(const sim::Document& document) {
+    this->document = &document;
     out.BeginObject();
     out.Key("artboard");
     Numbers({document.bounds.left, document.bounds.top, document.bounds.right, document.bounds.bottom});
@@ -249,7 +252,10 @@ class JsonReport {
 
   void WriteArtList(const std::vector<Art*>& list) {
     out.BeginArray();
-    for (Art* art : list) WriteArt(*art);
+    for (Art* art : list) {
+      document->Trim();
+      WriteArt(*art);
+    }
     out.EndArray();
   }
 
@@ -270,7 +276,7 @@ class JsonReport {
         if (art.type == kPathArt) {
           out.Key("points");
           out.BeginArray(true);
-          for (const AIPathSegment& segment : art.segments) {
+          for (const AIPathSegment& segment : art.Segments()) {
             out.BeginArray(true);
             out.Number(segment.p.h);
             out.Number(segment.p.v);
@@ -349,6 +355,7 @@ class JsonReport {
   }
 
   sim::JsonWriter& out;
+  const sim::Document* document = nullptr;
 };
 
 // --- Text -------------------------------------------------------------------------

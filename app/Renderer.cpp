@@ -82,9 +82,13 @@ bool HasContent(const sim::Art& group) {
   return std::any_of(group.children.begin(), group.children.end(), [](const sim::Art* child) { return !child->disposed; });
 }
 
-size_t Work(const sim::Art& art) {
-  size_t work = art.type == kPathArt ? art.segments.size() : art.type == kTextFrameArt ? 1 : 0;
-  for (const sim::Art* child : art.children) work += Work(*child);
+// Walks of the art are safe points: a big map's bodies come and go.
+size_t Work(const sim::Document& document, const sim::Art& art) {
+  size_t work = art.type == kPathArt ? art.Segments().size() : art.type == kTextFrameArt ? 1 : 0;
+  for (const sim::Art* child : art.children) {
+    document.Trim();
+    work += Work(document, *child);
+  }
   return work;
 }
 
@@ -202,6 +206,7 @@ void Renderer::Survey(const sim::Art& art) {
   if (Hidden(art)) return;
   if (art.type == kGroupArt) {
     for (const sim::Art* child : art.children) {
+      document.Trim();
       if (child->ownerLayer) SurveyLayer(*child->ownerLayer);
       else if (!(child->clip && IsPainted(*child))) Survey(*child);
     }
@@ -222,8 +227,8 @@ Renderer::Box Renderer::BoundsOf(const sim::Art& art) {
   Box box;
   switch (art.type) {
     case kPathArt: {
-      if (art.segments.size() < 2) break;
-      for (const AIPathSegment& s : art.segments)
+      if (art.Segments().size() < 2) break;
+      for (const AIPathSegment& s : art.Segments())
         for (const AIRealPoint& p : {s.p, s.in, s.out}) box.Add(p.h, p.v);
       const AIPathStyle& style = art.Style();
       const double half = style.strokePaint && std::isfinite(style.stroke.width) && style.stroke.width > 0
@@ -316,7 +321,7 @@ void Renderer::Draw(cairo_t* cr) {
   total = 0;
   done = reported = 0;
   paint = nullptr;
-  for (const sim::Layer* layer : document.layers) total += Work(*layer->group);
+  for (const sim::Layer* layer : document.layers) total += Work(document, *layer->group);
 
   // The paper; around the artboard, the pasteboard with the artboard's edge.
   cairo_save(cr);
@@ -349,7 +354,7 @@ void Renderer::Advance(size_t work) {
 }
 
 void Renderer::DrawLayer(cairo_t* cr, const sim::Layer& layer) {
-  if (!Shown(layer)) return Advance(layer.deleted ? 0 : Work(*layer.group));
+  if (!Shown(layer)) return Advance(layer.deleted ? 0 : Work(document, *layer.group));
   const LayerPaint* outer = paint;
   if (options.style) paint = options.style->ForLayer(sim::Utf16ToUtf8(layer.title), outer);
   DrawArt(cr, *layer.group);
@@ -370,6 +375,7 @@ void Renderer::DrawContents(cairo_t* cr, const sim::Art& container) {
     cairo_new_path(cr);
   }
   for (auto child = container.children.rbegin(); child != container.children.rend(); ++child) {
+    document.Trim();
     if (clip != container.children.end() && *child == *clip) continue;
     if ((*child)->ownerLayer) {
       DrawLayer(cr, *(*child)->ownerLayer);
@@ -384,12 +390,12 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
   double opacity = std::min<double>(art.opacity, 1);
   // A layer's opacity in the style applies to each of its objects.
   if (paint && paint->opacity && (IsPainted(art) || art.type == kTextFrameArt)) opacity *= *paint->opacity;
-  if (Hidden(art) || !(opacity > 0)) return Advance(Work(art));
+  if (Hidden(art) || !(opacity > 0)) return Advance(Work(document, art));
   // A translucent path with only a fill or only a stroke is painted with the
   // opacity itself; anything else is drawn whole and then blended.
   if (IsPainted(art) && !(StyleOf(art).fillPaint && StyleOf(art).strokePaint)) {
     DrawPath(cr, art, StyleOf(art), opacity);
-    return Advance(Work(art));
+    return Advance(Work(document, art));
   }
   const bool translucent = opacity < 1;
   if (translucent) cairo_push_group(cr);
@@ -397,7 +403,7 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
     case kPathArt:
     case kCompoundPathArt:
       DrawPath(cr, art, StyleOf(art), 1);
-      Advance(Work(art));
+      Advance(Work(document, art));
       break;
     case kTextFrameArt:
       DrawText(cr, art);
@@ -416,7 +422,7 @@ void Renderer::DrawArt(cairo_t* cr, const sim::Art& art) {
 }
 
 bool Renderer::AddSegments(cairo_t* cr, const sim::Art& path) {
-  const sim::PathSegments& segments = path.segments;
+  const sim::PathSegments& segments = path.Segments();
   if (segments.size() < 2) return true;
   if (segments.Straight()) {
     // Anchors alone: every piece is a line.

@@ -8,8 +8,8 @@ namespace kzmap {
 namespace {
 
 const sim::Value* RowEntry(const sim::Art& art) {
-  if (!art.dictionary) return nullptr;
-  return art.dictionary->Find(kFieldDictionaryKey);
+  if (!art.Dict()) return nullptr;
+  return art.Dict()->Find(kFieldDictionaryKey);
 }
 
 // One field as the plug-in reads it: every part present and of its type.

@@ -69,7 +69,7 @@ void DrawWithCairoAlone(const sim::Document& document, const std::string& out, k
   for (const sim::Layer* layer : document.layers) {
     for (const sim::Art* art : layer->group->children) {
       if (art->type != kPathArt) continue;
-      const auto& s = art->segments;
+      const auto& s = art->Segments();
       cairo_move_to(cr, s[0].p.h, height - s[0].p.v);
       for (size_t i = 1; i <= s.size(); ++i) {
         const AIPathSegment &from = s[i - 1], &to = s[i % s.size()];

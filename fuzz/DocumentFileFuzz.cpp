@@ -23,9 +23,9 @@ struct Totals {
 
 void Walk(const sim::Art& art, Totals& totals) {
   ++totals.art;
-  totals.segments += art.segments.size();
-  for (size_t i = 0; i < art.segments.size(); ++i)
-    totals.extent = std::max({totals.extent, std::fabs(art.segments.Anchor(i).h), std::fabs(art.segments.Anchor(i).v)});
+  totals.segments += art.Segments().size();
+  for (size_t i = 0; i < art.Segments().size(); ++i)
+    totals.extent = std::max({totals.extent, std::fabs(art.Segments().Anchor(i).h), std::fabs(art.Segments().Anchor(i).v)});
   if (art.type == kTextFrameArt)
     totals.extent = std::max({totals.extent, std::fabs(art.Extras().text.anchor.h), std::fabs(art.Extras().text.anchor.v)});
   for (const sim::Art* child : art.children) Walk(*child, totals);

@@ -22,16 +22,26 @@ class Arena {
     return &last.items[last.used++];
   }
 
-  bool Holds(const T* item) const {
+  bool Holds(const T* item) const { return ChunkOf(item) != kNone; }
+
+  // The chunk that holds the item, kNone when none does. Chunks are
+  // numbered in the order they were made, and each holds the objects made
+  // while it was the last.
+  size_t ChunkOf(const T* item) const {
     const auto address = reinterpret_cast<uintptr_t>(item);
     // The chunk starting last at or before the address.
     auto after = std::upper_bound(order.begin(), order.end(), address,
                                   [this](uintptr_t a, size_t index) { return a < Start(index); });
-    if (after == order.begin()) return false;
+    if (after == order.begin()) return kNone;
     const Chunk& chunk = chunks[*(after - 1)];
     const uintptr_t offset = address - Start(*(after - 1));
-    return offset % sizeof(T) == 0 && offset / sizeof(T) < chunk.used;
+    return offset % sizeof(T) == 0 && offset / sizeof(T) < chunk.used ? *(after - 1) : kNone;
   }
+  size_t ChunkCount() const { return chunks.size(); }
+  T* ChunkItems(size_t chunk) { return chunks[chunk].items.get(); }
+  size_t ChunkUsed(size_t chunk) const { return chunks[chunk].used; }
+  static constexpr size_t kNone = SIZE_MAX;
+  static constexpr size_t kLargestChunk = 4096;
 
   size_t Count() const {
     size_t count = 0;
@@ -58,7 +68,7 @@ class Arena {
                  index);
   }
 
-  static constexpr size_t kFirstChunk = 16, kLargestChunk = 4096;
+  static constexpr size_t kFirstChunk = 16;
   std::vector<Chunk> chunks;
   std::vector<size_t> order;  // chunk indices by address
 };

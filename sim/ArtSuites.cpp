@@ -27,7 +27,7 @@ void Bounds(const Art* art, AIRealRect& bounds, bool& valid) {
   switch (art->type) {
     case kPathArt: {
       AIRealRect outline;
-      if (OutlineBounds(art->segments, art->closed, &outline)) UniteBounds(bounds, valid, outline);
+      if (OutlineBounds(art->Segments(), art->closed, &outline)) UniteBounds(bounds, valid, outline);
       return;
     }
     case kTextFrameArt:
@@ -37,7 +37,11 @@ void Bounds(const Art* art, AIRealRect& bounds, bool& valid) {
       UniteBounds(bounds, valid, art->Extras().symbolBounds);
       return;
     default:
-      for (const Art* child : art->children) Bounds(child, bounds, valid);
+      // Bounds of a layer of a million objects leave them where they were.
+      for (const Art* child : art->children) {
+        if (const Document* document = Doc()) document->Trim();
+        Bounds(child, bounds, valid);
+      }
   }
 }
 
@@ -45,6 +49,7 @@ AIErr NewArt(AIArtType type, AIPaintOrder paintOrder, AIArtHandle prep, AIArtHan
   SIM_REQUIRE(newArt, kBadParameterErr);
   *newArt = nullptr;
   SIM_DOC(doc);
+  doc->Trim();
   SIM_REQUIRE(type == kGroupArt || type == kPathArt || type == kCompoundPathArt, kBadParameterErr);
   Art* reference = prep ? ArtOf(prep) : nullptr;
   SIM_REQUIRE(!prep || reference, kBadArtErr);
@@ -84,9 +89,12 @@ AIErr GetArtType(AIArtHandle handle, AIArtType* type) {
   return kNoErr;
 }
 
+// Walks of the art tree are safe points: a plug-in walking a big map
+// leaves behind the art it has done with.
 AIErr Step(AIArtHandle handle, AIArtHandle* out, Art* (*step)(Art*)) {
   SIM_REQUIRE(out, kBadParameterErr);
   *out = nullptr;
+  if (Document* doc = Doc()) doc->Trim();
   SIM_ART(art, handle);
   *out = HandleOf(step(art));
   return kNoErr;
@@ -178,15 +186,15 @@ AIErr GetDictionary(AIArtHandle handle, AIDictionaryRef* dictionary) {
   SIM_REQUIRE(dictionary, kBadParameterErr);
   *dictionary = nullptr;
   SIM_ART(art, handle);
-  if (!art->dictionary) art->dictionary = NewDictionary();
-  *dictionary = HandleTo<AIDictionaryRef>(H()->Refs().dictionaries.Add(art->dictionary));
+  if (!art->Dict()) art->Dict() = NewDictionary();
+  *dictionary = HandleTo<AIDictionaryRef>(H()->Refs().dictionaries.Add(art->Dict()));
   return kNoErr;
 }
 
 AIErr HasDictionary(AIArtHandle handle, AIBoolean* hasDictionary) {
   SIM_REQUIRE(hasDictionary, kBadParameterErr);
   SIM_ART(art, handle);
-  *hasDictionary = art->dictionary != nullptr;
+  *hasDictionary = art->Dict() != nullptr;
   return kNoErr;
 }
 

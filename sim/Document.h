@@ -20,6 +20,7 @@
 #include "host/HostTypes.h"
 #include "sim/ArtArena.h"
 #include "sim/ArtList.h"
+#include "sim/ArtSpill.h"
 #include "sim/PathSegments.h"
 #include "sim/StylePool.h"
 #include "sim/Values.h"
@@ -60,15 +61,19 @@ struct ArtExtras {
 // Fields ordered by size, so that a million of them waste nothing on padding.
 struct Art {
  private:
+  friend class ArtSpill;
   const AIPathStyle* style = nullptr;  // kept by the document's StylePool
   std::unique_ptr<ArtExtras> extras;
+  // The body: what most of a big map's memory is. A document may set it
+  // aside on disk (ArtSpill); reaching it through Segments() or Dict()
+  // brings it back first.
+  PathSegments segments;        // paths
+  DictPtr dictionary;           // made on first use
 
  public:
   Art* parent = nullptr;
   ArtList children;             // topmost first
   Layer* ownerLayer = nullptr;  // set on a layer's group only
-  PathSegments segments;        // paths
-  DictPtr dictionary;           // made on first use
   AIArtType type = kUnknownArt;
   int32_t userAttributes = 0;   // kArtSelected, kArtLocked, kArtHidden
   AIReal opacity = 1;
@@ -78,6 +83,28 @@ struct Art {
   bool closed = false;          // paths
   bool guide = false;           // paths
   bool clip = false;            // paths and compound paths
+
+ private:
+  bool setAside = false;        // the body is on disk
+
+ public:
+  const PathSegments& Segments() const {
+    if (setAside) BringBack();
+    return segments;
+  }
+  PathSegments& Segments() {
+    if (setAside) BringBack();
+    return segments;
+  }
+  const DictPtr& Dict() const {
+    if (setAside) BringBack();
+    return dictionary;
+  }
+  DictPtr& Dict() {
+    if (setAside) BringBack();
+    return dictionary;
+  }
+  bool BodySetAside() const { return setAside; }
 
   bool IsContainer() const { return type == kGroupArt || type == kCompoundPathArt; }
   bool IsLayerGroup() const { return ownerLayer != nullptr; }
@@ -99,6 +126,8 @@ struct Art {
 
  private:
   static const ArtExtras& NoExtras();
+  // Reads the body back from the document's store (ArtSpill.cpp).
+  void BringBack() const;
 };
 
 struct Layer {
@@ -153,6 +182,9 @@ struct Document {
   std::unordered_map<const Layer*, UnreadArt> unread;
 
   Arena<Art> artStore;
+  // Bodies of art not used lately, set aside at safe points (Trim); what
+  // the document holds does not change by it.
+  mutable ArtSpill spill{artStore};
   StylePool styles;
   std::vector<std::unique_ptr<Layer>> layerStore;
   std::unordered_set<const void*> owned;  // every layer made here
@@ -163,6 +195,9 @@ struct Document {
 
   // New detached art of the type.
   Art* MakeArt(AIArtType type);
+  // A safe point: nobody holds a reference into any art's segments or
+  // dictionary, so the bodies of art not used lately may be set aside.
+  void Trim() const { spill.Trim(); }
   // Gives art the style, shared with every other art of the same style.
   void SetStyle(Art* art, const AIPathStyle& style) { art->ShareStyle(styles.Intern(style)); }
   // Changes art's style through edit, leaving any art that shared it alone.

@@ -355,7 +355,7 @@ class PackReader {
     }
     if (flags & kPackedDictionary) {
       const Step step(*this, "dictionary");
-      art.dictionary = ReadDictionary(1);
+      art.Dict() = ReadDictionary(1);
     }
     if (flags & kPackedTags) {
       const Step step(*this, "tags");
@@ -399,6 +399,7 @@ class PackReader {
     const Step step(*this, pathsOnly ? "members" : "art");
     const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
     for (uint64_t i = 0; i < count; ++i) {
+      document.Trim();
       const Step item(*this, i);
       ReadArt(container, depth + 1, pathsOnly);
     }
@@ -507,6 +508,7 @@ class PackReader {
     inRun = true;
     runTally = {};
     for (uint64_t i = 0; i < objects; ++i) {
+      document.Trim();
       const Step item(*this, firstIndex + i);
       ReadArt(*layer.group, depth + 1, false);
     }
@@ -542,7 +544,7 @@ class PackReader {
         anchor = Point();
         Widen(anchor);
       }
-      return art.segments.AssignCorners(anchors.data(), anchors.size());
+      return art.Segments().AssignCorners(anchors.data(), anchors.size());
     }
     std::vector<AIPathSegment> segments(count);
     for (uint64_t i = 0; i < count; ++i) {
@@ -563,7 +565,7 @@ class PackReader {
         s.in = s.out = s.p;
       }
     }
-    art.segments.Assign(segments.data(), segments.size());
+    art.Segments().Assign(segments.data(), segments.size());
   }
 
   void ReadArt(Art& container, size_t depth, bool pathsOnly) {

@@ -35,6 +35,7 @@ class PackWriter {
   }
 
   void WriteDocument(const Document& document) {
+    this->document = &document;
     if (document.summaryOnly)
       throw DocumentFileError(file, {}, "only a summary of the map was read, so it cannot be saved");
     buffer.append(kPackedMagic);
@@ -122,6 +123,7 @@ class PackWriter {
       }
       CountArt(*child, counts);
       // Done with this object's contents until it is written.
+      document->Trim();
     }
   }
 
@@ -130,6 +132,7 @@ class PackWriter {
   void CountArt(const Art& art, PackedCounts& counts) const {
     std::vector<const Art*> pending{&art};
     while (!pending.empty()) {
+      document->Trim();
       const Art* next = pending.back();
       pending.pop_back();
       CountOne(*next, counts);
@@ -144,9 +147,9 @@ class PackWriter {
       ++counts.layers;
       counts.textUnits += art.ownerLayer->title.size();
     }
-    counts.segments += art.segments.size();
+    counts.segments += art.Segments().size();
     CountArtText(art, counts);
-    if (art.dictionary) CountDictionary(*art.dictionary, counts, 1);
+    if (art.Dict()) CountDictionary(*art.Dict(), counts, 1);
   }
 
   void CountValue(const Value& value, PackedCounts& counts, size_t depth) const {
@@ -352,7 +355,7 @@ class PackWriter {
     if (art.guide) flags |= kPackedGuide;
     if (art.clip) flags |= kPackedClip;
     if (art.opacity != 1) flags |= kPackedOpacity;
-    if (art.dictionary) flags |= kPackedDictionary;
+    if (art.Dict()) flags |= kPackedDictionary;
     if (!art.Extras().tags.empty()) flags |= kPackedTags;
     return flags;
   }
@@ -361,7 +364,7 @@ class PackWriter {
     Varint(flags);
     if (flags & kPackedOtherAttributes) Signed(art.userAttributes & ~(kArtSelected | kArtLocked | kArtHidden));
     if (flags & kPackedOpacity) Float(art.opacity);
-    if (flags & kPackedDictionary) WriteDictionary(*art.dictionary, 1);
+    if (flags & kPackedDictionary) WriteDictionary(*art.Dict(), 1);
     if (flags & kPackedTags) {
       Varint(art.Extras().tags.size());
       for (const Tag& tag : art.Extras().tags) {
@@ -379,6 +382,7 @@ class PackWriter {
     for (const Art* child : art.children) live += child->disposed ? 0 : 1;
     Varint(live);
     for (const Art* child : art.children) {
+      document->Trim();
       if (!child->disposed) WriteArt(*child, depth + 1);
     }
   }
@@ -398,6 +402,7 @@ class PackWriter {
     for (const Art* child : group.children) live += child->disposed ? 0 : 1;
     Varint(live);
     for (const Art* child : group.children) {
+      document->Trim();
       if (child->disposed) continue;
       if (child->ownerLayer) {
         CloseRun();
@@ -474,10 +479,10 @@ class PackWriter {
     } else {
       ++summary.kinds[static_cast<size_t>(PackedKindOf(art.type))];
     }
-    summary.segments += art.segments.size();
-    for (size_t i = 0; i < art.segments.size(); ++i) {
-      Widen(art.segments.Anchor(i).h, summary.extent);
-      Widen(art.segments.Anchor(i).v, summary.extent);
+    summary.segments += art.Segments().size();
+    for (size_t i = 0; i < art.Segments().size(); ++i) {
+      Widen(art.Segments().Anchor(i).h, summary.extent);
+      Widen(art.Segments().Anchor(i).v, summary.extent);
     }
     if (art.type == kTextFrameArt) {
       Widen(art.Extras().text.anchor.h, summary.extent);
@@ -485,11 +490,13 @@ class PackWriter {
     }
     PackedCounts counts;
     CountArtText(art, counts);
-    if (art.dictionary) CountDictionary(*art.dictionary, counts, 1);
+    if (art.Dict()) CountDictionary(*art.Dict(), counts, 1);
     summary.values += counts.values;
     summary.textUnits += counts.textUnits;
-    for (const Art* child : art.children)
+    for (const Art* child : art.children) {
+      document->Trim();
       if (!child->disposed) Tally(*child, summary, art.type == kCompoundPathArt, depth + 1);
+    }
   }
 
 
@@ -537,10 +544,10 @@ class PackWriter {
         Byte(static_cast<uint8_t>(PackedArt::path));
         if (art.closed) flags |= kPackedClosed;
         // Anchors alone when every segment is a straight corner.
-        if (art.segments.Straight()) flags |= kPackedStraightCorners;
+        if (art.Segments().Straight()) flags |= kPackedStraightCorners;
         WriteCommon(art, flags);
         Style(art.Style());
-        return WriteSegments(art.segments);
+        return WriteSegments(art.Segments());
       }
       case kCompoundPathArt:
         Byte(static_cast<uint8_t>(PackedArt::compound));
@@ -586,6 +593,7 @@ class PackWriter {
   static constexpr size_t kRunHeadBytes =
       (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 1) * kPaddedVarintBytes + sizeof(float);
 
+  const Document* document = nullptr;
   PackSink& sink;
   const std::string& file;
   const size_t runBytes, pieceBytes;

@@ -393,7 +393,7 @@ class Reader {
       if (!(art.opacity >= 0 && art.opacity <= 1)) Fail(where.Member("opacity"), "opacity must lie from 0 to 1");
     }
     if (const json* item = m.Find("dictionary")) {
-      art.dictionary = ReadDictionary(*item, where.Member("dictionary"), 1);
+      art.Dict() = ReadDictionary(*item, where.Member("dictionary"), 1);
     }
     if (const json* item = m.Find("tags")) {
       std::vector<Tag> tags = Tags(*item, where.Member("tags"));
@@ -461,7 +461,7 @@ class Reader {
       case kPathArt:
         if (const json* closed = m.Find("closed")) art->closed = Bool(*closed, where.Member("closed"));
         if (const json* style = m.Find("style")) document.SetStyle(art, Style(*style, where.Member("style")));
-        if (const json* segments = m.Find("segments")) art->segments = Segments(*segments, where.Member("segments"));
+        if (const json* segments = m.Find("segments")) art->Segments() = Segments(*segments, where.Member("segments"));
         break;
       case kCompoundPathArt:
         if (const json* style = m.Find("style")) document.SetStyle(art, Style(*style, where.Member("style")));

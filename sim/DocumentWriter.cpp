@@ -308,9 +308,9 @@ class Writer {
       }
     }
     if (art.opacity != 1) out.Member("opacity", art.opacity);
-    if (art.dictionary) {
+    if (art.Dict()) {
       out.Key("dictionary");
-      WriteDictionary(art.dictionary.get(), 1);
+      WriteDictionary(art.Dict().get(), 1);
     }
     if (!art.Extras().tags.empty()) {
       out.Key("tags");
@@ -366,7 +366,7 @@ class Writer {
         WriteStyle(art.Style());
         if (shallow) break;
         out.Key("segments");
-        WriteSegments(art.segments);
+        WriteSegments(art.Segments());
         break;
       case kCompoundPathArt:
         out.Key("style");

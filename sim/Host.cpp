@@ -152,7 +152,7 @@ Art& Host::AddPath(Art& container, const std::vector<AIRealPoint>& anchors, bool
 
 Art& Host::AddCurvedPath(Art& container, std::vector<AIPathSegment> segments, bool closed) {
   Art* art = currentDocument->MakeArt(kPathArt);
-  art->segments = std::move(segments);
+  art->Segments() = std::move(segments);
   art->closed = closed;
   return Adopt(*currentDocument, art, container);
 }

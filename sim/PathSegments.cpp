@@ -86,6 +86,22 @@ void PathSegments::AssignCorners(const AIRealPoint* anchors, size_t n) {
   count = static_cast<uint32_t>(n);
 }
 
+void PathSegments::AssignRaw(const void* bytes, uint32_t n, uint32_t curves) {
+  Release();
+  if (n == 0) return;
+  if (curves == 0) {
+    auto* points = new AIRealPoint[n];
+    std::memcpy(points, bytes, n * sizeof(AIRealPoint));
+    data = points;
+  } else {
+    auto* whole = new AIPathSegment[n];
+    std::memcpy(static_cast<void*>(whole), bytes, n * sizeof(AIPathSegment));
+    data = whole;
+  }
+  count = n;
+  curved = curves;
+}
+
 std::unique_ptr<AIPathSegment[]> PathSegments::TakeWhole() {
   std::unique_ptr<AIPathSegment[]> whole;
   if (curved != 0) {

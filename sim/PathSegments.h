@@ -99,6 +99,13 @@ class PathSegments {
   void clear() { Release(); }
   std::vector<AIPathSegment> ToVector() const;
 
+  // The segments as they lie in memory, and back: for a store that sets
+  // them aside in this process.
+  uint32_t CurvedCount() const { return curved; }
+  const void* Raw() const { return data; }
+  size_t RawSize() const { return count * (curved == 0 ? sizeof(AIRealPoint) : sizeof(AIPathSegment)); }
+  void AssignRaw(const void* bytes, uint32_t n, uint32_t curves);
+
   // A straight corner: anchor and both handles the same bits, and a corner.
   static bool IsStraightCorner(const AIPathSegment& segment);
 

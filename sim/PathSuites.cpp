@@ -21,15 +21,15 @@ using namespace support;
 AIErr GetPathSegmentCount(AIArtHandle handle, int16_t* count) {
   SIM_REQUIRE(count, kBadParameterErr);
   SIM_PATH(art, handle);
-  *count = static_cast<int16_t>(art->segments.size());
+  *count = static_cast<int16_t>(art->Segments().size());
   return kNoErr;
 }
 
 AIErr SetPathSegmentCount(AIArtHandle handle, int16_t count) {
   SIM_PATH(art, handle);
   SIM_REQUIRE(count >= 0 && count <= kMaxPathSegments, kBadParameterErr);
-  const AIPathSegment filler = art->segments.empty() ? AIPathSegment{} : art->segments.back();
-  art->segments.Resize(static_cast<size_t>(count), filler);
+  const AIPathSegment filler = art->Segments().empty() ? AIPathSegment{} : art->Segments().back();
+  art->Segments().Resize(static_cast<size_t>(count), filler);
   PostDocumentChanged();
   return kNoErr;
 }
@@ -38,8 +38,8 @@ AIErr GetPathSegments(AIArtHandle handle, int16_t first, int16_t count, AIPathSe
   SIM_REQUIRE(segments || count == 0, kBadParameterErr);
   SIM_PATH(art, handle);
   SIM_REQUIRE(first >= 0 && count >= 0, kBadParameterErr);
-  SIM_REQUIRE(static_cast<size_t>(first) + static_cast<size_t>(count) <= art->segments.size(), kIndexOutOfRangeErr);
-  std::copy_n(art->segments.begin() + first, count, segments);
+  SIM_REQUIRE(static_cast<size_t>(first) + static_cast<size_t>(count) <= art->Segments().size(), kIndexOutOfRangeErr);
+  std::copy_n(art->Segments().begin() + first, count, segments);
   return kNoErr;
 }
 
@@ -47,8 +47,8 @@ AIErr SetPathSegments(AIArtHandle handle, int16_t first, int16_t count, const AI
   SIM_REQUIRE(segments || count == 0, kBadParameterErr);
   SIM_PATH(art, handle);
   SIM_REQUIRE(first >= 0 && count >= 0 && first + count <= kMaxPathSegments, kBadParameterErr);
-  SIM_REQUIRE(static_cast<size_t>(first) <= art->segments.size(), kIndexOutOfRangeErr);
-  art->segments.Set(static_cast<size_t>(first), segments, static_cast<size_t>(count));
+  SIM_REQUIRE(static_cast<size_t>(first) <= art->Segments().size(), kIndexOutOfRangeErr);
+  art->Segments().Set(static_cast<size_t>(first), segments, static_cast<size_t>(count));
   PostDocumentChanged();
   return kNoErr;
 }
@@ -70,9 +70,9 @@ AIErr SetPathClosed(AIArtHandle handle, AIBoolean closed) {
 AIErr GetPathBezier(AIArtHandle handle, int16_t segmentNumber, AIRealBezier* bezier) {
   SIM_REQUIRE(bezier, kBadParameterErr);
   SIM_PATH(art, handle);
-  SIM_REQUIRE(segmentNumber >= 0 && static_cast<size_t>(segmentNumber) < CurveCount(art->segments, art->closed),
+  SIM_REQUIRE(segmentNumber >= 0 && static_cast<size_t>(segmentNumber) < CurveCount(art->Segments(), art->closed),
               kIndexOutOfRangeErr);
-  *bezier = SegmentCurve(art->segments, static_cast<size_t>(segmentNumber));
+  *bezier = SegmentCurve(art->Segments(), static_cast<size_t>(segmentNumber));
   return kNoErr;
 }
 
@@ -81,9 +81,9 @@ AIErr GetPathArea(AIArtHandle handle, AIReal* area) {
   SIM_ART(art, handle);
   double sum = 0;
   if (art->type == kPathArt) {
-    sum = SignedArea(art->segments);
+    sum = SignedArea(art->Segments());
   } else if (art->type == kCompoundPathArt) {
-    for (const Art* child : art->children) sum += SignedArea(child->segments);
+    for (const Art* child : art->children) sum += SignedArea(child->Segments());
   } else {
     return kBadParameterErr;
   }
@@ -94,7 +94,7 @@ AIErr GetPathArea(AIArtHandle handle, AIReal* area) {
 AIErr GetPathLength(AIArtHandle handle, AIReal* length, AIReal flatness) {
   SIM_REQUIRE(length, kBadParameterErr);
   SIM_PATH(art, handle);
-  *length = static_cast<AIReal>(OutlineLength(art->segments, art->closed, flatness));
+  *length = static_cast<AIReal>(OutlineLength(art->Segments(), art->closed, flatness));
   return kNoErr;
 }
 
@@ -186,8 +186,9 @@ AIErr NewShape(std::vector<AIPathSegment> segments, AIArtHandle* newArt) {
   SIM_REQUIRE(newArt, kBadParameterErr);
   *newArt = nullptr;
   SIM_DOC(doc);
+  doc->Trim();
   Art* art = doc->MakeArt(kPathArt);
-  art->segments = std::move(segments);
+  art->Segments() = std::move(segments);
   art->closed = true;
   doc->EditStyle(art, [](AIPathStyle& style) {
     style.strokePaint = true;

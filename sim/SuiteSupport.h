@@ -11,7 +11,14 @@ inline Document* Doc() {
   Host* host = H();
   return host ? host->CurrentDocument() : nullptr;
 }
-inline Art* ArtOf(AIArtHandle handle) { return H() ? H()->ArtOf(handle) : nullptr; }
+// The entry of a suite call that names art: a safe point, where no
+// reference into any art's body is held.
+inline Art* ArtOf(AIArtHandle handle) {
+  Host* host = H();
+  if (!host) return nullptr;
+  if (const Document* document = host->CurrentDocument()) document->Trim();
+  return host->ArtOf(handle);
+}
 inline Layer* LayerOf(AILayerHandle handle) { return H() ? H()->LayerOf(handle) : nullptr; }
 inline AIArtHandle HandleOf(Art* art) { return reinterpret_cast<AIArtHandle>(art); }
 inline AILayerHandle HandleOf(Layer* layer) { return reinterpret_cast<AILayerHandle>(layer); }

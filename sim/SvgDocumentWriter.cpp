@@ -298,7 +298,7 @@ class Writer {
   // be read as a segment of its own: when it is curved, or when the last
   // point lies on the first.
   static void Subpath(std::string& d, std::string& types, const Art& path) {
-    const PathSegments& s = path.segments;
+    const PathSegments& s = path.Segments();
     if (s.empty()) return;
     if (!d.empty()) d += ' ';
     d += "M ";
@@ -332,9 +332,9 @@ class Writer {
     out.Attribute("style", PathStyle(art, *shown));
     out.Attribute("sodipodi:nodetypes", types);
     // SVG draws no handle before an open path's start or after its end.
-    if (art.type == kPathArt && !art.closed && !art.segments.empty()) {
-      const AIPathSegment& first = art.segments.front();
-      const AIPathSegment& last = art.segments.back();
+    if (art.type == kPathArt && !art.closed && !art.Segments().empty()) {
+      const AIPathSegment& first = art.Segments().front();
+      const AIPathSegment& last = art.Segments().back();
       if (!Same(first.in, first.p) || !Same(last.out, last.p)) {
         std::string handles;
         for (AIRealPoint p : {first.p, first.in, last.p, last.out})

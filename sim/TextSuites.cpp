@@ -21,6 +21,7 @@ AIErr NewPointText(AIPaintOrder paintOrder, AIArtHandle prep, AITextOrientation 
   SIM_REQUIRE(newText, kBadParameterErr);
   *newText = nullptr;
   SIM_DOC(doc);
+  doc->Trim();
   SIM_REQUIRE(orientation == kHorizontalTextOrientation || orientation == kVerticalTextOrientation,
               kBadParameterErr);
   Art* reference = prep ? ArtOf(prep) : nullptr;

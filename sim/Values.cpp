@@ -261,6 +261,9 @@ void ReleaseSchema(Array::Schema* schema) noexcept {
 
 }  // namespace
 
+void Array::HoldSchema(Schema* schema) noexcept { ++schema->refs; }
+void Array::DropSchema(Schema* schema) noexcept { ReleaseSchema(schema); }
+
 Array::~Array() {
   if (schema) ReleaseSchema(schema);
 }

@@ -24,6 +24,7 @@ namespace sim {
 
 class Array;
 class Dictionary;
+class ValueSpill;
 
 // A counted reference to an array or a dictionary; the count lives in the
 // object, which is deleted when the last reference goes.
@@ -208,6 +209,7 @@ class RowEntries {
 class Array : private SmallList<Value, 5> {
   friend class Ref<Array>;
   friend class Value;
+  friend class ValueSpill;
   using List = SmallList<Value, 5>;
 
  public:
@@ -266,6 +268,9 @@ class Array : private SmallList<Value, 5> {
 
   // Keeps the rows compact under the schema, which holds their shared entries.
   bool Shrink(Schema* kept) noexcept;
+  // A reference to a schema more or less, for holders outside arrays.
+  static void HoldSchema(Schema* schema) noexcept;
+  static void DropSchema(Schema* schema) noexcept;
 
   friend ArrayPtr CloneArray(const Array& array);
   friend bool Reaches(const Value& value, const void* target);
@@ -285,6 +290,7 @@ struct DictionaryEntry {
 class Dictionary : private SmallList<DictionaryEntry, 1> {
   friend class Ref<Dictionary>;
   friend class Value;
+  friend class ValueSpill;
   using List = SmallList<DictionaryEntry, 1>;
 
  public:

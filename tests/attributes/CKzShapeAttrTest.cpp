@@ -22,8 +22,8 @@ class CKzShapeAttrTest : public kztest::AttributeHost {
 
   // The row as stored: the array under the key, each field an array of five entries.
   const sim::Array* Stored(sim::Art& art) {
-    if (!art.dictionary) return nullptr;
-    const sim::Value* found = art.dictionary->Find("KartzmapField");
+    if (!art.Dict()) return nullptr;
+    const sim::Value* found = art.Dict()->Find("KartzmapField");
     return found ? found->AsArray() : nullptr;
   }
 

@@ -40,8 +40,8 @@ void TallyArt(const sim::Art& art, bool member, LayerTally& tally) {
   } else {
     ++tally.kinds[art.type];
   }
-  tally.segments += art.segments.size();
-  for (const AIPathSegment& segment : art.segments) {
+  tally.segments += art.Segments().size();
+  for (const AIPathSegment& segment : art.Segments()) {
     Widen(segment.p.h, tally.extent);
     Widen(segment.p.v, tally.extent);
   }
@@ -113,11 +113,11 @@ void BuildMapOfRuns(sim::Host& host) {
   host.AddPath(*sub.group, {{4, 4}, {5, 5}}, false);
 
   sim::Layer& points = host.AddLayer("points");
-  points.group->dictionary = FieldRow(u"名前", 0, u"");
+  points.group->Dict() = FieldRow(u"名前", 0, u"");
   for (int i = 0; i < 30000; ++i) {
     const float x = static_cast<float>(i % 500), y = static_cast<float>(i / 500);
     sim::Art& mark = host.AddPath(*points.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}}, true);
-    mark.dictionary = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
+    mark.Dict() = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
   }
   host.AddPath(*points.group, {{123456.5f, 0}, {0, 0}}, false);
   host.AddLayer("empty");
@@ -211,16 +211,16 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
   for (int i = 0; i < 200; ++i) {
     sim::Art& mark = host.AddPath(*first.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 3; });
-    mark.dictionary = FieldRow(u"a", 0, u"x");
-    mark.dictionary->Set("first", sim::Value{1});
+    mark.Dict() = FieldRow(u"a", 0, u"x");
+    mark.Dict()->Set("first", sim::Value{1});
   }
   // Two marks, so that the second refers to what the first remembered.
   sim::Layer& second = host.AddLayer("second");
   for (int i = 0; i < 2; ++i) {
     sim::Art& mark = host.AddPath(*second.group, {{0, 0}, {1, 1}}, false);
     host.EditStyle(&mark, [](AIPathStyle& style) { style.stroke.width = 7; });
-    mark.dictionary = FieldRow(u"b", 0, u"y");
-    mark.dictionary->Set("second", sim::Value{2});
+    mark.Dict() = FieldRow(u"b", 0, u"y");
+    mark.Dict()->Set("second", sim::Value{2});
   }
   const std::string bytes = sim::DocumentToBytes(document);
 
@@ -236,13 +236,13 @@ TEST(ArtRun, TablesForgetWhatARunRemembered) {
   ASSERT_EQ(summary.layers[1]->group->children.size(), 2u);
   for (const sim::Art* read : summary.layers[1]->group->children) {
     EXPECT_EQ(read->Style().stroke.width, 7);
-    ASSERT_TRUE(read->dictionary);
-    const sim::Value* row = read->dictionary->Find("KartzmapField");
+    ASSERT_TRUE(read->Dict());
+    const sim::Value* row = read->Dict()->Find("KartzmapField");
     ASSERT_TRUE(row && row->IsArray());
     const sim::Array& field = *(*row->AsArray())[0].AsArray();
     EXPECT_EQ(field[0].String(), u"b");
     EXPECT_EQ(field[4].String(), u"y");
-    EXPECT_TRUE(read->dictionary->Has("second"));
+    EXPECT_TRUE(read->Dict()->Has("second"));
   }
 }
 
@@ -311,7 +311,7 @@ TEST_P(HandMadeRun, LoadsWholeAndAsASummary) {
   sim::Document whole;
   sim::DocumentFromBytes(whole, bytes, "hand.kzmap");
   ASSERT_EQ(whole.layers.at(0)->group->children.size(), 1u);
-  EXPECT_EQ(whole.layers[0]->group->children[0]->segments[1].p.v, -4);
+  EXPECT_EQ(whole.layers[0]->group->children[0]->Segments()[1].p.v, -4);
   sim::Document summary;
   sim::DocumentSummaryFromBytes(summary, bytes, "hand.kzmap", {0, {}});
   EXPECT_TRUE(summary.layers.at(0)->group->children.empty());

@@ -75,7 +75,7 @@ void ExpectSameCommon(const Art& a, const Art& b, const std::string& where) {
   EXPECT_EQ(a.guide, b.guide) << where;
   EXPECT_EQ(a.clip, b.clip) << where;
   EXPECT_BITS(a.opacity, b.opacity);
-  ExpectSameDictionary(a.dictionary.get(), b.dictionary.get(), where + " dictionary");
+  ExpectSameDictionary(a.Dict().get(), b.Dict().get(), where + " dictionary");
   ASSERT_EQ(a.Extras().tags.size(), b.Extras().tags.size()) << where;
   for (size_t i = 0; i < a.Extras().tags.size(); ++i) {
     EXPECT_EQ(a.Extras().tags[i].name, b.Extras().tags[i].name) << where;
@@ -103,9 +103,9 @@ void ExpectSameArt(const Art& a, const Art& b, const std::string& where) {
   if (a.type == kPathArt || a.type == kCompoundPathArt) ExpectSameStyle(a.Style(), b.Style(), where + " style");
   if (a.type == kPathArt) {
     EXPECT_EQ(a.closed, b.closed) << where;
-    ASSERT_EQ(a.segments.size(), b.segments.size()) << where;
-    for (size_t i = 0; i < a.segments.size(); ++i) {
-      const AIPathSegment &s = a.segments[i], &t = b.segments[i];
+    ASSERT_EQ(a.Segments().size(), b.Segments().size()) << where;
+    for (size_t i = 0; i < a.Segments().size(); ++i) {
+      const AIPathSegment &s = a.Segments()[i], &t = b.Segments()[i];
       for (auto [x, y] : {std::pair{s.p, t.p}, {s.in, t.in}, {s.out, t.out}}) {
         EXPECT_BITS(x.h, y.h);
         EXPECT_BITS(x.v, y.v);

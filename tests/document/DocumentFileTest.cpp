@@ -40,7 +40,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   sim::Document& document = host.NewDocument({-10.5f, 1190.55f, 841.89f, 0.1f});
   sim::Layer& map = host.AddLayer("地図");
   map.color = {0.25f, 0.75f, 0.125f};
-  map.group->dictionary = FieldRow(u"名前", 0, u"");
+  map.group->Dict() = FieldRow(u"名前", 0, u"");
   sim::Layer& hidden = host.AddSublayer(map, "下位");
   hidden.visible = false;
   hidden.editable = false;
@@ -52,7 +52,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
-  square.dictionary = FieldRow(u"名前", 0, u"東京タワー");
+  square.Dict() = FieldRow(u"名前", 0, u"東京タワー");
 
   sim::Art& curve = host.AddCurvedPath(*map.group,
                                        {Curve(0.1f, -0.0f, 1e-30f, 3e30f, 0.1f, -0.0f, false),
@@ -111,7 +111,7 @@ void BuildEveryKindOfArt(sim::Host& host) {
   dictionary->Set("list", sim::Value{list});
   dictionary->Set("日本語キー", Text(u"値"));
   dictionary->Set("", sim::Value{false});
-  group.dictionary = dictionary;
+  group.Dict() = dictionary;
 
   group.EditExtras().tags = {sim::Tag{"KzMapTag0000001", "string", "名前|C|20|0|値", 0, false},
                 sim::Tag{"KzMapTag0000002", "string", sim::EncodeText(u"ｼﾌﾄJIS 日本", kAIShiftJISCharacterEncoding), 0, false},
@@ -168,17 +168,17 @@ TEST(DocumentFile, VersionOneFilesAreUpgraded) {
   EXPECT_EQ(sim::Host::Title(layer), "古い");
   EXPECT_EQ(layer.color.blue, 1.0f);  // version 1 had no layer colours
   const sim::Art& path1 = *layer.group->children[0]->children[0];
-  ASSERT_EQ(path1.segments.size(), 2u);
-  EXPECT_EQ(path1.segments[0].p.h, 1);
-  EXPECT_EQ(path1.segments[0].out.v, 2);
-  EXPECT_TRUE(path1.segments[0].corner);
-  EXPECT_EQ(path1.segments[1].p.h, 3.5f);
-  EXPECT_EQ(path1.segments[1].in.h, 3);
-  EXPECT_EQ(path1.segments[1].out.h, 4);
-  EXPECT_FALSE(path1.segments[1].corner);
+  ASSERT_EQ(path1.Segments().size(), 2u);
+  EXPECT_EQ(path1.Segments()[0].p.h, 1);
+  EXPECT_EQ(path1.Segments()[0].out.v, 2);
+  EXPECT_TRUE(path1.Segments()[0].corner);
+  EXPECT_EQ(path1.Segments()[1].p.h, 3.5f);
+  EXPECT_EQ(path1.Segments()[1].in.h, 3);
+  EXPECT_EQ(path1.Segments()[1].out.h, 4);
+  EXPECT_FALSE(path1.Segments()[1].corner);
   const sim::Art& member = *layer.group->children[1]->children[0]->children[0];
-  EXPECT_EQ(member.segments[0].in.h, 7);
-  EXPECT_EQ(member.segments[0].out.v, 10);
+  EXPECT_EQ(member.Segments()[0].in.h, 7);
+  EXPECT_EQ(member.Segments()[0].out.v, 10);
 }
 
 struct Hostile {
@@ -365,8 +365,8 @@ TEST(DocumentFile, KeysThatAreNotUtf8Survive) {
   sim::Host host;
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
-  layer.group->dictionary = sim::NewDictionary();
-  layer.group->dictionary->Set(std::string("\xff\x00k", 3), sim::Value{1});
+  layer.group->Dict() = sim::NewDictionary();
+  layer.group->Dict()->Set(std::string("\xff\x00k", 3), sim::Value{1});
   EXPECT_THROW(sim::DocumentToJson(document), sim::DocumentFileError);
   sim::Document loaded;
   sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "keys.kzmap");
@@ -419,7 +419,7 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
       style.fillPaint = true;
       style.fill.color = AIColor::Four(0, 1, 1, 0);
     });
-    mark.dictionary = FieldRow(u"施設の名前", 0, u"V" + sim::Utf8ToUtf16(std::to_string(i)));
+    mark.Dict() = FieldRow(u"施設の名前", 0, u"V" + sim::Utf8ToUtf16(std::to_string(i)));
   }
   const size_t size = sim::DocumentToBytes(document).size();
   // Per point: type, flags, style reference, segment count, four anchors of
@@ -434,7 +434,7 @@ TEST(DocumentFile, RepeatedStylesAndFieldNamesAreWrittenOnce) {
   size_t straight = 0;
   for (const sim::Art* mark : loaded.layers.at(0)->group->children) {
     styles.insert(mark->StylePointer());
-    straight += mark->segments.Straight() ? 1 : 0;
+    straight += mark->Segments().Straight() ? 1 : 0;
   }
   EXPECT_EQ(styles.size(), 1u);
   EXPECT_EQ(straight, static_cast<size_t>(kPoints));
@@ -468,10 +468,10 @@ TEST(DocumentFile, HandMadePackedFileLoads) {
   EXPECT_EQ(document.currentLayer, document.layers[0]);
   ASSERT_EQ(document.layers[0]->group->children.size(), 1u);
   const sim::Art& path = *document.layers[0]->group->children[0];
-  ASSERT_EQ(path.segments.size(), 2u);
-  EXPECT_EQ(path.segments[1].p.h, 3);
-  EXPECT_EQ(path.segments[1].out.v, 4);
-  EXPECT_TRUE(path.segments[1].corner);
+  ASSERT_EQ(path.Segments().size(), 2u);
+  EXPECT_EQ(path.Segments()[1].p.h, 3);
+  EXPECT_EQ(path.Segments()[1].out.v, 4);
+  EXPECT_TRUE(path.Segments()[1].corner);
   EXPECT_EQ(path.Style().stroke.miterLimit, 4);
 }
 
@@ -605,8 +605,8 @@ TEST(DocumentFile, AFailedSaveLeavesTheOldFileWhole) {
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
   // Dictionaries nested deeper than a file may hold.
-  layer.group->dictionary = sim::NewDictionary();
-  sim::Dictionary* inner = layer.group->dictionary.get();
+  layer.group->Dict() = sim::NewDictionary();
+  sim::Dictionary* inner = layer.group->Dict().get();
   for (int depth = 0; depth < 300; ++depth) {
     auto next = sim::NewDictionary();
     inner->Set("d", sim::Value{next});

@@ -96,13 +96,13 @@ std::string WriteGeoreferencedMap(const ScratchFolder& folder) {
 
   sim::Layer& towns = host.AddLayer("市町村");
   towns.editable = false;
-  towns.group->dictionary = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
+  towns.group->Dict() = Row({Field(u"名前", 0, 20, 0, u""), Field(u"人口", 1, 10, 0, u""), Field(u"面積", 2, 10, 2, u"")});
   sim::Art& area = host.AddPath(*towns.group, {{0.1f, 100.3f}, {200, 100.3f}, {200, 300}}, true);
   host.EditStyle(&area, [&](AIPathStyle& style) {
     style.fillPaint = true;
     style.fill.color = AIColor::Four(0, 0, 0, 0.25f);
   });
-  area.dictionary = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
+  area.Dict() = Row({Field(u"名前", 0, 20, 0, u"東京"), Field(u"人口", 1, 10, 0, u"13960000"),
                          Field(u"面積", 2, 10, 2, u"2194.07")});
   sim::Art& islands = host.AddCompoundPath(*towns.group);
   sim::Art& island = host.AddPath(islands, {{1, 2}, {3, 4}}, false);
@@ -196,11 +196,11 @@ TEST(InfoCommand, TextSummaryIsTheSameWhateverItReads) {
     sim::Host host;
     sim::Document& document = sim::LoadDocumentFile(host, map);
     sim::Layer& points = host.AddLayer("地点");
-    points.group->dictionary = Row({Field(u"名前", 0, 20, 0, u"")});
+    points.group->Dict() = Row({Field(u"名前", 0, 20, 0, u"")});
     for (int i = 0; i < 3000; ++i) {
       const float x = static_cast<float>(i % 100);
       sim::Art& mark = host.AddPath(*points.group, {{x, 1}, {x + 1, 1}, {x + 1, 2}}, true);
-      mark.dictionary = Row({Field(u"名前", 0, 20, 0, u"点")});
+      mark.Dict() = Row({Field(u"名前", 0, 20, 0, u"点")});
     }
     host.AddPath(*points.group, {{-2000000, 5}, {0, 5}}, false);
     host.AddGroup(*points.group);

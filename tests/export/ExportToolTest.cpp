@@ -365,7 +365,7 @@ class ExportKindsTest : public ExportToolTest {
     sim::Layer* stations = reader.FindLayer("stations");
     ASSERT_NE(stations, nullptr);
     for (sim::Art* mark : reader.ArtOfLayer(*stations)) {
-      if (mark->type == kPathArt) reader.AddPointText(*stations->group, mark->segments[0].p, "駅");
+      if (mark->type == kPathArt) reader.AddPointText(*stations->group, mark->Segments()[0].p, "駅");
     }
     sim::SaveDocumentFile(drawn, parkMap);
   }

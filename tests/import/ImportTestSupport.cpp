@@ -99,8 +99,8 @@ std::vector<std::map<std::string, OgrField>> OgrRows(const std::string& shp) {
 }
 
 std::optional<std::vector<StoredField>> StoredRow(const sim::Art& art) {
-  if (!art.dictionary) return std::nullopt;
-  const sim::Value* found = art.dictionary->Find("KartzmapField");
+  if (!art.Dict()) return std::nullopt;
+  const sim::Value* found = art.Dict()->Find("KartzmapField");
   if (!found || !found->IsArray() || !found->AsArray()) return std::nullopt;
   std::vector<StoredField> row;
   for (const sim::Value& entry : *found->AsArray()) {

@@ -119,9 +119,9 @@ class PositionCrossCheck : public ImportScenario {
     std::vector<Point> expected;
     const std::vector<sim::Art*> lineArt = LayerArt(host, "lines");
     ASSERT_EQ(lineArt.size(), 1u);
-    ASSERT_EQ(lineArt[0]->segments.size(), data.line.size());
+    ASSERT_EQ(lineArt[0]->Segments().size(), data.line.size());
     for (size_t i = 0; i < data.line.size(); ++i) {
-      drawn.push_back(lineArt[0]->segments[i].p);
+      drawn.push_back(lineArt[0]->Segments()[i].p);
       expected.push_back(ProjTransform(operation, data.line[i].first, data.line[i].second));
     }
     const std::vector<sim::Art*> pointArt = LayerArt(host, "points");
@@ -130,7 +130,7 @@ class PositionCrossCheck : public ImportScenario {
       // Later points lie on top: the layer lists them in reverse.
       const sim::Art& shape = *pointArt[data.points.size() - 1 - i];
       float left = 1e30f, right = -1e30f, bottom = 1e30f, top = -1e30f;
-      for (const auto& s : shape.segments) {
+      for (const auto& s : shape.Segments()) {
         left = std::min(left, s.p.h);
         right = std::max(right, s.p.h);
         bottom = std::min(bottom, s.p.v);

@@ -49,7 +49,7 @@ class ShapeRecordsTest : public ImportScenario {
   }
   // Every anchor of the art and all it holds, in drawing order.
   static void Anchors(const sim::Art& art, std::vector<AIRealPoint>& out) {
-    for (const AIPathSegment& segment : art.segments) out.push_back(segment.p);
+    for (const AIPathSegment& segment : art.Segments()) out.push_back(segment.p);
     for (const sim::Art* child : art.children) Anchors(*child, out);
   }
   static std::vector<AIRealPoint> LayerAnchors(const std::vector<sim::Art*>& art) {
@@ -179,9 +179,9 @@ void ReversePart(const std::string& shp, int part) {
 
 double SignedArea(const sim::Art& path) {
   double area = 0;
-  for (size_t i = 0; i < path.segments.size(); ++i) {
-    const AIRealPoint& p = path.segments[i].p;
-    const AIRealPoint& q = path.segments[(i + 1) % path.segments.size()].p;
+  for (size_t i = 0; i < path.Segments().size(); ++i) {
+    const AIRealPoint& p = path.Segments()[i].p;
+    const AIRealPoint& q = path.Segments()[(i + 1) % path.Segments().size()].p;
     area += double(p.h) * q.v - double(q.h) * p.v;
   }
   return area / 2;

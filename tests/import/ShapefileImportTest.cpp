@@ -144,7 +144,7 @@ TEST_F(ShapefileImportTest, PolygonWithAHoleIsOneCompoundPathCarryingItsRowEvery
     EXPECT_EQ(member->type, kPathArt);
     EXPECT_TRUE(member->closed);
     EXPECT_TRUE(member->Style().fillPaint);
-    EXPECT_EQ(member->segments.size(), 4u);  // the repeated closing point is not drawn
+    EXPECT_EQ(member->Segments().size(), 4u);  // the repeated closing point is not drawn
     ASSERT_TRUE(StoredRow(*member));
     EXPECT_EQ(StoredRow(*member)->front().value, "池のある公園");
   }
@@ -188,7 +188,7 @@ TEST_F(LongPathTest, APartOf32000PointsIsOnePath) {
   const std::vector<sim::Art*> art = ImportPlane("line", FeatureCollection({LineFeature(Zigzag(32000), "{\"k\":1}")}));
   ASSERT_EQ(art.size(), 1u);
   EXPECT_EQ(art[0]->type, kPathArt);
-  EXPECT_EQ(art[0]->segments.size(), 32000u);
+  EXPECT_EQ(art[0]->Segments().size(), 32000u);
   EXPECT_FALSE(art[0]->closed);
   EXPECT_FALSE(art[0]->Style().fillPaint);
 }
@@ -201,11 +201,11 @@ TEST_F(LongPathTest, OnePointMoreMakesASecondPathThatContinuesFromTheFirst) {
   // Members go on top in turn, so the first piece is the lower one.
   const sim::Art& first = *art[0]->children[1];
   const sim::Art& second = *art[0]->children[0];
-  EXPECT_EQ(first.segments.size(), 32000u);
-  ASSERT_EQ(second.segments.size(), 2u);
-  EXPECT_EQ(second.segments[0].p.h, first.segments.back().p.h);  // no gap between the pieces
-  EXPECT_EQ(second.segments[0].p.v, first.segments.back().p.v);
-  EXPECT_NE(second.segments[1].p.h, second.segments[0].p.h);
+  EXPECT_EQ(first.Segments().size(), 32000u);
+  ASSERT_EQ(second.Segments().size(), 2u);
+  EXPECT_EQ(second.Segments()[0].p.h, first.Segments().back().p.h);  // no gap between the pieces
+  EXPECT_EQ(second.Segments()[0].p.v, first.Segments().back().p.v);
+  EXPECT_NE(second.Segments()[1].p.h, second.Segments()[0].p.h);
   for (const sim::Art* piece : art[0]->children) EXPECT_EQ(StoredRow(*piece)->front().value, "1");
 }
 
@@ -224,12 +224,12 @@ TEST_F(LongPathTest, ALongClosedRingIsOneThinnedPathWithoutChords) {
   ASSERT_EQ(path.type, kPathArt);
   EXPECT_TRUE(path.closed);
   EXPECT_TRUE(path.Style().fillPaint);
-  EXPECT_LE(path.segments.size(), 32000u);
-  EXPECT_GE(path.segments.size(), 100u);
+  EXPECT_LE(path.Segments().size(), 32000u);
+  EXPECT_GE(path.Segments().size(), 100u);
   // Every anchor lies on the circle, and the anchors go all the way round.
   const double radius = kRadius / 1000 * 72 / 0.0254;  // points on the artboard
   double left = 1e9, right = -1e9, bottom = 1e9, top = -1e9;
-  for (const auto& segment : path.segments) {
+  for (const auto& segment : path.Segments()) {
     left = std::min(left, double(segment.p.h));
     right = std::max(right, double(segment.p.h));
     bottom = std::min(bottom, double(segment.p.v));
@@ -237,9 +237,9 @@ TEST_F(LongPathTest, ALongClosedRingIsOneThinnedPathWithoutChords) {
   }
   const double cx = (left + right) / 2, cy = (bottom + top) / 2;
   double widest = 0;
-  for (size_t i = 0; i < path.segments.size(); ++i) {
-    const AIRealPoint& p = path.segments[i].p;
-    const AIRealPoint& q = path.segments[(i + 1) % path.segments.size()].p;
+  for (size_t i = 0; i < path.Segments().size(); ++i) {
+    const AIRealPoint& p = path.Segments()[i].p;
+    const AIRealPoint& q = path.Segments()[(i + 1) % path.Segments().size()].p;
     EXPECT_NEAR(std::hypot(p.h - cx, p.v - cy), radius, 0.02);
     widest = std::max(widest, double(std::hypot(p.h - q.h, p.v - q.v)));
   }
@@ -260,12 +260,12 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
                                              PolygonFeature({ring}, "{\"k\":2}")}));
   ASSERT_EQ(art.size(), 2u);
   const sim::Art& path = *art[0];
-  ASSERT_EQ(path.segments.size() < 32001u, true);
+  ASSERT_EQ(path.Segments().size() < 32001u, true);
 
   // Where each source point lies on the artboard: 1:1000 without turning,
   // the first point of the ring always kept.
   const double k = 72 / 0.0254 / 1000;
-  const AIRealPoint origin = path.segments[0].p;
+  const AIRealPoint origin = path.Segments()[0].p;
   const auto onArtboard = [&](int i) {
     return std::pair<double, double>{origin.h + k * (ring[i].first - ring[0].first), origin.v + k * (ring[i].second - ring[0].second)};
   };
@@ -274,8 +274,8 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
   size_t kept = 0;
   std::vector<int> between;
   const auto close = [&](size_t from, size_t to) {
-    const AIRealPoint& a = path.segments[from % path.segments.size()].p;
-    const AIRealPoint& b = path.segments[to % path.segments.size()].p;
+    const AIRealPoint& a = path.Segments()[from % path.Segments().size()].p;
+    const AIRealPoint& b = path.Segments()[to % path.Segments().size()].p;
     for (int i : between) {
       const auto [px, py] = onArtboard(i);
       const double dx = double(b.h) - a.h, dy = double(b.v) - a.v;
@@ -287,8 +287,8 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
   };
   for (int i = 1; i < kCount; ++i) {
     const auto [x, y] = onArtboard(i);
-    const AIRealPoint& next = path.segments[(kept + 1) % path.segments.size()].p;
-    if (kept + 1 < path.segments.size() && std::abs(next.h - x) < 1e-3 && std::abs(next.v - y) < 1e-3) {
+    const AIRealPoint& next = path.Segments()[(kept + 1) % path.Segments().size()].p;
+    if (kept + 1 < path.Segments().size() && std::abs(next.h - x) < 1e-3 && std::abs(next.v - y) < 1e-3) {
       close(kept, kept + 1);
       ++kept;
     } else {
@@ -296,7 +296,7 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
     }
   }
   close(kept, kept + 1);
-  ASSERT_EQ(kept + 1, path.segments.size()) << "every anchor is a point of the ring";
+  ASSERT_EQ(kept + 1, path.Segments().size()) << "every anchor is a point of the ring";
 
   const std::vector<std::string> alerts = AlertTextsBesidesArtboardAdvice();
   ASSERT_EQ(alerts.size(), 1u);
@@ -307,7 +307,7 @@ TEST_F(LongPathTest, ThinningIsToldWithTheRecordTheAnchorsDroppedAndTheLargestDe
   double paper = 0, ground = 0;
   ASSERT_EQ(std::sscanf(alerts[0].c_str() + heading.size(), "%lld 個、元の頂点との最大のずれ %lf mm（地上 %lf m）", &dropped, &paper, &ground), 3)
       << alerts[0];
-  EXPECT_EQ(dropped, kCount - static_cast<long long>(path.segments.size()));
+  EXPECT_EQ(dropped, kCount - static_cast<long long>(path.Segments().size()));
   const double expectedMillimetres = deviation * 25.4 / 72;
   EXPECT_GT(expectedMillimetres, 0.1);
   EXPECT_NEAR(paper, expectedMillimetres, 0.006);

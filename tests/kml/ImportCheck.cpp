@@ -75,7 +75,7 @@ std::vector<OgrFeature> OgrFeatures(const std::string& path, const std::string& 
 
 AIRealPoint Centre(const sim::Art& shape) {
   float left = 1e30f, right = -1e30f, bottom = 1e30f, top = -1e30f;
-  for (const auto& s : shape.segments) {
+  for (const auto& s : shape.Segments()) {
     left = std::min(left, s.p.h);
     right = std::max(right, s.p.h);
     bottom = std::min(bottom, s.p.v);
@@ -86,7 +86,7 @@ AIRealPoint Centre(const sim::Art& shape) {
 
 std::vector<AIRealPoint> Anchors(const sim::Art& path) {
   std::vector<AIRealPoint> anchors;
-  for (const auto& s : path.segments) anchors.push_back(s.p);
+  for (const auto& s : path.Segments()) anchors.push_back(s.p);
   return anchors;
 }
 

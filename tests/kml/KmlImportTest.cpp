@@ -253,7 +253,7 @@ TEST_F(KmlImport, GoogleEarthFileImportsWithFoldersAndStyles) {
   EXPECT_EQ(road[0]->Style().stroke.color.c.rgb.red, 1);
   EXPECT_EQ(road[0]->opacity, 1);
   // Tuples on separate lines stay separate vertices.
-  ASSERT_EQ(road[0]->segments.size(), 3u);
+  ASSERT_EQ(road[0]->Segments().size(), 3u);
 
   // The tower is a point in the import layer itself.
   const std::vector<sim::Art*> tower = Drawn("散歩の記録");

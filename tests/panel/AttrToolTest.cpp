@@ -292,7 +292,7 @@ sim::Value Entry(std::vector<sim::Value> items) {
 // A row of a good field and then the given entry.
 void RowWithSecond(sim::Art& art, sim::Value second) {
   WriteRow(art, {{"NAME", 0, 20, 0, "国道"}});
-  art.dictionary->Find("KartzmapField")->AsArray()->push_back(std::move(second));
+  art.Dict()->Find("KartzmapField")->AsArray()->push_back(std::move(second));
 }
 
 constexpr const char* kFieldLeftOut = "1 field(s) that could not be read are not listed";
@@ -309,8 +309,8 @@ const DamagedRow kDamagedRows[] = {
     {"EntryNotAnArray", [](sim::Art& art) { RowWithSecond(art, Number(7)); }, "1\tpath\tNAME=国道\n", kFieldLeftOut},
     {"RowNotAnArray",
      [](sim::Art& art) {
-       art.dictionary = sim::NewDictionary();
-       art.dictionary->Set("KartzmapField", Text(u"NAME=国道"));
+       art.Dict() = sim::NewDictionary();
+       art.Dict()->Set("KartzmapField", Text(u"NAME=国道"));
      },
      "", "1 object(s) whose attributes could not be read are not listed"},
 };

@@ -21,16 +21,16 @@ void WriteRow(sim::Art& art, const std::vector<RowField>& fields) {
                     sim::Value{field.decimals}, sim::Value{sim::Utf8ToUtf16(field.value)}};
     row->push_back(sim::Value{entry});
   }
-  if (!art.dictionary) art.dictionary = sim::NewDictionary();
-  art.dictionary->Set(kRowKey, sim::Value{row});
+  if (!art.Dict()) art.Dict() = sim::NewDictionary();
+  art.Dict()->Set(kRowKey, sim::Value{row});
 }
 
-bool HasRow(const sim::Art& art) { return art.dictionary && art.dictionary->Has(kRowKey); }
+bool HasRow(const sim::Art& art) { return art.Dict() && art.Dict()->Has(kRowKey); }
 
 std::vector<RowField> ReadRow(const sim::Art& art) {
   std::vector<RowField> fields;
   if (!HasRow(art)) return fields;
-  const sim::Value* row = art.dictionary->Find(kRowKey);
+  const sim::Value* row = art.Dict()->Find(kRowKey);
   if (!row->IsArray() || !row->AsArray()) return fields;
   for (const sim::Value& item : *row->AsArray()) {
     if (!item.IsArray() || !item.AsArray()) continue;

@@ -66,8 +66,8 @@ TEST(TooManyFields, IsToldAsTheTablesLimit) {
                       sim::Value{int32_t{1}}, sim::Value{int32_t{0}}, sim::Value{std::u16string()}};
       row->push_back(sim::Value{entry});
     }
-    layer.group->dictionary = sim::NewDictionary();
-    layer.group->dictionary->Set("KartzmapField", sim::Value{row});
+    layer.group->Dict() = sim::NewDictionary();
+    layer.group->Dict()->Set("KartzmapField", sim::Value{row});
     host.AddPath(*layer.group, {{1, 1}}, false);
     sim::SaveDocumentFile(document, map);
   }

@@ -56,7 +56,7 @@ sim::Layer& GeoreferencedLayer(sim::Host& host) {
   sim::Layer& frame = host.AddLayer("Kartzmap DataFrame");
   host.AddPointText(*frame.group, {0, 0}, "G=JGD|P=XY9|X=100.000000|Y=200.000000|S=3600|R=0.000000");
   sim::Layer& layer = host.AddLayer("地物");
-  layer.group->dictionary = Row(u"", u"");
+  layer.group->Dict() = Row(u"", u"");
   host.CurrentDocument()->currentLayer = &layer;
   return layer;
 }
@@ -75,7 +75,7 @@ std::string WriteSmallMap(const fs::path& path) {
       style.fillPaint = true;
       style.fill.color = AIColor::Three(0.2f, 0.5f, 0.8f);
     });
-    art.dictionary = Row(names[i], u"0");
+    art.Dict() = Row(names[i], u"0");
     if (i == 0) art.userAttributes |= kArtSelected;
   }
   host.AddPointText(*layer.group, {30, 100}, "駅");
@@ -93,7 +93,7 @@ std::string WriteLargeMap(const fs::path& path, int points) {
     for (int i = first; i < std::min(points, first + kPointsPerPath); ++i)
       anchors.push_back({static_cast<float>(i % 1000) * 2.0f, static_cast<float>(i / 1000) * 2.0f + 0.5f});
     sim::Art& art = host.AddPath(*layer.group, anchors, false);
-    art.dictionary = Row(u"長い線", u"1");
+    art.Dict() = Row(u"長い線", u"1");
     if (first == 0) art.userAttributes |= kArtSelected;
   }
   sim::SaveDocumentFile(document, path.string());

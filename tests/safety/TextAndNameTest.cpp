@@ -54,9 +54,9 @@ TEST(TerminalSafety, InfoAndAttrListShowControlCharactersEscaped) {
     sim::Host host;
     sim::Document& document = host.NewDocument();
     sim::Layer& layer = host.AddLayer("\x1b]0;owned\x07\x1b[2J赤\x1b[31m");
-    layer.group->dictionary = Row(u"名\u001b[1m", u"");
+    layer.group->Dict() = Row(u"名\u001b[1m", u"");
     sim::Art& art = host.AddPath(*layer.group, {{0, 0}, {10, 10}}, false);
-    art.dictionary = Row(u"名\u001b[1m", u"a\u0008\u009b31m\u202eb\tc");
+    art.Dict() = Row(u"名\u001b[1m", u"a\u0008\u009b31m\u202eb\tc");
     sim::SaveDocumentFile(document, map);
   }
   const auto info = RunKzmap({"info", map});

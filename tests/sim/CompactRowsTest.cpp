@@ -212,16 +212,16 @@ class CompactRowsThroughSuites : public kztest::HostTest {
     sim::Layer& layer = host.Host().AddLayer("L");
     for (int32_t id = 0; id < 3; ++id) {
       sim::Art& art = host.Host().AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
-      art.dictionary = sim::NewDictionary();
+      art.Dict() = sim::NewDictionary();
       sim::ArrayPtr row = FiveFieldRow(id);
       ASSERT_TRUE(row->Compact());
-      art.dictionary->Set("KartzmapField", Value{row});
+      art.Dict()->Set("KartzmapField", Value{row});
       arts.push_back(&art);
     }
     ASSERT_EQ(sAIDictionary->Key("KartzmapField", &key), kNoErr);
   }
 
-  sim::Array& RowOf(size_t index) { return *arts[index]->dictionary->Find("KartzmapField")->AsArray(); }
+  sim::Array& RowOf(size_t index) { return *arts[index]->Dict()->Find("KartzmapField")->AsArray(); }
 
   ai::ArrayRef OpenRow(size_t index) {
     ai::DictionaryRef dictionary;
@@ -365,9 +365,9 @@ TEST(CompactRowsInFiles, WriteTheBytesOfTheRowsTheyStandFor) {
   std::vector<sim::ArrayPtr> rows;
   for (int32_t id = 0; id < 40; ++id) {
     sim::Art& art = host.AddPath(*layer.group, {{0, 0}, {1.0f * id, 1}}, false);
-    art.dictionary = sim::NewDictionary();
+    art.Dict() = sim::NewDictionary();
     rows.push_back(id % 7 == 3 ? ListOf({Field(u"ONLY", 1, 3, 0, Value{id})}) : FiveFieldRow(id));
-    art.dictionary->Set("KartzmapField", Value{rows.back()});
+    art.Dict()->Set("KartzmapField", Value{rows.back()});
   }
   const std::string packed = sim::DocumentToBytes(document);
   const std::string json = sim::DocumentToJson(document);
@@ -380,7 +380,7 @@ TEST(CompactRowsInFiles, WriteTheBytesOfTheRowsTheyStandFor) {
     sim::DocumentFromBytes(loaded, *bytes, "rows.kzmap");
     const std::vector<sim::Art*> art = host.ArtOfLayer(*loaded.layers.at(0));
     ASSERT_EQ(art.size(), rows.size());
-    for (const sim::Art* each : art) EXPECT_TRUE(each->dictionary->Find("KartzmapField")->AsArray()->IsCompact());
+    for (const sim::Art* each : art) EXPECT_TRUE(each->Dict()->Find("KartzmapField")->AsArray()->IsCompact());
     EXPECT_EQ(sim::DocumentToBytes(loaded), packed);
   }
 }

@@ -126,8 +126,8 @@ TEST_P(PathSuiteShape, ComesBackThroughThePathSuiteAndAFile) {
   const sim::ArtList& art = loaded.layers[0]->group->children;
   ASSERT_EQ(art.size(), 2u);
   for (const sim::Art* path : art) {
-    ExpectSameSegments(path->segments.ToVector(), shape.segments, "saved and loaded");
-    EXPECT_EQ(path->segments.Straight(), shape.anchorsAlone);
+    ExpectSameSegments(path->Segments().ToVector(), shape.segments, "saved and loaded");
+    EXPECT_EQ(path->Segments().Straight(), shape.anchorsAlone);
   }
 }
 

@@ -57,14 +57,14 @@ TEST_P(ValueText, ComesBackWholeThroughCopiesAndTheFile) {
   sim::Host host;
   sim::Document& document = host.NewDocument();
   sim::Layer& layer = host.AddLayer("L");
-  layer.group->dictionary = sim::NewDictionary();
+  layer.group->Dict() = sim::NewDictionary();
   sim::ArrayPtr list = sim::NewArray();
   *list = {copies[0], sim::Value{text + u"x"}, copies[1]};
-  layer.group->dictionary->Set("t", sim::Value{list});
+  layer.group->Dict()->Set("t", sim::Value{list});
   for (const std::string& bytes : {sim::DocumentToBytes(document), sim::DocumentToJson(document)}) {
     sim::Document loaded;
     sim::DocumentFromBytes(loaded, bytes, "text.kzmap");
-    const sim::Array& back = *loaded.layers.at(0)->group->dictionary->Find("t")->AsArray();
+    const sim::Array& back = *loaded.layers.at(0)->group->Dict()->Find("t")->AsArray();
     ASSERT_EQ(back.size(), 3u);
     EXPECT_EQ(back[0].String(), text);
     EXPECT_EQ(back[1].String(), text + u"x");
@@ -218,16 +218,16 @@ TEST(Value, RepeatedTextOfALoadedMapIsSharedNotCopied) {
   sim::Layer& layer = host.AddLayer("L");
   for (int i = 0; i < 3; ++i) {
     sim::Art& mark = host.AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
-    mark.dictionary = sim::NewDictionary();
+    mark.Dict() = sim::NewDictionary();
     sim::ArrayPtr row = sim::NewArray();
     *row = {sim::Value{u"POPULATION_2020"}, sim::Value{u"a value of each row " + std::u16string(1, u'0' + i)}};
-    mark.dictionary->Set("KartzmapField", sim::Value{row});
+    mark.Dict()->Set("KartzmapField", sim::Value{row});
   }
   sim::Document loaded;
   sim::DocumentFromBytes(loaded, sim::DocumentToBytes(document), "rows.kzmap");
   std::vector<const sim::Array*> rows;
   for (const sim::Art* art : loaded.layers.at(0)->group->children)
-    rows.push_back(art->dictionary->Find("KartzmapField")->AsArray());
+    rows.push_back(art->Dict()->Find("KartzmapField")->AsArray());
   ASSERT_EQ(rows.size(), 3u);
   for (const sim::Array* row : rows) EXPECT_EQ((*row)[0].String(), u"POPULATION_2020");
   EXPECT_TRUE((*rows[0])[0].SharesTextWith((*rows[1])[0]));

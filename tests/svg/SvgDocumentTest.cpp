@@ -38,7 +38,7 @@ void BuildMap(sim::Host& host) {
   sim::Document& document = host.NewDocument({-10.5f, 1190.55f, 841.89f, 0.1f});
   sim::Layer& map = host.AddLayer("地図");
   map.color = {0.25f, 0.75f, 0.125f};
-  map.group->dictionary = FieldRow(u"名前", u"");
+  map.group->Dict() = FieldRow(u"名前", u"");
   sim::Layer& hidden = host.AddSublayer(map, "下位");
   hidden.visible = false;
   hidden.editable = false;
@@ -50,7 +50,7 @@ void BuildMap(sim::Host& host) {
   square.opacity = 0.3f;
   square.userAttributes = kArtSelected | kArtLocked | kArtHidden;
   square.guide = true;
-  square.dictionary = FieldRow(u"名前", u"東京タワー \"&<>'");
+  square.Dict() = FieldRow(u"名前", u"東京タワー \"&<>'");
 
   sim::Art& curve = host.AddCurvedPath(*map.group,
                                        {Curve(0.1f, 0.0f, 1e-30f, 3e30f, 0.1f, 0.0f, false),
@@ -181,10 +181,10 @@ TEST_P(SvgShapes, BecomePathsAtTheirPlaces) {
     if (!path && art->type == kPathArt) path = art;
   });
   ASSERT_NE(path, nullptr);
-  ASSERT_EQ(path->segments.size(), c.points.size());
+  ASSERT_EQ(path->Segments().size(), c.points.size());
   for (size_t i = 0; i < c.points.size(); ++i) {
-    EXPECT_NEAR(path->segments[i].p.h, c.points[i].first, 1e-4) << i;
-    EXPECT_NEAR(path->segments[i].p.v, c.points[i].second, 1e-4) << i;
+    EXPECT_NEAR(path->Segments()[i].p.h, c.points[i].first, 1e-4) << i;
+    EXPECT_NEAR(path->Segments()[i].p.v, c.points[i].second, 1e-4) << i;
   }
   EXPECT_EQ(path->closed, c.closed);
 }
@@ -219,9 +219,9 @@ TEST(SvgDocument, PageInPixelsIsTakenInPoints) {
   EXPECT_FLOAT_EQ(b.right - b.left, 300);
   EXPECT_FLOAT_EQ(b.top - b.bottom, 150);
   const sim::Art* path = back->document.layers.at(0)->group->children[0];
-  EXPECT_FLOAT_EQ(path->segments[0].p.h, 30);
-  EXPECT_FLOAT_EQ(path->segments[1].p.h, 60);
-  EXPECT_FLOAT_EQ(path->segments[0].p.v, -15);
+  EXPECT_FLOAT_EQ(path->Segments()[0].p.h, 30);
+  EXPECT_FLOAT_EQ(path->Segments()[1].p.h, 60);
+  EXPECT_FLOAT_EQ(path->Segments()[0].p.v, -15);
   EXPECT_FALSE(back->report.projectData);
 }
 
@@ -237,7 +237,7 @@ class EditedMap : public ::testing::Test {
       style.strokePaint = true;
       style.stroke.color = AIColor::Four(0, 1, 1, 0);
     });
-    road.dictionary = FieldRow(u"name", u"国道1号");
+    road.Dict() = FieldRow(u"name", u"国道1号");
     svg = SvgOf(*host.CurrentDocument());
   }
   void Replace(const std::string& from, const std::string& to) {
@@ -277,8 +277,8 @@ TEST_F(EditedMap, DuplicateKeepsTheRowAndBothAreRead) {
   ASSERT_EQ(back->document.layers.at(0)->group->children.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     const sim::Art& road = Road(*back, i);
-    ASSERT_TRUE(road.dictionary);
-    EXPECT_TRUE(road.dictionary->Has("KartzmapField"));
+    ASSERT_TRUE(road.Dict());
+    EXPECT_TRUE(road.Dict()->Has("KartzmapField"));
   }
 }
 
@@ -288,22 +288,22 @@ TEST_F(EditedMap, PathCombinedWithAnotherKeepsItsRowOnTheCompound) {
   const sim::Art& combined = Road(*back);
   ASSERT_EQ(combined.type, kCompoundPathArt);
   ASSERT_EQ(combined.children.size(), 2u);
-  ASSERT_TRUE(combined.dictionary);
-  EXPECT_TRUE(combined.dictionary->Has("KartzmapField"));
+  ASSERT_TRUE(combined.Dict());
+  EXPECT_TRUE(combined.Dict()->Has("KartzmapField"));
 }
 
 TEST_F(EditedMap, TransformOnTheLayerMovesItsArt) {
   Replace("inkscape:label=\"roads\"", "inkscape:label=\"renamed\" transform=\"translate(5,-3)\"");
   const auto back = Read(svg);
   EXPECT_EQ(sim::Host::Title(*back->document.layers.at(0)), "renamed");
-  EXPECT_FLOAT_EQ(Road(*back).segments[0].p.h, 15);
-  EXPECT_FLOAT_EQ(Road(*back).segments[0].p.v, 13);
+  EXPECT_FLOAT_EQ(Road(*back).Segments()[0].p.h, 15);
+  EXPECT_FLOAT_EQ(Road(*back).Segments()[0].p.v, 13);
 }
 
 TEST_F(EditedMap, BrokenProjectDataLeavesAPathWithoutRowAndIsTold) {
   Replace("kz:art=\"{", "kz:art=\"{broken");
   const auto back = Read(svg);
-  EXPECT_FALSE(Road(*back).dictionary && Road(*back).dictionary->Has("KartzmapField"));
+  EXPECT_FALSE(Road(*back).Dict() && Road(*back).Dict()->Has("KartzmapField"));
   EXPECT_EQ(back->report.NotReadText(), "1 object's unreadable Kartzmap data");
 }
 
