@@ -89,6 +89,7 @@ sim::DictPtr Everything(int32_t id) {
   dictionary->Set("int", Value{id});
   dictionary->Set("bool", Value{true});
   dictionary->Set("negative zero", Value{-0.0});
+  dictionary->Set("pi", Value{3.141592653589793});
   dictionary->Set("nan", Value{std::numeric_limits<double>::quiet_NaN()});
   dictionary->Set("short", Value{u"東京"});
   dictionary->Set("long", Value{u"京都府京都市中京区二条城町"});
