@@ -2,6 +2,7 @@
 // never go, and a temporary folder that fails loses nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -11,9 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "host/AIArtSuite.h"
+#include "host/AIPathSuite.h"
+#include "host/SuitePointers.h"
 #include "sim/Document.h"
 #include "sim/ValueSpill.h"
 #include "sim/Values.h"
+#include "support/HostEnvironment.h"
 
 namespace {
 
@@ -84,6 +89,7 @@ sim::DictPtr Everything(int32_t id) {
   dictionary->Set("int", Value{id});
   dictionary->Set("bool", Value{true});
   dictionary->Set("negative zero", Value{-0.0});
+  dictionary->Set("pi", Value{3.141592653589793});
   dictionary->Set("nan", Value{std::numeric_limits<double>::quiet_NaN()});
   dictionary->Set("short", Value{u"東京"});
   dictionary->Set("long", Value{u"京都府京都市中京区二条城町"});
@@ -280,6 +286,42 @@ TEST_F(ArtSpillTest, AFailingTemporaryFolderKeepsEverythingInMemory) {
   // It does not try again and again.
   document.Trim();
   EXPECT_EQ(AsideCount(), 0u);
+}
+
+// The plug-in's calls are the safe points: making art and walking it
+// leave only the newest chunks' bodies in memory, and what the plug-in
+// reads back is what it wrote.
+TEST(ArtSpillSuites, MakingAndWalkingArtSetsBodiesAside) {
+  kztest::HostEnvironment environment;
+  sim::Document& document = environment.Host().NewDocument();
+  document.spill.KeepChunks(1);
+  const sim::Layer& layer = environment.Host().AddLayer("点");
+  const auto group = reinterpret_cast<AIArtHandle>(layer.group);
+  constexpr int kPaths = 3000;
+  for (int i = 0; i < kPaths; ++i) {
+    AIArtHandle art = nullptr;
+    ASSERT_EQ(sAIArt->NewArt(kPathArt, kPlaceInsideOnBottom, group, &art), kNoErr);
+    const AIRealPoint p{static_cast<AIReal>(i), 1}, q{static_cast<AIReal>(i), 2};
+    const AIPathSegment segments[] = {{p, p, p, true}, {q, q, q, true}};
+    ASSERT_EQ(sAIPath->SetPathSegments(art, 0, 2, segments), kNoErr);
+  }
+  EXPECT_GT(document.spill.ObjectsAway(), kPaths / 2);
+
+  AIArtHandle art = nullptr;
+  ASSERT_EQ(sAIArt->GetArtFirstChild(group, &art), kNoErr);
+  int seen = 0;
+  size_t leastAway = document.spill.ObjectsAway();
+  for (; art; ++seen) {
+    AIPathSegment segments[2];
+    ASSERT_EQ(sAIPath->GetPathSegments(art, 0, 2, segments), kNoErr);
+    EXPECT_EQ(segments[0].p.h, static_cast<AIReal>(seen));
+    EXPECT_EQ(segments[1].p.v, 2);
+    ASSERT_EQ(sAIArt->GetArtSibling(art, &art), kNoErr);
+    leastAway = std::min(leastAway, document.spill.ObjectsAway());
+  }
+  EXPECT_EQ(seen, kPaths);
+  // Never everything back at once.
+  EXPECT_GT(leastAway, kPaths / 2);
 }
 
 }  // namespace
