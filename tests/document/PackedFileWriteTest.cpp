@@ -170,13 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
                     sim::ArrayPtr list = sim::NewArray();
                     for (int i = 0; i < kMany; ++i) list->push_back(sim::Value{static_cast<double>(i) / 7});
                     mark.Dict() = sim::NewDictionary();
-                    mark.dictionary->Set("list", sim::Value{list});
+                    mark.Dict()->Set("list", sim::Value{list});
                   }},
         BigObject{"ManyKeys",
                   [](sim::Host& host, sim::Layer& layer) {
                     sim::Art& mark = host.AddPath(*layer.group, {{0, 0}, {1, 1}}, false);
                     mark.Dict() = sim::NewDictionary();
-                    for (int i = 0; i < kMany / 5; ++i) mark.dictionary->Set("key" + std::to_string(i), sim::Value{i});
+                    for (int i = 0; i < kMany / 5; ++i) mark.Dict()->Set("key" + std::to_string(i), sim::Value{i});
                   }}),
     [](const ::testing::TestParamInfo<BigObject>& info) { return std::string(info.param.name); });
 
