@@ -57,7 +57,7 @@ inline sim::Document& BuildMap(sim::Host& host, int segments) {
       style.stroke.color = AIColor::Four(0, 0, 0, 1);
       style.stroke.width = 0.5f;
     });
-    path.dictionary = AttributeRow(p);
+    path.Dict() = AttributeRow(p);
     sim::Art& label = host.AddPointText(*layer->group, {static_cast<AIReal>(cx), static_cast<AIReal>(cy)}, "区画" + std::to_string(p));
     label.EditExtras().text.fontSize = 9;
     label.EditExtras().text.justificationAssigned = true;
