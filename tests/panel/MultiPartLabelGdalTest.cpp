@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CsvCells.h"
 #include "support/Process.h"
 #include "support/ScratchFolder.h"
 
@@ -54,16 +55,6 @@ const Feature kLines[] = {
 // 12 points) below the middle: at 1:25000 a point is 25000 × 0.0254 / 72 m.
 const double kBaselineMetres = 4.56 * 25000 * 0.0254 / 72;
 
-// The comma-separated cells of a line without its line end.
-std::vector<std::string> Cells(std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  std::vector<std::string> cells;
-  std::istringstream in(line);
-  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-  if (!line.empty() && line.back() == ',') cells.emplace_back();
-  return cells;
-}
-
 struct Placed {
   double north, east;
 };
@@ -75,10 +66,10 @@ std::map<std::string, std::vector<Placed>> ReadLabels(const fs::path& file) {
   std::ifstream csv(file);
   std::string header;
   EXPECT_TRUE(std::getline(csv, header)) << file;
-  const std::vector<std::string> columns = Cells(header);
+  const std::vector<std::string> columns = kztest::CsvCells(header);
   EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
   for (std::string line; std::getline(csv, line);) {
-    const std::vector<std::string> cells = Cells(line);
+    const std::vector<std::string> cells = kztest::CsvCells(line);
     EXPECT_EQ(cells.size(), columns.size()) << line;
     if (cells.size() < 3) continue;
     placed[cells.back()].push_back({std::stod(cells[0]), std::stod(cells[1])});  // northing first

@@ -15,6 +15,7 @@
 
 #include "panel/PanelFixture.h"
 #include "resources/DialogIds.h"
+#include "support/CsvCells.h"
 #include "support/Process.h"
 #include "support/ScratchFolder.h"
 
@@ -44,16 +45,6 @@ void ExpectFeatures(const fs::path& shp, const std::multiset<std::string>& expec
   const CommandResult count = RunMerged("ogrinfo -ro -so -al " + Quote(shp.string()));
   EXPECT_NE(count.out.find("Feature Count: " + std::to_string(expected.size()) + "\n"), std::string::npos)
       << count.out;
-}
-
-// The comma-separated cells of a line without its line end.
-std::vector<std::string> Cells(std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  std::vector<std::string> cells;
-  std::istringstream in(line);
-  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-  if (!line.empty() && line.back() == ',') cells.emplace_back();
-  return cells;
 }
 
 // Points in the plane rectangular system IX (metres), with a text field
@@ -137,10 +128,10 @@ std::map<std::string, std::pair<double, double>> ReadLabels(const fs::path& file
   std::string header;
   EXPECT_TRUE(std::getline(csv, header)) << file;
   // The coordinates, the layer's fields, and the label's text in the last column.
-  const std::vector<std::string> columns = Cells(header);
+  const std::vector<std::string> columns = kztest::CsvCells(header);
   EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
   for (std::string line; std::getline(csv, line);) {
-    const std::vector<std::string> cells = Cells(line);
+    const std::vector<std::string> cells = kztest::CsvCells(line);
     EXPECT_EQ(cells.size(), columns.size()) << line;
     if (cells.size() < 3) continue;
     placed[cells.back()] = {std::stod(cells[0]), std::stod(cells[1])};  // northing or latitude first
