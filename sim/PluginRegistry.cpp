@@ -49,8 +49,20 @@ AIErr NewFilePath(const fs::path& path, AIFilePathRef* out) {
 
 }  // namespace
 
+namespace {
+
+// The system's temporary folder; /tmp when $TMPDIR names none (the host's
+// folders are only named here, not made, so a bad setting is not fatal).
+fs::path TemporaryFolder() {
+  std::error_code error;
+  fs::path folder = fs::temp_directory_path(error);
+  return error ? fs::path("/tmp") : folder;
+}
+
+}  // namespace
+
 PluginRegistry::PluginRegistry()
-    : folderRoot(fs::temp_directory_path() / ("kzmap-host-" + std::to_string(::getpid()))), previous(current) {
+    : folderRoot(TemporaryFolder() / ("kzmap-host-" + std::to_string(::getpid()))), previous(current) {
   current = this;
 }
 
