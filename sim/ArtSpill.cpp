@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include <cstdio>
 
 #include "sim/Document.h"
 
@@ -67,7 +66,6 @@ uint64_t ArtSpill::KeptObjects() { return KeptChunksByDefault() * Arena<Art>::kL
 ArtSpill::ArtSpill(Arena<Art>& arts) : arts(arts), keptChunks(KeptChunksByDefault()) { Stores().push_back(this); }
 
 ArtSpill::~ArtSpill() {
-  if (std::getenv("KZDEBUG")) fprintf(stderr, "spill: written %llu away %zu seen %zu kept %zu\n", (unsigned long long)written, away, seen, keptChunks);
   std::erase(Stores(), this);
   if (file >= 0) ::close(file);
 }
@@ -131,7 +129,6 @@ void ArtSpill::SetAside(size_t chunk) {
     values.Write(art.dictionary.get(), scratch);
     going.push_back(static_cast<uint32_t>(i));
   }
-  if (std::getenv("KZDEBUG")) fprintf(stderr, "chunk %zu used %zu going %zu\n", chunk, used, going.size());
   if (going.empty()) return;
   // Written before anything is let go: a full disk loses nothing.
   Record record{};
