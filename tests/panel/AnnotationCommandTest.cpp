@@ -3,6 +3,7 @@
 // the row copied on request.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 
 #include "panel/PanelFixture.h"
@@ -28,6 +29,25 @@ struct Label {
   const sim::Art* parent;
   const sim::Art* art;
 };
+
+// Where a label must stand, and how it is justified.
+struct Where {
+  const char* text;
+  AIRealPoint anchor;
+  int32_t justification;
+};
+
+// Each label once, where it must stand (and in parent, when given).
+void ExpectPlaced(const std::map<std::string, Label>& labels, std::initializer_list<Where> where,
+                  const sim::Art* parent = nullptr) {
+  for (const Where& at : where) {
+    ASSERT_EQ(labels.count(at.text), 1u) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.h, at.anchor.h, 1e-3) << at.text;
+    EXPECT_NEAR(labels.at(at.text).anchor.v, at.anchor.v, 1e-3) << at.text;
+    EXPECT_EQ(labels.at(at.text).justification, at.justification) << at.text;
+    if (parent) EXPECT_EQ(labels.at(at.text).parent, parent) << at.text;
+  }
+}
 
 class AnnotationTest : public PanelTest {
  protected:
@@ -101,23 +121,12 @@ TEST_F(AnnotationTest, LabelsEachObjectOnceBesideItsPointOrCentredOnItsBounds) {
   EXPECT_EQ(host.Dialogs().RunsOf(dialog_ids::kAnnotation)[0]->caption, "属性値から注記を作成");
   const std::map<std::string, Label> labels = Labels();
   ASSERT_EQ(labels.size(), 7u);
-  struct Where {
-    const char* text;
-    AIRealPoint anchor;
-    int32_t justification;
-  };
   // A point's label starts 2 points right of it (of a mark, right of its
   // outer edge: 1.25 + 0.5); the others are centred on the bounds' centre.
-  const Where where[] = {{"駅", {52.5f, 60.25f - kMiddle}, 0},   {"寺", {603.75f, 70 - kMiddle}, 0},
-                         {"鉤", {700, 70 - kMiddle}, 2},         {"公園", {20, 10 - kMiddle}, 2},
-                         {"団地", {160, 120 - kMiddle}, 2},      {"池", {320, 315 - kMiddle}, 2},
-                         {"学校", {405, 405 - kMiddle}, 2}};
-  for (const Where& at : where) {
-    ASSERT_EQ(labels.count(at.text), 1u) << at.text;
-    EXPECT_NEAR(labels.at(at.text).anchor.h, at.anchor.h, 1e-3) << at.text;
-    EXPECT_NEAR(labels.at(at.text).anchor.v, at.anchor.v, 1e-3) << at.text;
-    EXPECT_EQ(labels.at(at.text).justification, at.justification) << at.text;
-  }
+  ExpectPlaced(labels, {{"駅", {52.5f, 60.25f - kMiddle}, 0},   {"寺", {603.75f, 70 - kMiddle}, 0},
+                        {"鉤", {700, 70 - kMiddle}, 2},         {"公園", {20, 10 - kMiddle}, 2},
+                        {"団地", {160, 120 - kMiddle}, 2},      {"池", {320, 315 - kMiddle}, 2},
+                        {"学校", {405, 405 - kMiddle}, 2}});
   EXPECT_EQ(labels.count("A棟"), 0u);
   EXPECT_EQ(labels.count("選ばれない"), 0u);
   EXPECT_EQ(labels.at("学校").parent, &plain);
@@ -263,23 +272,11 @@ TEST_F(AnnotationTest, MarksOfOneRecordOfSeveralPointsGetOneLabelBesideThem) {
   const std::map<std::string, Label> labels = Labels();
   EXPECT_EQ(labels.size(), 3u);
   EXPECT_EQ(labels.count("島"), 0u);
-  struct Where {
-    const char* text;
-    AIRealPoint anchor;
-    int32_t justification;
-  };
   // 2 points right of the easternmost mark's outer edge (1.25 + 0.5 from its
   // centre), the text's middle level with the middle of the marks' bounds.
-  const Where where[] = {{"一島", {603.75f, 70 - kMiddle}, 0},
-                         {"二島", {743.75f, 120 - kMiddle}, 0},
-                         {"群", {820, 120 - kMiddle}, 2}};
-  for (const Where& at : where) {
-    ASSERT_EQ(labels.count(at.text), 1u) << at.text;
-    EXPECT_NEAR(labels.at(at.text).anchor.h, at.anchor.h, 1e-3) << at.text;
-    EXPECT_NEAR(labels.at(at.text).anchor.v, at.anchor.v, 1e-3) << at.text;
-    EXPECT_EQ(labels.at(at.text).justification, at.justification) << at.text;
-    EXPECT_EQ(labels.at(at.text).parent, layer->group) << at.text;
-  }
+  ExpectPlaced(labels,
+               {{"一島", {603.75f, 70 - kMiddle}, 0}, {"二島", {743.75f, 120 - kMiddle}, 0}, {"群", {820, 120 - kMiddle}, 2}},
+               layer->group);
 }
 
 TEST_F(AnnotationTest, WithoutTheCopySwitchTheLabelsCarryNoRow) {

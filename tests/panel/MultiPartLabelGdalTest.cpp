@@ -63,17 +63,8 @@ struct Placed {
 // each place it stands.
 std::map<std::string, std::vector<Placed>> ReadLabels(const fs::path& file) {
   std::map<std::string, std::vector<Placed>> placed;
-  std::ifstream csv(file);
-  std::string header;
-  EXPECT_TRUE(std::getline(csv, header)) << file;
-  const std::vector<std::string> columns = kztest::CsvCells(header);
-  EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
-  for (std::string line; std::getline(csv, line);) {
-    const std::vector<std::string> cells = kztest::CsvCells(line);
-    EXPECT_EQ(cells.size(), columns.size()) << line;
-    if (cells.size() < 3) continue;
-    placed[cells.back()].push_back({std::stod(cells[0]), std::stod(cells[1])});  // northing first
-  }
+  for (const kztest::ExportedLabel& label : kztest::ReadExportedLabels(file))
+    placed[label.text].push_back({label.first, label.second});  // northing first
   return placed;
 }
 

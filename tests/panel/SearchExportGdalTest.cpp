@@ -124,18 +124,8 @@ TEST_F(SearchExportGdalTest, ExportedSelectionHoldsExactlyTheMatches) {
 // The label texts of a comma-separated export with the two coordinates of each.
 std::map<std::string, std::pair<double, double>> ReadLabels(const fs::path& file) {
   std::map<std::string, std::pair<double, double>> placed;
-  std::ifstream csv(file);
-  std::string header;
-  EXPECT_TRUE(std::getline(csv, header)) << file;
-  // The coordinates, the layer's fields, and the label's text in the last column.
-  const std::vector<std::string> columns = kztest::CsvCells(header);
-  EXPECT_TRUE(!columns.empty() && columns.back() == "AI_TEXT") << header;
-  for (std::string line; std::getline(csv, line);) {
-    const std::vector<std::string> cells = kztest::CsvCells(line);
-    EXPECT_EQ(cells.size(), columns.size()) << line;
-    if (cells.size() < 3) continue;
-    placed[cells.back()] = {std::stod(cells[0]), std::stod(cells[1])};  // northing or latitude first
-  }
+  for (const kztest::ExportedLabel& label : kztest::ReadExportedLabels(file))
+    placed[label.text] = {label.first, label.second};  // northing or latitude first
   return placed;
 }
 
