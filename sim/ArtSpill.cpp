@@ -41,24 +41,6 @@ std::string TemporaryFolder() {
                            std::strerror(error));
 }
 
-void PutCount(std::string& out, uint64_t value) {
-  while (value >= 0x80) {
-    out.push_back(static_cast<char>(value | 0x80));
-    value >>= 7;
-  }
-  out.push_back(static_cast<char>(value));
-}
-
-uint64_t TakeCount(ValueSpill::Input& in) {
-  uint64_t value = 0;
-  for (int shift = 0; shift < 64 && in.cursor < in.end; shift += 7) {
-    const uint8_t byte = *in.cursor++;
-    value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-    if (byte < 0x80) return value;
-  }
-  throw std::runtime_error("art set aside on disk came back damaged");
-}
-
 }  // namespace
 
 uint64_t ArtSpill::KeptObjects() { return KeptChunksByDefault() * Arena<Art>::kLargestChunk; }
@@ -122,9 +104,9 @@ void ArtSpill::SetAside(size_t chunk) {
     const Art& art = items[i];
     if (art.setAside || art.disposed || (art.segments.empty() && !art.dictionary)) continue;
     if (art.dictionary && !ValueSpill::HeldAlone(*art.dictionary)) continue;
-    PutCount(scratch, i);
-    PutCount(scratch, art.segments.size());
-    PutCount(scratch, art.segments.CurvedCount());
+    ValueSpill::PutCount(scratch, i);
+    ValueSpill::PutCount(scratch, art.segments.size());
+    ValueSpill::PutCount(scratch, art.segments.CurvedCount());
     scratch.append(static_cast<const char*>(art.segments.Raw()), art.segments.RawSize());
     values.Write(art.dictionary.get(), scratch);
     going.push_back(static_cast<uint32_t>(i));
@@ -158,12 +140,12 @@ void ArtSpill::BringBackChunk(size_t chunk) {
     ValueSpill::Input in{reinterpret_cast<const uint8_t*>(scratch.data()),
                          reinterpret_cast<const uint8_t*>(scratch.data()) + scratch.size()};
     while (in.cursor < in.end) {
-      const uint64_t index = TakeCount(in);
-      const uint64_t count = TakeCount(in);
-      const uint64_t curves = TakeCount(in);
-      if (index >= used || count > UINT32_MAX || curves > count) throw std::logic_error("art set aside came back damaged");
+      const uint64_t index = ValueSpill::TakeCount(in);
+      const uint64_t count = ValueSpill::TakeCount(in);
+      const uint64_t curves = ValueSpill::TakeCount(in);
+      if (index >= used || count > UINT32_MAX || curves > count) ValueSpill::Broken();
       const uint64_t size = count * (curves == 0 ? sizeof(AIRealPoint) : sizeof(AIPathSegment));
-      if (size > static_cast<uint64_t>(in.end - in.cursor)) throw std::logic_error("art set aside came back damaged");
+      if (size > static_cast<uint64_t>(in.end - in.cursor)) ValueSpill::Broken();
       Art& art = items[index];
       art.segments.AssignRaw(in.cursor, static_cast<uint32_t>(count), static_cast<uint32_t>(curves));
       in.cursor += size;

@@ -12,8 +12,6 @@ enum class Tag : uint8_t { none, integer, boolean, real, text, list, rows, dicti
 // Deeper than any file may nest, so a record that does is broken.
 constexpr size_t kMaxDepth = 256;
 
-[[noreturn]] void Broken() { throw std::runtime_error("art set aside on disk came back damaged"); }
-
 void Put(std::string& out, const void* bytes, size_t size) { out.append(static_cast<const char*>(bytes), size); }
 
 template <typename T>
@@ -21,16 +19,8 @@ void PutPlain(std::string& out, T value) {
   Put(out, &value, sizeof value);
 }
 
-void PutCount(std::string& out, uint64_t value) {
-  while (value >= 0x80) {
-    out.push_back(static_cast<char>(value | 0x80));
-    value >>= 7;
-  }
-  out.push_back(static_cast<char>(value));
-}
-
 void Take(ValueSpill::Input& in, void* bytes, size_t size) {
-  if (static_cast<size_t>(in.end - in.cursor) < size) Broken();
+  if (static_cast<size_t>(in.end - in.cursor) < size) ValueSpill::Broken();
   std::memcpy(bytes, in.cursor, size);
   in.cursor += size;
 }
@@ -42,7 +32,19 @@ T TakePlain(ValueSpill::Input& in) {
   return value;
 }
 
-uint64_t TakeCount(ValueSpill::Input& in) {
+}  // namespace
+
+void ValueSpill::Broken() { throw std::runtime_error("art set aside on disk came back damaged"); }
+
+void ValueSpill::PutCount(std::string& out, uint64_t value) {
+  while (value >= 0x80) {
+    out.push_back(static_cast<char>(value | 0x80));
+    value >>= 7;
+  }
+  out.push_back(static_cast<char>(value));
+}
+
+uint64_t ValueSpill::TakeCount(Input& in) {
   uint64_t value = 0;
   for (int shift = 0; shift < 64; shift += 7) {
     const auto byte = TakePlain<uint8_t>(in);
@@ -51,8 +53,6 @@ uint64_t TakeCount(ValueSpill::Input& in) {
   }
   Broken();
 }
-
-}  // namespace
 
 ValueSpill::~ValueSpill() {
   for (Array::Schema* schema : schemas) Array::DropSchema(schema);

@@ -43,6 +43,12 @@ class ValueSpill {
   void Write(const Dictionary* dictionary, std::string& out);
   DictPtr Read(Input& in);
 
+  // Counts as the records write them (7 bits a byte), and the failure of
+  // a record that does not read back.
+  static void PutCount(std::string& out, uint64_t value);
+  static uint64_t TakeCount(Input& in);
+  [[noreturn]] static void Broken();
+
   // Schemas held while their rows are away; for tests.
   size_t SchemasKept() const { return schemas.size(); }
 
