@@ -201,6 +201,12 @@ int CommandEngine::Run(const MapSession& session) {
     }
     if (invoked) verdict = Judge(session, menuResult, interrupted);
     if (verdict == Verdict::Succeeded && session.after && !session.after(host)) verdict = Verdict::Failed;
+    // Art the command reached but that could not be read from the map file
+    // is missing from what it did.
+    if (const std::string& failure = document->lazy.Failure(); !failure.empty()) {
+      Say(failure);
+      verdict = Verdict::Failed;
+    }
   }
 
   if (verdict == Verdict::Succeeded && session.saveMap) verdict = SaveMap(session, *document);

@@ -21,6 +21,7 @@
 #include "sim/ArtArena.h"
 #include "sim/ArtList.h"
 #include "sim/ArtSpill.h"
+#include "sim/LazyArt.h"
 #include "sim/PathSegments.h"
 #include "sim/StylePool.h"
 #include "sim/Values.h"
@@ -141,32 +142,6 @@ struct Layer {
   bool deleted = false;
 };
 
-// What a summary load left unread of a layer's own art (not its
-// sublayers'), from the summaries of the runs it skipped.
-struct UnreadArt {
-  // Art by kind, indexed as the packed file's kinds (group, path, compound,
-  // text, symbol, other); paths inside compound paths count only in members.
-  std::array<uint64_t, 6> kinds{};
-  uint64_t members = 0;
-  uint64_t segments = 0, values = 0, textUnits = 0;
-  float extent = 0;  // the largest |coordinate| of path and text anchors
-
-  uint64_t Art() const {
-    uint64_t total = members;
-    for (uint64_t count : kinds) total += count;
-    return total;
-  }
-  void Add(const UnreadArt& other) {
-    for (size_t i = 0; i < kinds.size(); ++i) kinds[i] += other.kinds[i];
-    members += other.members;
-    segments += other.segments;
-    values += other.values;
-    textUnits += other.textUnits;
-    extent = std::max(extent, other.extent);
-  }
-  bool operator==(const UnreadArt&) const = default;
-};
-
 struct Document {
   AIRealRect bounds{0, 842, 595, 0};  // page rectangle, y up
   std::string filePath;               // empty until saved
@@ -185,6 +160,8 @@ struct Document {
   // Bodies of art not used lately, set aside at safe points (Trim); what
   // the document holds does not change by it.
   mutable ArtSpill spill{artStore};
+  // Layers' art left in the map file until something reaches it.
+  LazyArt lazy{*this};
   StylePool styles;
   std::vector<std::unique_ptr<Layer>> layerStore;
   std::unordered_set<const void*> owned;  // every layer made here

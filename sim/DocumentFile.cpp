@@ -501,8 +501,11 @@ Document& Load(Host& host, const std::string& path, const SummaryReading* summar
     const size_t got = std::fread(head, 1, sizeof head, input.Stream());
     if (IsPacked(std::string_view(head, got))) {
       std::rewind(input.Stream());
+      // Long runs of art stay in the file until something reaches them.
+      if (!summary) loaded.lazy.Keep(::fcntl(::fileno(input.Stream()), F_DUPFD_CLOEXEC, 0), path, input.Size());
       PackSource source(input.Stream(), input.Size());
       ReadPacked(loaded, source, path, summary);
+      loaded.lazy.Loaded();
     } else {
       CheckBudget(path, input.Size() * kJsonBytesPerFileByte);
       json root;

@@ -60,6 +60,8 @@ inline constexpr uint64_t kPackedInline = 0, kPackedRemember = 1, kPackedFirstTa
 // with its byte length and an UnreadArt summary before it, so that a reader
 // after counts alone steps over it; strings and styles it remembers are
 // forgotten at its end, so that stepping over it keeps the tables in step.
+// From version 5 a run also starts with empty tables (it refers to nothing
+// written before it), so that a run can be copied whole into another file.
 // A run longer than the writer's piece has its length and summary numbers
 // each written kPaddedVarintBytes long (empty continuation bytes), as they
 // are filled in after its art; readers take either form.

@@ -437,6 +437,10 @@ class PackReader {
     if (summary && std::find(summary->wholeLayers.begin(), summary->wholeLayers.end(), layer.title) ==
                        summary->wholeLayers.end())
       readUpTo = summary->runsUpTo;
+    // Runs that refer to nothing before them may be left in the file.
+    const bool leaving = !summary && version >= 5 && document.lazy.Keeping();
+    if (leaving) readUpTo = LazyArt::LazyRunBytes();
+    std::vector<PendingArt::Run> left;
     uint64_t index = 0;
     while (index < count) {
       const uint8_t tag = Byte();
@@ -445,12 +449,29 @@ class PackReader {
         ReadLayer(&layer, depth + 1);
         ++index;
       } else if (tag == static_cast<uint8_t>(PackedArt::run)) {
-        index += ReadRun(layer, depth, count - index, index, readUpTo);
+        index += ReadRun(layer, depth, count - index, index, readUpTo, leaving ? &left : nullptr);
       } else {
         Fail("expected a run of art or a sublayer, not art type " + std::to_string(tag));
       }
     }
+    if (!left.empty()) document.lazy.Leave(layer, depth, version, std::move(left));
   }
+
+ public:
+  // One run, from its length on, of a file of this version, as a load left
+  // it: its objects go to the layer's group.
+  void ReadLeftRun(Layer& layer, size_t depth, uint64_t fileVersion, const UnreadArt& said, uint64_t objects) {
+    version = fileVersion;
+    declared.art = said.Art();
+    declared.segments = said.segments;
+    declared.values = said.values;
+    declared.textUnits = said.textUnits;
+    const Step step(*this, "art");
+    if (ReadRun(layer, depth, objects, 0, UINT64_MAX, nullptr) != objects)
+      Fail("a run of art holding other objects than when the map was opened");
+  }
+
+ private:
 
   static std::string Described(const UnreadArt& art) {
     std::string text = "art by kind";
@@ -469,7 +490,10 @@ class PackReader {
   // A run of the layer's own art: read, and held to its length and summary,
   // or, when longer than a summary reads, stepped over and its summary kept
   // on the layer. The number of objects it holds.
-  uint64_t ReadRun(Layer& layer, size_t depth, uint64_t left, uint64_t firstIndex, uint64_t readUpTo) {
+  // A run stepped over is added to leaving, when given, to be read later.
+  uint64_t ReadRun(Layer& layer, size_t depth, uint64_t left, uint64_t firstIndex, uint64_t readUpTo,
+                   std::vector<PendingArt::Run>* leaving) {
+    const uint64_t at = in.Offset();
     const uint64_t length = Varint();
     if (length > in.Remaining()) Fail("a run of art of " + std::to_string(length) + " bytes, more than the bytes left");
     const uint64_t start = in.Offset();
@@ -500,10 +524,18 @@ class PackReader {
       seen.segments += said.segments;
       seen.values += said.values;
       seen.textUnits += said.textUnits;
-      document.unread[&layer].Add(said);
+      if (leaving) {
+        leaving->push_back({layer.group->children.Present().size(), at, start + length - at, objects, said});
+      } else {
+        document.unread[&layer].Add(said);
+      }
       return objects;
     }
     const size_t keepTexts = texts.size(), keepByteStrings = byteStrings.size(), keepStyles = styles.size();
+    // From version 5 a run starts with empty tables: it can be copied whole
+    // from one file into another.
+    Tables outer;
+    if (version >= 5) outer = TakeTables();
     const PackedCounts before = seen;
     inRun = true;
     runTally = {};
@@ -522,12 +554,41 @@ class PackReader {
       Fail("a run of art whose summary (" + Described(said) + ") does not match its art (" + Described(runTally) +
            ")");
     // What the run remembered goes with it.
+    if (version >= 5) {
+      PutTables(std::move(outer));
+      return objects;
+    }
     texts.resize(keepTexts);
     byteStrings.resize(keepByteStrings);
     styles.resize(keepStyles);
     textValues.resize(std::min(textValues.size(), keepTexts));
     keys.resize(std::min(keys.size(), keepByteStrings));
     return objects;
+  }
+
+  struct Tables {
+    std::vector<std::u16string> texts;
+    std::vector<std::string> byteStrings;
+    std::vector<std::optional<Value>> textValues;
+    std::vector<std::optional<Key>> keys;
+    std::vector<const AIPathStyle*> styles;
+  };
+  // The tables as they stand, leaving them empty.
+  Tables TakeTables() {
+    Tables taken{std::move(texts), std::move(byteStrings), std::move(textValues), std::move(keys), std::move(styles)};
+    texts.clear();
+    byteStrings.clear();
+    textValues.clear();
+    keys.clear();
+    styles.clear();
+    return taken;
+  }
+  void PutTables(Tables&& tables) {
+    texts = std::move(tables.texts);
+    byteStrings = std::move(tables.byteStrings);
+    textValues = std::move(tables.textValues);
+    keys = std::move(tables.keys);
+    styles = std::move(tables.styles);
   }
 
   void ReadSegments(Art& art, bool straight) {
@@ -657,6 +718,11 @@ class PackReader {
 void ReadDocumentPack(Document& document, PackSource& source, const std::string& file,
                       const std::function<void(const PackedCounts&)>& budget, const SummaryReading* summary) {
   PackReader(document, source, file, summary).ReadDocument(budget);
+}
+
+void ReadPackRun(Document& document, PackSource& source, const std::string& file, Layer& layer, size_t depth,
+                 uint64_t version, const UnreadArt& summary, uint64_t objects) {
+  PackReader(document, source, file, nullptr).ReadLeftRun(layer, depth, version, summary, objects);
 }
 
 }  // namespace sim

@@ -23,4 +23,10 @@ void ReadDocumentPack(Document& document, PackSource& source, const std::string&
                       const std::function<void(const PackedCounts&)>& budget = {},
                       const SummaryReading* summary = nullptr);
 
+// One run of a layer's art that a load left in the file (LazyArt), source
+// standing at its length: its objects are added to the layer's group, and
+// it is held to the summary and object count its head had at the load.
+void ReadPackRun(Document& document, PackSource& source, const std::string& file, Layer& layer, size_t depth,
+                 uint64_t version, const UnreadArt& summary, uint64_t objects);
+
 }  // namespace sim

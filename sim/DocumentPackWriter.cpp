@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
@@ -38,6 +39,9 @@ class PackWriter {
     this->document = &document;
     if (document.summaryOnly)
       throw DocumentFileError(file, {}, "only a summary of the map was read, so it cannot be saved");
+    if (!document.lazy.Failure().empty())
+      throw DocumentFileError(file, {}, "part of the map could not be read, so it cannot be saved: " +
+                                            document.lazy.Failure());
     buffer.append(kPackedMagic);
     Varint(kDocumentFormatVersion);
     PackedCounts counts;
@@ -115,7 +119,16 @@ class PackWriter {
   void CountLayer(const Layer& layer, PackedCounts& counts, size_t depth) const {
     if (depth > kMaxDocumentDepth) TooDeep();
     CountOne(*layer.group, counts);
-    for (const Art* child : layer.group->children) {
+    // Runs left in the old file are counted by their heads.
+    if (const PendingArt* pending = layer.group->children.Pending()) {
+      for (const PendingArt::Run& run : pending->runs) {
+        counts.art += run.summary.Art();
+        counts.segments += run.summary.segments;
+        counts.values += run.summary.values;
+        counts.textUnits += run.summary.textUnits;
+      }
+    }
+    for (const Art* child : Children(*layer.group)) {
       if (child->disposed) continue;
       if (child->ownerLayer) {
         CountLayer(*child->ownerLayer, counts, depth + 1);
@@ -396,27 +409,55 @@ class PackWriter {
     WriteLayerArt(*layer.group, depth);
   }
 
-  // The layer's art in runs, its sublayers between them.
+  // A layer group's children, without reading what it left in the old file.
+  static std::span<Art* const> Children(const Art& group) {
+    if (group.children.Pending()) return group.children.Present();
+    return {group.children.begin(), group.children.size()};
+  }
+
+  // The layer's art in runs, its sublayers between them; runs it left in
+  // the old file are copied from there as they are.
   void WriteLayerArt(const Art& group, size_t depth) {
+    const std::span<Art* const> children = Children(group);
+    const PendingArt* pending = group.children.Pending();
+    const std::span<const PendingArt::Run> left =
+        pending ? std::span<const PendingArt::Run>(pending->runs) : std::span<const PendingArt::Run>();
     uint64_t live = 0;
-    for (const Art* child : group.children) live += child->disposed ? 0 : 1;
+    for (const Art* child : children) live += child->disposed ? 0 : 1;
+    for (const PendingArt::Run& copied : left) live += copied.objects;
     Varint(live);
-    for (const Art* child : group.children) {
-      document->Trim();
-      if (child->disposed) continue;
-      if (child->ownerLayer) {
-        CloseRun();
-        WriteArt(*child, depth + 1);
-        continue;
-      }
-      if (!inRun) OpenRun();
-      WriteArt(*child, depth + 1);
-      Tally(*child, run, false, depth + 1);
-      ++runObjects;
-      if (Offset() - artAt >= runBytes) CloseRun();
-      // Done with this object: its bytes are out of the document.
+    size_t next = 0;
+    for (const PendingArt::Run& copied : left) {
+      for (; next < copied.before && next < children.size(); ++next) WriteLayerChild(*children[next], depth);
+      CopyRun(copied);
     }
+    for (; next < children.size(); ++next) WriteLayerChild(*children[next], depth);
     CloseRun();
+  }
+
+  void WriteLayerChild(const Art& child, size_t depth) {
+    document->Trim();
+    if (child.disposed) return;
+    if (child.ownerLayer) {
+      CloseRun();
+      return WriteArt(child, depth + 1);
+    }
+    if (!inRun) OpenRun();
+    WriteArt(child, depth + 1);
+    Tally(child, run, false, depth + 1);
+    ++runObjects;
+    if (Offset() - artAt >= runBytes) CloseRun();
+    // Done with this object: its bytes are out of the document.
+  }
+
+  void CopyRun(const PendingArt::Run& copied) {
+    CloseRun();
+    Byte(static_cast<uint8_t>(PackedArt::run));
+    Flush();
+    document->lazy.Copy(copied, [this](const char* bytes, size_t count) {
+      sink.Write(bytes, count);
+      handed += count;
+    });
   }
 
   // A run starts a piece, its tag followed by room for its head.
@@ -430,9 +471,13 @@ class PackWriter {
     headHanded = false;
     run = {};
     runObjects = 0;
-    runTexts = texts.size();
-    runByteStrings = byteStrings.size();
-    runStyles = styles.size();
+    // The run starts with empty tables of its own.
+    outerTexts = std::move(texts);
+    outerByteStrings = std::move(byteStrings);
+    outerStyles = std::move(styles);
+    texts.clear();
+    byteStrings.clear();
+    styles.clear();
   }
 
   // The run's length and summary: padded to kRunHeadBytes when they fill a
@@ -461,12 +506,9 @@ class PackWriter {
       buffer.replace(static_cast<size_t>(headAt - handed), kRunHeadBytes, RunHead(artBytes, false));
     }
     inRun = false;
-    const auto forget = [](auto& table, size_t keep) {
-      std::erase_if(table, [keep](const auto& entry) { return entry.second >= keep; });
-    };
-    forget(texts, runTexts);
-    forget(byteStrings, runByteStrings);
-    forget(styles, runStyles);
+    texts = std::move(outerTexts);
+    byteStrings = std::move(outerByteStrings);
+    styles = std::move(outerStyles);
   }
 
   static void Widen(float value, float& extent) { extent = std::max(extent, std::fabs(value)); }
@@ -603,13 +645,14 @@ class PackWriter {
   std::unordered_map<std::string, uint64_t> texts, byteStrings;
   std::unordered_map<StyleKey, uint64_t, StyleKeyHash> styles;
   // The open run: where its head and art start, whether the sink has its
-  // head's hole, its summary, its objects and the table sizes at its start.
+  // head's hole, its summary, its objects and the tables it set aside.
   bool inRun = false;
   uint64_t headAt = 0, artAt = 0;
   bool headHanded = false;
   UnreadArt run;
   uint64_t runObjects = 0;
-  size_t runTexts = 0, runByteStrings = 0, runStyles = 0;
+  std::unordered_map<std::string, uint64_t> outerTexts, outerByteStrings;
+  std::unordered_map<StyleKey, uint64_t, StyleKeyHash> outerStyles;
 };
 
 }  // namespace

@@ -19,8 +19,12 @@ class PackSource {
       : start(reinterpret_cast<const uint8_t*>(bytes.data())), cursor(start), limit(start + bytes.size()),
         size(bytes.size()) {}
   // size: the file's length now; a file that turns out shorter fails the read.
-  PackSource(std::FILE* stream, uint64_t size) : stream(stream), buffer(kChunk), size(size) {
+  // at: where the stream stands in the file.
+  PackSource(std::FILE* stream, uint64_t size, uint64_t at = 0)
+      : stream(stream), buffer(kChunk), consumed(at), size(size) {
     start = cursor = limit = buffer.data();
+    // A short run is read in one go of its own size.
+    nextRead = static_cast<size_t>(std::clamp<uint64_t>(size > at ? size - at : 1, 1, kChunk));
   }
 
   uint64_t Offset() const { return consumed + static_cast<uint64_t>(cursor - start); }

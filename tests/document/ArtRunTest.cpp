@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "document/DocumentCompare.h"
+#include "document/MapOfRuns.h"
 #include "document/PackedBytes.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
@@ -22,6 +23,7 @@
 
 namespace {
 
+using kztest::BuildMapOfRuns;
 using kztest::FieldRow;
 
 // What a layer holds by its own art, counted here from the tree.
@@ -88,39 +90,6 @@ std::map<std::u16string, LayerTally> WithOthersMerged(std::map<std::u16string, L
     }
   }
   return tallies;
-}
-
-// Layers of every kind of art, sublayers between runs, points with rows
-// over a megabyte (several runs of kRunBytes), and the farthest coordinate
-// in a big run, another in a small one.
-void BuildMapOfRuns(sim::Host& host) {
-  host.NewDocument({0, 842, 595, 0});
-  sim::Layer& mixed = host.AddLayer("mixed");
-  host.AddPath(*mixed.group, {{1, 2}, {3, -400}}, false);
-  host.AddSublayer(mixed, "between");
-  sim::Art& compound = host.AddCompoundPath(*mixed.group);
-  host.AddPath(compound, {{0, 0}, {5, 0}, {5, 5}}, true);
-  host.AddPath(compound, {{1, 1}, {2, 1}, {2, 2}}, true);
-  sim::Art& group = host.AddGroup(*mixed.group);
-  host.AddPointText(group, {-700.5f, 3}, "東京");
-  host.AddSymbol(group, {0, 10, 10, 0}, "sym");
-  sim::Art& inner = host.AddGroup(group);
-  host.AddPath(inner, {{9, 9}}, false);
-  sim::Document& document = *host.CurrentDocument();
-  document.Place(document.MakeArt(kPlacedArt), kPlaceInsideOnBottom, mixed.group);
-  document.Place(document.MakeArt(kUnknownArt), kPlaceInsideOnBottom, mixed.group);
-  sim::Layer& sub = host.AddSublayer(mixed, "last");
-  host.AddPath(*sub.group, {{4, 4}, {5, 5}}, false);
-
-  sim::Layer& points = host.AddLayer("points");
-  points.group->Dict() = FieldRow(u"名前", 0, u"");
-  for (int i = 0; i < 30000; ++i) {
-    const float x = static_cast<float>(i % 500), y = static_cast<float>(i / 500);
-    sim::Art& mark = host.AddPath(*points.group, {{x, y}, {x + 1, y}, {x + 1, y + 1}}, true);
-    mark.Dict() = FieldRow(u"名前", 0, u"地点" + sim::Utf8ToUtf16(std::to_string(i)));
-  }
-  host.AddPath(*points.group, {{123456.5f, 0}, {0, 0}}, false);
-  host.AddLayer("empty");
 }
 
 // Runs close here in these tests, so that a layer of a megabyte is many runs.
@@ -255,7 +224,7 @@ using kztest::Varint;
 // as a save writes them: layers, art, segments, values, text units.
 const std::string kOnePathCounts = Varint(1) + Varint(2) + Varint(2) + Varint(0) + Varint(1);
 
-// A version-4 file, assembled here byte by byte: one layer "L" whose art
+// A packed file (version 4 unless given), assembled here byte by byte: one layer "L" whose art
 // (children entries in all) is body.
 std::string Packed4(uint64_t children, const std::string& body, uint64_t version = 4,
                     const std::string& counts = Varint(2) + Varint(4) + Varint(4) + Varint(8) + Varint(64)) {
@@ -269,6 +238,10 @@ const std::string kStyle = std::string("\x00\x00", 2) + Varint(12) + Varint(12) 
 const std::string kPath = "\x01" + Varint(1 << 11) + kStyle + Varint(2) + Floats({1, 2, 3, -4});
 // The same as a save writes it: the style remembered, not inline.
 const std::string kSavedPath = "\x01" + Varint(1 << 11) + "\x01" + kStyle.substr(1) + Varint(2) + Floats({1, 2, 3, -4});
+
+// Point text at (1, 2) whose contents refer to the first string remembered.
+const std::string kTextOfTheTitle =
+    "\x03" + Varint(0) + Floats({1, 2}) + Varint(0) + Varint(0) + Varint(2) + Floats({12});
 
 struct Summary {
   std::vector<uint64_t> kinds{0, 1, 0, 0, 0, 0};
@@ -302,6 +275,16 @@ Summary With(void (*change)(Summary&)) {
   Summary summary;
   change(summary);
   return summary;
+}
+
+const Summary kTextSummary{{0, 0, 0, 1, 0, 0}, 0, 0, 0, 1, 2, 1};
+
+// Before version 5 a run could refer to what was remembered before it.
+TEST(ArtRun, AVersion4RunRefersToStringsBeforeIt) {
+  sim::Document document;
+  sim::DocumentFromBytes(document, Packed4(1, RunBytes(kTextSummary, kTextOfTheTitle)), "hand.kzmap");
+  ASSERT_EQ(document.layers.at(0)->group->children.size(), 1u);
+  EXPECT_EQ(document.layers[0]->group->children[0]->Extras().text.contents, u"L");
 }
 
 class HandMadeRun : public ::testing::TestWithParam<bool> {};
@@ -346,10 +329,10 @@ class RunHead : public ::testing::TestWithParam<Form> {};
 // files had before; one handed on before it closed gets every number at ten
 // bytes, at the place its hole was left.
 TEST_P(RunHead, TakesTheFormItsPiecesAllow) {
-  const std::string saved = Packed4(1, RunBytes({}, kSavedPath), 4, kOnePathCounts);
+  const std::string saved = Packed4(1, RunBytes({}, kSavedPath), 5, kOnePathCounts);
   sim::Document document;
   sim::DocumentFromBytes(document, saved, "hand.kzmap");
-  const std::string expected = Packed4(1, RunBytes({}, kSavedPath, 0, GetParam().padded), 4, kOnePathCounts);
+  const std::string expected = Packed4(1, RunBytes({}, kSavedPath, 0, GetParam().padded), 5, kOnePathCounts);
   const std::string written = sim::DocumentToBytes(document, sim::kArtRunBytes, GetParam().pieceBytes);
   EXPECT_TRUE(written == expected) << testing::PrintToString(written) << "\n" << testing::PrintToString(expected);
   sim::Document again;
@@ -521,7 +504,11 @@ INSTANTIATE_TEST_SUITE_P(
                    Packed4(1, PaddedRunBytes(With([](Summary& s) { s.kinds = {0, 1, 0, 0, 0, 9}; }), kPath)), false,
                    "/layers/0/art", "more than the file's header says"},
         HostileRun{"RunInAnOlderVersion", Packed4(1, RunBytes({}, kPath), 3), false, "/layers/0/art/0",
-                   "unknown art type 7"}),
+                   "unknown art type 7"},
+        // From version 5 a run starts with empty tables: the layer's title,
+        // remembered before it, is not there to refer to.
+        HostileRun{"RunReferringToAStringBeforeIt", Packed4(1, RunBytes(kTextSummary, kTextOfTheTitle), 5), true,
+                   "/layers/0/art", "refers to string 0 but only 0 were written before"}),
     [](const ::testing::TestParamInfo<HostileRun>& info) { return std::string(info.param.name); });
 
 }  // namespace
