@@ -6,7 +6,8 @@
 For each dataset: `kzmap import` into a new map beside `ogr2ogr` making a
 GeoPackage in the same plane system; `kzmap info` beside `ogrinfo -so` on that
 GeoPackage; `kzmap export` to a lat/long Shapefile beside `ogr2ogr` doing the
-same from the GeoPackage. Each command is a child process; its wall time and
+same from the GeoPackage; 1,000 points imported into the map beside `ogr2ogr
+-append` into the GeoPackage, and a copy of the map file. Each command is a child process; its wall time and
 peak resident size (wait4) are its own. Then the map file's size beside the
 Shapefile set it came from, and the time per object and per vertex at each
 size.
@@ -73,6 +74,9 @@ def set_bytes(shp):
     return sum(os.path.getsize(p) for p in shapefile_set(shp))
 
 
+COMMANDS = ("import", "info", "export")
+
+
 class Dataset:
     def __init__(self, name, kind, objects, vertices_each, source):
         self.name = name
@@ -81,6 +85,9 @@ class Dataset:
         self.vertices = objects * vertices_each
         self.vertices_each = vertices_each
         self.source = source  # "csv" or "shp": what kzmap imports
+
+
+FEW = Dataset("points1e3-shp", "points", 1000, 1, "shp")
 
 
 def make_data(folder, dataset):
@@ -153,8 +160,30 @@ def bench(build, folder, dataset, repeat, rows):
                              "--to", "jgd2000:bl", "--encoding", "utf8"], repeat)
     results["export peer"] = run(["ogr2ogr", "-overwrite", "-f", "ESRI Shapefile", peer_shp, gpkg,
                                   "-t_srs", LATLONG, "-lco", "ENCODING=UTF-8"], repeat)
+    add(build, folder, work, map_file, gpkg, repeat, results)
     rows.append((dataset, results, map_bytes, set_bytes(shp)))
     remove(map_file, gpkg, *shapefile_set(out_shp), *shapefile_set(peer_shp))
+
+
+def add(build, folder, work, map_file, gpkg, repeat, results):
+    """A few objects added to the big map: 1,000 points imported into a copy
+    of it beside `ogr2ogr -append` adding them to a copy of the GeoPackage as
+    a layer of their own; and a copy of the map file, the speed of the disk."""
+    _, few_shp = make_data(folder, FEW)
+    copy = os.path.join(work, "add.kzmap")
+    copy_gpkg = os.path.join(work, "add.gpkg")
+    mine, peer, copied = [], [], []
+    for _ in range(repeat):
+        remove(copy, copy_gpkg)
+        copied.append(run(["cp", map_file, copy], 1))
+        mine.append(run([os.path.join(build, "kzmap"), "import", copy, few_shp, "--to", "jgd2000:xy9",
+                         "--from", "jgd2000:bl"], 1))
+        shutil.copyfile(gpkg, copy_gpkg)
+        peer.append(run(["ogr2ogr", "-update", "-append", copy_gpkg, few_shp, "-t_srs", PLANE, "-nln", "few"], 1))
+    for name, found in (("add", mine), ("add peer", peer), ("copy", copied)):
+        found = sorted(r for r in found if r)
+        results[name] = found[len(found) // 2] if found else None
+    remove(copy, copy_gpkg)
 
 
 def ratio(a, b):
@@ -166,7 +195,7 @@ def print_tables(rows):
     print("%-22s %-7s %9s %9s %7s %9s %9s %7s" % ("data", "command", "kzmap s", "peer s", "time x",
                                                   "kzmap MB", "peer MB", "mem x"))
     for dataset, results, _, _ in rows:
-        for command in ("import", "info", "export"):
+        for command in COMMANDS + ("add",):
             mine, peer = results.get(command), results.get(command + " peer")
             print("%-22s %-7s %9s %9s %7s %9s %9s %7s" % (
                 dataset.name, command,
@@ -174,6 +203,15 @@ def print_tables(rows):
                 ratio(mine and mine[0], peer and peer[0]),
                 "%.0f" % mine[1] if mine else "-", "%.0f" % peer[1] if peer else "-",
                 ratio(mine and mine[1], peer and peer[1])))
+    print()
+    print("add: 1,000 points imported into the map beside ogr2ogr -append into the GeoPackage;")
+    print("copy: cp of the map file, for the speed of the disk")
+    print("%-22s %9s %9s %9s %9s" % ("data", "add s", "copy s", "add MB", "add/copy"))
+    for dataset, results, _, _ in rows:
+        mine, copied = results.get("add"), results.get("copy")
+        if mine and copied:
+            print("%-22s %9.2f %9.2f %9.0f %9s" % (dataset.name, mine[0], copied[0], mine[1],
+                                                   ratio(mine[0], copied[0])))
     print()
     print("%-22s %10s %10s %12s %12s %8s %10s %10s" % ("data", "objects", "vertices", "map bytes", "shp set",
                                                        "size x", "B/object", "B/vertex"))
@@ -188,7 +226,7 @@ def print_tables(rows):
     print("%-22s %-7s %12s %12s %10s" % ("data", "command", "peak MB", "goal MB", "over/goal"))
     for dataset, results, _, _ in rows:
         goal = (300 * dataset.objects + 100 * dataset.vertices) / 2 ** 20
-        for command in ("import", "info", "export"):
+        for command in COMMANDS:
             mine = results.get(command)
             if mine:
                 print("%-22s %-7s %12.0f %12.1f %10.2f" % (dataset.name, command, mine[1], goal,
@@ -197,7 +235,7 @@ def print_tables(rows):
     print("time per object and per vertex (microseconds):")
     print("%-22s %-7s %12s %12s" % ("data", "command", "us/object", "us/vertex"))
     for dataset, results, _, _ in rows:
-        for command in ("import", "info", "export"):
+        for command in COMMANDS:
             mine = results.get(command)
             if mine:
                 print("%-22s %-7s %12.3f %12.4f" % (dataset.name, command, mine[0] * 1e6 / dataset.objects,
