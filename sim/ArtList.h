@@ -66,6 +66,15 @@ class ArtList {
   // What the list left in the file and what it holds besides, without
   // reading anything.
   const PendingArt* Pending() const { return held ? held->pending : nullptr; }
+  // Changes what the list holds besides what it left in the file, without
+  // reading that (LazyArt).
+  void InsertPresent(size_t index, Art* art) {
+    if (!held) held = std::make_unique<Held>();
+    held->slots.insert(held->slots.begin() + static_cast<std::ptrdiff_t>(held->head + index), art);
+  }
+  void ErasePresent(size_t index) {
+    held->slots.erase(held->slots.begin() + static_cast<std::ptrdiff_t>(held->head + index));
+  }
   std::span<Art* const> Present() const {
     if (!held) return {};
     return {held->slots.data() + held->head, held->slots.size() - held->head};

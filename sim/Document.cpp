@@ -73,6 +73,13 @@ AIErr Document::Place(Art* art, AIPaintOrder order, Art* prep) {
       return kBadParameterErr;
   }
   Detach(art);
+  // A layer's art still in the file stays there.
+  if (order == kPlaceInsideOnTop && parent->children.Pending()) {
+    lazy.PlaceOnTop(parent->children, art);
+    art->parent = parent;
+    art->siblingHint = 0;
+    return kNoErr;
+  }
   if (order == kPlaceAbove || order == kPlaceBelow) {
     index = prep->IndexInParent() + (order == kPlaceBelow ? 1 : 0);
   }
@@ -84,6 +91,10 @@ AIErr Document::Place(Art* art, AIPaintOrder order, Art* prep) {
 
 void Document::Detach(Art* art) {
   if (!art->parent) return;
+  if (art->parent->children.Pending() && lazy.TakeOut(art->parent->children, art)) {
+    art->parent = nullptr;
+    return;
+  }
   ArtList& siblings = art->parent->children;
   siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(art->IndexInParent()));
   art->parent = nullptr;
@@ -197,6 +208,17 @@ void Document::Walk(const Art* root, const std::function<void(Art*)>& visit) con
   }
 }
 
+void Document::WalkMaybeSelected(const Art* root, const std::function<void(Art*)>& visit) const {
+  const PendingArt* pending = root->children.Pending();
+  const std::span<Art* const> children = pending && !pending->selected
+                                             ? root->children.Present()
+                                             : std::span<Art* const>(root->children.begin(), root->children.size());
+  for (Art* child : children) {
+    visit(child);
+    WalkMaybeSelected(child, visit);
+  }
+}
+
 void Document::SetSelected(Art* art, bool selected) {
   auto mark = [selected](Art* a) {
     if (a->ownerLayer) return;
@@ -220,7 +242,7 @@ bool Document::FullySelected(const Art* art) const {
 
 bool Document::LayerHasSelection(const Layer* layer) const {
   bool any = false;
-  Walk(layer->group, [&any](Art* art) { any = any || (art->userAttributes & kArtSelected); });
+  WalkMaybeSelected(layer->group, [&any](Art* art) { any = any || (art->userAttributes & kArtSelected); });
   return any;
 }
 

@@ -213,6 +213,10 @@ struct Document {
   // contents), root itself excluded.
   void Walk(const Art* root, const std::function<void(Art*)>& visit) const;
 
+  // The same, stepping over art a layer left in its file when none of it
+  // is selected (walks that look for the selection).
+  void WalkMaybeSelected(const Art* root, const std::function<void(Art*)>& visit) const;
+
   // Selection: selecting art selects all its contents and marks its
   // containers (below the layer group) as partly selected.
   void SetSelected(Art* art, bool selected);

@@ -90,6 +90,13 @@ struct SummaryReading {
   std::vector<std::u16string> wholeLayers;
 };
 
+// A layer's flags. From version 5 a layer also says whether any of its own
+// art is selected, so that finding the selection need not read art left in
+// the file.
+inline constexpr uint8_t kLayerVisible = 1, kLayerLocked = 2, kLayerArtSelected = 4;
+inline constexpr uint8_t kLayerFlags = kLayerVisible | kLayerLocked;
+inline constexpr uint8_t kLayerFlagsFrom5 = kLayerFlags | kLayerArtSelected;
+
 // The packed kind of an art type; types without one of their own are other.
 inline PackedArt PackedKindOf(AIArtType type) {
   switch (type) {

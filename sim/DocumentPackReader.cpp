@@ -414,9 +414,9 @@ class PackReader {
     Layer* layer = document.AppendLayer(parent);
     layer->title = Text();
     const uint8_t flags = Byte();
-    if (flags > 3) Fail("unknown layer flags");
-    layer->visible = flags & 1;
-    layer->editable = !(flags & 2);
+    if (flags > (version >= 5 ? kLayerFlagsFrom5 : kLayerFlags)) Fail("unknown layer flags");
+    layer->visible = flags & kLayerVisible;
+    layer->editable = !(flags & kLayerLocked);
     layer->color.red = Float();
     layer->color.green = Float();
     layer->color.blue = Float();
@@ -425,12 +425,13 @@ class PackReader {
       ReadCommon(*layer->group, Varint(), kCommonFlags);
     }
     if (version < 4) return ReadChildren(*layer->group, depth, false);
-    ReadLayerArt(*layer, depth);
+    ReadLayerArt(*layer, depth, flags & kLayerArtSelected);
   }
 
 
   // A layer's art as runs, with its sublayers between them.
-  void ReadLayerArt(Layer& layer, size_t depth) {
+  // selected: whether any of it may be selected, as the file says.
+  void ReadLayerArt(Layer& layer, size_t depth, bool selected) {
     const Step step(*this, "art");
     const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
     uint64_t readUpTo = UINT64_MAX;
@@ -454,7 +455,7 @@ class PackReader {
         Fail("expected a run of art or a sublayer, not art type " + std::to_string(tag));
       }
     }
-    if (!left.empty()) document.lazy.Leave(layer, depth, version, std::move(left));
+    if (!left.empty()) document.lazy.Leave(layer, depth, version, selected, std::move(left));
   }
 
  public:

@@ -120,7 +120,9 @@ class PackWriter {
     if (depth > kMaxDocumentDepth) TooDeep();
     CountOne(*layer.group, counts);
     // Runs left in the old file are counted by their heads.
+    bool& selected = selectedArt[&layer];
     if (const PendingArt* pending = layer.group->children.Pending()) {
+      selected = pending->selected;
       for (const PendingArt::Run& run : pending->runs) {
         counts.art += run.summary.Art();
         counts.segments += run.summary.segments;
@@ -134,7 +136,7 @@ class PackWriter {
         CountLayer(*child->ownerLayer, counts, depth + 1);
         continue;
       }
-      CountArt(*child, counts);
+      selected = CountArt(*child, counts) || selected;
       // Done with this object's contents until it is written.
       document->Trim();
     }
@@ -142,16 +144,20 @@ class PackWriter {
 
   // An object and all inside it, without recursion: depth is checked as it
   // is written.
-  void CountArt(const Art& art, PackedCounts& counts) const {
+  // Whether any of it is selected.
+  bool CountArt(const Art& art, PackedCounts& counts) const {
+    bool selected = false;
     std::vector<const Art*> pending{&art};
     while (!pending.empty()) {
       document->Trim();
       const Art* next = pending.back();
       pending.pop_back();
       CountOne(*next, counts);
+      selected = selected || (next->userAttributes & kArtSelected);
       for (const Art* child : next->children)
         if (!child->disposed) pending.push_back(child);
     }
+    return selected;
   }
 
   void CountOne(const Art& art, PackedCounts& counts) const {
@@ -403,7 +409,9 @@ class PackWriter {
   void WriteLayer(const Layer& layer, size_t depth) {
     if (depth > kMaxDocumentDepth) TooDeep();
     Text(layer.title);
-    Byte(static_cast<uint8_t>((layer.visible ? 1 : 0) | (layer.editable ? 0 : 2)));
+    const auto selected = selectedArt.find(&layer);
+    Byte(static_cast<uint8_t>((layer.visible ? kLayerVisible : 0) | (layer.editable ? 0 : kLayerLocked) |
+                              (selected != selectedArt.end() && selected->second ? kLayerArtSelected : 0)));
     for (AIReal value : {layer.color.red, layer.color.green, layer.color.blue}) Float(value);
     WriteCommon(*layer.group, CommonFlags(*layer.group));
     WriteLayerArt(*layer.group, depth);
@@ -636,6 +644,8 @@ class PackWriter {
       (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 1) * kPaddedVarintBytes + sizeof(float);
 
   const Document* document = nullptr;
+  // Whether any of a layer's own art is selected, found as it is counted.
+  mutable std::unordered_map<const Layer*, bool> selectedArt;
   PackSink& sink;
   const std::string& file;
   const size_t runBytes, pieceBytes;

@@ -201,7 +201,7 @@ std::vector<Art*> Host::SelectedArt() const {
   std::vector<Art*> result;
   if (!currentDocument) return result;
   for (Layer* layer : currentDocument->layers) {
-    currentDocument->Walk(layer->group, [&result](Art* art) {
+    currentDocument->WalkMaybeSelected(layer->group, [&result](Art* art) {
       if (!art->IsLayerGroup() && (art->userAttributes & kArtSelected)) result.push_back(art);
     });
   }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -75,12 +76,14 @@ void LazyArt::Loaded() {
   if (pending.empty()) Close();
 }
 
-void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, std::vector<PendingArt::Run> runs) {
+void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, bool selected,
+                    std::vector<PendingArt::Run> runs) {
   version = fileVersion;
   auto art = std::make_unique<PendingArt>();
   art->owner = this;
   art->layer = &layer;
   art->depth = depth;
+  art->selected = selected;
   art->runs = std::move(runs);
   layer.group->children.Leave(art.get());
   pending.push_back(std::move(art));
@@ -121,6 +124,24 @@ void LazyArt::Read(PendingArt& art, ArtList& list) {
   for (; next < present.size(); ++next) list.push_back(present[next]);
   std::erase_if(pending, [&art](const std::unique_ptr<PendingArt>& kept) { return kept.get() == &art; });
   if (pending.empty()) Close();
+}
+
+void LazyArt::PlaceOnTop(ArtList& list, Art* art) {
+  auto* pending = const_cast<PendingArt*>(list.Pending());
+  list.InsertPresent(0, art);
+  for (PendingArt::Run& run : pending->runs) ++run.before;
+}
+
+bool LazyArt::TakeOut(ArtList& list, const Art* art) {
+  auto* pending = const_cast<PendingArt*>(list.Pending());
+  const std::span<Art* const> present = list.Present();
+  const auto found = std::find(present.begin(), present.end(), art);
+  if (found == present.end()) return false;
+  const auto index = static_cast<uint64_t>(found - present.begin());
+  list.ErasePresent(static_cast<size_t>(index));
+  for (PendingArt::Run& run : pending->runs)
+    if (run.before > index) --run.before;
+  return true;
 }
 
 void LazyArt::Copy(const PendingArt::Run& run, const std::function<void(const char*, size_t)>& out) const {

@@ -23,6 +23,7 @@
 
 namespace sim {
 
+struct Art;
 struct Document;
 struct Layer;
 class ArtList;
@@ -41,6 +42,7 @@ struct PendingArt {
   LazyArt* owner = nullptr;
   Layer* layer = nullptr;
   size_t depth = 0;  // the layer's, as the reader counts nesting
+  bool selected = false;  // whether any of it may be selected
   std::vector<Run> runs;
 };
 
@@ -67,9 +69,15 @@ class LazyArt {
   // The load is over: a file nothing was left in is closed.
   void Loaded();
   // Leaves runs of the layer's art in the file (of that format version).
-  void Leave(Layer& layer, size_t depth, uint64_t version, std::vector<PendingArt::Run> runs);
+  void Leave(Layer& layer, size_t depth, uint64_t version, bool selected, std::vector<PendingArt::Run> runs);
   // Reads what was left into the list, once (ArtList's hook).
   void Read(PendingArt& pending, ArtList& list);
+  // Puts art on top of a list that left art in the file, or takes art
+  // the list holds besides out of it, without reading what it left (a new
+  // shape goes on top of the current layer before it is moved to its own).
+  void PlaceOnTop(ArtList& list, Art* art);
+  // False when the list does not hold the art besides what it left.
+  bool TakeOut(ArtList& list, const Art* art);
   // Hands a run's bytes, from its length to its end, to out as the file
   // holds them; throws what stops it.
   void Copy(const PendingArt::Run& run, const std::function<void(const char*, size_t)>& out) const;

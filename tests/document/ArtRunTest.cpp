@@ -279,6 +279,34 @@ Summary With(void (*change)(Summary&)) {
 
 const Summary kTextSummary{{0, 0, 0, 1, 0, 0}, 0, 0, 0, 1, 2, 1};
 
+// A layer's flags: visible and locked; from version 5 also whether its
+// art may be selected. Others are refused.
+TEST(ArtRun, LayerFlagsOfEachVersion) {
+  const struct {
+    uint64_t version;
+    char flags;
+    bool loads;
+  } cases[] = {{4, 3, true}, {4, 4, false}, {5, 7, true}, {5, 8, false}};
+  for (const auto& given : cases) {
+    std::string bytes = Packed4(1, RunBytes({}, kPath), given.version);
+    const size_t at = bytes.find(std::string("L\x01", 2));
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 1] = given.flags;
+    sim::Document document;
+    if (given.loads) {
+      sim::DocumentFromBytes(document, bytes, "hand.kzmap");
+      EXPECT_FALSE(document.layers.at(0)->editable);
+    } else {
+      try {
+        sim::DocumentFromBytes(document, bytes, "hand.kzmap");
+        ADD_FAILURE() << "version " << given.version << " loaded flags " << int(given.flags);
+      } catch (const sim::DocumentFileError& error) {
+        EXPECT_NE(error.Problem().find("unknown layer flags"), std::string::npos) << error.what();
+      }
+    }
+  }
+}
+
 // Before version 5 a run could refer to what was remembered before it.
 TEST(ArtRun, AVersion4RunRefersToStringsBeforeIt) {
   sim::Document document;
