@@ -130,7 +130,7 @@ int List(const Options& options) {
   const auto keptHost = kzmap::MakeKeptUntilExit<sim::Host>();
   sim::Host& host = *keptHost;
   try {
-    sim::LoadDocumentFile(host, options.map);
+    sim::LoadDocumentFile(host, options.map, sim::ArtReading::whole);
   } catch (const sim::DocumentFileError& failure) {
     std::fprintf(stderr, "kzmap attr: %s\n", failure.what());
     return 1;

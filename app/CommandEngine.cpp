@@ -201,12 +201,12 @@ int CommandEngine::Run(const MapSession& session) {
     }
     if (invoked) verdict = Judge(session, menuResult, interrupted);
     if (verdict == Verdict::Succeeded && session.after && !session.after(host)) verdict = Verdict::Failed;
-    // Art the command reached but that could not be read from the map file
-    // is missing from what it did.
-    if (const std::string& failure = document->lazy.Failure(); !failure.empty()) {
-      Say(failure);
-      verdict = Verdict::Failed;
-    }
+  }
+  // Art the command reached but that could not be read from the map file is
+  // missing from what it did.
+  if (const std::string& failure = document->lazy.Failure(); !failure.empty()) {
+    Say(failure);
+    verdict = Verdict::Failed;
   }
 
   if (verdict == Verdict::Succeeded && session.saveMap) verdict = SaveMap(session, *document);
@@ -248,7 +248,10 @@ sim::Document* CommandEngine::OpenMap(const MapSession& session) {
   // A map the machine cannot hold is refused by the loader from its
   // header's counts, before anything is allocated for it.
   try {
-    return &sim::LoadDocumentFile(host, session.map);
+    // A command that saves the map reads only what it reaches; one that
+    // only reads it goes over all of it, and a damaged map fails here.
+    return &sim::LoadDocumentFile(host, session.map,
+                                  session.saveMap ? sim::ArtReading::asReached : sim::ArtReading::whole);
   } catch (const sim::DocumentFileError& failure) {
     Say(failure.what());
   } catch (const std::bad_alloc&) {

@@ -469,8 +469,9 @@ int Run(const Options& options) {
   const auto tool = kzmap::MakeKeptUntilExit<kzmap::ToolHost>();
   try {
     // The text form counts art, so a summary serves it; the JSON form lists every object.
-    const sim::Document& document = options.json ? sim::LoadDocumentFile(tool->Host(), options.map)
-                                                 : kzmap::LoadMapSummary(tool->Host(), options.map, options.readRunsUpTo);
+    const sim::Document& document =
+        options.json ? sim::LoadDocumentFile(tool->Host(), options.map, sim::ArtReading::whole)
+                     : kzmap::LoadMapSummary(tool->Host(), options.map, options.readRunsUpTo);
     if (options.json) {
       sim::JsonWriter out(WriteStdout, nullptr);
       JsonReport(out).Write(document);

@@ -105,7 +105,7 @@ int Run(const Options& options) {
   }
   const auto host = kzmap::MakeKeptUntilExit<sim::Host>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(*host, options.map);
+    const sim::Document& document = sim::LoadDocumentFile(*host, options.map, sim::ArtReading::whole);
     kzmap::RenderOptions render;
     render.dpi = options.dpi;
     render.georef = options.georef;

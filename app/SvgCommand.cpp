@@ -47,7 +47,7 @@ int Write(const Options& options) {
   }
   const auto host = kzmap::MakeKeptUntilExit<sim::Host>();
   try {
-    const sim::Document& document = sim::LoadDocumentFile(*host, options.map);
+    const sim::Document& document = sim::LoadDocumentFile(*host, options.map, sim::ArtReading::whole);
     sim::SvgDocumentWriter(document, options.out).Save(options.out);
   } catch (const sim::DocumentFileError& error) {
     std::fprintf(stderr, kzmap::Tr("kzmap svg: %s\n"), error.what());

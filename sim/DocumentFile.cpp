@@ -492,7 +492,7 @@ void WritePackedFileAtomically(const std::string& path, const std::function<void
 
 namespace {
 
-Document& Load(Host& host, const std::string& path, const SummaryReading* summary) {
+Document& Load(Host& host, const std::string& path, const SummaryReading* summary, ArtReading reading) {
   Document loaded;
   loaded.summaryOnly = summary != nullptr;
   try {
@@ -502,7 +502,7 @@ Document& Load(Host& host, const std::string& path, const SummaryReading* summar
     if (IsPacked(std::string_view(head, got))) {
       std::rewind(input.Stream());
       // Long runs of art stay in the file until something reaches them.
-      if (!summary) loaded.lazy.Keep(::fcntl(::fileno(input.Stream()), F_DUPFD_CLOEXEC, 0), path, input.Size());
+      if (!summary && reading == ArtReading::asReached) loaded.lazy.Keep(::fcntl(::fileno(input.Stream()), F_DUPFD_CLOEXEC, 0), path, input.Size());
       PackSource source(input.Stream(), input.Size());
       ReadPacked(loaded, source, path, summary);
       loaded.lazy.Loaded();
@@ -527,10 +527,12 @@ Document& Load(Host& host, const std::string& path, const SummaryReading* summar
 
 }  // namespace
 
-Document& LoadDocumentFile(Host& host, const std::string& path) { return Load(host, path, nullptr); }
+Document& LoadDocumentFile(Host& host, const std::string& path, ArtReading reading) {
+  return Load(host, path, nullptr, reading);
+}
 
 Document& LoadDocumentSummary(Host& host, const std::string& path, const SummaryReading& summary) {
-  return Load(host, path, &summary);
+  return Load(host, path, &summary, ArtReading::whole);
 }
 
 }  // namespace sim

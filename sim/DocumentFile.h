@@ -75,9 +75,16 @@ void WritePackedFileAtomically(const std::string& path, const std::function<void
 // The file a save to path replaces: path with its links followed.
 std::string DocumentSaveTarget(const std::string& path);
 
+// How a load reads layers' art: long runs left in the file until something
+// reaches them (for commands that change a few objects and save; what
+// cannot be read then is LazyArt::Failure()), or all of it at once (for
+// commands that go over every object, so that a damaged file fails before
+// anything is drawn or written).
+enum class ArtReading { asReached, whole };
+
 // Reads the file, opens it as a new document in the host and makes it
 // current; its file path is the path given. Nothing is opened on failure.
-Document& LoadDocumentFile(Host& host, const std::string& path);
+Document& LoadDocumentFile(Host& host, const std::string& path, ArtReading reading = ArtReading::asReached);
 
 // The same, reading only what a summary needs: runs of a layer's art that
 // summary does not read are stepped over and their summaries kept in

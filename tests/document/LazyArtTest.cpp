@@ -16,6 +16,7 @@
 #include "document/MapOfRuns.h"
 #include "sim/DocumentFile.h"
 #include "sim/Host.h"
+#include "support/Process.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -210,17 +211,22 @@ TEST_F(LazyMap, AFileChangedInPlaceIsNeitherReadNorSaved) {
   struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
 
+  // Saved before anything is read: nothing is copied from it.
+  const std::string copy = folder.PathText("copy.kzmap");
+  const auto refused = [&](const char* problem) {
+    try {
+      sim::SaveDocumentFile(document, copy);
+      ADD_FAILURE() << "saved";
+    } catch (const sim::DocumentFileError& error) {
+      EXPECT_NE(error.Problem().find(problem), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(copy));
+  };
+  refused("the file was changed by another program");
   EXPECT_TRUE(LayerTitled(document, u"points").group->children.empty());
   EXPECT_NE(document.lazy.Failure().find(path + ": the file was changed by another program"), std::string::npos)
       << document.lazy.Failure();
-  const std::string copy = folder.PathText("copy.kzmap");
-  try {
-    sim::SaveDocumentFile(document, copy);
-    ADD_FAILURE() << "saved";
-  } catch (const sim::DocumentFileError& error) {
-    EXPECT_NE(error.Problem().find("cannot be saved"), std::string::npos) << error.what();
-  }
-  EXPECT_FALSE(std::filesystem::exists(copy));
+  refused("cannot be saved");
 }
 
 // A run is only checked when it is read: damage inside it shows then,
@@ -240,6 +246,27 @@ TEST_F(LazyMap, DamageInALeftRunShowsWhenReached) {
   EXPECT_NE(document.lazy.Failure().find(path + ": "), std::string::npos) << document.lazy.Failure();
   EXPECT_NE(document.lazy.Failure().find("does not match its art"), std::string::npos) << document.lazy.Failure();
   EXPECT_THROW(sim::SaveDocumentFile(document, folder.PathText("copy.kzmap")), sim::DocumentFileError);
+}
+
+// Commands: one that changes the map and reaches damaged art fails naming
+// the file and leaves the map as it was; one that goes over every object
+// reads it all first and fails before writing anything.
+TEST_F(LazyMap, CommandsThatReachDamagedArtFailAndWriteNothing) {
+  std::string damaged = ScratchFolder::Read(path);
+  const size_t at = damaged.find(std::string("\x40\x20\xF1\x47", 4));
+  ASSERT_NE(at, std::string::npos);
+  damaged[at + 3] = '\x67';
+  folder.Write("map.kzmap", damaged);
+  const std::string picture = folder.PathText("map.png");
+  for (const std::string& command : {"attr " + kztest::Quote(path) + " search 名前 --text 地点1 --layer points",
+                                     "render " + kztest::Quote(path) + " " + kztest::Quote(picture)}) {
+    const auto run = kztest::RunKzmap(command, "", "KZMAP_LAZY_RUN_BYTES=0");
+    EXPECT_EQ(run.status, 1) << command << "\n" << run.err;
+    EXPECT_NE(run.err.find(path + ": "), std::string::npos) << command << "\n" << run.err;
+    EXPECT_NE(run.err.find("does not match its art"), std::string::npos) << command << "\n" << run.err;
+  }
+  EXPECT_TRUE(ScratchFolder::Read(path) == damaged);
+  EXPECT_FALSE(std::filesystem::exists(picture));
 }
 
 // Maps before version 5 may refer from a run to what came before it, so
