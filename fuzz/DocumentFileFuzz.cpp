@@ -4,13 +4,19 @@
 // with every run's head filled in after its art. A summary load (stepping
 // over every run, or over runs beyond a few bytes) must fail as cleanly, and
 // on a map that loads whole must count the same art and the same largest
-// coordinate as the whole map.
+// coordinate as the whole map. Loaded from a file with every run left there
+// until reached, a map the whole load refuses must fail when it is read (or
+// before), and one it takes must save and read as the same map.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "sim/DocumentFile.h"
+#include "sim/Host.h"
 
 namespace {
 
@@ -57,6 +63,25 @@ bool Summary(sim::Document& document, const std::string& bytes, const sim::Summa
   std::abort();
 }
 
+// The bytes as a file, loaded with every run left in it: null when refused.
+struct LazyLoad {
+  explicit LazyLoad(const std::string& bytes) : file(::memfd_create("fuzz.kzmap", 0)) {
+    if (file < 0 || ::write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) std::abort();
+    sim::LazyArt::LeaveRunsOver(0);
+    try {
+      document = &sim::LoadDocumentFile(host, "/proc/self/fd/" + std::to_string(file));
+    } catch (const sim::DocumentFileError&) {
+    }
+  }
+  ~LazyLoad() { ::close(file); }
+  LazyLoad(const LazyLoad&) = delete;
+  LazyLoad& operator=(const LazyLoad&) = delete;
+
+  int file;
+  sim::Host host;
+  sim::Document* document = nullptr;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -65,12 +90,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Every run stepped over; or those beyond a few bytes, save the layer "L"'s.
   const bool skippedLoads = Summary(skipped, bytes, {0, {}});
   const bool partlyLoads = Summary(partly, bytes, {48, {u"L"}});
+  LazyLoad lazy(bytes);
   sim::Document document;
   try {
     sim::DocumentFromBytes(document, bytes, "fuzz.kzmap");
   } catch (const sim::DocumentFileError&) {
+    // What the whole load refuses fails, at the latest, once all is read.
+    if (lazy.document) {
+      TotalsOf(*lazy.document);
+      if (lazy.document->lazy.Failure().empty()) std::abort();
+    }
     return 0;
   }
+  // What it takes loads, saves as the same map before anything is read, and
+  // holds the same art.
+  if (!lazy.document) std::abort();
+  const std::string copied = sim::DocumentToBytes(*lazy.document);
+  if (!(TotalsOf(*lazy.document) == TotalsOf(document)) || !lazy.document->lazy.Failure().empty()) std::abort();
+  sim::Document fromCopy;
+  sim::DocumentFromBytes(fromCopy, copied, "copied.kzmap");
+  if (sim::DocumentToBytes(fromCopy) != sim::DocumentToBytes(document)) std::abort();
   // Whatever loads whole has runs whose summaries are true.
   if (!skippedLoads || !partlyLoads) std::abort();
   const Totals whole = TotalsOf(document);
