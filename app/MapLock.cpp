@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "app/Translate.h"
 #include "sim/DocumentFile.h"
 
 namespace kzmap {
@@ -35,7 +36,7 @@ std::string MapLock::LockFileOf(const std::string& map) { return sim::DocumentSa
 int MapLock::TryOnce(long& holder) {
   fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) {
-    problem = path + ": cannot lock the map: " + std::strerror(errno);
+    problem = Format(Tr("%s: cannot lock the map: %s"), path.c_str(), std::strerror(errno));
     return -1;
   }
   struct flock region = WholeFile(F_WRLCK);
@@ -45,7 +46,7 @@ int MapLock::TryOnce(long& holder) {
       struct flock probe = WholeFile(F_WRLCK);
       holder = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK ? static_cast<long>(probe.l_pid) : 0;
     } else {
-      problem = path + ": cannot lock the map: " + std::strerror(error);
+      problem = Format(Tr("%s: cannot lock the map: %s"), path.c_str(), std::strerror(error));
     }
     ::close(fd);
     fd = -1;
@@ -77,9 +78,9 @@ bool MapLock::Acquire(const std::string& map, int waitMilliseconds) {
     if (std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(kRetryPause);
   }
-  problem = map + " is being changed by another kzmap";
-  if (holder > 0) problem += ", process " + std::to_string(holder);
-  problem += "; try again when it has finished";
+  problem = holder > 0 ? Format(Tr("%s is being changed by another kzmap, process %ld; try again when it has finished"),
+                                map.c_str(), holder)
+                       : Format(Tr("%s is being changed by another kzmap; try again when it has finished"), map.c_str());
   return false;
 }
 

@@ -198,6 +198,17 @@ TEST(SecondWriter, FailsClearlyWhileTheFirstHoldsTheMap) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(ReadFile(map), before);
+  // In the user's language.
+  limits.environment.push_back("LC_ALL=");
+  limits.environment.push_back("LC_MESSAGES=");
+  limits.environment.push_back("LANGUAGE=");
+  limits.environment.push_back("LANG=ja_JP.UTF-8");
+  const auto japanese = RunKzmap(SelectFirst(map), limits);
+  EXPECT_EQ(japanese.status, 1) << japanese.err;
+  EXPECT_NE(japanese.err.find(map + " は別の kzmap（プロセス " + std::to_string(::getpid()) + "）が変更しています"),
+            std::string::npos)
+      << japanese.err;
+  limits.environment.resize(1);
   // Readers read the whole map as it is.
   EXPECT_EQ(RunKzmap({"info", map}, limits).status, 0);
   EXPECT_EQ(RunKzmap({"render", map, (folder / "p.png").string()}, limits).status, 0);
