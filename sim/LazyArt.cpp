@@ -40,23 +40,17 @@ uint64_t& LazyArt::Threshold() {
 }
 
 LazyArt& LazyArt::operator=(LazyArt&& other) noexcept {
-  std::swap(file, other.file);
-  std::swap(path, other.path);
-  std::swap(size, other.size);
-  std::swap(modified, other.modified);
-  std::swap(version, other.version);
-  std::swap(pending, other.pending);
-  std::swap(failure, other.failure);
-  for (const auto& art : pending) art->owner = this;
-  for (const auto& art : other.pending) art->owner = &other;
+  std::swap(kept, other.kept);
+  for (const auto& art : kept.pending) art->owner = this;
+  for (const auto& art : other.kept.pending) art->owner = &other;
   return *this;
 }
 
 LazyArt::~LazyArt() { Close(); }
 
 void LazyArt::Close() {
-  if (file >= 0) ::close(file);
-  file = -1;
+  if (kept.file >= 0) ::close(kept.file);
+  kept.file = -1;
 }
 
 void LazyArt::Keep(int descriptor, const std::string& name, uint64_t bytes) {
@@ -66,19 +60,19 @@ void LazyArt::Keep(int descriptor, const std::string& name, uint64_t bytes) {
     if (descriptor >= 0) ::close(descriptor);
     return;
   }
-  file = descriptor;
-  path = name;
-  size = bytes;
-  modified = ModifiedAt(info);
+  kept.file = descriptor;
+  kept.path = name;
+  kept.size = bytes;
+  kept.modified = ModifiedAt(info);
 }
 
 void LazyArt::Loaded() {
-  if (pending.empty()) Close();
+  if (kept.pending.empty()) Close();
 }
 
 void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, bool selected,
                     std::vector<PendingArt::Run> runs) {
-  version = fileVersion;
+  kept.version = fileVersion;
   auto art = std::make_unique<PendingArt>();
   art->owner = this;
   art->layer = &layer;
@@ -86,14 +80,14 @@ void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, bool selec
   art->selected = selected;
   art->runs = std::move(runs);
   layer.group->children.Leave(art.get());
-  pending.push_back(std::move(art));
+  kept.pending.push_back(std::move(art));
 }
 
 void LazyArt::CheckUnchanged() const {
   struct stat info {};
-  if (::fstat(file, &info) != 0) throw DocumentFileError(path, {}, std::string("cannot read: ") + std::strerror(errno));
-  if (static_cast<uint64_t>(info.st_size) != size || ModifiedAt(info) != modified)
-    throw DocumentFileError(path, {}, "the file was changed by another program since it was opened");
+  if (::fstat(kept.file, &info) != 0) throw DocumentFileError(kept.path, {}, std::string("cannot read: ") + std::strerror(errno));
+  if (static_cast<uint64_t>(info.st_size) != kept.size || ModifiedAt(info) != kept.modified)
+    throw DocumentFileError(kept.path, {}, "the file was changed by another program since it was opened");
 }
 
 void LazyArt::Read(PendingArt& art, ArtList& list) {
@@ -103,27 +97,27 @@ void LazyArt::Read(PendingArt& art, ArtList& list) {
   size_t next = 0;
   try {
     CheckUnchanged();
-    const int copy = ::dup(file);
+    const int copy = ::dup(kept.file);
     std::FILE* stream = copy >= 0 ? ::fdopen(copy, "rb") : nullptr;
     if (!stream) {
       if (copy >= 0) ::close(copy);
-      throw DocumentFileError(path, {}, std::string("cannot read: ") + std::strerror(errno));
+      throw DocumentFileError(kept.path, {}, std::string("cannot read: ") + std::strerror(errno));
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closing(stream, std::fclose);
     for (const PendingArt::Run& run : art.runs) {
       for (; next < run.before && next < present.size(); ++next) list.push_back(present[next]);
       if (::fseeko(stream, static_cast<off_t>(run.at), SEEK_SET) != 0)
-        throw DocumentFileError(path, {}, std::string("cannot read: ") + std::strerror(errno));
+        throw DocumentFileError(kept.path, {}, std::string("cannot read: ") + std::strerror(errno));
       PackSource source(stream, run.at + run.bytes, run.at);
-      ReadPackRun(document, source, path, *art.layer, art.depth, version, run.summary, run.objects);
+      ReadPackRun(document, source, kept.path, *art.layer, art.depth, kept.version, run.summary, run.objects);
     }
   } catch (const std::exception& error) {
     // What could not be read is missing: the document must not be saved.
-    if (failure.empty()) failure = error.what();
+    if (kept.failure.empty()) kept.failure = error.what();
   }
   for (; next < present.size(); ++next) list.push_back(present[next]);
-  std::erase_if(pending, [&art](const std::unique_ptr<PendingArt>& kept) { return kept.get() == &art; });
-  if (pending.empty()) Close();
+  std::erase_if(kept.pending, [&art](const std::unique_ptr<PendingArt>& held) { return held.get() == &art; });
+  if (kept.pending.empty()) Close();
 }
 
 void LazyArt::PlaceOnTop(ArtList& list, Art* art) {
@@ -149,10 +143,10 @@ void LazyArt::Copy(const PendingArt::Run& run, const std::function<void(const ch
   std::vector<char> buffer(std::min<uint64_t>(run.bytes, kPackPieceBytes));
   for (uint64_t done = 0; done < run.bytes;) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), run.bytes - done));
-    const ssize_t got = ::pread(file, buffer.data(), want, static_cast<off_t>(run.at + done));
+    const ssize_t got = ::pread(kept.file, buffer.data(), want, static_cast<off_t>(run.at + done));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0)
-      throw DocumentFileError(path, {}, got < 0 ? std::string("cannot read: ") + std::strerror(errno)
+      throw DocumentFileError(kept.path, {}, got < 0 ? std::string("cannot read: ") + std::strerror(errno)
                                                 : std::string("the file ends early"));
     out(buffer.data(), static_cast<size_t>(got));
     done += static_cast<uint64_t>(got);

@@ -65,7 +65,7 @@ class LazyArt {
   // The map file being loaded, open as descriptor file (taken over); runs
   // of its layers may be left in it from now on.
   void Keep(int file, const std::string& path, uint64_t size);
-  bool Keeping() const { return file >= 0; }
+  bool Keeping() const { return kept.file >= 0; }
   // The load is over: a file nothing was left in is closed.
   void Loaded();
   // Leaves runs of the layer's art in the file (of that format version).
@@ -83,9 +83,9 @@ class LazyArt {
   void Copy(const PendingArt::Run& run, const std::function<void(const char*, size_t)>& out) const;
 
   // How many layers still have art in the file, and what went wrong reading one.
-  size_t Waiting() const { return pending.size(); }
-  const std::string& Failure() const { return failure; }
-  const std::string& Path() const { return path; }
+  size_t Waiting() const { return kept.pending.size(); }
+  const std::string& Failure() const { return kept.failure; }
+  const std::string& Path() const { return kept.path; }
 
  private:
   static uint64_t& Threshold();
@@ -93,13 +93,16 @@ class LazyArt {
   void Close();
 
   Document& document;
-  int file = -1;
-  std::string path;
-  uint64_t size = 0;
-  uint64_t version = 0;
-  int64_t modified = 0;  // the file's change time at the load, nanoseconds
-  std::vector<std::unique_ptr<PendingArt>> pending;
-  std::string failure;
+  // What moves with the document's layers.
+  struct Kept {
+    int file = -1;
+    std::string path;
+    uint64_t size = 0;
+    uint64_t version = 0;
+    int64_t modified = 0;  // the file's modification time at the load, nanoseconds
+    std::vector<std::unique_ptr<PendingArt>> pending;
+    std::string failure;
+  } kept;
 };
 
 }  // namespace sim
