@@ -19,8 +19,9 @@ struct Art;
 struct PendingArt;
 class ArtList;
 
-// Reads the art a list left in the map file into it (LazyArt.cpp).
-void ReadPendingArt(PendingArt& pending, ArtList& list);
+// Reads the art a list left in the map file into it, all of it or only the
+// runs that hold selected art (LazyArt.cpp).
+void ReadPendingArt(PendingArt& pending, ArtList& list, bool onlySelected);
 
 class ArtList {
  public:
@@ -62,6 +63,11 @@ class ArtList {
   void Leave(PendingArt* pending) {
     if (!held) held = std::make_unique<Held>();
     held->pending = pending;
+  }
+  // Reads only what it left in the file that holds selected art: the rest
+  // stays there.
+  void ReadSelected() const {
+    if (held && held->pending) ReadPendingArt(*held->pending, const_cast<ArtList&>(*this), true);
   }
   // What the list left in the file and what it holds besides, without
   // reading anything.
@@ -120,7 +126,7 @@ class ArtList {
   void ReadPending() const {
     PendingArt* pending = held->pending;
     held->pending = nullptr;
-    ReadPendingArt(*pending, const_cast<ArtList&>(*this));
+    ReadPendingArt(*pending, const_cast<ArtList&>(*this), false);
   }
 
   // As much room in front as the list holds (at least a few), so that

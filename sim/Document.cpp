@@ -209,11 +209,8 @@ void Document::Walk(const Art* root, const std::function<void(Art*)>& visit) con
 }
 
 void Document::WalkMaybeSelected(const Art* root, const std::function<void(Art*)>& visit) const {
-  const PendingArt* pending = root->children.Pending();
-  const std::span<Art* const> children = pending && !pending->selected
-                                             ? root->children.Present()
-                                             : std::span<Art* const>(root->children.begin(), root->children.size());
-  for (Art* child : children) {
+  root->children.ReadSelected();
+  for (Art* child : root->children.Present()) {
     visit(child);
     WalkMaybeSelected(child, visit);
   }

@@ -213,8 +213,8 @@ struct Document {
   // contents), root itself excluded.
   void Walk(const Art* root, const std::function<void(Art*)>& visit) const;
 
-  // The same, stepping over art a layer left in its file when none of it
-  // is selected (walks that look for the selection).
+  // The same, stepping over the runs of art a layer left in its file that
+  // hold nothing selected (walks that look for the selection).
   void WalkMaybeSelected(const Art* root, const std::function<void(Art*)>& visit) const;
 
   // Selection: selecting art selects all its contents and marks its

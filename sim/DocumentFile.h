@@ -23,7 +23,7 @@ class Host;
 class PackSink;
 
 inline constexpr const char* kDocumentFormatName = "Kartzmap document";
-inline constexpr int kDocumentFormatVersion = 5;
+inline constexpr int kDocumentFormatVersion = 6;
 // The last version written as JSON (DocumentToJson's).
 inline constexpr int kJsonDocumentFormatVersion = 2;
 

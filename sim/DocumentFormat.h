@@ -61,7 +61,9 @@ inline constexpr uint64_t kPackedInline = 0, kPackedRemember = 1, kPackedFirstTa
 // after counts alone steps over it; strings and styles it remembers are
 // forgotten at its end, so that stepping over it keeps the tables in step.
 // From version 5 a run also starts with empty tables (it refers to nothing
-// written before it), so that a run can be copied whole into another file.
+// written before it), so that a run can be copied whole into another file;
+// from version 6 its summary also counts the objects marked selected, so
+// that finding the selection reads only the runs that hold some.
 // A run longer than the writer's piece has its length and summary numbers
 // each written kPaddedVarintBytes long (empty continuation bytes), as they
 // are filled in after its art; readers take either form.
@@ -91,8 +93,8 @@ struct SummaryReading {
 };
 
 // A layer's flags. From version 5 a layer also says whether any of its own
-// art is selected, so that finding the selection need not read art left in
-// the file.
+// art is selected (version 5 loads used it to find the selection; from
+// version 6 each run counts its own).
 inline constexpr uint8_t kLayerVisible = 1, kLayerLocked = 2, kLayerArtSelected = 4;
 inline constexpr uint8_t kLayerFlags = kLayerVisible | kLayerLocked;
 inline constexpr uint8_t kLayerFlagsFrom5 = kLayerFlags | kLayerArtSelected;

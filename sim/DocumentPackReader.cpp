@@ -341,7 +341,10 @@ class PackReader {
 
   void ReadCommon(Art& art, uint64_t flags, uint64_t allowed) {
     if (flags & ~static_cast<uint64_t>(allowed)) Fail("flags that do not belong to this art");
-    if (flags & kPackedSelected) art.userAttributes |= kArtSelected;
+    if (flags & kPackedSelected) {
+      art.userAttributes |= kArtSelected;
+      if (inRun && version >= 6) ++runTally.selected;
+    }
     if (flags & kPackedLocked) art.userAttributes |= kArtLocked;
     if (flags & kPackedHidden) art.userAttributes |= kArtHidden;
     if (flags & kPackedOtherAttributes) art.userAttributes |= Int32() & ~(kArtSelected | kArtLocked | kArtHidden);
@@ -425,21 +428,21 @@ class PackReader {
       ReadCommon(*layer->group, Varint(), kCommonFlags);
     }
     if (version < 4) return ReadChildren(*layer->group, depth, false);
-    ReadLayerArt(*layer, depth, flags & kLayerArtSelected);
+    ReadLayerArt(*layer, depth);
   }
 
 
   // A layer's art as runs, with its sublayers between them.
-  // selected: whether any of it may be selected, as the file says.
-  void ReadLayerArt(Layer& layer, size_t depth, bool selected) {
+  void ReadLayerArt(Layer& layer, size_t depth) {
     const Step step(*this, "art");
     const uint64_t count = Count(declared.art - seen.art, 2, "art objects");
     uint64_t readUpTo = UINT64_MAX;
     if (summary && std::find(summary->wholeLayers.begin(), summary->wholeLayers.end(), layer.title) ==
                        summary->wholeLayers.end())
       readUpTo = summary->runsUpTo;
-    // Runs that refer to nothing before them may be left in the file.
-    const bool leaving = !summary && version >= 5 && document.lazy.Keeping();
+    // Runs that refer to nothing before them and count what they hold
+    // selected may be left in the file.
+    const bool leaving = !summary && version >= 6 && document.lazy.Keeping();
     if (leaving) readUpTo = LazyArt::LazyRunBytes();
     std::vector<PendingArt::Run> left;
     uint64_t index = 0;
@@ -455,7 +458,7 @@ class PackReader {
         Fail("expected a run of art or a sublayer, not art type " + std::to_string(tag));
       }
     }
-    if (!left.empty()) document.lazy.Leave(layer, depth, version, selected, std::move(left));
+    if (!left.empty()) document.lazy.Leave(layer, depth, version, std::move(left));
   }
 
  public:
@@ -479,7 +482,7 @@ class PackReader {
     for (uint64_t count : art.kinds) text += " " + std::to_string(count);
     return text + ", members " + std::to_string(art.members) + ", segments " + std::to_string(art.segments) +
            ", values " + std::to_string(art.values) + ", text " + std::to_string(art.textUnits) + ", largest " +
-           std::to_string(art.extent);
+           std::to_string(art.extent) + ", selected " + std::to_string(art.selected);
   }
 
   void Widen(AIRealPoint point) {
@@ -503,6 +506,7 @@ class PackReader {
     for (uint64_t* count : {&said.members, &said.segments, &said.values, &said.textUnits}) *count = Varint();
     said.extent = Float();
     const uint64_t objects = Varint();
+    if (version >= 6) said.selected = Varint();
     if (in.Offset() - start > length) Fail("a run of art longer than its length says");
     if (!(said.extent >= 0)) Fail("a run's largest coordinate must be a number from 0 up");
     if (objects == 0 || objects > left)
@@ -519,6 +523,7 @@ class PackReader {
              said.values > declared.values - seen.values || said.textUnits > declared.textUnits - seen.textUnits;
     if (beyond) Fail("a run of art holding more than the file's header says");
     if (objects > said.Art()) Fail("a run of art holding fewer objects than it lists");
+    if (said.selected > said.Art()) Fail("a run of art with more objects selected than it holds");
     if (length > readUpTo) {
       if (!in.Skip(length - (in.Offset() - start))) Ended();
       seen.art += said.Art();

@@ -122,8 +122,8 @@ class PackWriter {
     // Runs left in the old file are counted by their heads.
     bool& selected = selectedArt[&layer];
     if (const PendingArt* pending = layer.group->children.Pending()) {
-      selected = pending->selected;
       for (const PendingArt::Run& run : pending->runs) {
+        selected = selected || run.summary.selected > 0;
         counts.art += run.summary.Art();
         counts.segments += run.summary.segments;
         counts.values += run.summary.values;
@@ -497,6 +497,7 @@ class PackWriter {
     for (uint64_t count : {run.members, run.segments, run.values, run.textUnits}) put(summary, count);
     summary.append(reinterpret_cast<const char*>(&run.extent), sizeof run.extent);
     put(summary, runObjects);
+    put(summary, run.selected);
     std::string head;
     put(head, summary.size() + artBytes);
     return head + summary;
@@ -529,6 +530,7 @@ class PackWriter {
     } else {
       ++summary.kinds[static_cast<size_t>(PackedKindOf(art.type))];
     }
+    if (art.userAttributes & kArtSelected) ++summary.selected;
     summary.segments += art.Segments().size();
     for (size_t i = 0; i < art.Segments().size(); ++i) {
       Widen(art.Segments().Anchor(i).h, summary.extent);
@@ -639,9 +641,10 @@ class PackWriter {
   }
 
   // A run's length and summary at their widest: the length, the counts
-  // by kind, members, segments, values and text, the extent, the objects.
+  // by kind, members, segments, values and text, the extent, the objects
+  // and those selected.
   static constexpr size_t kRunHeadBytes =
-      (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 1) * kPaddedVarintBytes + sizeof(float);
+      (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 2) * kPaddedVarintBytes + sizeof(float);
 
   const Document* document = nullptr;
   // Whether any of a layer's own art is selected, found as it is counted.

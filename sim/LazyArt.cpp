@@ -25,7 +25,9 @@ int64_t ModifiedAt(const struct stat& info) {
 
 }  // namespace
 
-void ReadPendingArt(PendingArt& pending, ArtList& list) { pending.owner->Read(pending, list); }
+void ReadPendingArt(PendingArt& pending, ArtList& list, bool onlySelected) {
+  pending.owner->Read(pending, list, onlySelected);
+}
 
 uint64_t& LazyArt::Threshold() {
   static uint64_t bytes = [] {
@@ -70,14 +72,12 @@ void LazyArt::Loaded() {
   if (kept.pending.empty()) Close();
 }
 
-void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, bool selected,
-                    std::vector<PendingArt::Run> runs) {
+void LazyArt::Leave(Layer& layer, size_t depth, uint64_t fileVersion, std::vector<PendingArt::Run> runs) {
   kept.version = fileVersion;
   auto art = std::make_unique<PendingArt>();
   art->owner = this;
   art->layer = &layer;
   art->depth = depth;
-  art->selected = selected;
   art->runs = std::move(runs);
   layer.group->children.Leave(art.get());
   kept.pending.push_back(std::move(art));
@@ -90,11 +90,21 @@ void LazyArt::CheckUnchanged() const {
     throw DocumentFileError(kept.path, {}, "the file was changed by another program since it was opened");
 }
 
-void LazyArt::Read(PendingArt& art, ArtList& list) {
+size_t LazyArt::RunsWaiting() const {
+  size_t runs = 0;
+  for (const auto& art : kept.pending) runs += art->runs.size();
+  return runs;
+}
+
+void LazyArt::Read(PendingArt& art, ArtList& list, bool onlySelected) {
+  const auto wanted = [onlySelected](const PendingArt::Run& run) { return !onlySelected || run.summary.selected > 0; };
+  if (std::none_of(art.runs.begin(), art.runs.end(), wanted)) return;
   const std::span<Art* const> held = list.Present();
   const std::vector<Art*> present(held.begin(), held.end());
   list = ArtList();
   size_t next = 0;
+  std::vector<PendingArt::Run> left;
+  bool failed = false;
   try {
     CheckUnchanged();
     const int copy = ::dup(kept.file);
@@ -104,18 +114,31 @@ void LazyArt::Read(PendingArt& art, ArtList& list) {
       throw DocumentFileError(kept.path, {}, std::string("cannot read: ") + std::strerror(errno));
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closing(stream, std::fclose);
-    for (const PendingArt::Run& run : art.runs) {
+    uint64_t added = 0;  // objects of runs read so far
+    for (PendingArt::Run& run : art.runs) {
+      if (!wanted(run)) {
+        left.push_back(run);
+        left.back().before += added;
+        continue;
+      }
       for (; next < run.before && next < present.size(); ++next) list.push_back(present[next]);
       if (::fseeko(stream, static_cast<off_t>(run.at), SEEK_SET) != 0)
         throw DocumentFileError(kept.path, {}, std::string("cannot read: ") + std::strerror(errno));
       PackSource source(stream, run.at + run.bytes, run.at);
       ReadPackRun(document, source, kept.path, *art.layer, art.depth, kept.version, run.summary, run.objects);
+      added += run.objects;
     }
   } catch (const std::exception& error) {
     // What could not be read is missing: the document must not be saved.
     if (kept.failure.empty()) kept.failure = error.what();
+    failed = true;
   }
   for (; next < present.size(); ++next) list.push_back(present[next]);
+  if (!failed && !left.empty()) {
+    art.runs = std::move(left);
+    list.Leave(&art);
+    return;
+  }
   std::erase_if(kept.pending, [&art](const std::unique_ptr<PendingArt>& held) { return held.get() == &art; });
   if (kept.pending.empty()) Close();
 }

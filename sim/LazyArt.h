@@ -3,7 +3,8 @@
 // read the million: a loaded layer's long runs of art stay in the file, the
 // layer group's list of children reads them the first time it is used, and
 // a save copies the runs of layers never reached from the old file as they
-// stand (a run refers to nothing outside itself).
+// stand (a run refers to nothing outside itself). Finding the selection
+// reads only the runs whose heads count selected objects.
 //
 // The file stays open from the load on, so a save that replaces it (by
 // renaming a new file over it) still reads the old one. Reading can still
@@ -39,10 +40,10 @@ struct PendingArt {
     uint64_t objects = 0;  // how many objects it puts in the list
     UnreadArt summary;
   };
+  // From the top, the runs still in the file.
   LazyArt* owner = nullptr;
   Layer* layer = nullptr;
   size_t depth = 0;  // the layer's, as the reader counts nesting
-  bool selected = false;  // whether any of it may be selected
   std::vector<Run> runs;
 };
 
@@ -69,9 +70,10 @@ class LazyArt {
   // The load is over: a file nothing was left in is closed.
   void Loaded();
   // Leaves runs of the layer's art in the file (of that format version).
-  void Leave(Layer& layer, size_t depth, uint64_t version, bool selected, std::vector<PendingArt::Run> runs);
-  // Reads what was left into the list, once (ArtList's hook).
-  void Read(PendingArt& pending, ArtList& list);
+  void Leave(Layer& layer, size_t depth, uint64_t version, std::vector<PendingArt::Run> runs);
+  // Reads what was left into the list (ArtList's hook): every run, or only
+  // those that hold selected art; what is not read stays pending.
+  void Read(PendingArt& pending, ArtList& list, bool onlySelected);
   // Puts art on top of a list that left art in the file, or takes art
   // the list holds besides out of it, without reading what it left (a new
   // shape goes on top of the current layer before it is moved to its own).
@@ -82,8 +84,10 @@ class LazyArt {
   // holds them; throws what stops it.
   void Copy(const PendingArt::Run& run, const std::function<void(const char*, size_t)>& out) const;
 
-  // How many layers still have art in the file, and what went wrong reading one.
+  // How many layers still have art in the file, how many runs they have
+  // there, and what went wrong reading one.
   size_t Waiting() const { return kept.pending.size(); }
+  size_t RunsWaiting() const;
   const std::string& Failure() const { return kept.failure; }
   const std::string& Path() const { return kept.path; }
 

@@ -18,6 +18,7 @@ struct UnreadArt {
   uint64_t members = 0;
   uint64_t segments = 0, values = 0, textUnits = 0;
   float extent = 0;  // the largest |coordinate| of path and text anchors
+  uint64_t selected = 0;  // objects marked selected (from version 6)
 
   uint64_t Art() const {
     uint64_t total = members;
@@ -31,6 +32,7 @@ struct UnreadArt {
     values += other.values;
     textUnits += other.textUnits;
     extent = std::max(extent, other.extent);
+    selected += other.selected;
   }
   bool operator==(const UnreadArt&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <tuple>
 #include <string>
@@ -238,6 +239,8 @@ const std::string kStyle = std::string("\x00\x00", 2) + Varint(12) + Varint(12) 
 const std::string kPath = "\x01" + Varint(1 << 11) + kStyle + Varint(2) + Floats({1, 2, 3, -4});
 // The same as a save writes it: the style remembered, not inline.
 const std::string kSavedPath = "\x01" + Varint(1 << 11) + "\x01" + kStyle.substr(1) + Varint(2) + Floats({1, 2, 3, -4});
+// kPath selected.
+const std::string kSelectedPath = "\x01" + Varint(1 << 11 | 1) + kStyle + Varint(2) + Floats({1, 2, 3, -4});
 
 // Point text at (1, 2) whose contents refer to the first string remembered.
 const std::string kTextOfTheTitle =
@@ -248,6 +251,7 @@ struct Summary {
   uint64_t members = 0, segments = 2, values = 0, textUnits = 0;
   float extent = 4;
   uint64_t objects = 1;
+  std::optional<uint64_t> selected;  // from version 6
 };
 
 // A run's tag, length, summary and art; padded, every number at ten bytes.
@@ -257,6 +261,7 @@ std::string RunBytes(const Summary& summary, const std::string& art, int64_t len
   for (uint64_t count : summary.kinds) head += number(count);
   for (uint64_t count : {summary.members, summary.segments, summary.values, summary.textUnits}) head += number(count);
   head += Floats({summary.extent}) + number(summary.objects);
+  if (summary.selected) head += number(*summary.selected);
   const auto length = static_cast<uint64_t>(static_cast<int64_t>(head.size() + art.size()) + lengthOff);
   return "\x07" + number(length) + head + art;
 }
@@ -278,6 +283,12 @@ Summary With(void (*change)(Summary&)) {
 }
 
 const Summary kTextSummary{{0, 0, 0, 1, 0, 0}, 0, 0, 0, 1, 2, 1};
+// A path's summary in version 6, with selected objects counted.
+Summary Six(uint64_t selected = 0) {
+  Summary summary;
+  summary.selected = selected;
+  return summary;
+}
 
 // A layer's flags: visible and locked; from version 5 also whether its
 // art may be selected. Others are refused.
@@ -286,9 +297,9 @@ TEST(ArtRun, LayerFlagsOfEachVersion) {
     uint64_t version;
     char flags;
     bool loads;
-  } cases[] = {{4, 3, true}, {4, 4, false}, {5, 7, true}, {5, 8, false}};
+  } cases[] = {{4, 3, true}, {4, 4, false}, {5, 7, true}, {5, 8, false}, {6, 7, true}, {6, 8, false}};
   for (const auto& given : cases) {
-    std::string bytes = Packed4(1, RunBytes({}, kPath), given.version);
+    std::string bytes = Packed4(1, RunBytes(given.version >= 6 ? Six() : Summary{}, kPath), given.version);
     const size_t at = bytes.find(std::string("L\x01", 2));
     ASSERT_NE(at, std::string::npos);
     bytes[at + 1] = given.flags;
@@ -357,10 +368,10 @@ class RunHead : public ::testing::TestWithParam<Form> {};
 // files had before; one handed on before it closed gets every number at ten
 // bytes, at the place its hole was left.
 TEST_P(RunHead, TakesTheFormItsPiecesAllow) {
-  const std::string saved = Packed4(1, RunBytes({}, kSavedPath), 5, kOnePathCounts);
+  const std::string saved = Packed4(1, RunBytes(Six(), kSavedPath), 6, kOnePathCounts);
   sim::Document document;
   sim::DocumentFromBytes(document, saved, "hand.kzmap");
-  const std::string expected = Packed4(1, RunBytes({}, kSavedPath, 0, GetParam().padded), 5, kOnePathCounts);
+  const std::string expected = Packed4(1, RunBytes(Six(), kSavedPath, 0, GetParam().padded), 6, kOnePathCounts);
   const std::string written = sim::DocumentToBytes(document, sim::kArtRunBytes, GetParam().pieceBytes);
   EXPECT_TRUE(written == expected) << testing::PrintToString(written) << "\n" << testing::PrintToString(expected);
   sim::Document again;
@@ -536,7 +547,14 @@ INSTANTIATE_TEST_SUITE_P(
         // From version 5 a run starts with empty tables: the layer's title,
         // remembered before it, is not there to refer to.
         HostileRun{"RunReferringToAStringBeforeIt", Packed4(1, RunBytes(kTextSummary, kTextOfTheTitle), 5), true,
-                   "/layers/0/art", "refers to string 0 but only 0 were written before"}),
+                   "/layers/0/art", "refers to string 0 but only 0 were written before"},
+        // From version 6 a run counts the objects it holds selected.
+        HostileRun{"SelectedNotCounted", Packed4(1, RunBytes(Six(0), kSelectedPath), 6), true, "/layers/0/art",
+                   "does not match its art"},
+        HostileRun{"SelectedCountedWhereNone", Packed4(1, RunBytes(Six(1), kPath), 6), true, "/layers/0/art",
+                   "does not match its art"},
+        HostileRun{"MoreSelectedThanItHolds", Packed4(1, RunBytes(Six(2), kSelectedPath), 6), false, "/layers/0/art",
+                   "more objects selected than it holds"}),
     [](const ::testing::TestParamInfo<HostileRun>& info) { return std::string(info.param.name); });
 
 }  // namespace

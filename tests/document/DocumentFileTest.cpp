@@ -322,7 +322,7 @@ TEST_P(CommittedMap, LoadsToTheDocumentItHolds) {
 INSTANTIATE_TEST_SUITE_P(Versions, CommittedMap,
                          ::testing::Values(OldMap{"version1.kzmap", false}, OldMap{"version2.kzmap", true},
                                            OldMap{"version3.kzmap", true}, OldMap{"version4.kzmap", true},
-                                           OldMap{"version5.kzmap", true}),
+                                           OldMap{"version5.kzmap", true}, OldMap{"version6.kzmap", true}),
                          [](const ::testing::TestParamInfo<OldMap>& info) {
                            return std::string(info.param.file).substr(0, 8);
                          });
@@ -337,9 +337,9 @@ std::string CommittedBytes(const char* name) {
 // packed version before is saved as the current one, the same bytes as a
 // map made now.
 TEST(DocumentFile, ACurrentMapIsSavedAgainByteForByte) {
-  const std::string current = CommittedBytes("version5.kzmap");
+  const std::string current = CommittedBytes("version6.kzmap");
   ASSERT_FALSE(current.empty());
-  for (const char* name : {"version5.kzmap", "version4.kzmap", "version3.kzmap"}) {
+  for (const char* name : {"version6.kzmap", "version5.kzmap", "version4.kzmap", "version3.kzmap"}) {
     sim::Document loaded;
     sim::DocumentFromBytes(loaded, CommittedBytes(name), name);
     EXPECT_TRUE(sim::DocumentToBytes(loaded) == current) << name;
@@ -513,7 +513,7 @@ const std::string kCounts = Varint(1) + Varint(3) + Varint(4) + Varint(8) + Vari
 INSTANTIATE_TEST_SUITE_P(
     Documents, HostilePackedFile,
     ::testing::Values(
-        HostilePacked{"NewerVersion", Packed(Varint(0), kCounts, 6), "/", "newer Kartzmap"},
+        HostilePacked{"NewerVersion", Packed(Varint(0), kCounts, 7), "/", "newer Kartzmap"},
         HostilePacked{"NoSuchVersion", Packed(Varint(0), kCounts, 2), "/", "no packed format version 2"},
         HostilePacked{"CountsBeyondTheFile", Packed(Varint(0), Varint(1) + Varint(1u << 30) + Varint(0) + Varint(0) + Varint(0)),
                       "/counts", "more than the file can hold"},
