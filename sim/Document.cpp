@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/DocumentFormat.h"
+
 namespace sim {
 
 namespace {
@@ -235,6 +237,19 @@ void Document::SetSelected(Art* art, bool selected) {
 bool Document::FullySelected(const Art* art) const {
   if (!(art->userAttributes & kArtSelected)) return false;
   return std::all_of(art->children.begin(), art->children.end(), [this](const Art* c) { return FullySelected(c); });
+}
+
+uint64_t Document::CountOfType(const Art* root, AIArtType type) const {
+  const size_t kind = static_cast<size_t>(PackedKindOf(type));
+  uint64_t count = 0;
+  if (const PendingArt* pending = root->children.Pending()) {
+    for (const PendingArt::Run& run : pending->runs) count += run.summary.kinds[kind];
+  }
+  for (const Art* child : root->children.Present()) {
+    if (child->type == type && !(type == kPathArt && root->type == kCompoundPathArt)) ++count;
+    count += CountOfType(child, type);
+  }
+  return count;
 }
 
 bool Document::LayerHasSelection(const Layer* layer) const {

@@ -222,6 +222,11 @@ struct Document {
   void SetSelected(Art* art, bool selected);
   bool FullySelected(const Art* art) const;
   bool LayerHasSelection(const Layer* layer) const;
+  // How many objects of a type the art under root holds (sublayers'
+  // too), without reading art left in the file: its runs' heads count it.
+  // Types the file counts apart only: group, path (not compound members),
+  // compound path, text, symbol.
+  uint64_t CountOfType(const Art* root, AIArtType type) const;
 };
 
 }  // namespace sim

@@ -160,7 +160,10 @@ AIErr LayerHasSelectedArt(AILayerHandle handle, AIBoolean* hasSelected) {
 AIErr DeselectArtOnLayer(AILayerHandle handle) {
   SIM_LAYER(layer, handle);
   if (Doc()->LayerHasSelection(layer)) PostSelectionChanged();
-  for (Art* art : layer->group->children) Doc()->SetSelected(art, false);
+  // Art the layer left in its file holds nothing selected.
+  Doc()->WalkMaybeSelected(layer->group, [](Art* art) {
+    if (!art->ownerLayer) art->userAttributes &= ~kArtSelected;
+  });
   return kNoErr;
 }
 

@@ -207,9 +207,36 @@ TEST_F(LazyMap, FindingTheSelectionReadsOnlyRunsWithSelectedArt) {
   kztest::ExpectSameDocument(made, again);
 }
 
-// A command that changes the selected objects reads only the runs that hold
-// them: damage in another run does not stop it (and stays as it was).
-TEST_F(LazyMap, ACommandOnTheSelectionReadsOnlyItsRuns) {
+struct SelectionCommand {
+  const char* name;
+  const char* arguments;  // after the map
+  void (*check)(sim::Document&, sim::Host&);
+};
+
+void PrintTo(const SelectionCommand& command, std::ostream* out) { *out << command.name; }
+
+uint64_t Texts(const sim::Document& document) {
+  uint64_t count = 0;
+  for (const sim::Layer* layer : document.layers) count += document.CountOfType(layer->group, kTextFrameArt);
+  return count;
+}
+
+const SelectionCommand kSelectionCommands[] = {
+    {"Set", " set 名前=選んだ地点",
+     [](sim::Document&, sim::Host& host) {
+       const std::vector<sim::Art*> selected = host.SelectedArt();
+       ASSERT_EQ(selected.size(), 1u);
+       EXPECT_TRUE(FirstValue(*selected[0]) == u"選んだ地点");
+     }},
+    // The map holds one text before.
+    {"Label", " label 名前", [](sim::Document& document, sim::Host&) { EXPECT_EQ(Texts(document), 2u); }},
+};
+
+class SelectionCommandOnALazyMap : public LazyMap, public ::testing::WithParamInterface<SelectionCommand> {};
+
+// A command that works on the selected objects reads only the runs that
+// hold them: damage in another run does not stop it (and stays as it was).
+TEST_P(SelectionCommandOnALazyMap, ReadsOnlyTheRunsOfTheSelection) {
   sim::Document& made = *built.CurrentDocument();
   made.SetSelected(LayerTitled(made, u"points").group->children[3], true);
   std::string damaged = sim::DocumentToBytes(made, kRunBytes);
@@ -218,16 +245,39 @@ TEST_F(LazyMap, ACommandOnTheSelectionReadsOnlyItsRuns) {
   ASSERT_NE(at, std::string::npos);
   damaged[at + 3] = '\x67';
   folder.Write("map.kzmap", damaged);
-  const auto run = kztest::RunKzmap("attr " + kztest::Quote(path) + " set 名前=選んだ地点", "", "KZMAP_LAZY_RUN_BYTES=0");
+  const auto run = kztest::RunKzmap("attr " + kztest::Quote(path) + GetParam().arguments, "", "KZMAP_LAZY_RUN_BYTES=0");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string changed = ScratchFolder::Read(path);
   EXPECT_NE(changed.find(std::string(far.data(), 3) + "\x67"), std::string::npos);
   sim::Host host;
   sim::Document& document = sim::LoadDocumentFile(host, path);
-  const std::vector<sim::Art*> selected = host.SelectedArt();
-  ASSERT_EQ(selected.size(), 1u);
-  EXPECT_TRUE(FirstValue(*selected[0]) == u"選んだ地点");
+  GetParam().check(document, host);
   EXPECT_TRUE(document.lazy.Failure().empty()) << document.lazy.Failure();
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, SelectionCommandOnALazyMap, ::testing::ValuesIn(kSelectionCommands),
+                         [](const ::testing::TestParamInfo<SelectionCommand>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Objects of a type are counted from the heads of runs left in the file,
+// as a walk over the whole document counts them.
+TEST_F(LazyMap, CountingArtOfATypeReadsNothing) {
+  sim::Host host;
+  sim::Document& document = sim::LoadDocumentFile(host, path);
+  const size_t runs = document.lazy.RunsWaiting();
+  const sim::Document& made = *built.CurrentDocument();
+  ASSERT_EQ(document.layers.size(), made.layers.size());
+  for (AIArtType type : {kGroupArt, kPathArt, kCompoundPathArt, kTextFrameArt, kSymbolArt}) {
+    for (size_t i = 0; i < made.layers.size(); ++i) {
+      uint64_t expected = 0;
+      made.Walk(made.layers[i]->group, [&expected, type](sim::Art* art) {
+        expected += art->type == type && !(type == kPathArt && art->parent->type == kCompoundPathArt) ? 1 : 0;
+      });
+      EXPECT_EQ(document.CountOfType(document.layers[i]->group, type), expected) << "type " << type << ", layer " << i;
+    }
+  }
+  EXPECT_EQ(document.lazy.RunsWaiting(), runs);
 }
 
 // A save renames a new file over the old one: the art still in the old one
