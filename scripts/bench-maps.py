@@ -7,8 +7,9 @@ For each dataset: `kzmap import` into a new map beside `ogr2ogr` making a
 GeoPackage in the same plane system; `kzmap info` beside `ogrinfo -so` on that
 GeoPackage; `kzmap export` to a lat/long Shapefile beside `ogr2ogr` doing the
 same from the GeoPackage; 1,000 points imported into the map beside `ogr2ogr
--append` into the GeoPackage, and a copy of the map file. Each command is a child process; its wall time and
-peak resident size (wait4) are its own. Then the map file's size beside the
+-append` into the GeoPackage, and a copy of the map file; one object's value
+set with `kzmap attr set` beside `ogrinfo -sql UPDATE` of its row. Each command
+is a child process; its wall time and peak resident size (wait4) are its own. Then the map file's size beside the
 Shapefile set it came from, and the time per object and per vertex at each
 size.
 
@@ -161,6 +162,7 @@ def bench(build, folder, dataset, repeat, rows):
     results["export peer"] = run(["ogr2ogr", "-overwrite", "-f", "ESRI Shapefile", peer_shp, gpkg,
                                   "-t_srs", LATLONG, "-lco", "ENCODING=UTF-8"], repeat)
     add(build, folder, work, map_file, gpkg, repeat, results)
+    change(build, work, dataset, map_file, gpkg, repeat, results)
     rows.append((dataset, results, map_bytes, set_bytes(shp)))
     remove(map_file, gpkg, *shapefile_set(out_shp), *shapefile_set(peer_shp))
 
@@ -186,6 +188,34 @@ def add(build, folder, work, map_file, gpkg, repeat, results):
     remove(copy, copy_gpkg)
 
 
+def change(build, work, dataset, map_file, gpkg, repeat, results):
+    """One object of the big map changed: its value set by `kzmap attr set`
+    on the selection (the object in the middle, selected by a search first,
+    not timed) beside `ogrinfo -sql UPDATE` of that object's row by its fid
+    in a copy of the GeoPackage."""
+    kzmap = os.path.join(build, "kzmap")
+    chosen = dataset.objects // 2
+    name = ("P" if dataset.kind == "points" else "A") + str(chosen)
+    selected = os.path.join(work, "selected.kzmap")
+    copy = os.path.join(work, "set.kzmap")
+    copy_gpkg = os.path.join(work, "set.gpkg")
+    remove(selected)
+    shutil.copyfile(map_file, selected)
+    results["search"] = run([kzmap, "attr", selected, "search", "NAME", "--text", name], 1)
+    mine, peer = [], []
+    for _ in range(repeat):
+        remove(copy, copy_gpkg)
+        shutil.copyfile(selected, copy)
+        mine.append(run([kzmap, "attr", copy, "set", "KIND=changed"], 1))
+        shutil.copyfile(gpkg, copy_gpkg)
+        peer.append(run(["ogrinfo", "-q", copy_gpkg, "-sql",
+                         "UPDATE %s SET KIND='changed' WHERE fid=%d" % (dataset.name, chosen + 1)], 1))
+    for key, found in (("set", mine), ("set peer", peer)):
+        found = sorted(r for r in found if r)
+        results[key] = found[len(found) // 2] if found else None
+    remove(selected, copy, copy_gpkg)
+
+
 def ratio(a, b):
     return "%.2f" % (a / b) if a and b else "-"
 
@@ -195,7 +225,7 @@ def print_tables(rows):
     print("%-22s %-7s %9s %9s %7s %9s %9s %7s" % ("data", "command", "kzmap s", "peer s", "time x",
                                                   "kzmap MB", "peer MB", "mem x"))
     for dataset, results, _, _ in rows:
-        for command in COMMANDS + ("add",):
+        for command in COMMANDS + ("add", "set"):
             mine, peer = results.get(command), results.get(command + " peer")
             print("%-22s %-7s %9s %9s %7s %9s %9s %7s" % (
                 dataset.name, command,
@@ -205,13 +235,17 @@ def print_tables(rows):
                 ratio(mine and mine[1], peer and peer[1])))
     print()
     print("add: 1,000 points imported into the map beside ogr2ogr -append into the GeoPackage;")
-    print("copy: cp of the map file, for the speed of the disk")
-    print("%-22s %9s %9s %9s %9s" % ("data", "add s", "copy s", "add MB", "add/copy"))
+    print("set: a value set on one selected object beside ogrinfo -sql UPDATE of its row by fid;")
+    print("copy: cp of the map file, for the speed of the disk; search: selecting that object first")
+    print("%-22s %9s %9s %9s %9s %9s %9s" % ("data", "add s", "set s", "copy s", "add/copy", "set/copy",
+                                             "search s"))
     for dataset, results, _, _ in rows:
-        mine, copied = results.get("add"), results.get("copy")
+        mine, changed, copied, search = (results.get(k) for k in ("add", "set", "copy", "search"))
         if mine and copied:
-            print("%-22s %9.2f %9.2f %9.0f %9s" % (dataset.name, mine[0], copied[0], mine[1],
-                                                   ratio(mine[0], copied[0])))
+            print("%-22s %9.2f %9s %9.2f %9s %9s %9s" % (
+                dataset.name, mine[0], "%.2f" % changed[0] if changed else "-", copied[0],
+                ratio(mine[0], copied[0]), ratio(changed and changed[0], copied[0]),
+                "%.2f" % search[0] if search else "-"))
     print()
     print("%-22s %10s %10s %12s %12s %8s %10s %10s" % ("data", "objects", "vertices", "map bytes", "shp set",
                                                        "size x", "B/object", "B/vertex"))
