@@ -12,6 +12,7 @@
 
 #include "sim/DocumentFile.h"
 #include "sim/DocumentFormat.h"
+#include "sim/RememberedStrings.h"
 
 namespace sim {
 
@@ -207,14 +208,15 @@ class PackWriter {
   // and its bytes. Texts in the first 256 code points take a byte a unit.
   void StoredText(std::u16string_view units, std::string& out) const {
     const bool narrow = std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x100; });
+    out += EncodedLength(units.size(), !narrow);
+    const size_t at = out.size();
     if (narrow) {
-      out.reserve(units.size());
-      for (char16_t unit : units) out.push_back(static_cast<char>(unit));
+      out.resize(at + units.size());
+      for (size_t i = 0; i < units.size(); ++i) out[at + i] = static_cast<char>(units[i]);
     } else {
-      out.resize(units.size() * 2);
-      std::memcpy(out.data(), units.data(), out.size());
+      out.resize(at + units.size() * 2);
+      std::memcpy(out.data() + at, units.data(), units.size() * 2);
     }
-    out.insert(0, EncodedLength(units.size(), !narrow));
   }
 
   static std::string EncodedLength(uint64_t length, bool wide) {
@@ -229,10 +231,10 @@ class PackWriter {
   }
 
   // stored: the string's stored form (length and bytes).
-  void Remembered(std::unordered_map<std::string, uint64_t>& table, const std::string& stored, size_t length) {
-    if (const auto found = table.find(stored); found != table.end()) return Varint(kPackedFirstTableEntry + found->second);
+  void Remembered(RememberedStrings& table, const std::string& stored, size_t length) {
+    if (const auto found = table.Find(stored)) return Varint(kPackedFirstTableEntry + *found);
     if (length <= kMaxRememberedStringBytes && table.size() < kMaxRememberedStrings) {
-      table.emplace(stored, table.size());
+      table.Add(stored);
       Varint(kPackedRemember);
     } else {
       Varint(kPackedInline);
@@ -655,7 +657,7 @@ class PackWriter {
   std::string buffer;
   uint64_t handed = 0;  // bytes given to the sink
   std::string scratch;
-  std::unordered_map<std::string, uint64_t> texts, byteStrings;
+  RememberedStrings texts, byteStrings;
   std::unordered_map<StyleKey, uint64_t, StyleKeyHash> styles;
   // The open run: where its head and art start, whether the sink has its
   // head's hole, its summary, its objects and the tables it set aside.
@@ -664,7 +666,7 @@ class PackWriter {
   bool headHanded = false;
   UnreadArt run;
   uint64_t runObjects = 0;
-  std::unordered_map<std::string, uint64_t> outerTexts, outerByteStrings;
+  RememberedStrings outerTexts, outerByteStrings;
   std::unordered_map<StyleKey, uint64_t, StyleKeyHash> outerStyles;
 };
 
