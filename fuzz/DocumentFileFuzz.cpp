@@ -6,7 +6,8 @@
 // on a map that loads whole must count the same art and the same largest
 // coordinate as the whole map. Loaded from a file with every run left there
 // until reached, a map the whole load refuses must fail when it is read (or
-// before), and one it takes must save and read as the same map.
+// before), and one it takes must find its selection reading only the runs
+// that hold it, then save and read as the same map.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -46,6 +47,17 @@ Totals TotalsOf(const sim::Document& document) {
     totals.extent = std::max(totals.extent, unread.extent);
   }
   return totals;
+}
+
+// Selected art under the document's layers (not their groups).
+size_t SelectedIn(const sim::Document& document) {
+  size_t count = 0;
+  for (const sim::Layer* layer : document.layers) {
+    document.Walk(layer->group, [&count](sim::Art* art) {
+      count += !art->IsLayerGroup() && (art->userAttributes & kArtSelected) ? 1 : 0;
+    });
+  }
+  return count;
 }
 
 // Loads a summary; nothing when the file is refused.
@@ -105,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What it takes loads, saves as the same map before anything is read, and
   // holds the same art.
   if (!lazy.document) std::abort();
+  if (lazy.host.SelectedArt().size() != SelectedIn(document)) std::abort();
   const std::string copied = sim::DocumentToBytes(*lazy.document);
   if (!(TotalsOf(*lazy.document) == TotalsOf(document)) || !lazy.document->lazy.Failure().empty()) std::abort();
   sim::Document fromCopy;
