@@ -79,7 +79,8 @@ inline constexpr size_t kPaddedVarintBytes = 10;
 // a million points 7 % of their file, at 4 MiB 2 % more than at 16 MiB. A
 // command that changes an object in a run left in the file reads and
 // rewrites that run, so shorter runs make such edits quicker: one point's
-// value set in a map of a million took 0.65 s at 4 MiB, 1.4 s at 16 MiB.
+// value set in a map of a million took 0.65 s at 4 MiB, 1.4 s at 16 MiB
+// (paired runs on a busy machine).
 inline constexpr size_t kArtRunBytes = 4 << 20;
 // The writer hands the file on in pieces of about this many bytes, so that
 // it never holds more than a piece (and one object) of a run.
