@@ -96,9 +96,9 @@ struct SummaryReading {
   std::vector<std::u16string> wholeLayers;
 };
 
-// A layer's flags. From version 5 a layer also says whether any of its own
-// art is selected (version 5 loads used it to find the selection; from
-// version 6 each run counts its own).
+// A layer's flags. Version 5 also said whether any of the layer's own art
+// was selected, to find the selection by; from version 6 each run counts
+// its own, so the flag is no longer written (and still read).
 inline constexpr uint8_t kLayerVisible = 1, kLayerLocked = 2, kLayerArtSelected = 4;
 inline constexpr uint8_t kLayerFlags = kLayerVisible | kLayerLocked;
 inline constexpr uint8_t kLayerFlagsFrom5 = kLayerFlags | kLayerArtSelected;

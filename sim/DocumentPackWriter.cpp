@@ -121,10 +121,8 @@ class PackWriter {
     if (depth > kMaxDocumentDepth) TooDeep();
     CountOne(*layer.group, counts);
     // Runs left in the old file are counted by their heads.
-    bool& selected = selectedArt[&layer];
     if (const PendingArt* pending = layer.group->children.Pending()) {
       for (const PendingArt::Run& run : pending->runs) {
-        selected = selected || run.summary.selected > 0;
         counts.art += run.summary.Art();
         counts.segments += run.summary.segments;
         counts.values += run.summary.values;
@@ -137,7 +135,7 @@ class PackWriter {
         CountLayer(*child->ownerLayer, counts, depth + 1);
         continue;
       }
-      selected = CountArt(*child, counts) || selected;
+      CountArt(*child, counts);
       // Done with this object's contents until it is written.
       document->Trim();
     }
@@ -145,20 +143,16 @@ class PackWriter {
 
   // An object and all inside it, without recursion: depth is checked as it
   // is written.
-  // Whether any of it is selected.
-  bool CountArt(const Art& art, PackedCounts& counts) const {
-    bool selected = false;
+  void CountArt(const Art& art, PackedCounts& counts) const {
     std::vector<const Art*> pending{&art};
     while (!pending.empty()) {
       document->Trim();
       const Art* next = pending.back();
       pending.pop_back();
       CountOne(*next, counts);
-      selected = selected || (next->userAttributes & kArtSelected);
       for (const Art* child : next->children)
         if (!child->disposed) pending.push_back(child);
     }
-    return selected;
   }
 
   void CountOne(const Art& art, PackedCounts& counts) const {
@@ -411,9 +405,7 @@ class PackWriter {
   void WriteLayer(const Layer& layer, size_t depth) {
     if (depth > kMaxDocumentDepth) TooDeep();
     Text(layer.title);
-    const auto selected = selectedArt.find(&layer);
-    Byte(static_cast<uint8_t>((layer.visible ? kLayerVisible : 0) | (layer.editable ? 0 : kLayerLocked) |
-                              (selected != selectedArt.end() && selected->second ? kLayerArtSelected : 0)));
+    Byte(static_cast<uint8_t>((layer.visible ? kLayerVisible : 0) | (layer.editable ? 0 : kLayerLocked)));
     for (AIReal value : {layer.color.red, layer.color.green, layer.color.blue}) Float(value);
     WriteCommon(*layer.group, CommonFlags(*layer.group));
     WriteLayerArt(*layer.group, depth);
@@ -649,8 +641,6 @@ class PackWriter {
       (1 + std::tuple_size_v<decltype(UnreadArt::kinds)> + 4 + 2) * kPaddedVarintBytes + sizeof(float);
 
   const Document* document = nullptr;
-  // Whether any of a layer's own art is selected, found as it is counted.
-  mutable std::unordered_map<const Layer*, bool> selectedArt;
   PackSink& sink;
   const std::string& file;
   const size_t runBytes, pieceBytes;
